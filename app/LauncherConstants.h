@@ -1,0 +1,9 @@
+// Names that the launcher shares with the lobby and with a second copy of
+// itself.
+#pragma once
+
+constexpr char kLobbyWindowClass[] = "ReRodaDeviz";
+constexpr char kLauncherWindowClass[] = "VuZerizovo";
+constexpr char kInstanceMutexName[] = "VuZerizovo";
+constexpr char kLauncherTitle[] = "Vedu";
+constexpr unsigned long kLauncherStyle = 0x96CA0000;

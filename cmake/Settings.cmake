@@ -1,0 +1,44 @@
+# Operator settings of the program. The defaults serve the local demo; a release
+# build sets the real values with -D on the configure line (see README.md).
+set(LAUNCHER_MIRROR_URL "http://127.0.0.1:18080/vedu/" CACHE STRING
+    "Built-in download mirror base URL (ends in a slash)")
+set(LAUNCHER_HOST_SERVICE "http://127.0.0.1:18081/service/" CACHE STRING
+    "Service API host: statistics, QQ login, QQ online page")
+set(LAUNCHER_HOST_REGISTER "http://127.0.0.1:18081/register/" CACHE STRING
+    "Registration host: account validation and registration")
+set(LAUNCHER_HOST_MEMBER "http://127.0.0.1:18081/member/" CACHE STRING "Member host")
+set(LAUNCHER_HOST_MAIN "http://127.0.0.1:18081/www/" CACHE STRING "Main site host")
+set(LAUNCHER_HOST_PAY "http://127.0.0.1:18081/pay/" CACHE STRING "Pay host")
+set(LAUNCHER_HOST_DOMAIN "http://127.0.0.1:18081/" CACHE STRING "Bare-domain host (logo page)")
+set(LAUNCHER_SERVER_HOST "localhost" CACHE STRING "Game server host name the resolver looks up")
+set(LAUNCHER_SERVER_ADDR "127.0.0.1" CACHE STRING "Default game server address (dotted IPv4)")
+set(LAUNCHER_PACKAGE_PASSWORD_HEX "5A6FB77269C37A8E6F766F21D54C6175F16E6368A47239" CACHE STRING
+    "Skin package password: 23 non-zero bytes as 46 hex digits")
+
+foreach(url LAUNCHER_MIRROR_URL LAUNCHER_HOST_SERVICE LAUNCHER_HOST_REGISTER LAUNCHER_HOST_MEMBER
+            LAUNCHER_HOST_MAIN LAUNCHER_HOST_PAY LAUNCHER_HOST_DOMAIN)
+  if(NOT ${url} MATCHES "^http://.*/$")
+    message(FATAL_ERROR "${url} must be an http:// URL ending in a slash")
+  endif()
+endforeach()
+if(NOT LAUNCHER_SERVER_ADDR MATCHES "^[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+$")
+  message(FATAL_ERROR "LAUNCHER_SERVER_ADDR must be a dotted IPv4 address")
+endif()
+
+string(LENGTH "${LAUNCHER_PACKAGE_PASSWORD_HEX}" _pw_len)
+if(NOT _pw_len EQUAL 46 OR NOT LAUNCHER_PACKAGE_PASSWORD_HEX MATCHES "^[0-9A-Fa-f]+$")
+  message(FATAL_ERROR "LAUNCHER_PACKAGE_PASSWORD_HEX must be exactly 46 hex digits (23 bytes)")
+endif()
+set(LAUNCHER_PACKAGE_PASSWORD_LITERAL "")
+foreach(i RANGE 0 44 2)
+  string(SUBSTRING "${LAUNCHER_PACKAGE_PASSWORD_HEX}" ${i} 2 _byte)
+  if(_byte STREQUAL "00")
+    message(FATAL_ERROR "LAUNCHER_PACKAGE_PASSWORD_HEX must not contain a zero byte")
+  endif()
+  string(APPEND LAUNCHER_PACKAGE_PASSWORD_LITERAL "\\x${_byte}")
+endforeach()
+
+configure_file(${CMAKE_CURRENT_LIST_DIR}/launcher_settings.h.in
+               ${CMAKE_BINARY_DIR}/generated/launcher_settings.h @ONLY)
+add_library(launcher_settings INTERFACE)
+target_include_directories(launcher_settings INTERFACE ${CMAKE_BINARY_DIR}/generated)

@@ -1,0 +1,85 @@
+// Stand-in for the real lobby. It keeps the promises the launcher relies on:
+// a window of class "ReRodaDeviz" while it runs, and the two command lines.
+// It records what it was given in "LobbyCommandLine.txt" beside itself so
+// tests and the demo can check it.
+//
+// A leading "-exitAfter=MS " (or the LOBBY_EXIT_AFTER_MS environment
+// variable) makes it close itself after MS milliseconds; tests use it to
+// play a lobby that is closing or one that stays.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr char kLobbyWindowClass[] = "ReRodaDeviz";
+constexpr char kExitAfterSwitch[] = "-exitAfter=";
+constexpr UINT_PTR kExitTimer = 1;
+
+std::string ModuleDirectory() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    return dir.substr(0, dir.rfind('\\') + 1);
+}
+
+void RecordCommandLine(const std::string& cmdLine) {
+    const std::string file = ModuleDirectory() + "LobbyCommandLine.txt";
+    if (FILE* f = std::fopen(file.c_str(), "wb")) {
+        std::fwrite(cmdLine.data(), 1, cmdLine.size(), f);
+        std::fclose(f);
+    }
+}
+
+LRESULT CALLBACK LobbyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_TIMER:
+            if (wParam == kExitTimer) ::DestroyWindow(hwnd);
+            return 0;
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR lpCmdLine, int) {
+    std::string cmdLine = lpCmdLine ? lpCmdLine : "";
+    UINT exitAfterMs = 0;
+    if (const char* env = std::getenv("LOBBY_EXIT_AFTER_MS")) {
+        exitAfterMs = static_cast<UINT>(std::strtoul(env, nullptr, 10));
+    }
+    if (cmdLine.rfind(kExitAfterSwitch, 0) == 0) {
+        const size_t space = cmdLine.find(' ');
+        exitAfterMs = static_cast<UINT>(
+            std::strtoul(cmdLine.c_str() + sizeof(kExitAfterSwitch) - 1, nullptr, 10));
+        cmdLine = space == std::string::npos ? std::string() : cmdLine.substr(space + 1);
+    }
+    RecordCommandLine(cmdLine);
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = LobbyProc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kLobbyWindowClass;
+    ::RegisterClassA(&wc);
+    const HWND hwnd = ::CreateWindowExA(0, kLobbyWindowClass, "Lobby", WS_OVERLAPPEDWINDOW,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, 480, 320, nullptr, nullptr,
+                                        instance, nullptr);
+    if (!hwnd) return 1;
+    ::ShowWindow(hwnd, SW_SHOWNORMAL);
+    if (exitAfterMs > 0) ::SetTimer(hwnd, kExitTimer, exitAfterMs, nullptr);
+
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return 0;
+}

@@ -1,0 +1,379 @@
+#include "ui/WindowManager.h"
+
+#include <algorithm>
+
+namespace SkinUI {
+
+namespace {
+
+// Posted to its own window by a manager that has removed controls waiting to
+// be destroyed once the current notification has unwound.
+constexpr UINT kDelayedCleanupMessage = WM_APP + 1;
+
+struct ProcessSettings {
+    HINSTANCE instance = nullptr;
+    std::string resourcePath;
+    std::string packageName;
+    std::string packagePassword;
+    bool packageCached = false;
+    std::vector<CWindowManagerUI*> liveManagers;
+};
+
+ProcessSettings& Process() {
+    static ProcessSettings settings;
+    return settings;
+}
+
+CControlUI* CALLBACK CollectNamed(CControlUI* control, LPVOID data) {
+    auto* map = static_cast<std::unordered_map<std::string, CControlUI*>*>(data);
+    const std::string name = control->GetName();
+    if (!name.empty()) map->emplace(name, control);
+    return nullptr;
+}
+
+struct ManagerOf {
+    CWindowManagerUI* manager;
+    CControlUI* parent;
+};
+
+CControlUI* CALLBACK AttachToManager(CControlUI* control, LPVOID data) {
+    auto* target = static_cast<ManagerOf*>(data);
+    if (control->GetManager() != target->manager) {
+        control->SetManager(target->manager, control->GetParent(), false);
+    }
+    return nullptr;
+}
+
+CControlUI* CALLBACK FirstHit(CControlUI* control, LPVOID) { return control; }
+
+CControlUI* CALLBACK CollectTabStops(CControlUI* control, LPVOID data) {
+    if ((control->GetControlFlags() & UIFLAG_TABSTOP) != 0) {
+        static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+CWindowManagerUI::CWindowManagerUI() = default;
+
+CWindowManagerUI::~CWindowManagerUI() {
+    ReapDelayedCleanup();
+    delete m_pRoot;
+    m_pRoot = nullptr;
+    auto& live = Process().liveManagers;
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+    if (m_hDcPaint) ::ReleaseDC(m_hWndPaint, m_hDcPaint);
+}
+
+void CWindowManagerUI::SetInstance(HINSTANCE instance) { Process().instance = instance; }
+HINSTANCE CWindowManagerUI::GetInstance() { return Process().instance; }
+
+std::string CWindowManagerUI::GetModuleDirectory() {
+    if (!Process().instance) return {};
+    char path[MAX_PATH + 1] = {};
+    ::GetModuleFileNameA(Process().instance, path, MAX_PATH);
+    std::string dir(path);
+    const size_t slash = dir.rfind('\\');
+    return slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
+}
+
+void CWindowManagerUI::SetResourcePath(const char* path) {
+    std::string value = path ? path : "";
+    if (!value.empty() && value.back() != '\\' && value.back() != '/') value += '\\';
+    Process().resourcePath = value;
+}
+
+std::string CWindowManagerUI::GetResourcePath() { return Process().resourcePath; }
+
+void CWindowManagerUI::SetResourcePackage(const char* name, bool cached, const char* password) {
+    Process().packageName = name ? name : "";
+    Process().packageCached = cached;
+    Process().packagePassword = password ? password : "";
+}
+
+std::string CWindowManagerUI::GetResourcePackage() { return Process().packageName; }
+std::string CWindowManagerUI::GetResourcePackagePassword() { return Process().packagePassword; }
+bool CWindowManagerUI::IsResourcePackageCached() { return Process().packageCached; }
+
+void CWindowManagerUI::RunMessageLoop() {
+    MSG msg = {};
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!TranslateUIMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+bool CWindowManagerUI::TranslateUIMessage(MSG* msg) {
+    if (!msg->hwnd) return false;
+    for (HWND hwnd = msg->hwnd; hwnd; hwnd = ::GetParent(hwnd)) {
+        for (CWindowManagerUI* manager : Process().liveManagers) {
+            if (manager->m_hWndPaint != hwnd) continue;
+            if (manager->TranslateAccelerator(msg)) return true;
+            LRESULT result = 0;
+            return manager->PreMessageHandler(msg->message, msg->wParam, msg->lParam, result);
+        }
+        if ((::GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) == 0) break;
+    }
+    return false;
+}
+
+void CWindowManagerUI::AttachWindow(HWND hWnd) {
+    m_hWndPaint = hWnd;
+    m_hDcPaint = ::GetDC(hWnd);
+    auto& live = Process().liveManagers;
+    if (std::find(live.begin(), live.end(), this) == live.end()) live.push_back(this);
+}
+
+bool CWindowManagerUI::AttachRoot(CControlUI* root) {
+    m_pFocus = nullptr;
+    m_pEventHover = nullptr;
+    m_pEventClick = nullptr;
+    if (m_pRoot) {
+        delete m_pRoot;
+        m_pRoot = nullptr;
+    }
+    if (!root) return false;
+    m_pRoot = root;
+    m_bUpdateNeeded = true;
+    m_bFirstLayout = true;
+    InitControls(root, nullptr);
+    if (m_hWndPaint) ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
+    return true;
+}
+
+void CWindowManagerUI::InitControls(CControlUI* control, CControlUI* parent) {
+    if (!control) return;
+    if (control->GetManager() != this || control->GetParent() != parent) {
+        control->SetManager(this, parent, false);
+    }
+    ManagerOf target{this, parent};
+    control->FindControl(AttachToManager, &target, UIFIND_ALL);
+    control->FindControl(CollectNamed, &m_mNameHash, UIFIND_ALL);
+}
+
+void CWindowManagerUI::ReapObjects(CControlUI* control) {
+    if (control == m_pEventClick) m_pEventClick = nullptr;
+    if (control == m_pEventHover) m_pEventHover = nullptr;
+    if (control == m_pFocus) m_pFocus = nullptr;
+    const auto it = m_mNameHash.find(control->GetName());
+    if (it != m_mNameHash.end() && it->second == control) m_mNameHash.erase(it);
+    for (TNotifyMsg& queued : m_aAsyncNotify) {
+        if (queued.pSender == control) queued.pSender = nullptr;
+    }
+}
+
+void CWindowManagerUI::AddDelayedCleanup(CControlUI* control) {
+    control->SetManager(this, nullptr, false);
+    m_aDelayedCleanup.push_back(control);
+    ::PostMessageA(m_hWndPaint, kDelayedCleanupMessage, 0, 0);
+}
+
+void CWindowManagerUI::ReapDelayedCleanup() {
+    std::vector<CControlUI*> doomed;
+    doomed.swap(m_aDelayedCleanup);
+    for (CControlUI* control : doomed) delete control;
+}
+
+bool CWindowManagerUI::AddNotifier(INotifyUI* notifier) {
+    if (!notifier) return false;
+    if (std::find(m_aNotifiers.begin(), m_aNotifiers.end(), notifier) != m_aNotifiers.end()) {
+        return false;
+    }
+    m_aNotifiers.push_back(notifier);
+    return true;
+}
+
+bool CWindowManagerUI::RemoveNotifier(INotifyUI* notifier) {
+    const auto it = std::find(m_aNotifiers.begin(), m_aNotifiers.end(), notifier);
+    if (it == m_aNotifiers.end()) return false;
+    m_aNotifiers.erase(it);
+    return true;
+}
+
+void CWindowManagerUI::SendNotify(CControlUI* sender, const char* type, WPARAM wParam,
+                                  LPARAM lParam, bool async) {
+    TNotifyMsg msg;
+    msg.sType = type;
+    msg.pSender = sender;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.dwTimestamp = ::GetTickCount();
+    msg.ptMouse = m_ptLastMouse;
+    if (async) {
+        m_aAsyncNotify.push_back(msg);
+        if (m_hWndPaint) ::PostMessageA(m_hWndPaint, WM_NULL, 0, 0);
+        return;
+    }
+    DeliverNotify(msg);
+}
+
+void CWindowManagerUI::DeliverNotify(TNotifyMsg& msg) {
+    // A listener may add or remove listeners; iterate over a snapshot.
+    const std::vector<INotifyUI*> listeners = m_aNotifiers;
+    for (INotifyUI* listener : listeners) listener->Notify(msg);
+}
+
+void CWindowManagerUI::FlushAsyncNotify() {
+    while (!m_aAsyncNotify.empty()) {
+        TNotifyMsg msg = m_aAsyncNotify.front();
+        m_aAsyncNotify.pop_front();
+        // The sender was destroyed while the notification waited.
+        if (!msg.pSender) continue;
+        DeliverNotify(msg);
+    }
+}
+
+bool CWindowManagerUI::AddMessageFilter(IMessageFilterUI* filter) {
+    if (!filter) return false;
+    m_aMessageFilters.push_back(filter);
+    return true;
+}
+
+bool CWindowManagerUI::AddTranslateAccelerator(ITranslateAccelerator* translator) {
+    if (!translator) return false;
+    m_aTranslators.push_back(translator);
+    return true;
+}
+
+CControlUI* CWindowManagerUI::FindControl(const char* name) const {
+    if (!name) return nullptr;
+    const auto it = m_mNameHash.find(name);
+    return it == m_mNameHash.end() ? nullptr : it->second;
+}
+
+CControlUI* CWindowManagerUI::FindControlAt(POINT pt) const {
+    if (!m_pRoot) return nullptr;
+    return m_pRoot->FindControl(FirstHit, &pt, UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST);
+}
+
+void CWindowManagerUI::SetFocus(CControlUI* control) {
+    if (m_hWndPaint && ::GetFocus() != m_hWndPaint && control != m_pFocus) {
+        ::SetFocus(m_hWndPaint);
+    }
+    if (control == m_pFocus) return;
+    if (m_pFocus) {
+        TEventUI event;
+        event.Type = UIEVENT_KILLFOCUS;
+        event.pSender = control;
+        event.dwTimestamp = ::GetTickCount();
+        CControlUI* old = m_pFocus;
+        old->Event(event);
+        SendNotify(old, "killfocus");
+        m_pFocus = nullptr;
+    }
+    if (!control || control->GetManager() != this || !control->IsVisible() ||
+        !control->IsEnabled()) {
+        return;
+    }
+    m_pFocus = control;
+    TEventUI event;
+    event.Type = UIEVENT_SETFOCUS;
+    event.pSender = control;
+    event.dwTimestamp = ::GetTickCount();
+    control->Event(event);
+    SendNotify(control, "setfocus");
+}
+
+bool CWindowManagerUI::SetNextTabControl(bool forward) {
+    if (!m_pRoot) return false;
+    std::vector<CControlUI*> stops;
+    m_pRoot->FindControl(CollectTabStops, &stops,
+                         UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST);
+    if (stops.empty()) return false;
+    const auto current = std::find(stops.begin(), stops.end(), m_pFocus);
+    size_t next = 0;
+    if (current == stops.end()) {
+        next = forward ? 0 : stops.size() - 1;
+    } else {
+        const size_t index = static_cast<size_t>(current - stops.begin());
+        next = forward ? (index + 1) % stops.size() : (index + stops.size() - 1) % stops.size();
+    }
+    SetFocus(stops[next]);
+    return true;
+}
+
+void CWindowManagerUI::Invalidate(const RECT& rc) {
+    if (m_hWndPaint) ::InvalidateRect(m_hWndPaint, &rc, FALSE);
+}
+
+bool CWindowManagerUI::TranslateAccelerator(MSG* msg) {
+    for (ITranslateAccelerator* translator : m_aTranslators) {
+        if (translator->TranslateAccelerator(msg) == S_OK) return true;
+    }
+    return false;
+}
+
+bool CWindowManagerUI::PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam,
+                                         LRESULT& result) {
+    for (IMessageFilterUI* filter : m_aMessageFilters) {
+        bool handled = false;
+        const LRESULT r = filter->MessageHandler(msg, wParam, lParam, handled);
+        if (handled) {
+            result = r;
+            return true;
+        }
+    }
+    switch (msg) {
+        case WM_KEYDOWN:
+            if (wParam == VK_TAB) {
+                SetNextTabControl(::GetKeyState(VK_SHIFT) >= 0);
+                return true;
+            }
+            break;
+        case WM_SYSKEYDOWN:
+            if (m_pFocus) {
+                TEventUI event;
+                event.Type = UIEVENT_SYSKEY;
+                event.chKey = static_cast<char>(wParam);
+                event.ptMouse = m_ptLastMouse;
+                event.wParam = wParam;
+                event.lParam = lParam;
+                event.dwTimestamp = ::GetTickCount();
+                m_pFocus->Event(event);
+            }
+            break;
+        default:
+            break;
+    }
+    return false;
+}
+
+bool CWindowManagerUI::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    (void)wParam;
+    (void)lParam;
+    FlushAsyncNotify();
+    switch (msg) {
+        case kDelayedCleanupMessage:
+            ReapDelayedCleanup();
+            result = 0;
+            return true;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            ::BeginPaint(m_hWndPaint, &ps);
+            if (m_pRoot) {
+                if (m_bUpdateNeeded) {
+                    RECT client;
+                    ::GetClientRect(m_hWndPaint, &client);
+                    m_pRoot->SetPos(client);
+                    m_bUpdateNeeded = false;
+                }
+                m_pRoot->DoPaint(ps.hdc, ps.rcPaint);
+                if (m_bFirstLayout) {
+                    m_bFirstLayout = false;
+                    SendNotify(m_pRoot, "windowinit");
+                }
+            }
+            ::EndPaint(m_hWndPaint, &ps);
+            result = 0;
+            return true;
+        }
+        default:
+            break;
+    }
+    return false;
+}
+
+}  // namespace SkinUI
