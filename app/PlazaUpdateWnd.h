@@ -1,20 +1,73 @@
-// The launcher's only window. It owns the toolkit manager and all state that
-// the update, login and web parts share.
+// The launcher's only window. It owns the toolkit manager and every field that
+// the update, login and web parts share. Worker threads never touch controls or
+// plain fields: they hand closures to PostToUi, which runs them here, on the UI
+// thread, in the order they were posted. Fields that both threads read are
+// atomic.
 #pragma once
 
+#include <atomic>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "app/UiQueue.h"
 #include "ui/Notify.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowWnd.h"
+#include "update/UpdateStore.h"
+
+namespace SkinUI {
+class CComboUI;
+class CEditUI;
+}  // namespace SkinUI
+
+class UpdateRun;
 
 class CPlazaUpdateWnd : public SkinUI::CWindowWnd, public SkinUI::INotifyUI {
 public:
-    CPlazaUpdateWnd() = default;
+    CPlazaUpdateWnd();
+    ~CPlazaUpdateWnd() override;
 
     void Notify(SkinUI::TNotifyMsg& msg) override;
 
+    // Runs fn on the UI thread after everything posted before it. Safe from
+    // any thread; dropped once the window is gone.
+    void PostToUi(std::function<void()> fn) { m_pUiQueue->Post(std::move(fn)); }
+    std::shared_ptr<UiQueue> GetUiQueue() const { return m_pUiQueue; }
+
+    void InitLauncherWindow();
+    void StartUpdateThread();
+    void StopUpdateThread();
+    void StartResolverThread();
+
     SkinUI::CWindowManagerUI m_Manager;
+    SkinUI::CComboUI* m_pAccountCombo = nullptr;
+    SkinUI::CEditUI* m_pAccountEdit = nullptr;
+    SkinUI::CEditUI* m_pPasswordEdit = nullptr;
+    bool m_bPartnerLogon = false;
+    CUpdateStore m_UpdateStore;
+    // The current update run (thread handle, stop token, internet handles).
+    std::shared_ptr<UpdateRun> m_pUpdateRun;
+    std::atomic<bool> m_bSavePassword{false};
+    std::atomic<bool> m_bAutoLogon{false};
+    bool m_bAutoSelectServer = false;
+    std::atomic<bool> m_bUpdating{false};
+    std::atomic<bool> m_bUpdateFinished{false};
+    std::atomic<bool> m_bForceCheck{false};
+    std::atomic<bool> m_bReplacePlazaUpdate{false};
+    std::atomic<float> m_fAllFileProgress{0.0f};
+    std::atomic<float> m_fCurFileProgress{0.0f};
+    std::string m_sUpdateState;
+    std::string m_sCurInfo;
+    std::string m_sServerAddr;
+    std::vector<std::string> m_vUpdateFileInfo;
+    int m_nServerLine = 0;
+    std::atomic<unsigned> m_nUpdateAttempt{0};
+    std::string m_sServerHost;
+    std::string m_sMirrorUrl2;
+    std::string m_sMirrorUrl3;
+    std::vector<std::string> m_vServerList;
+    std::vector<std::string> m_vServerList2;
     int m_nChannelId = -1;
     std::string m_sCmdTail;
 
@@ -23,4 +76,7 @@ protected:
     UINT GetClassStyle() const override { return CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS; }
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnFinalMessage(HWND hWnd) override;
+
+private:
+    std::shared_ptr<UiQueue> m_pUiQueue;
 };
