@@ -71,10 +71,61 @@ public:
     virtual void DoPaint(HDC hDC, const RECT& rcPaint);
     virtual void DoInit();
 
+    // Drawing steps of DoPaint, in order.
+    virtual void PaintBkColor(HDC hDC);
+    virtual void PaintBkImage(HDC hDC);
+    virtual void PaintStatusImage(HDC hDC);
+    virtual void PaintText(HDC hDC);
+    virtual void PaintBorder(HDC hDC);
+
     void Init();
     void Invalidate();
     void NeedUpdate();
     void NeedParentUpdate();
+    bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
+
+    // Applies name="value" pairs separated by single blanks; stops at the
+    // first malformed pair and keeps the pairs before it.
+    void ApplyAttributeList(const char* list);
+
+    // Geometry used by the layouts. A fixed size of 0 stretches.
+    int GetFixedWidth() const { return m_cxyFixed.cx; }
+    void SetFixedWidth(int cx);
+    int GetFixedHeight() const { return m_cxyFixed.cy; }
+    void SetFixedHeight(int cy);
+    int GetMinWidth() const { return m_cxyMin.cx; }
+    void SetMinWidth(int cx);
+    int GetMaxWidth() const { return m_cxyMax.cx; }
+    void SetMaxWidth(int cx);
+    int GetMinHeight() const { return m_cxyMin.cy; }
+    void SetMinHeight(int cy);
+    int GetMaxHeight() const { return m_cxyMax.cy; }
+    void SetMaxHeight(int cy);
+    RECT GetPadding() const { return m_rcPadding; }
+    void SetPadding(RECT rc);
+    bool IsFloat() const { return m_bFloat; }
+    void SetFloat(bool isFloat = true);
+    // The "pos" of a float control, relative to its parent's top left.
+    RECT GetFloatPos() const { return m_rcFloatPos; }
+    void SetFloatPos(RECT rc);
+
+    // Appearance. Colours are 0xAARRGGBB; 0 means none.
+    DWORD GetBkColor() const { return m_dwBkColor; }
+    void SetBkColor(DWORD color);
+    DWORD GetBorderColor() const { return m_dwBorderColor; }
+    void SetBorderColor(DWORD color);
+    void SetBorderSize(int size);
+    void SetBorderRound(SIZE round);
+    std::string GetBkImage() const { return m_sBkImage; }
+    void SetBkImage(const char* image);
+    std::string GetToolTip() const { return m_sToolTip; }
+    void SetToolTip(const char* tip);
+    std::string GetUserData() const { return m_sUserData; }
+    void SetUserData(const char* data);
+
+    // Draws an image description ("name" or "file='name' source='..' ...")
+    // into this control's rectangle; false when the image is missing.
+    bool DrawImage(HDC hDC, const std::string& image, const char* modify = nullptr);
 
 protected:
     CWindowManagerUI* m_pManager = nullptr;
@@ -88,6 +139,20 @@ protected:
     bool m_bMouseEnabled = true;
     bool m_bFocused = false;
     bool m_bUpdateNeeded = true;
+    bool m_bFloat = false;
+    SIZE m_cxyFixed = {0, 0};
+    SIZE m_cxyMin = {0, 0};
+    SIZE m_cxyMax = {9999, 9999};
+    RECT m_rcPadding = {0, 0, 0, 0};
+    RECT m_rcFloatPos = {0, 0, 0, 0};
+    RECT m_rcPaint = {0, 0, 0, 0};
+    DWORD m_dwBkColor = 0;
+    DWORD m_dwBorderColor = 0;
+    int m_nBorderSize = 0;
+    SIZE m_cxyBorderRound = {0, 0};
+    std::string m_sBkImage;
+    std::string m_sToolTip;
+    std::string m_sUserData;
 };
 
 }  // namespace SkinUI

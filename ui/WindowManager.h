@@ -7,9 +7,13 @@
 #include <windows.h>
 
 #include <deque>
+#include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "ui/Handles.h"
 
 #include "ui/Control.h"
 #include "ui/Notify.h"
@@ -26,6 +30,24 @@ class ITranslateAccelerator {
 public:
     virtual ~ITranslateAccelerator() = default;
     virtual LRESULT TranslateAccelerator(MSG* msg) = 0;
+};
+
+// A decoded skin image: a 32-bit premultiplied top-down DIB section.
+struct TImageInfo {
+    UniqueBitmap bitmap;
+    int width = 0;
+    int height = 0;
+    bool alpha = false;
+};
+
+struct TFontInfo {
+    UniqueFont font;
+    std::string faceName;
+    int size = 0;
+    bool bold = false;
+    bool underline = false;
+    bool italic = false;
+    TEXTMETRICA metrics = {};
 };
 
 class CWindowManagerUI {
@@ -76,13 +98,76 @@ public:
 
     // Repainting and layout requests from controls.
     void Invalidate(const RECT& rc);
-    void NeedUpdate() { m_bUpdateNeeded = true; }
+    void NeedUpdate();
+    bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
+    // Lays the tree out now if a layout is pending (painting does this too).
+    void UpdateLayout();
+
+    // Mouse capture by the control that received the button press.
+    void SetCapture();
+    void ReleaseCapture();
+    bool IsCaptured() const { return m_bMouseCapture; }
+
+    // Control timers; WM_TIMER ids the manager did not hand out pass through.
+    bool SetTimer(CControlUI* control, UINT timerId, UINT elapse);
+    bool KillTimer(CControlUI* control, UINT timerId);
+    void KillTimers(CControlUI* control);
+
+    // Window-level skin values.
+    SIZE GetInitSize() const { return m_szInitWindowSize; }
+    void SetInitSize(int cx, int cy);
+    RECT GetCaptionRect() const { return m_rcCaption; }
+    void SetCaptionRect(RECT rc) { m_rcCaption = rc; }
+    SIZE GetRoundCorner() const { return m_szRoundCorner; }
+    void SetRoundCorner(int cx, int cy) { m_szRoundCorner = SIZE{cx, cy}; }
+    RECT GetSizeBox() const { return m_rcSizeBox; }
+    void SetSizeBox(RECT rc) { m_rcSizeBox = rc; }
+    SIZE GetMinInfo() const { return m_szMinWindow; }
+    void SetMinInfo(int cx, int cy) { m_szMinWindow = SIZE{cx, cy}; }
+    SIZE GetMaxInfo() const { return m_szMaxWindow; }
+    void SetMaxInfo(int cx, int cy) { m_szMaxWindow = SIZE{cx, cy}; }
+    void SetTransparent(int alpha);
+    DWORD GetDefaultFontColor() const { return m_dwDefaultFontColor; }
+    void SetDefaultFontColor(DWORD color) { m_dwDefaultFontColor = color; }
+    DWORD GetDefaultDisabledColor() const { return m_dwDefaultDisabledColor; }
+    void SetDefaultDisabledColor(DWORD color) { m_dwDefaultDisabledColor = color; }
+    DWORD GetDefaultLinkFontColor() const { return m_dwDefaultLinkFontColor; }
+    void SetDefaultLinkFontColor(DWORD color) { m_dwDefaultLinkFontColor = color; }
+
+    // Fonts: index -1 is the default font. Fonts use the GBK character set.
+    int AddFont(const char* faceName, int size, bool bold, bool underline, bool italic);
+    void SetDefaultFont(const char* faceName, int size, bool bold, bool underline, bool italic);
+    HFONT GetFont(int index);
+    const TEXTMETRICA& GetFontMetrics(int index);
+
+    // Images, loaded on first use and kept per manager by name.
+    const TImageInfo* GetImage(const std::string& name);
+    const TImageInfo* AddImage(const std::string& name, DWORD mask = 0);
+    void RemoveAllImages();
+
+    // Attribute lists applied to every new control of a tag before its own.
+    void AddDefaultAttributeList(const char* controlName, const char* attributes);
+    std::string GetDefaultAttributeList(const char* controlName) const;
+
+    // Option groups.
+    bool AddOptionGroup(const char* group, CControlUI* control);
+    const std::vector<CControlUI*>* GetOptionGroup(const char* group) const;
+    void RemoveOptionGroup(const char* group, CControlUI* control);
+
+    CControlUI* GetHoverControl() const { return m_pEventHover; }
 
     bool PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool TranslateAccelerator(MSG* msg);
     bool ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:
+    void PaintWindow();
+    void ShowToolTip(CControlUI* control);
+    void HideToolTip();
+    bool HandleMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool HandleKeyMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void SendEvent(CControlUI* control, UIEventType type, WPARAM wParam = 0, LPARAM lParam = 0,
+                   char key = 0);
     void FlushAsyncNotify();
     void DeliverNotify(TNotifyMsg& msg);
     void ReapDelayedCleanup();
@@ -96,6 +181,36 @@ private:
     POINT m_ptLastMouse = {-1, -1};
     bool m_bUpdateNeeded = false;
     bool m_bFirstLayout = true;
+    bool m_bFocusNeeded = false;
+    bool m_bMouseTracking = false;
+    bool m_bMouseCapture = false;
+    HWND m_hwndTooltip = nullptr;
+    CControlUI* m_pTooltipControl = nullptr;
+    std::string m_sTooltipText;
+
+    SIZE m_szInitWindowSize = {0, 0};
+    RECT m_rcCaption = {0, 0, 0, 0};
+    SIZE m_szRoundCorner = {0, 0};
+    RECT m_rcSizeBox = {0, 0, 0, 0};
+    SIZE m_szMinWindow = {0, 0};
+    SIZE m_szMaxWindow = {0, 0};
+    DWORD m_dwDefaultFontColor = 0xFF000000;
+    DWORD m_dwDefaultDisabledColor = 0xFFA7A6AA;
+    DWORD m_dwDefaultLinkFontColor = 0xFF0000FF;
+
+    struct TimerInfo {
+        CControlUI* control;
+        UINT localId;
+        UINT_PTR windowId;
+    };
+    std::vector<TimerInfo> m_aTimers;
+    UINT_PTR m_nextTimerId = 0x4000;
+
+    TFontInfo m_defaultFont;
+    std::vector<std::unique_ptr<TFontInfo>> m_aFonts;
+    std::map<std::string, std::unique_ptr<TImageInfo>> m_mImages;
+    std::map<std::string, std::string> m_mDefaultAttributes;
+    std::map<std::string, std::vector<CControlUI*>> m_mOptionGroups;
 
     std::vector<INotifyUI*> m_aNotifiers;
     std::deque<TNotifyMsg> m_aAsyncNotify;

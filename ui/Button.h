@@ -1,0 +1,46 @@
+// A clickable label with normal, hot, pushed, focused and disabled looks.
+#pragma once
+
+#include "ui/Label.h"
+
+namespace SkinUI {
+
+enum : UINT {
+    UISTATE_FOCUSED = 0x01,
+    UISTATE_SELECTED = 0x02,
+    UISTATE_DISABLED = 0x04,
+    UISTATE_HOT = 0x08,
+    UISTATE_PUSHED = 0x10,
+    UISTATE_CAPTURED = 0x40,
+};
+
+class CButtonUI : public CLabelUI {
+public:
+    const char* GetClass() const override;
+    void* GetInterface(const char* name) override;
+    UINT GetControlFlags() const override;
+    bool Activate() override;
+    void SetEnabled(bool enabled = true) override;
+    void DoEvent(TEventUI& event) override;
+    void SetAttribute(const char* name, const char* value) override;
+    void PaintText(HDC hDC) override;
+    void PaintStatusImage(HDC hDC) override;
+
+    UINT GetButtonState() const { return m_uButtonState; }
+    void SetHotTextColor(DWORD color) { m_dwHotTextColor = color; }
+    DWORD GetHotTextColor() const { return m_dwHotTextColor; }
+    void SetPushedTextColor(DWORD color) { m_dwPushedTextColor = color; }
+
+protected:
+    UINT m_uButtonState = 0;
+    DWORD m_dwHotTextColor = 0;
+    DWORD m_dwPushedTextColor = 0;
+    DWORD m_dwHotBkColor = 0;
+    std::string m_sNormalImage;
+    std::string m_sHotImage;
+    std::string m_sPushedImage;
+    std::string m_sFocusedImage;
+    std::string m_sDisabledImage;
+};
+
+}  // namespace SkinUI

@@ -1,0 +1,72 @@
+// Controls that own other controls. A container lays its children out inside
+// its own rectangle less the inset; the flow layouts derive from it.
+#pragma once
+
+#include <vector>
+
+#include "ui/Control.h"
+
+namespace SkinUI {
+
+class IContainerUI {
+public:
+    virtual ~IContainerUI() = default;
+    virtual CControlUI* GetItemAt(int index) const = 0;
+    virtual int GetItemIndex(CControlUI* control) const = 0;
+    virtual int GetCount() const = 0;
+    virtual bool Add(CControlUI* control) = 0;
+    virtual bool AddAt(CControlUI* control, int index) = 0;
+    virtual bool Remove(CControlUI* control) = 0;
+    virtual bool RemoveAt(int index) = 0;
+    virtual void RemoveAll() = 0;
+};
+
+class CContainerUI : public CControlUI, public IContainerUI {
+public:
+    CContainerUI() = default;
+    ~CContainerUI() override;
+
+    const char* GetClass() const override;
+    void* GetInterface(const char* name) override;
+
+    CControlUI* GetItemAt(int index) const override;
+    int GetItemIndex(CControlUI* control) const override;
+    int GetCount() const override;
+    bool Add(CControlUI* control) override;
+    bool AddAt(CControlUI* control, int index) override;
+    bool Remove(CControlUI* control) override;
+    bool RemoveAt(int index) override;
+    void RemoveAll() override;
+
+    // A container that only borrows its children (the combo's drop-down list)
+    // leaves them alive when it is destroyed or when they are removed.
+    void SetAutoDestroy(bool autoDestroy) { m_bAutoDestroy = autoDestroy; }
+    // Takes a child out without destroying it; the caller owns it afterwards.
+    bool Detach(CControlUI* control);
+
+    RECT GetInset() const { return m_rcInset; }
+    void SetInset(RECT rc);
+    int GetChildPadding() const { return m_iChildPadding; }
+    void SetChildPadding(int padding);
+
+    void SetVisible(bool visible = true) override;
+    void SetInternVisible(bool visible = true) override;
+    void SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init = true) override;
+    CControlUI* FindControl(FINDCONTROLPROC proc, LPVOID data, UINT flags) override;
+    void SetAttribute(const char* name, const char* value) override;
+    void SetPos(RECT rc) override;
+    void DoPaint(HDC hDC, const RECT& rcPaint) override;
+
+protected:
+    // The rectangle children are laid out in.
+    RECT ContentRect(RECT rc) const;
+    // Places a float child at its "pos", relative to this container.
+    void SetFloatPos(CControlUI* child) const;
+
+    std::vector<CControlUI*> m_items;
+    RECT m_rcInset = {0, 0, 0, 0};
+    int m_iChildPadding = 0;
+    bool m_bAutoDestroy = true;
+};
+
+}  // namespace SkinUI

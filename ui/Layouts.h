@@ -1,0 +1,43 @@
+// The flow layouts: children stacked top to bottom or left to right, and the
+// tab layout that shows one child at a time.
+#pragma once
+
+#include "ui/Container.h"
+
+namespace SkinUI {
+
+class CVerticalLayoutUI : public CContainerUI {
+public:
+    const char* GetClass() const override;
+    void* GetInterface(const char* name) override;
+    void SetPos(RECT rc) override;
+};
+
+class CHorizontalLayoutUI : public CContainerUI {
+public:
+    const char* GetClass() const override;
+    void* GetInterface(const char* name) override;
+    void SetPos(RECT rc) override;
+};
+
+class CTabLayoutUI : public CContainerUI {
+public:
+    const char* GetClass() const override;
+    void* GetInterface(const char* name) override;
+
+    bool Add(CControlUI* control) override;
+    bool AddAt(CControlUI* control, int index) override;
+    bool Remove(CControlUI* control) override;
+    void RemoveAll() override;
+
+    int GetCurSel() const { return m_iCurSel; }
+    bool SelectItem(int index);
+
+    void SetAttribute(const char* name, const char* value) override;
+    void SetPos(RECT rc) override;
+
+private:
+    int m_iCurSel = -1;
+};
+
+}  // namespace SkinUI
