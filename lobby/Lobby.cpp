@@ -1,7 +1,8 @@
 // Stand-in for the real lobby. It keeps the promises the launcher relies on:
 // a window of class "ReRodaDeviz" while it runs, and the two command lines.
-// It records what it was given in "LobbyCommandLine.txt" beside itself so
-// tests and the demo can check it.
+// It records what it was given in "LobbyCommandLine.txt" beside itself, and
+// for a login the fields it cut out of it in "LobbyLogin.txt", so tests and
+// the demo can check both.
 //
 // A leading "-exitAfter=MS " (or the LOBBY_EXIT_AFTER_MS environment
 // variable) makes it close itself after MS milliseconds; tests use it to
@@ -11,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "lobby/UpdateOverArgs.h"
 
 namespace {
 
@@ -33,10 +36,31 @@ void RecordCommandLine(const std::string& cmdLine) {
     }
 }
 
+// One "name=value" line per field; an "error=" line when a login command line
+// could not be read. Any older record is removed first.
+void RecordLogin(const std::string& cmdLine) {
+    const std::string file = ModuleDirectory() + "LobbyLogin.txt";
+    ::DeleteFileA(file.c_str());
+    if (cmdLine.rfind("-Update_Over", 0) != 0)
+        return;
+    FILE* f = std::fopen(file.c_str(), "wb");
+    if (!f)
+        return;
+    if (const auto args = ParseUpdateOverArgs(cmdLine)) {
+        std::fprintf(f, "line=%d\r\npartner=%d\r\naccount=%s\r\npassword=%s\r\naddress=%s\r\n",
+                     args->nServerLine, args->nPartnerLogon, args->sAccount.c_str(),
+                     args->sPassword.c_str(), args->sServerAddr.c_str());
+    } else {
+        std::fputs("error=malformed login command line\r\n", f);
+    }
+    std::fclose(f);
+}
+
 LRESULT CALLBACK LobbyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_TIMER:
-            if (wParam == kExitTimer) ::DestroyWindow(hwnd);
+            if (wParam == kExitTimer)
+                ::DestroyWindow(hwnd);
             return 0;
         case WM_DESTROY:
             ::PostQuitMessage(0);
@@ -61,6 +85,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR lpCmdLine, int) {
         cmdLine = space == std::string::npos ? std::string() : cmdLine.substr(space + 1);
     }
     RecordCommandLine(cmdLine);
+    RecordLogin(cmdLine);
 
     WNDCLASSA wc = {};
     wc.lpfnWndProc = LobbyProc;
@@ -69,12 +94,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR lpCmdLine, int) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = kLobbyWindowClass;
     ::RegisterClassA(&wc);
-    const HWND hwnd = ::CreateWindowExA(0, kLobbyWindowClass, "Lobby", WS_OVERLAPPEDWINDOW,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, 480, 320, nullptr, nullptr,
-                                        instance, nullptr);
-    if (!hwnd) return 1;
+    const HWND hwnd =
+        ::CreateWindowExA(0, kLobbyWindowClass, "Lobby", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                          CW_USEDEFAULT, 480, 320, nullptr, nullptr, instance, nullptr);
+    if (!hwnd)
+        return 1;
     ::ShowWindow(hwnd, SW_SHOWNORMAL);
-    if (exitAfterMs > 0) ::SetTimer(hwnd, kExitTimer, exitAfterMs, nullptr);
+    if (exitAfterMs > 0)
+        ::SetTimer(hwnd, kExitTimer, exitAfterMs, nullptr);
 
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -1,0 +1,24 @@
+// The two command lines the launcher starts the lobby with. The login form
+// carries three byte lengths so that the lobby can cut the account, the
+// password and the address out again even when they contain spaces.
+#pragma once
+
+#include <string>
+
+// Parameters that hand a freshly downloaded launcher over to the lobby.
+inline constexpr char kReplacePlazaUpdateParameters[] = "-Replace_PlazaUpdate";
+
+// Longest parameter text the lobby is given; longer text is cut.
+inline constexpr size_t kMaxLobbyParameters = 259;
+
+struct LobbyLogin {
+    int nServerLine = 0;
+    bool bPartnerLogon = false;
+    std::string sAccount;
+    std::string sPassword;
+    std::string sServerAddr;
+};
+
+// "-Update_Over line partner accountLen passwordLen addressLen account password
+// address", nothing quoted, cut to kMaxLobbyParameters characters.
+std::string FormatUpdateOverParameters(const LobbyLogin& login);
