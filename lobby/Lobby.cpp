@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "lobby/ReplaceLauncher.h"
 #include "lobby/UpdateOverArgs.h"
 
 namespace {
@@ -85,6 +86,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR lpCmdLine, int) {
         cmdLine = space == std::string::npos ? std::string() : cmdLine.substr(space + 1);
     }
     RecordCommandLine(cmdLine);
+    // The self-update hand-over needs no lobby window: a window of ours
+    // would make the restarted launcher step aside for us.
+    if (cmdLine == kReplaceLauncherSwitch) {
+        ReplaceLauncher(ModuleDirectory());
+        return 0;
+    }
     RecordLogin(cmdLine);
 
     WNDCLASSA wc = {};

@@ -1,8 +1,66 @@
 // The update engine's state: the download session, the fetched version and
 // file list, and the list of files to download.
+//
+// The window holds one store; every update run works on its own copy (which
+// shares the download session) so that a stopped run that has not ended yet
+// never touches what the next run uses.
 #pragma once
+
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <memory>
+#include <string>
+
+class CDownloadSession;
+class StopSignal;
+
+// One entry of the file list that must be downloaded.
+struct FileRecord {
+    std::string m_sName;  // relative path with backslashes, "\Res\x.png"
+    std::string m_sMd5;   // listed digest
+    int64_t m_nSize = 0;  // listed size, for progress only
+    bool m_bNeedDownload = false;
+};
+
+struct DownloadCount {
+    unsigned count = 0;
+    uint64_t totalSize = 0;
+};
 
 class CUpdateStore {
 public:
-    CUpdateStore() = default;
+    CUpdateStore();
+
+    // The mirror's "ver.html"; false when it could not be fetched.
+    bool FetchVersion(const std::string& url);
+    std::string GetDisplayVersion() const { return m_sVersionText; }
+    // True when "ver.ini" holds the fetched stamp.
+    bool IsLocalVersionCurrent() const;
+    // Writes the stamp to "ver.ini". A read-only file fails the call but has
+    // its attributes cleared, so a second call succeeds.
+    bool SaveLocalVersion();
+    // The mirror's "file.html"; false when it could not be fetched.
+    bool FetchFileList(const std::string& url);
+    // Compares every listed file with the local copy and keeps those that
+    // differ in m_lstDownload. onEntry hears each listed name as it is
+    // reached; false when the run was stopped part way.
+    bool BuildDownloadList(const std::function<void(const std::string&)>& onEntry);
+    DownloadCount CountDownloads() const;
+
+    void SetStopSignal(std::shared_ptr<StopSignal> stop) { m_pStop = std::move(stop); }
+    StopSignal* GetStopSignal() const { return m_pStop.get(); }
+    const CDownloadSession& Session() const { return *m_pSession; }
+    std::string LocalVersionPath() const { return m_sInstallDir + "ver.ini"; }
+
+    std::list<FileRecord> m_lstDownload;
+    std::string m_sBaseUrl;     // mirror base + "plaza"
+    std::string m_sInstallDir;  // program folder, ending in a backslash
+    std::string m_sFileList;
+    std::string m_sVersionText;  // after a fetch: the display version
+    std::string m_sVersionStamp;
+
+private:
+    std::shared_ptr<const CDownloadSession> m_pSession;
+    std::shared_ptr<StopSignal> m_pStop;
 };

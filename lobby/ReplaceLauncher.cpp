@@ -1,0 +1,46 @@
+#include "lobby/ReplaceLauncher.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace {
+
+constexpr char kLauncherMutex[] = "VuZerizovo";
+// How long the launcher may take to quit after it started us.
+constexpr DWORD kLauncherExitWaitMs = 10000;
+// The executable can stay locked for a moment after its process ended.
+constexpr int kMoveAttempts = 50;
+constexpr DWORD kMoveRetryMs = 100;
+
+// The launcher holds its instance mutex until its process ends; once we can
+// take it, the launcher is gone.
+void WaitForLauncherExit() {
+    HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, kLauncherMutex);
+    if (!mutex)
+        return;
+    const DWORD wait = ::WaitForSingleObject(mutex, kLauncherExitWaitMs);
+    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED)
+        ::ReleaseMutex(mutex);
+    ::CloseHandle(mutex);
+}
+
+bool MoveIntoPlace(const std::string& from, const std::string& to) {
+    if (::GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    for (int attempt = 0; attempt < kMoveAttempts; ++attempt) {
+        if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
+            return true;
+        ::Sleep(kMoveRetryMs);
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ReplaceLauncher(const std::string& folder) {
+    const std::string launcher = folder + "Launcher.exe";
+    WaitForLauncherExit();
+    const bool replaced = MoveIntoPlace(launcher + ".tmp", launcher);
+    ::ShellExecuteA(nullptr, "open", launcher.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
+    return replaced;
+}

@@ -1,0 +1,300 @@
+#!/usr/bin/env python3
+"""A download mirror on loopback: serves a folder as static files, with faults
+that can be switched on per path.
+
+The launcher needs nothing from a mirror but static files, so this is a plain
+file server. The faults play the ways a real mirror or network goes wrong:
+
+  404, 500   an error page with a body (and a Content-Length)
+  chunked    the body without Content-Length (chunked transfer coding)
+  truncate   a full Content-Length, half the body, then the connection closes
+  reset      the connection is reset before any answer
+  stall      the headers and a little of the body, then nothing for a while
+  trickle    the body in small pieces with pauses between them
+  corrupt    the body with one byte changed (same length)
+
+Use it as a module (Mirror(root).start()) or from the command line:
+
+  python3 tests/e2e/mirror.py --root DIR --port 18080 [--prefix /vedu/]
+
+Other processes switch faults through the control paths (loopback only):
+
+  GET /__control/fault?path=/vedu/ver.html&kind=404[&times=1][&seconds=5]
+  GET /__control/clear
+  GET /__control/requests       the request log as JSON lines
+"""
+
+import argparse
+import json
+import os
+import posixpath
+import socket
+import struct
+import sys
+import threading
+import time
+import urllib.parse
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+FAULT_KINDS = ("404", "500", "chunked", "truncate", "reset", "stall", "trickle", "corrupt")
+BLOCK = 1 << 20
+
+
+class Fault:
+    def __init__(self, kind, times=None, seconds=5.0, rate=4096):
+        if kind not in FAULT_KINDS:
+            raise ValueError("unknown fault kind: %s" % kind)
+        self.kind = kind
+        self.times = times  # None: every request; n: the next n requests only
+        self.seconds = float(seconds)
+        self.rate = int(rate)
+
+
+class Mirror:
+    """A threaded loopback HTTP server over ROOT, published under PREFIX."""
+
+    def __init__(self, root, port=0, prefix="/vedu/"):
+        self.root = os.path.abspath(root)
+        self.prefix = "/" + prefix.strip("/") + "/" if prefix.strip("/") else "/"
+        self._faults = {}
+        self._lock = threading.Lock()
+        self._stopping = threading.Event()
+        self.requests = []
+        mirror = self
+
+        class Handler(_Handler):
+            owner = mirror
+
+        self.server = ThreadingHTTPServer(("127.0.0.1", port), Handler)
+        self.server.daemon_threads = True
+        self.port = self.server.server_address[1]
+        self._thread = None
+
+    @property
+    def url(self):
+        return "http://127.0.0.1:%d%s" % (self.port, self.prefix)
+
+    def start(self):
+        self._thread = threading.Thread(target=self.server.serve_forever, daemon=True)
+        self._thread.start()
+        return self
+
+    def stop(self):
+        self._stopping.set()
+        self.server.shutdown()
+        self.server.server_close()
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def set_fault(self, path, kind, **options):
+        """Switch a fault on for PATH (relative to the prefix, e.g. 'ver.html')."""
+        with self._lock:
+            self._faults[self._key(path)] = Fault(kind, **options)
+
+    def clear_faults(self):
+        with self._lock:
+            self._faults.clear()
+
+    def take_fault(self, url_path):
+        with self._lock:
+            fault = self._faults.get(url_path)
+            if fault is None:
+                return None
+            if fault.times is not None:
+                fault.times -= 1
+                if fault.times <= 0:
+                    del self._faults[url_path]
+            return fault
+
+    def log(self, entry):
+        with self._lock:
+            self.requests.append(entry)
+
+    def request_log(self):
+        with self._lock:
+            return list(self.requests)
+
+    def _key(self, path):
+        if path.startswith("/"):
+            return path
+        return self.prefix + path
+
+    def local_path(self, url_path):
+        """The file for URL_PATH, or None when it is outside the root."""
+        if not url_path.startswith(self.prefix):
+            return None
+        rel = urllib.parse.unquote(url_path[len(self.prefix):])
+        rel = rel.replace("\\", "/")
+        norm = posixpath.normpath("/" + rel).lstrip("/")
+        if norm.startswith(".."):
+            return None
+        full = os.path.join(self.root, *norm.split("/")) if norm else self.root
+        return full
+
+
+class _Handler(BaseHTTPRequestHandler):
+    owner = None
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def do_HEAD(self):
+        self._serve(head=True)
+
+    def do_GET(self):
+        self._serve(head=False)
+
+    def _serve(self, head):
+        mirror = self.owner
+        parsed = urllib.parse.urlsplit(self.path)
+        if parsed.path.startswith("/__control/"):
+            return self._control(parsed)
+        mirror.log({
+            "path": parsed.path,
+            "agent": self.headers.get("User-Agent", ""),
+            "pragma": self.headers.get("Pragma", ""),
+            "cache_control": self.headers.get("Cache-Control", ""),
+            "time": time.time(),
+        })
+        fault = mirror.take_fault(parsed.path)
+        if fault and fault.kind == "reset":
+            return self._reset()
+        if fault and fault.kind in ("404", "500"):
+            body = ("<html><body>%s error page</body></html>" % fault.kind).encode()
+            return self._simple(int(fault.kind), body, head)
+        local = mirror.local_path(parsed.path)
+        if local is None or not os.path.isfile(local):
+            return self._simple(404, b"<html><body>not found</body></html>", head)
+        size = os.path.getsize(local)
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        if fault and fault.kind == "chunked":
+            self.send_header("Transfer-Encoding", "chunked")
+        else:
+            self.send_header("Content-Length", str(size))
+        self.end_headers()
+        if head:
+            return
+        with open(local, "rb") as f:
+            if fault is None:
+                return self._copy(f)
+            return self._faulty_body(f, size, fault)
+
+    def _copy(self, f):
+        while True:
+            block = f.read(BLOCK)
+            if not block:
+                return
+            self.wfile.write(block)
+
+    def _faulty_body(self, f, size, fault):
+        kind = fault.kind
+        if kind == "chunked":
+            while True:
+                block = f.read(BLOCK)
+                if not block:
+                    break
+                self.wfile.write(b"%x\r\n%s\r\n" % (len(block), block))
+            self.wfile.write(b"0\r\n\r\n")
+        elif kind == "truncate":
+            self.wfile.write(f.read(size // 2))
+            self.wfile.flush()
+            self.close_connection = True
+            self._hard_close()
+        elif kind == "stall":
+            self.wfile.write(f.read(min(size // 2, 1024)))
+            self.wfile.flush()
+            self.owner._stopping.wait(fault.seconds)
+            self.close_connection = True
+            self._hard_close()
+        elif kind == "trickle":
+            while True:
+                block = f.read(fault.rate)
+                if not block or self.owner._stopping.is_set():
+                    break
+                self.wfile.write(block)
+                self.wfile.flush()
+                time.sleep(0.05)
+        elif kind == "corrupt":
+            data = bytearray(f.read())
+            if data:
+                data[len(data) // 2] ^= 0xFF
+            self.wfile.write(bytes(data))
+
+    def _simple(self, status, body, head):
+        self.send_response(status)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        if not head:
+            self.wfile.write(body)
+
+    def _reset(self):
+        self.close_connection = True
+        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self._hard_close()
+
+    def _hard_close(self):
+        try:
+            self.connection.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+
+    def _control(self, parsed):
+        mirror = self.owner
+        query = dict(urllib.parse.parse_qsl(parsed.query))
+        action = parsed.path[len("/__control/"):]
+        try:
+            if action == "fault":
+                options = {}
+                if "times" in query:
+                    options["times"] = int(query["times"])
+                if "seconds" in query:
+                    options["seconds"] = float(query["seconds"])
+                if "rate" in query:
+                    options["rate"] = int(query["rate"])
+                mirror.set_fault(query["path"], query["kind"], **options)
+                body = b"ok"
+            elif action == "clear":
+                mirror.clear_faults()
+                body = b"ok"
+            elif action == "requests":
+                body = "".join(json.dumps(r) + "\n" for r in mirror.request_log()).encode()
+            else:
+                return self._simple(404, b"unknown control", False)
+        except (KeyError, ValueError) as e:
+            return self._simple(400, str(e).encode(), False)
+        self._simple(200, body, False)
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description="Serve a mirror folder on loopback.")
+    parser.add_argument("--root", required=True, help="folder holding ver.html, file.html, plaza/")
+    parser.add_argument("--port", type=int, default=18080)
+    parser.add_argument("--prefix", default="/vedu/", help="URL path the folder is served under")
+    parser.add_argument("--fault", action="append", default=[], metavar="PATH=KIND",
+                        help="switch a fault on from the start, e.g. ver.html=404")
+    args = parser.parse_args(argv)
+    if not os.path.isdir(args.root):
+        parser.error("no such folder: %s" % args.root)
+    mirror = Mirror(args.root, args.port, args.prefix)
+    for item in args.fault:
+        path, _, kind = item.partition("=")
+        mirror.set_fault(path, kind)
+    print("serving %s at %s" % (mirror.root, mirror.url), flush=True)
+    try:
+        mirror.server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+    finally:
+        mirror.server.server_close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,245 @@
+#include "update/DownloadFiles.h"
+
+#include <windows.h>
+#include <dbghelp.h>
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "app/PlazaUpdateWnd.h"
+#include "identity/Md5.h"
+#include "update/DownloadSession.h"
+#include "update/MirrorFormat.h"
+#include "update/UpdateControls.h"
+#include "update/UpdateRun.h"
+
+namespace {
+
+constexpr size_t kBlockSize = 16384;
+constexpr DWORD kRefreshMs = 200;
+constexpr char kLauncherSuffix[] = "\\Launcher.exe";
+
+constexpr char kFailed[] = "下载失败：";
+constexpr char kNoContentLength[] = "文件不存在！";
+constexpr char kCreateFailed[] = "文件创建失败！";
+constexpr char kMoveFailed[] = "复盖文件失败！";
+constexpr char kBadName[] = "文件名非法！";
+constexpr char kIncomplete[] = "文件不完整！";
+constexpr char kDigestMismatch[] = "文件校验失败！";
+
+// A failure that ends the pass; the reason follows the name on screen.
+struct PassFailure {
+    std::string reason;
+};
+// The run was stopped: nothing more is shown.
+struct PassStopped {};
+
+std::string Format(const char* format, const std::string& name, int number = 0) {
+    std::vector<char> text(name.size() + 64);
+    std::snprintf(text.data(), text.size(), format, name.c_str(), number);
+    return text.data();
+}
+
+float Fraction(uint64_t part, uint64_t whole) {
+    return whole == 0 ? 1.0f : static_cast<float>(static_cast<double>(part) / whole);
+}
+
+int Percent(float fraction) {
+    return static_cast<int>(std::min(fraction * 100.0f, 1.0e6f));
+}
+
+bool SameDigest(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// installDir ends in a backslash and listed names start with one.
+std::string LocalPath(const std::string& installDir, const std::string& name) {
+    return installDir + (name.empty() || name[0] != '\\' ? name : name.substr(1));
+}
+
+bool IsLauncherExecutable(const std::string& name) {
+    const size_t slash = name.rfind('\\');
+    return slash != std::string::npos &&
+           name.compare(slash, std::string::npos, kLauncherSuffix) == 0;
+}
+
+class DownloadPass {
+public:
+    explicit DownloadPass(UpdateRun& run)
+        : m_run(run), m_store(run.m_Store), m_count(run.m_Store.CountDownloads()) {}
+
+    bool Run() {
+        m_run.Post([](CPlazaUpdateWnd& w) { SetProgressValue(w, "AllFileProgress", 0, false); });
+        for (FileRecord& record : m_store.m_lstDownload) {
+            if (!record.m_bNeedDownload)
+                continue;
+            try {
+                Download(record);
+            } catch (const PassStopped&) {
+                return false;
+            } catch (const PassFailure& failure) {
+                const std::string text = kFailed + record.m_sName + failure.reason;
+                m_run.Post([text](CPlazaUpdateWnd& w) { ShowCurInfo(w, text); });
+                return false;
+            }
+        }
+        m_run.Post([](CPlazaUpdateWnd& w) { SetProgressValue(w, "AllFileProgress", 100, true); });
+        return true;
+    }
+
+private:
+    void Download(FileRecord& record) {
+        StartFile(record.m_sName);
+        if (!IsSafeListedName(record.m_sName))
+            throw PassFailure{kBadName};
+
+        const std::string target = LocalPath(m_store.m_sInstallDir, record.m_sName);
+        const std::string temp = target + ".tmp";
+        const std::string url = m_store.m_sBaseUrl + ToUrlPath(record.m_sName);
+        uint64_t length = FetchToTemp(record.m_sName, url, temp, false);
+        if (!SameDigest(Md5OfFile(temp), record.m_sMd5)) {
+            // A stale copy from a cache is the likely cause: ask the server.
+            m_passBytes -= length;
+            ::DeleteFileA(temp.c_str());
+            length = FetchToTemp(record.m_sName, url, temp, true);
+            if (!SameDigest(Md5OfFile(temp), record.m_sMd5)) {
+                ::DeleteFileA(temp.c_str());
+                throw PassFailure{kDigestMismatch};
+            }
+        }
+        FinishFile(record.m_sName, length);
+
+        if (IsLauncherExecutable(record.m_sName)) {
+            // The running launcher cannot be replaced; the lobby moves it.
+            record.m_bNeedDownload = false;
+            m_run.m_bReplacePlazaUpdate = true;
+            m_run.Post([](CPlazaUpdateWnd& w) { w.m_bReplacePlazaUpdate = true; });
+            return;
+        }
+        if (!::MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            throw PassFailure{kMoveFailed};
+        }
+        record.m_bNeedDownload = false;
+    }
+
+    void StartFile(const std::string& name) {
+        m_recent.push_back(name);
+        const size_t first = m_recent.size() > 3 ? m_recent.size() - 3 : 0;
+        std::vector<std::string> labels(m_recent.begin() + first, m_recent.end());
+        m_run.Post([name, labels](CPlazaUpdateWnd& w) {
+            w.m_vUpdateFileInfo.push_back(name);
+            w.m_fCurFileProgress = 0.0f;
+            for (size_t i = 0; i < labels.size(); ++i) {
+                char control[32];
+                std::snprintf(control, sizeof(control), "UpdateFileInfo%d", static_cast<int>(i));
+                SetControlText(w, control, labels[i]);
+            }
+            SetProgressValue(w, "CurFileProgress", 0, false);
+        });
+    }
+
+    // Downloads url into temp and checks its length; returns the length. The
+    // temporary file is deleted on every failure.
+    uint64_t FetchToTemp(const std::string& name, const std::string& url, const std::string& temp,
+                         bool bypassCache) {
+        auto file = m_store.Session().Open(url, bypassCache, m_store.GetStopSignal());
+        if (m_run.IsStopped())
+            throw PassStopped{};
+        if (!file)
+            throw PassFailure{};
+        const DWORD status = file->StatusCode();
+        if (status < 200 || status > 299) {
+            char reason[48];
+            std::snprintf(reason, sizeof(reason), "服务器错误%lu！",
+                          static_cast<unsigned long>(status));
+            throw PassFailure{reason};
+        }
+        uint64_t length = 0;
+        if (!file->QueryContentLength(length))
+            throw PassFailure{kNoContentLength};
+
+        const size_t slash = name.rfind('\\');
+        const std::string folder = LocalPath(
+            m_store.m_sInstallDir, slash == std::string::npos ? "" : name.substr(0, slash));
+        ::MakeSureDirectoryPathExists(
+            (folder.empty() || folder.back() == '\\' ? folder : folder + "\\").c_str());
+        SkinUI::UniqueKernelHandle out(::CreateFileA(temp.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                     nullptr));
+        if (!out)
+            throw PassFailure{kCreateFailed};
+
+        uint64_t received = 0;
+        uint64_t sinceRefresh = 0;
+        DWORD refreshTime = ::timeGetTime();
+        FileSink sink(out.get());
+        const ReadResult result = file->ReadInto(sink, kBlockSize, [&](size_t got) {
+            received += got;
+            m_passBytes += got;
+            sinceRefresh += got;
+            const DWORD now = ::timeGetTime();
+            if (now - refreshTime >= kRefreshMs || received == length) {
+                const DWORD elapsed = now - refreshTime ? now - refreshTime : 1;
+                const int speed = static_cast<int>((sinceRefresh / 1024.0) / (elapsed / 1000.0));
+                sinceRefresh = 0;
+                refreshTime = now;
+                Refresh(name, Fraction(m_passBytes, m_count.totalSize), Fraction(received, length),
+                        speed);
+            }
+        });
+        const bool flushed = result == ReadResult::Complete && ::FlushFileBuffers(out.get());
+        out.reset();
+        file->Close();
+        if (result != ReadResult::Complete || !flushed || received != length) {
+            ::DeleteFileA(temp.c_str());
+            m_passBytes -= received;
+            if (result == ReadResult::Stopped || m_run.IsStopped())
+                throw PassStopped{};
+            if (result == ReadResult::Complete && flushed)
+                throw PassFailure{kIncomplete};
+            throw PassFailure{};
+        }
+        return length;
+    }
+
+    void Refresh(const std::string& name, float all, float cur, int speed) {
+        const std::string info = Format("正在下载：%s %dKB/s", name, speed);
+        m_run.Post([all, cur, info](CPlazaUpdateWnd& w) {
+            w.m_fAllFileProgress = all;
+            w.m_fCurFileProgress = cur;
+            SetProgressValue(w, "AllFileProgress", Percent(all), true);
+            SetProgressValue(w, "CurFileProgress", Percent(cur), false);
+            ShowCurInfo(w, info);
+        });
+    }
+
+    void FinishFile(const std::string& name, uint64_t length) {
+        m_finishedBytes += length;
+        const float all = Fraction(m_finishedBytes, m_count.totalSize);
+        const std::string info = Format("%s下载完毕，正在复盖...", name);
+        m_run.Post([all, info](CPlazaUpdateWnd& w) {
+            w.m_fAllFileProgress = all;
+            w.m_fCurFileProgress = 1.0f;
+            ShowCurInfo(w, info);
+        });
+    }
+
+    UpdateRun& m_run;
+    CUpdateStore& m_store;
+    const DownloadCount m_count;
+    std::vector<std::string> m_recent;
+    uint64_t m_passBytes = 0;
+    uint64_t m_finishedBytes = 0;
+};
+
+}  // namespace
+
+bool DownloadFiles(UpdateRun& run) {
+    return DownloadPass(run).Run();
+}

@@ -1,0 +1,64 @@
+#include "update/HttpFetchText.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <wininet.h>
+
+#include <cstdio>
+
+#include "update/HttpFile.h"
+#include "update/StopSignal.h"
+#include "update/UpdateLog.h"
+
+namespace {
+
+constexpr char kAcceptHeaders[] = "Accept: */*\r\n\r\n";
+constexpr DWORD kAcceptHeadersLength = 15;
+static_assert(sizeof(kAcceptHeaders) - 1 == kAcceptHeadersLength, "header length");
+// Always from the server, never into the cache, and no proxy cache either.
+constexpr DWORD kNoCacheFlags =
+    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
+static_assert(kNoCacheFlags == 0x84000100, "text fetch flags");
+// One byte short of the buffer in the original reader, which kept a
+// terminating zero after every chunk.
+constexpr size_t kTextBlock = 1023;
+
+}  // namespace
+
+std::string HttpFetchText(const std::string& url, StopSignal* stop) {
+    DWORD connection = 0;
+    ::InternetGetConnectedState(&connection, 0);
+    const DWORD access = (connection & INTERNET_CONNECTION_PROXY)
+                             ? INTERNET_OPEN_TYPE_PRECONFIG
+                             : INTERNET_OPEN_TYPE_PRECONFIG_WITH_NO_AUTOPROXY;
+
+    char agent[64] = {};
+    std::snprintf(agent, sizeof(agent), "Agent%ld", static_cast<long>(::timeGetTime()));
+
+    TrackedInternet session(::InternetOpenA(agent, access, nullptr, nullptr, 0), stop);
+    if (!session) {
+        if (stop && stop->IsStopped())
+            return kFetchError;
+        AppendUpdateLog("InternetOpen:0");
+        return kFetchError;
+    }
+    auto file = CHttpFile::Open(session.get(), url, kAcceptHeaders, kAcceptHeadersLength,
+                                kNoCacheFlags, 0, stop);
+    if (!file) {
+        if (stop && stop->IsStopped())
+            return kFetchError;
+        AppendUpdateLog("InternetOpenUrl:00000000");
+        return kFetchError;
+    }
+    const DWORD status = file->StatusCode();
+    if (status < 200 || status > 299) {
+        char line[32];
+        std::snprintf(line, sizeof(line), "HttpStatus:%lu", static_cast<unsigned long>(status));
+        AppendUpdateLog(std::string(line) + " " + url);
+        return kFetchError;
+    }
+    TextSink sink;
+    if (file->ReadInto(sink, kTextBlock) == ReadResult::Stopped)
+        return kFetchError;
+    return std::move(sink.Text());
+}

@@ -1,0 +1,15 @@
+// Fetches a small text resource (the version file, the file list) in full,
+// with a fresh session per call and every cache bypassed.
+#pragma once
+
+#include <string>
+
+class StopSignal;
+
+// The literal result of a failed fetch.
+inline constexpr char kFetchError[] = "Error";
+
+// Returns the body as text, or "Error" (and one line in the update log) when
+// the request fails or the server answers with a status outside 200-299. A
+// stopped fetch returns "Error" without a log line.
+std::string HttpFetchText(const std::string& url, StopSignal* stop = nullptr);

@@ -1,0 +1,57 @@
+// The stop token of one update run. The UI thread stops a run by setting it;
+// the update thread checks it at every sleep and between blocks. Setting it
+// also closes the internet handles the run registered, which makes a WinInet
+// call blocked on the network return instead of waiting for its time-out.
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <atomic>
+#include <mutex>
+#include <set>
+
+#include "ui/Handles.h"
+
+class StopSignal {
+public:
+    StopSignal();
+    StopSignal(const StopSignal&) = delete;
+    StopSignal& operator=(const StopSignal&) = delete;
+
+    bool IsStopped() const { return m_bStopped.load(); }
+    // Sets the token, wakes sleepers and closes every registered handle.
+    void Stop();
+    // Sleeps for ms milliseconds or until stopped; false when stopped.
+    bool Sleep(DWORD ms) const;
+
+    // A handle registered here is closed exactly once: by Stop, or by its
+    // owner through Close. Track refuses (and closes) a handle once stopped.
+    bool Track(HINTERNET h);
+    void Close(HINTERNET h);
+
+private:
+    std::atomic<bool> m_bStopped{false};
+    SkinUI::UniqueKernelHandle m_hEvent;
+    std::mutex m_mutex;
+    std::set<HINTERNET> m_handles;
+};
+
+// Owns one internet handle that a StopSignal may close early. Without a
+// signal it is a plain owner.
+class TrackedInternet {
+public:
+    TrackedInternet() = default;
+    TrackedInternet(HINTERNET h, StopSignal* stop);
+    ~TrackedInternet() { reset(); }
+    TrackedInternet(const TrackedInternet&) = delete;
+    TrackedInternet& operator=(const TrackedInternet&) = delete;
+
+    HINTERNET get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+    void reset();
+
+private:
+    HINTERNET m_h = nullptr;
+    StopSignal* m_pStop = nullptr;
+};

@@ -1,0 +1,113 @@
+#include "update/UpdateStore.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "identity/Md5.h"
+#include "update/DownloadSession.h"
+#include "update/HttpFetchText.h"
+#include "update/MirrorFormat.h"
+#include "update/StopSignal.h"
+
+namespace {
+
+// Pause after each listed name, so the window can show the names go by.
+constexpr DWORD kEntryPauseMs = 5;
+// "ver.ini" was read into a 260-byte buffer: a longer word is another version.
+constexpr size_t kMaxStampWord = 259;
+
+}  // namespace
+
+CUpdateStore::CUpdateStore() : m_pSession(std::make_shared<CDownloadSession>()) {}
+
+bool CUpdateStore::FetchVersion(const std::string& url) {
+    m_sVersionText = HttpFetchText(url, m_pStop.get());
+    if (m_sVersionText == kFetchError)
+        return false;
+    VersionText version = ParseVersionText(m_sVersionText);
+    m_sVersionStamp = std::move(version.stamp);
+    m_sVersionText = std::move(version.display);
+    return true;
+}
+
+bool CUpdateStore::IsLocalVersionCurrent() const {
+    // The narrow path is already in the system code page, which is what the
+    // C runtime hands to the file system, so no locale switch is needed.
+    std::ifstream in(LocalVersionPath());
+    if (!in)
+        return false;
+    std::string word;
+    in >> word;
+    if (word.size() > kMaxStampWord)
+        return false;
+    return word == m_sVersionStamp;
+}
+
+bool CUpdateStore::SaveLocalVersion() {
+    const std::string path = LocalVersionPath();
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        // Clear read-only (and hidden, system) for the next call, which the
+        // caller makes; this call still reports the failure.
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (FILE* again = std::fopen(path.c_str(), "wb"))
+            std::fclose(again);
+        return false;
+    }
+    const bool written =
+        std::fwrite(m_sVersionStamp.data(), 1, m_sVersionStamp.size(), f) == m_sVersionStamp.size();
+    return (std::fclose(f) == 0) && written;
+}
+
+bool CUpdateStore::FetchFileList(const std::string& url) {
+    m_sFileList = HttpFetchText(url, m_pStop.get());
+    if (m_sFileList == kFetchError)
+        return false;
+    m_lstDownload.clear();
+    return true;
+}
+
+bool CUpdateStore::BuildDownloadList(const std::function<void(const std::string&)>& onEntry) {
+    if (m_sFileList.empty())
+        return true;
+    const FileList list = DecodeFileList(m_sFileList);
+    const auto pause = [this] {
+        if (m_pStop)
+            return m_pStop->Sleep(kEntryPauseMs);
+        ::Sleep(kEntryPauseMs);
+        return true;
+    };
+    for (const ListedFile& file : list.files) {
+        onEntry(file.name);
+        if (!pause())
+            return false;
+        FileRecord record;
+        record.m_sName = file.name;
+        record.m_nSize = file.size;
+        record.m_sMd5 = file.md5;
+        // A name that would leave the installation folder is never read or
+        // written; it stays on the list so the download pass reports it.
+        record.m_bNeedDownload =
+            !IsSafeListedName(file.name) || Md5OfFile(m_sInstallDir + file.name) != file.md5;
+        if (record.m_bNeedDownload)
+            m_lstDownload.push_back(std::move(record));
+    }
+    if (list.unfinishedName) {
+        onEntry(*list.unfinishedName);
+        if (!pause())
+            return false;
+    }
+    return true;
+}
+
+DownloadCount CUpdateStore::CountDownloads() const {
+    DownloadCount result;
+    for (const FileRecord& record : m_lstDownload) {
+        ++result.count;
+        if (record.m_nSize > 0)
+            result.totalSize += static_cast<uint64_t>(record.m_nSize);
+    }
+    return result;
+}

@@ -1,0 +1,173 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "app/Messages.h"
+#include "app/PlazaUpdateWnd.h"
+#include "ui/WindowManager.h"
+#include "update/DownloadFiles.h"
+#include "update/UpdateControls.h"
+#include "update/UpdateRun.h"
+#include "update/UpdateThread.h"
+
+namespace {
+
+constexpr DWORD kStatusPauseMs = 20;
+constexpr char kProductTitle[] = "Vedu";
+
+constexpr char kStateUpdating[] = "正在更新...";
+constexpr char kStateVersionFailed[] = "版本文件下载失败...";
+constexpr char kStateChecking[] = "校对版本...";
+constexpr char kStateDownloading[] = "更新中...";
+constexpr char kStateReady[] = "请输入账号和密码：";
+constexpr char kStateSaveFailed[] = "ver.ini保存失败！";
+constexpr char kAllChecked[] = "所有文件校验完毕...";
+
+void PostState(UpdateRun& run, const std::string& text) {
+    run.Post([text](CPlazaUpdateWnd& w) { ShowUpdateState(w, text); });
+}
+
+// Shows text and gives the window's thread a moment to paint it; false when
+// the run was stopped meanwhile.
+bool ShowState(UpdateRun& run, const std::string& text) {
+    PostState(run, text);
+    return run.Pause(kStatusPauseMs);
+}
+
+void BeginAttempt(UpdateRun& run, unsigned attempt) {
+    run.m_bReplacePlazaUpdate = false;
+    run.Post([attempt](CPlazaUpdateWnd& w) {
+        SetLogonButtonsEnabled(w, false);
+        w.m_bUpdating = true;
+        w.m_vUpdateFileInfo.clear();
+        w.m_fAllFileProgress = 0.0f;
+        w.m_fCurFileProgress = 0.0f;
+        w.m_bReplacePlazaUpdate = false;
+        w.m_bUpdateFinished = false;
+        w.m_sCurInfo.clear();
+        w.m_nUpdateAttempt = attempt;
+    });
+}
+
+void ShowDisplayVersion(UpdateRun& run) {
+    char text[512];
+    std::snprintf(text, sizeof(text), "%s　版本号：%s", kProductTitle,
+                  run.m_Store.GetDisplayVersion().c_str());
+    const std::string version = text;
+    run.Post([version](CPlazaUpdateWnd& w) { SetControlText(w, "PlazaVer", version); });
+}
+
+// The lobby puts the new launcher in place once this one has quit.
+void HandOverToLobby(UpdateRun& run) {
+    const std::string lobby = run.m_Store.m_sInstallDir + "Lobby.exe";
+    const auto started = reinterpret_cast<INT_PTR>(::ShellExecuteA(
+        run.m_hWnd, "open", lobby.c_str(), "-Replace_PlazaUpdate", "", SW_SHOWNORMAL));
+    if (started < 32)
+        ::MessageBoxA(nullptr, "Lobby.exe启动失败!", "提示", MB_OK);
+    run.Post([](CPlazaUpdateWnd& w) { ::PostMessageA(w.GetHWND(), WM_QUIT_LAUNCHER, 0, 0); });
+}
+
+void EnterReadyState(UpdateRun& run) {
+    run.Post([](CPlazaUpdateWnd& w) {
+        w.m_fAllFileProgress = 1.0f;
+        w.m_fCurFileProgress = 1.0f;
+        w.m_sUpdateState = kStateReady;
+        ::PostMessageA(w.GetHWND(), WM_UPDATE_COMPLETE, 0, 0);
+        w.m_bUpdateFinished = true;
+        w.m_bUpdating = false;
+        SetProgressValue(w, "AllFileProgress", 100, true);
+        ShowUpdateState(w, kStateReady);
+        if (w.m_bSavePassword && w.m_bAutoLogon) {
+            ::SetTimer(w.GetHWND(), TIMER_AUTO_LOGON, kAutoLogonDelayMs, nullptr);
+        } else {
+            SetLogonButtonsEnabled(w, true);
+        }
+    });
+}
+
+enum class CheckResult { Ready, Ended };
+
+// Fetches the file list, downloads what differs and saves the stamp.
+CheckResult CheckAndDownload(UpdateRun& run, const std::string& mirror) {
+    CUpdateStore& store = run.m_Store;
+    if (!ShowState(run, kStateChecking))
+        return CheckResult::Ended;
+    if (!store.FetchFileList(mirror + "file.html")) {
+        if (run.IsStopped())
+            return CheckResult::Ended;
+        PostState(run, kStateChecking);
+        run.Post([](CPlazaUpdateWnd& w) { SetControlEnabled(w, "RestoreUpdate", true); });
+        return CheckResult::Ended;
+    }
+    if (!ShowState(run, kStateChecking))
+        return CheckResult::Ended;
+    const bool listed = store.BuildDownloadList([&run](const std::string& name) {
+        run.Post([name](CPlazaUpdateWnd& w) {
+            w.m_vUpdateFileInfo.push_back(name);
+            ::PostMessageA(w.GetHWND(), WM_UPDATE_COMPLETE, 0, 0);
+        });
+    });
+    if (!listed)
+        return CheckResult::Ended;
+    run.Post([](CPlazaUpdateWnd& w) {
+        w.m_vUpdateFileInfo.clear();
+        w.m_sCurInfo = kAllChecked;
+    });
+    if (!ShowState(run, kStateDownloading))
+        return CheckResult::Ended;
+
+    // A pass that failed leaves the old stamp, so the next start checks the
+    // files again instead of trusting an installation that is incomplete.
+    if (!DownloadFiles(run))
+        return run.IsStopped() ? CheckResult::Ended : CheckResult::Ready;
+
+    if (!ShowState(run, kStateDownloading))
+        return CheckResult::Ended;
+    if (run.m_bReplacePlazaUpdate)
+        HandOverToLobby(run);
+    if (store.IsLocalVersionCurrent())
+        return CheckResult::Ready;
+    if (store.SaveLocalVersion() || store.SaveLocalVersion())
+        return CheckResult::Ready;
+    PostState(run, kStateSaveFailed);
+    return CheckResult::Ended;
+}
+
+}  // namespace
+
+unsigned UpdateThreadProc(const std::shared_ptr<UpdateRun>& run) {
+    CUpdateStore& store = run->m_Store;
+    for (;;) {
+        const unsigned attempt = ++run->m_nUpdateAttempt;
+        BeginAttempt(*run, attempt);
+        const std::string& mirror = run->MirrorForAttempt(attempt);
+        store.m_sBaseUrl = mirror + "plaza";
+        store.m_sInstallDir = SkinUI::CWindowManagerUI::GetModuleDirectory();
+        if (!ShowState(*run, kStateUpdating))
+            return 0;
+
+        if (!store.FetchVersion(mirror + "ver.html")) {
+            if (run->IsStopped())
+                return 0;
+            if (!ShowState(*run, kStateVersionFailed))
+                return 0;
+            run->Post([](CPlazaUpdateWnd& w) { SetControlEnabled(w, "RestoreUpdate", true); });
+            // Only the first run rotates through the mirrors: the counter
+            // is never reset.
+            if (attempt == 1 || attempt == 2)
+                continue;
+            return 0;
+        }
+        ShowDisplayVersion(*run);
+        if (!ShowState(*run, kStateChecking))
+            return 0;
+
+        if (run->m_bForceCheck || !store.IsLocalVersionCurrent()) {
+            if (CheckAndDownload(*run, mirror) == CheckResult::Ended)
+                return 0;
+        }
+        EnterReadyState(*run);
+        return 0;
+    }
+}
