@@ -7,16 +7,24 @@ set(LAUNCHER_DEPS_DIR ${CMAKE_SOURCE_DIR}/.cache/deps CACHE PATH "Unpacked sourc
 add_library(dep_stb INTERFACE)
 target_include_directories(dep_stb SYSTEM INTERFACE /usr/include/stb)
 
-if(WIN32)
-  file(GLOB _zlib_dirs LIST_DIRECTORIES true ${LAUNCHER_DEPS_DIR}/zlib-*)
-  file(GLOB _pugi_dirs LIST_DIRECTORIES true ${LAUNCHER_DEPS_DIR}/pugixml-*)
-  list(FILTER _zlib_dirs EXCLUDE REGEX "\\.(tar|dsc|gz|xz|bz2)")
-  list(FILTER _pugi_dirs EXCLUDE REGEX "\\.(tar|dsc|gz|xz|bz2)")
-  if(NOT _zlib_dirs OR NOT _pugi_dirs)
-    message(FATAL_ERROR "zlib or pugixml sources missing in ${LAUNCHER_DEPS_DIR}: run scripts/setup")
+# Sets var to the unpacked source folder of a Debian source package.
+function(launcher_source_dir var package)
+  file(GLOB _dirs LIST_DIRECTORIES true ${LAUNCHER_DEPS_DIR}/${package}-*)
+  list(FILTER _dirs EXCLUDE REGEX "\\.(tar|dsc|gz|xz|bz2)")
+  if(NOT _dirs)
+    message(FATAL_ERROR "${package} sources missing in ${LAUNCHER_DEPS_DIR}: run scripts/setup")
   endif()
-  list(GET _zlib_dirs 0 ZLIB_SRC)
-  list(GET _pugi_dirs 0 PUGIXML_SRC)
+  list(GET _dirs 0 _dir)
+  set(${var} ${_dir} PARENT_SCOPE)
+endfunction()
+
+# minizip is compiled from zlib's sources in both trees: as shipped, its
+# unzip.c switches PKWARE decryption off (and so does Debian's libminizip),
+# but the skin package is encrypted. A configured copy drops that switch.
+launcher_source_dir(ZLIB_SRC zlib)
+
+if(WIN32)
+  launcher_source_dir(PUGIXML_SRC pugixml)
 
   add_library(dep_zlib STATIC
     ${ZLIB_SRC}/adler32.c ${ZLIB_SRC}/compress.c ${ZLIB_SRC}/crc32.c ${ZLIB_SRC}/deflate.c
@@ -25,26 +33,37 @@ if(WIN32)
   target_include_directories(dep_zlib SYSTEM PUBLIC ${ZLIB_SRC})
   target_compile_options(dep_zlib PRIVATE -w)
 
-  set(_mz ${ZLIB_SRC}/contrib/minizip)
-  add_library(dep_minizip STATIC ${_mz}/unzip.c ${_mz}/zip.c ${_mz}/ioapi.c)
-  target_include_directories(dep_minizip SYSTEM PUBLIC ${_mz})
-  target_compile_options(dep_minizip PRIVATE -w)
-  target_link_libraries(dep_minizip PUBLIC dep_zlib)
-
   add_library(dep_pugixml STATIC ${PUGIXML_SRC}/src/pugixml.cpp)
   target_include_directories(dep_pugixml SYSTEM PUBLIC ${PUGIXML_SRC}/src)
   target_compile_options(dep_pugixml PRIVATE -w)
 else()
   find_package(ZLIB REQUIRED)
-  find_package(PkgConfig REQUIRED)
-  pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
   find_package(pugixml REQUIRED)
   add_library(dep_zlib INTERFACE)
   target_link_libraries(dep_zlib INTERFACE ZLIB::ZLIB)
-  add_library(dep_minizip INTERFACE)
-  target_link_libraries(dep_minizip INTERFACE PkgConfig::MINIZIP dep_zlib)
   add_library(dep_pugixml INTERFACE)
   target_link_libraries(dep_pugixml INTERFACE pugixml::pugixml)
+endif()
+
+set(_mz ${ZLIB_SRC}/contrib/minizip)
+file(READ ${_mz}/unzip.c _unzip_source)
+string(REGEX REPLACE "#ifndef NOUNCRYPT[ \t\r\n]+#define NOUNCRYPT[ \t\r\n]+#endif" ""
+       _unzip_decrypting "${_unzip_source}")
+if(_unzip_decrypting STREQUAL _unzip_source)
+  message(FATAL_ERROR "${_mz}/unzip.c: the switch that disables decryption was not found")
+endif()
+# Written beside and copied only when different, so a reconfigure rebuilds nothing.
+file(WRITE ${CMAKE_BINARY_DIR}/deps/minizip/unzip.c.in "${_unzip_decrypting}")
+configure_file(${CMAKE_BINARY_DIR}/deps/minizip/unzip.c.in ${CMAKE_BINARY_DIR}/deps/minizip/unzip.c
+               COPYONLY)
+add_library(dep_minizip STATIC ${CMAKE_BINARY_DIR}/deps/minizip/unzip.c ${_mz}/zip.c
+                               ${_mz}/ioapi.c)
+target_include_directories(dep_minizip SYSTEM PUBLIC ${_mz})
+target_compile_options(dep_minizip PRIVATE -w)
+target_link_libraries(dep_minizip PUBLIC dep_zlib)
+if(NOT WIN32 AND LAUNCHER_SANITIZE AND NOT LAUNCHER_FUZZ)
+  # Overruns inside the archive reader surface in the package tests too.
+  target_compile_options(dep_minizip PRIVATE -fsanitize=address -fno-omit-frame-pointer)
 endif()
 
 if(NOT LAUNCHER_FUZZ)

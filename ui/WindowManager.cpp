@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/PlainPackage.h"
+
 namespace SkinUI {
 
 namespace {
@@ -87,9 +89,17 @@ void CWindowManagerUI::SetResourcePath(const char* path) {
 std::string CWindowManagerUI::GetResourcePath() { return Process().resourcePath; }
 
 void CWindowManagerUI::SetResourcePackage(const char* name, bool cached, const char* password) {
-    Process().packageName = name ? name : "";
-    Process().packageCached = cached;
-    Process().packagePassword = password ? password : "";
+    ProcessSettings& settings = Process();
+    const std::string newName = name ? name : "";
+    // The same package again keeps everything, the password included.
+    if (newName == settings.packageName && cached == settings.packageCached) return;
+    DropCachedPlainPackage();
+    settings.packageName = newName;
+    settings.packageCached = cached;
+    settings.packagePassword = password ? password : "";
+    if (cached && settings.packagePassword.empty() && !newName.empty()) {
+        CachePlainPackage(settings.resourcePath + newName);
+    }
 }
 
 std::string CWindowManagerUI::GetResourcePackage() { return Process().packageName; }
