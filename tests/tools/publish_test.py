@@ -1,0 +1,210 @@
+#!/usr/bin/env python3
+"""Drives the publish tool on real folders and reads its output with a codec
+written here from the format's description, independent of the C++ one."""
+import hashlib
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+PUBLISH = None
+
+
+def scramble(plain: bytes) -> bytes:
+    length = len(plain)
+    assert length <= 56
+    key = [length] + [random.randrange(255) for _ in range(7)]
+    padded = (length + 7) // 8 * 8
+    digits = "".join(
+        "%02x%02x" % (key[i % 8], (plain[i] if i < length else random.randrange(255)) ^ key[i % 8])
+        for i in range(padded)).encode()
+    head = bytes(c ^ 5 for c in (digits or b"\0\0\0\0")[:4])
+    return head + digits[4:]
+
+
+def unscramble(text: bytes) -> bytes:
+    if len(text) < 32:
+        return b""
+    text = bytes(c ^ 5 for c in text[:4]) + text[4:]
+    length = int(text[:2], 16)
+    if len(text) != 32 * ((length + 7) // 8):
+        return b""
+    return bytes(int(text[4 * i:4 * i + 2], 16) ^ int(text[4 * i + 2:4 * i + 4], 16)
+                 for i in range(length))
+
+
+def decode_list(body: bytes):
+    lines = [unscramble(line) for line in body.replace(b"\r", b"\n").split(b"\n") if line]
+    assert len(lines) % 3 == 0, "the list ends in the middle of an entry"
+    return [(lines[i], int(lines[i + 1]), lines[i + 2]) for i in range(0, len(lines), 3)]
+
+
+def run(*args, check=None):
+    result = subprocess.run([PUBLISH, *map(str, args)], capture_output=True)
+    if check is not None:
+        assert result.returncode == check, (args, result.returncode, result.stdout, result.stderr)
+    return result
+
+
+class PublishTest(unittest.TestCase):
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="publish-test-")
+        self.release = os.path.join(self.root, "release")
+        self.mirror = os.path.join(self.root, "mirror")
+        self.files = {
+            "Lobby.exe": os.urandom(70000),
+            "Launcher.exe": b"MZ" + os.urandom(4094),
+            os.path.join("Res", "Launcher", "Launcher.pkg"): os.urandom(4096 * 3),
+            os.path.join("Res", "empty.dat"): b"",
+            os.path.join("Res", "图片.png".encode("gbk").decode("utf-8", "surrogateescape")): b"png",
+        }
+        for name, data in self.files.items():
+            self.write(os.path.join(self.release, name), data)
+
+    def tearDown(self):
+        shutil.rmtree(self.root)
+
+    @staticmethod
+    def write(path, data):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+
+    @staticmethod
+    def read(path):
+        with open(path, "rb") as f:
+            return f.read()
+
+    def listed_name(self, name):
+        return b"\\" + os.fsencode(name).replace(b"/", b"\\")
+
+    def leftovers(self):
+        return [n for n in os.listdir(self.root) if ".publish-" in n]
+
+    def test_make_writes_a_mirror_the_launcher_can_read(self):
+        run("make", self.release, self.mirror, "--display-version", "2.5.0", check=0)
+        version = self.read(os.path.join(self.mirror, "ver.html"))
+        display, stamp = version.split(b"\n")
+        self.assertEqual(display, b"2.5.0")
+        self.assertEqual(len(stamp), 20)
+        self.assertFalse(any(c in stamp for c in b" \t\r\n"))
+
+        body = self.read(os.path.join(self.mirror, "file.html"))
+        self.assertTrue(body.endswith(b"\r\n"))
+        self.assertNotIn(b"\n", body.replace(b"\r\n", b""))
+        listed = {name: (size, md5) for name, size, md5 in decode_list(body)}
+        expected = {self.listed_name(n): (len(d), hashlib.md5(d).hexdigest().encode())
+                    for n, d in self.files.items()}
+        self.assertEqual(listed, expected)
+
+        for name, data in self.files.items():
+            self.assertEqual(self.read(os.path.join(self.mirror, "plaza", name)), data)
+        self.assertEqual(self.leftovers(), [])
+
+    def test_decode_and_verify_round_trip(self):
+        run("make", self.release, self.mirror, "--display-version", "1.0",
+            "--stamp", "20261207000000000001", check=0)
+        decoded = run("decode", os.path.join(self.mirror, "file.html"), check=0).stdout
+        rows = sorted(line.split(b"\t") for line in decoded.splitlines())
+        self.assertEqual(rows, sorted([self.listed_name(n), str(len(d)).encode(),
+                                       hashlib.md5(d).hexdigest().encode()]
+                                      for n, d in self.files.items()))
+        self.assertEqual(run("verify", self.mirror, check=0).returncode, 0)
+        self.assertEqual(run("verify-install", self.release,
+                             os.path.join(self.mirror, "file.html"), check=0).returncode, 0)
+
+    def test_verify_names_damaged_and_missing_files(self):
+        run("make", self.release, self.mirror, "--display-version", "1.0", check=0)
+        damaged = os.path.join(self.mirror, "plaza", "Lobby.exe")
+        data = bytearray(self.read(damaged))
+        data[1000] ^= 0xff  # same size, other content
+        self.write(damaged, bytes(data))
+        os.remove(os.path.join(self.mirror, "plaza", "Res", "empty.dat"))
+        out = run("verify", self.mirror, check=1).stdout
+        self.assertIn(b"\\Lobby.exe", out)
+        self.assertIn(b"\\Res\\empty.dat", out)
+        self.assertNotIn(b"Launcher.pkg", out)
+
+    def test_lists_written_elsewhere_decode(self):
+        digest = hashlib.md5(b"x").hexdigest().encode()
+        body = b"\r\n\r\n".join(scramble(f) for f in [b"\\a.txt", b"1", digest,
+                                                      b"\\Res\\b.png", b"22", digest]) + b"\n"
+        path = os.path.join(self.root, "file.html")
+        self.write(path, body)
+        out = run("decode", path, check=0).stdout
+        self.assertEqual(out, b"\\a.txt\t1\t" + digest + b"\n\\Res\\b.png\t22\t" + digest + b"\n")
+        self.write(path, body + scramble(b"\\cut.txt"))
+        self.assertIn(b"\\cut.txt", run("decode", path, check=1).stderr)
+
+    def test_stamp_follows_the_content(self):
+        stamps = []
+        for change in (False, False, True):
+            if change:
+                self.write(os.path.join(self.release, "Lobby.exe"), b"new lobby")
+            run("make", self.release, self.mirror, "--display-version", "1", check=0)
+            stamps.append(self.read(os.path.join(self.mirror, "ver.html")).split(b"\n")[1])
+        self.assertEqual(stamps[0], stamps[1])
+        self.assertNotEqual(stamps[1], stamps[2])
+
+    def test_bad_input_is_refused_and_leaves_the_mirror_alone(self):
+        run("make", self.release, self.mirror, "--display-version", "1.0",
+            "--stamp", "AAAAAAAAAAAAAAAAAAAA", check=0)
+        before = self.read(os.path.join(self.mirror, "file.html"))
+
+        def refused(*args, release=None):
+            result = run("make", release or self.release, self.mirror, *args)
+            self.assertNotEqual(result.returncode, 0, args)
+            self.assertTrue(result.stderr.strip(), "a refusal says why")
+            self.assertEqual(self.read(os.path.join(self.mirror, "file.html")), before)
+            self.assertEqual(self.leftovers(), [])
+
+        refused("--display-version", "1.0\n2.0")
+        refused("--display-version", "1.0", "--stamp", "short")
+        refused("--display-version", "1.0", "--stamp", "has white space in it")
+        refused("--display-version", "1.0", release=os.path.join(self.root, "missing"))
+
+        long_name = os.path.join(self.release, "Res", "n" * 52)  # "\Res\" + 52 = 57 bytes
+        self.write(long_name, b"x")
+        refused("--display-version", "1.0")
+        os.remove(long_name)
+
+        broken = os.path.join(self.release, "two\nlines.txt")
+        self.write(broken, b"x")
+        refused("--display-version", "1.0")
+        os.remove(broken)
+
+        self.write(os.path.join(self.release, "stream:name"), b"x")
+        refused("--display-version", "1.0")
+
+    def test_refuses_to_replace_other_folders(self):
+        os.makedirs(self.mirror)
+        self.write(os.path.join(self.mirror, "notes.txt"), b"mine")
+        self.assertNotEqual(run("make", self.release, self.mirror, "--display-version", "1")
+                            .returncode, 0)
+        self.assertEqual(self.read(os.path.join(self.mirror, "notes.txt")), b"mine")
+        inside = os.path.join(self.release, "mirror")
+        self.assertNotEqual(run("make", self.release, inside, "--display-version", "1")
+                            .returncode, 0)
+        self.assertFalse(os.path.exists(inside))
+
+    def test_md5_prints_md5sum_lines(self):
+        paths = [os.path.join(self.release, n) for n in sorted(self.files)]
+        out = run("md5", *paths, check=0).stdout.decode("utf-8", "surrogateescape")
+        expected = "".join("%s  %s\n" % (hashlib.md5(self.read(p)).hexdigest(), p) for p in paths)
+        self.assertEqual(out, expected)
+        missing = run("md5", os.path.join(self.root, "nope"), check=1)
+        self.assertIn(b"nope", missing.stderr)
+
+    def test_every_command_has_help(self):
+        for command in ("make", "decode", "verify", "verify-install", "md5"):
+            result = run(command, "--help", check=0)
+            self.assertIn(b"usage: publish " + command.encode(), result.stdout)
+        self.assertEqual(run("make", self.release).returncode, 2)
+
+
+if __name__ == "__main__":
+    PUBLISH = sys.argv.pop(1)
+    unittest.main()

@@ -1,0 +1,80 @@
+#include "tools/publish/ReleaseScan.h"
+
+#include <algorithm>
+
+#include "identity/HexCodec.h"
+#include "identity/Md5.h"
+#include "tools/publish/NativePath.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The problem with one component of a release path, or an empty text.
+std::string ComponentProblem(const std::string& component) {
+    if (component.find_first_of("\r\n") != std::string::npos)
+        return "contains a line break";
+    if (component.find('\\') != std::string::npos) {
+        return "contains a backslash, which the launcher reads as a folder separator";
+    }
+    return {};
+}
+
+std::string ListedName(const fs::path& relative, std::string& problem) {
+    std::string name;
+    for (const fs::path& part : relative) {
+        const std::string component = ToNarrow(part);
+        if (problem.empty())
+            problem = ComponentProblem(component);
+        name += '\\';
+        name += component;
+    }
+    if (!problem.empty())
+        return name;
+    if (name.size() > kScrambleMaxLength) {
+        problem = "is " + std::to_string(name.size()) +
+                  " bytes long; a listed name holds at most " + std::to_string(kScrambleMaxLength);
+    } else if (!IsSafeListedName(name)) {
+        problem = "is not a name the launcher will write (':', '..' or a control character)";
+    }
+    return name;
+}
+
+}  // namespace
+
+ReleaseScan ScanRelease(const fs::path& releaseDir) {
+    ReleaseScan scan;
+    for (const fs::directory_entry& item : fs::recursive_directory_iterator(releaseDir)) {
+        if (!item.is_regular_file())
+            continue;
+        std::string problem;
+        ReleaseFile file;
+        file.source = item.path();
+        file.entry.name = ListedName(fs::relative(item.path(), releaseDir), problem);
+        if (problem.empty()) {
+            file.entry.size = static_cast<int64_t>(item.file_size());
+            file.entry.md5 = Md5OfFile(ToNarrow(item.path()));
+            if (file.entry.md5 == kMd5FileOpenFailed)
+                problem = "cannot be read";
+        }
+        if (!problem.empty()) {
+            scan.problems.push_back(ToNarrow(item.path()) + ": " + problem);
+            continue;
+        }
+        scan.files.push_back(std::move(file));
+    }
+    std::sort(scan.files.begin(), scan.files.end(), [](const ReleaseFile& a, const ReleaseFile& b) {
+        return a.entry.name < b.entry.name;
+    });
+    return scan;
+}
+
+std::string StampFromContent(const std::vector<ReleaseFile>& files) {
+    std::string summary;
+    for (const ReleaseFile& file : files) {
+        summary +=
+            file.entry.name + '\n' + std::to_string(file.entry.size) + '\n' + file.entry.md5 + '\n';
+    }
+    // A NUL would end the digested text early; names never contain one.
+    return Md5OfText(summary).substr(0, kVersionStampLength);
+}
