@@ -1,33 +1,179 @@
 #include "app/PlazaUpdateWnd.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/ControlLookup.h"
 #include "app/LauncherConstants.h"
 #include "app/Messages.h"
+#include "app/WebBrowserExUI.h"
 #include "launcher_settings.h"
+#include "ui/Combo.h"
+#include "ui/DialogBuilder.h"
+#include "ui/Edit.h"
+#include "ui/Layouts.h"
+
+using namespace SkinUI;
+
+namespace {
+
+constexpr char kSkinFile[] = "Launcher.xml";
+constexpr char kMessageCaption[] = "提示";
+
+// Page text arrives as UTF-16; the program works in the thread's ANSI code page.
+std::string ToAnsi(const wchar_t* text) {
+    if (!text)
+        return std::string();
+    const int bytes =
+        ::WideCharToMultiByte(CP_THREAD_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 1)
+        return std::string();
+    std::string result(static_cast<size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_THREAD_ACP, 0, text, -1, &result[0], bytes, nullptr, nullptr);
+    result.resize(static_cast<size_t>(bytes - 1));
+    return result;
+}
+
+// The controls the player works with keep their mouse input in the caption band.
+bool IsInteractiveClass(const char* cls) {
+    for (const char* name : {"ButtonUI", "OptionUI", "EditUI", "ComboUI"}) {
+        if (std::strcmp(cls, name) == 0)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 CPlazaUpdateWnd::CPlazaUpdateWnd()
     : m_sServerAddr(settings::kServerAddr),
       m_sServerHost(settings::kServerHost),
       m_pUiQueue(std::make_shared<UiQueue>(nullptr)) {}
 
-CPlazaUpdateWnd::~CPlazaUpdateWnd() { m_pUiQueue->Detach(); }
+CPlazaUpdateWnd::~CPlazaUpdateWnd() {
+    m_pUiQueue->Detach();
+}
 
-const char* CPlazaUpdateWnd::GetWindowClassName() const { return kLauncherWindowClass; }
+const char* CPlazaUpdateWnd::GetWindowClassName() const {
+    return kLauncherWindowClass;
+}
 
-void CPlazaUpdateWnd::Notify(SkinUI::TNotifyMsg&) {}
+LRESULT CPlazaUpdateWnd::OnCreate() {
+    if (const HWND lobby = ::FindWindowA(kLobbyWindowClass, nullptr)) {
+        // A lobby started meanwhile: it stays in front and this launcher leaves.
+        if (::IsIconic(lobby))
+            ::ShowWindow(lobby, SW_SHOWNORMAL);
+        ::SetActiveWindow(lobby);
+        ::BringWindowToTop(lobby);
+        ::SetWindowPos(lobby, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+        PostMessage(WM_QUIT_LAUNCHER);
+        return 0;
+    }
+    const LONG_PTR style = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
+    ::SetWindowLongPtrA(
+        m_hWnd, GWL_STYLE,
+        (style & ~static_cast<LONG_PTR>(WS_CAPTION)) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+    m_pUiQueue->SetTarget(m_hWnd);
+    m_Manager.AttachWindow(m_hWnd);
+    CDialogBuilder builder;
+    CDialogBuilderCallbackEx callback;
+    CControlUI* root = builder.BuildFromMarkup(kSkinFile, nullptr, &callback, &m_Manager);
+    m_Manager.AttachRoot(root);
+    m_Manager.AddNotifier(this);
+    InitLauncherWindow();
+    return 0;
+}
 
 void CPlazaUpdateWnd::InitLauncherWindow() {
+    if (auto* registerWeb = FindControlAs<CWebBrowserExUI>(m_Manager, "RegisterWeb")) {
+        registerWeb->SetMainWindow(m_hWnd);
+    }
+    SendLogoPage();
+    if (auto* logonWeb = FindControlAs<CWebBrowserUI>(m_Manager, "LogonWeb")) {
+        logonWeb->SetEventHandler(this);
+        SendStatisticsReport();
+    }
+    m_pAccountCombo = FindControlAs<CComboUI>(m_Manager, "Account");
+    m_pAccountEdit = FindControlAs<CEditUI>(m_Manager, "LogonAccount");
+    if (m_pAccountEdit)
+        m_pAccountEdit->SetMaxChar(32);
+    m_pPasswordEdit = FindControlAs<CEditUI>(m_Manager, "PassWord");
+    LoadSavedAccounts();
+    if (m_pPasswordEdit) {
+        m_pPasswordEdit->SetMaxChar(32);
+        m_pPasswordEdit->SetFocus();
+    }
     ::SetWindowTextA(m_hWnd, kLauncherTitle);
     StartUpdateThread();
     StartResolverThread();
 }
 
+LRESULT CPlazaUpdateWnd::OnNcHitTest(LPARAM lParam) {
+    POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    ::ScreenToClient(m_hWnd, &pt);
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const RECT caption = m_Manager.GetCaptionRect();
+    const bool inCaption = pt.x >= client.left + caption.left &&
+                           pt.x < client.right - caption.right && pt.y >= caption.top &&
+                           pt.y < caption.bottom;
+    if (inCaption) {
+        const CControlUI* control = m_Manager.FindControlAt(pt);
+        if (control && !IsInteractiveClass(control->GetClass()))
+            return HTCAPTION;
+    }
+    return HTCLIENT;
+}
+
+void CPlazaUpdateWnd::OnSize() {
+    const SIZE corner = m_Manager.GetRoundCorner();
+    if (::IsIconic(m_hWnd) || (corner.cx == 0 && corner.cy == 0))
+        return;
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    ::OffsetRect(&rc, -rc.left, -rc.top);
+    // The region excludes its right and bottom edges; widen it so the skin's
+    // last pixel column and row stay visible.
+    UniqueRegion region(
+        ::CreateRoundRectRgn(rc.left, rc.top, rc.right + 1, rc.bottom + 1, corner.cx, corner.cy));
+    if (region && ::SetWindowRgn(m_hWnd, region.get(), TRUE))
+        region.release();
+}
+
+void CPlazaUpdateWnd::ReturnToLogonPage() {
+    auto* pages = FindControlAs<CTabLayoutUI>(m_Manager, "LogonRegister");
+    if (pages && pages->GetCurSel() != 0)
+        pages->SelectItem(0);
+}
+
+void CPlazaUpdateWnd::OnLogonLobby(const wchar_t* account, const wchar_t* password) {
+    ReturnToLogonPage();
+    const std::string narrowAccount = ToAnsi(account);
+    const std::string narrowPassword = ToAnsi(password);
+    if (m_pAccountEdit)
+        m_pAccountEdit->SetText(narrowAccount.c_str());
+    if (m_pPasswordEdit)
+        m_pPasswordEdit->SetText(narrowPassword.c_str());
+    LaunchLobby();
+}
+
+void CPlazaUpdateWnd::OnLogonResult(const wchar_t* code, const wchar_t* text) {
+    if (std::atoi(ToAnsi(code).c_str()) == 0) {
+        LaunchLobby();
+        return;
+    }
+    ::MessageBoxA(m_hWnd, ToAnsi(text).c_str(), kMessageCaption, MB_ICONERROR);
+}
+
 LRESULT CPlazaUpdateWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_CREATE:
-            m_pUiQueue->SetTarget(m_hWnd);
-            m_Manager.AttachWindow(m_hWnd);
-            m_Manager.AddNotifier(this);
-            InitLauncherWindow();
+            return OnCreate();
+        case WM_NCHITTEST:
+            return OnNcHitTest(lParam);
+        case WM_SIZE:
+            OnSize();
             return 0;
         case WM_ERASEBKGND:
             return 1;
@@ -38,11 +184,30 @@ LRESULT CPlazaUpdateWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_QUIT_LAUNCHER:
             ::PostQuitMessage(0);
             break;
+        case WM_LOGON_LOBBY:
+            OnLogonLobby(reinterpret_cast<const wchar_t*>(wParam),
+                         reinterpret_cast<const wchar_t*>(lParam));
+            return 0;
+        case WM_REGISTER_CANCEL:
+            ReturnToLogonPage();
+            return 0;
+        case WM_LOGON_RESULT:
+            OnLogonResult(reinterpret_cast<const wchar_t*>(wParam),
+                          reinterpret_cast<const wchar_t*>(lParam));
+            return 0;
+        case WM_TIMER:
+            if (wParam == TIMER_AUTO_LOGON) {
+                // Auto-logon with a saved password: the wait is over, log in.
+                ::KillTimer(m_hWnd, TIMER_AUTO_LOGON);
+                LaunchLobby();
+            }
+            break;
         default:
             break;
     }
     LRESULT result = 0;
-    if (m_Manager.ProcessMessage(msg, wParam, lParam, result)) return result;
+    if (m_Manager.ProcessMessage(msg, wParam, lParam, result))
+        return result;
     return CWindowWnd::HandleMessage(msg, wParam, lParam);
 }
 

@@ -11,19 +11,24 @@
 #include <vector>
 
 #include "app/UiQueue.h"
+#include "ui/Handles.h"
 #include "ui/Notify.h"
+#include "ui/WebBrowser.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowWnd.h"
 #include "update/UpdateStore.h"
 
 namespace SkinUI {
 class CComboUI;
+class CControlUI;
 class CEditUI;
 }  // namespace SkinUI
 
 class UpdateRun;
 
-class CPlazaUpdateWnd : public SkinUI::CWindowWnd, public SkinUI::INotifyUI {
+class CPlazaUpdateWnd : public SkinUI::CWindowWnd,
+                        public SkinUI::INotifyUI,
+                        public SkinUI::CWebBrowserEventHandler {
 public:
     CPlazaUpdateWnd();
     ~CPlazaUpdateWnd() override;
@@ -39,6 +44,26 @@ public:
     void StartUpdateThread();
     void StopUpdateThread();
     void StartResolverThread();
+
+    // Saved logins in the registry of the current user.
+    void LoadSavedAccounts();
+    void LoadAccountSettings();
+    void RemoveAccount(SkinUI::CControlUI* deleteButton);
+    void ClearAccount();
+    void SaveLogonAccount(const std::string& account, const std::string& password);
+
+    // Starts the lobby with the login (or the self-update hand-over) and quits.
+    void LaunchLobby();
+    // The login-time choice of server line and address.
+    void SelectLoginServer();
+
+    // Requests to the operator's web services, shown in the window's browser
+    // controls.
+    void SendLogoPage();
+    void SendStatisticsReport();
+    void ShowQQLogonPage();
+    void ShowValidationPage();
+    void ShowRegisterPage();
 
     SkinUI::CWindowManagerUI m_Manager;
     SkinUI::CComboUI* m_pAccountCombo = nullptr;
@@ -70,6 +95,8 @@ public:
     std::vector<std::string> m_vServerList2;
     int m_nChannelId = -1;
     std::string m_sCmdTail;
+    // Nobody waits for the resolver; the handle is only released with the window.
+    SkinUI::UniqueKernelHandle m_hResolverThread;
 
 protected:
     const char* GetWindowClassName() const override;
@@ -78,5 +105,24 @@ protected:
     void OnFinalMessage(HWND hWnd) override;
 
 private:
+    LRESULT OnCreate();
+    LRESULT OnNcHitTest(LPARAM lParam);
+    void OnSize();
+    void OnLogonLobby(const wchar_t* account, const wchar_t* password);
+    void OnLogonResult(const wchar_t* code, const wchar_t* text);
+    void ReturnToLogonPage();
+
+    void OnClick(const std::string& name, SkinUI::CControlUI* sender);
+    void OnItemSelect(const std::string& name);
+    void OnSelectChanged(const std::string& name);
+    void OnReturn(const std::string& name);
+    void Retry();
+    void Cancel();
+    void ToggleAutoLogon();
+
+    void ApplySavedServerLine(DWORD line);
+    void ApplySavedOptions(HKEY key);
+    void SelectFirstAccountOrClear();
+
     std::shared_ptr<UiQueue> m_pUiQueue;
 };

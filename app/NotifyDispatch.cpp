@@ -1,0 +1,217 @@
+// Every control notification of the launcher window: the type decides the
+// table ("click", "itemselect", "selectchanged" in any letter case, "return"),
+// the sender's exact name the row.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/ControlLookup.h"
+#include "app/Messages.h"
+#include "app/PlazaUpdateWnd.h"
+#include "launcher_settings.h"
+#include "login/AccountKeys.h"
+#include "ui/Button.h"
+#include "ui/Combo.h"
+#include "ui/Edit.h"
+#include "ui/Layouts.h"
+#include "ui/Option.h"
+
+using namespace SkinUI;
+
+namespace {
+
+// Links opened in the player's default browser: host and path.
+struct ShellLink {
+    const char* name;
+    const char* host;
+    const char* path;
+};
+
+constexpr ShellLink kShellLinks[] = {
+    {"QQOnline", settings::kHostService,
+     "client.aspx?channelId=0&barId=0&userId=&password=&appId=10005"},
+    {"GetPassword", settings::kHostMember, "Protect/?do=find"},
+    {"WebIndex", settings::kHostMain, ""},
+    {"Pay", settings::kHostPay, ""},
+    {"Question", settings::kHostMain, "ct/news/"},
+    {"UpdateWithHand", settings::kHostMain, "download/"},
+};
+
+bool OpenShellLink(const std::string& name) {
+    for (const ShellLink& link : kShellLinks) {
+        if (name == link.name) {
+            const std::string url = std::string(link.host) + link.path;
+            ::ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+            return true;
+        }
+    }
+    return false;
+}
+
+// "Line0".."Line2" or "LogonLine0".."LogonLine2": the fixed line, else -1.
+int FixedLineOf(const std::string& name, const char* prefix) {
+    const std::string p(prefix);
+    if (name.size() != p.size() + 1 || name.compare(0, p.size(), p) != 0)
+        return -1;
+    const char digit = name.back();
+    return digit >= '0' && digit <= '2' ? digit - '0' : -1;
+}
+
+void ShowIfPresent(CControlUI* control, bool visible) {
+    if (control)
+        control->SetVisible(visible);
+}
+
+}  // namespace
+
+void CPlazaUpdateWnd::Notify(TNotifyMsg& msg) {
+    const std::string name = msg.pSender ? msg.pSender->GetName() : std::string();
+    if (msg.sType == "click") {
+        OnClick(name, msg.pSender);
+    } else if (msg.sType == "itemselect") {
+        OnItemSelect(name);
+    } else if (::lstrcmpiA(msg.sType.c_str(), "selectchanged") == 0) {
+        OnSelectChanged(name);
+    } else if (msg.sType == "return") {
+        OnReturn(name);
+    }
+}
+
+void CPlazaUpdateWnd::OnClick(const std::string& name, CControlUI* sender) {
+    if (name == "CloseWindow") {
+        if (auto* pages = FindControlAs<CTabLayoutUI>(m_Manager, "LogonRegister")) {
+            if (auto* logonTab = FindControlAs<CTabLayoutUI>(m_Manager, "LogonTab")) {
+                m_bPartnerLogon = logonTab->GetCurSel() != 0;
+            }
+            if (pages->GetCurSel() != 0) {
+                pages->SelectItem(0);
+                return;
+            }
+        }
+        ::PostQuitMessage(0);
+    } else if (name == "MinWindow") {
+        SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+    } else if (name == accounts::kSavePassword) {
+        // A click arrives before the option changes: this is the old state.
+        if (auto* option = FindControlAs<COptionUI>(m_Manager, accounts::kSavePassword)) {
+            m_bSavePassword = option->IsSelected();
+        }
+    } else if (name == "RestoreUpdate") {
+        m_bForceCheck = true;
+        StartUpdateThread();
+    } else if (name == "again") {
+        Retry();
+    } else if (name == "cancel") {
+        Cancel();
+    } else if (name == "QQLogon") {
+        if (auto* pages = FindControlAs<CTabLayoutUI>(m_Manager, "LogonRegister")) {
+            pages->SelectItem(1);
+        }
+        ShowQQLogonPage();
+        m_bPartnerLogon = true;
+    } else if (name == "Logon") {
+        ShowValidationPage();
+    } else if (name == "Register" || name == "RegisterTop") {
+        if (m_bUpdateFinished && !m_bUpdating) {
+            ShowRegisterPage();
+            if (auto* pages = FindControlAs<CTabLayoutUI>(m_Manager, "LogonRegister")) {
+                pages->SelectItem(1);
+            }
+        }
+    } else if (name == "Clear") {
+        ClearAccount();
+    } else if (name == "AutoLogon") {
+        ToggleAutoLogon();
+    } else if (name == "LogonLineAuto") {
+        m_bAutoSelectServer = true;
+    } else if (const int line = FixedLineOf(name, "Line"); line >= 0) {
+        m_bAutoSelectServer = false;
+        m_nServerLine = line;
+    } else if (name == "delete") {
+        if (m_pAccountCombo)
+            RemoveAccount(sender);
+    } else {
+        OpenShellLink(name);
+    }
+}
+
+void CPlazaUpdateWnd::OnItemSelect(const std::string& name) {
+    if (name == "Account") {
+        if (m_pAccountCombo && m_pAccountEdit) {
+            m_pAccountEdit->SetText(m_pAccountCombo->GetText().c_str());
+        }
+        LoadAccountSettings();
+    } else if (name == "LogonLineAuto") {
+        m_bAutoSelectServer = true;
+    }
+}
+
+void CPlazaUpdateWnd::OnSelectChanged(const std::string& name) {
+    if (name == "NxLogon") {
+        m_bPartnerLogon = false;
+    } else if (name == "RimbaLogon") {
+        if (auto* logonTab = FindControlAs<CTabLayoutUI>(m_Manager, "LogonTab")) {
+            logonTab->SelectItem(1);
+        }
+        m_bPartnerLogon = true;
+    } else if (name == "LogonLineAuto") {
+        m_bAutoSelectServer = true;
+    } else if (const int line = FixedLineOf(name, "LogonLine"); line >= 0) {
+        m_bAutoSelectServer = false;
+        m_nServerLine = line;
+    }
+}
+
+void CPlazaUpdateWnd::OnReturn(const std::string& name) {
+    if (name == "PassWord") {
+        if (m_pPasswordEdit && m_pPasswordEdit->IsEnabled())
+            LaunchLobby();
+    } else if (name == "LogonAccount") {
+        if (m_pPasswordEdit)
+            m_pPasswordEdit->SetFocus();
+    }
+}
+
+void CPlazaUpdateWnd::Retry() {
+    ShowIfPresent(m_Manager.FindControl("cancel"), true);
+    ShowIfPresent(m_Manager.FindControl("again"), false);
+    StartUpdateThread();
+}
+
+void CPlazaUpdateWnd::Cancel() {
+    CControlUI* again = m_Manager.FindControl("again");
+    if (again && again->IsVisible()) {
+        Retry();
+        return;
+    }
+    ShowIfPresent(again, true);
+    ShowIfPresent(m_Manager.FindControl("cancel"), false);
+    if (m_bUpdating && m_pUpdateRun) {
+        // The run ends; the window stays and "again" offers a new one.
+        StopUpdateThread();
+    } else {
+        ::PostQuitMessage(0);
+    }
+}
+
+void CPlazaUpdateWnd::ToggleAutoLogon() {
+    // Read before the click changes it: selected means auto-logon goes off.
+    auto* option = FindControlAs<COptionUI>(m_Manager, accounts::kAutoLogon);
+    if (!option || !option->IsSelected())
+        return;
+    m_bAutoLogon = false;
+    ::KillTimer(m_hWnd, TIMER_AUTO_LOGON);
+    if (!m_bUpdateFinished || m_bUpdating)
+        return;
+    for (const char* button : {"Logon", "Register", "RestoreUpdate"}) {
+        if (CControlUI* control = m_Manager.FindControl(button))
+            control->SetEnabled(true);
+    }
+    if (m_pAccountCombo)
+        m_pAccountCombo->SetEnabled(true);
+    if (m_pAccountEdit)
+        m_pAccountEdit->SetEnabled(true);
+    if (m_pPasswordEdit)
+        m_pPasswordEdit->SetEnabled(true);
+}

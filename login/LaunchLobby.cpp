@@ -1,0 +1,68 @@
+// The login: the launcher hands account, password and server to the lobby on
+// its command line, remembers the login and quits.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/ControlLookup.h"
+#include "app/PlazaUpdateWnd.h"
+#include "login/LobbyCommandLine.h"
+#include "ui/Button.h"
+#include "ui/Edit.h"
+
+using namespace SkinUI;
+
+namespace {
+
+constexpr char kInputCaption[] = "提 示";
+constexpr char kLaunchFailedCaption[] = "提示";
+
+// The lobby beside the launcher. The module directory already ends in a
+// backslash; joining with a second one would give "dir\\Lobby.exe".
+std::string LobbyPath() {
+    std::string dir = CWindowManagerUI::GetModuleDirectory();
+    if (dir.empty() || dir.back() != '\\')
+        dir += '\\';
+    return dir + "Lobby.exe";
+}
+
+}  // namespace
+
+void CPlazaUpdateWnd::LaunchLobby() {
+    // Only between update runs: a run may still replace the lobby's files.
+    if (!m_bUpdateFinished || m_bUpdating)
+        return;
+
+    if (!m_pAccountEdit || m_pAccountEdit->GetText().empty()) {
+        ::MessageBoxA(m_hWnd, "您还没有填写登录帐号！", kInputCaption, MB_ICONERROR);
+        if (m_pAccountEdit)
+            m_pAccountEdit->SetFocus();
+        return;
+    }
+    if (m_pPasswordEdit && m_pPasswordEdit->GetText().empty()) {
+        ::MessageBoxA(m_hWnd, "您还没有填写登录密码！", kInputCaption, MB_ICONERROR);
+        m_pPasswordEdit->SetFocus();
+        return;
+    }
+    if (auto* logon = FindControlAs<CButtonUI>(m_Manager, "Logon"))
+        logon->SetEnabled(false);
+
+    const std::string account = m_pAccountEdit->GetText();
+    const std::string password = m_pPasswordEdit ? m_pPasswordEdit->GetText() : std::string();
+    std::string parameters;
+    if (m_bReplacePlazaUpdate) {
+        parameters = kReplacePlazaUpdateParameters;
+    } else {
+        SelectLoginServer();
+        parameters = FormatUpdateOverParameters(
+            LobbyLogin{m_nServerLine, m_bPartnerLogon, account, password, m_sServerAddr});
+    }
+
+    const HINSTANCE started =
+        ::ShellExecuteA(m_hWnd, "open", LobbyPath().c_str(), parameters.c_str(), "", SW_SHOWNORMAL);
+    if (reinterpret_cast<INT_PTR>(started) < 32) {
+        ::MessageBoxA(m_hWnd, "大厅启动失败!", kLaunchFailedCaption, MB_OK);
+    } else if (!m_bPartnerLogon) {
+        SaveLogonAccount(account, password);
+    }
+    ::PostQuitMessage(0);
+}

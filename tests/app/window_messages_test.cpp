@@ -1,0 +1,122 @@
+// The window's own messages: creation beside a running lobby, the caption hit
+// test, the rounded region, and the login page's messages.
+#include <gtest/gtest.h>
+
+#include "app/Messages.h"
+#include "tests/app/LauncherTestWindow.h"
+#include "ui/Button.h"
+#include "ui/Edit.h"
+#include "ui/Layouts.h"
+
+using namespace SkinUI;
+
+namespace {
+
+LRESULT HitTestAt(LauncherTestWindow& window, int x, int y) {
+    POINT pt = {x, y};
+    ::ClientToScreen(window.GetHWND(), &pt);
+    return window.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+}
+
+POINT CenterOf(CControlUI* control) {
+    const RECT rc = control->GetPos();
+    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+}  // namespace
+
+TEST(LauncherWindow, CreatedBesideARunningLobbyHandsOverAndQuits) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ReRodaDeviz";
+    ::RegisterClassA(&wc);
+    const HWND lobby = ::CreateWindowExA(0, "ReRodaDeviz", "Lobby", WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                                         100, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(lobby);
+    ::ShowWindow(lobby, SW_MINIMIZE);
+
+    auto* window = new CPlazaUpdateWnd;
+    window->Create(nullptr, "Vedu", WS_POPUP, 0);
+    EXPECT_EQ(window->m_Manager.GetRoot(), nullptr);
+    EXPECT_FALSE(::IsIconic(lobby));
+    EXPECT_TRUE(::GetWindowLongA(lobby, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    MSG msg;
+    EXPECT_TRUE(
+        ::PeekMessageA(&msg, window->GetHWND(), WM_QUIT_LAUNCHER, WM_QUIT_LAUNCHER, PM_NOREMOVE));
+    PumpMessages(50);
+    EXPECT_TRUE(TakeQuitMessage());
+
+    ::DestroyWindow(window->GetHWND());  // frees the object too
+    ::DestroyWindow(lobby);
+    TakeQuitMessage();
+}
+
+TEST(LauncherWindow, CaptionBandDragsExceptOverControls) {
+    LauncherTestWindow window;
+    PumpMessages(100);
+    const POINT title = CenterOf(window.Control<CControlUI>("Title"));
+    const POINT close = CenterOf(window.Control<CControlUI>("CloseWindow"));
+    const POINT account = CenterOf(window.m_pAccountEdit);
+    ASSERT_LT(title.y, 40);
+    EXPECT_EQ(HitTestAt(window, title.x, title.y), HTCAPTION);
+    EXPECT_EQ(HitTestAt(window, close.x, close.y), HTCLIENT);
+    EXPECT_EQ(HitTestAt(window, account.x, account.y), HTCLIENT);
+    EXPECT_EQ(HitTestAt(window, title.x, 45), HTCLIENT);
+}
+
+TEST(LauncherWindow, RoundCornersCoverTheWholeWindow) {
+    LauncherTestWindow window;
+    window.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(400, 320));
+    RECT frame;
+    ::GetWindowRect(window.GetHWND(), &frame);
+    UniqueRegion region(::CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(::GetWindowRgn(window.GetHWND(), region.get()), ERROR);
+    RECT box;
+    ::GetRgnBox(region.get(), &box);
+    // Without the extra pixel the last column and row would be cut off.
+    EXPECT_EQ(box.right, frame.right - frame.left);
+    EXPECT_EQ(box.bottom, frame.bottom - frame.top);
+    EXPECT_FALSE(::PtInRegion(region.get(), 0, 0));
+
+    LauncherTestWindow square(TestSkinMarkup("caption=\"0,0,0,40\""));
+    square.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(400, 320));
+    UniqueRegion none(::CreateRectRgn(0, 0, 0, 0));
+    EXPECT_EQ(::GetWindowRgn(square.GetHWND(), none.get()), ERROR);
+}
+
+TEST(LauncherWindow, LogonResultStartsTheLoginOrShowsTheMessage) {
+    LauncherTestWindow window;
+    // Update finished but no account: a login attempt shows the input check.
+    window.m_bUpdateFinished = true;
+    MessageBoxWatcher boxes;
+    window.SendMessage(WM_LOGON_RESULT, reinterpret_cast<WPARAM>(L"0"),
+                       reinterpret_cast<LPARAM>(L"ignored"));
+    window.SendMessage(WM_LOGON_RESULT, reinterpret_cast<WPARAM>(L"x"),
+                       reinterpret_cast<LPARAM>(L"ignored"));
+    window.SendMessage(WM_LOGON_RESULT, reinterpret_cast<WPARAM>(L"5"),
+                       reinterpret_cast<LPARAM>(L"\x5BC6\x7801\x9519\x8BEF"));  // 密码错误
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].sText, "您还没有填写登录帐号！");
+    EXPECT_EQ(shown[1].sText, "您还没有填写登录帐号！");
+    EXPECT_EQ(shown[2].sCaption, "提示");
+    EXPECT_EQ(shown[2].sText, "密码错误");
+}
+
+TEST(LauncherWindow, LogonLobbyWhileUpdatingFillsTheBoxesOnly) {
+    LauncherTestWindow window;
+    window.m_bUpdating = true;
+    window.m_bUpdateFinished = true;
+    window.Control<CTabLayoutUI>("LogonRegister")->SelectItem(1);
+    MessageBoxWatcher boxes;
+    window.SendMessage(WM_LOGON_LOBBY, reinterpret_cast<WPARAM>(L"\x73A9\x5BB6 1"),  // 玩家 1
+                       reinterpret_cast<LPARAM>(L"p w"));
+    EXPECT_EQ(window.Control<CTabLayoutUI>("LogonRegister")->GetCurSel(), 0);
+    EXPECT_EQ(window.m_pAccountEdit->GetText(), "玩家 1");
+    EXPECT_EQ(window.m_pPasswordEdit->GetText(), "p w");
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_TRUE(window.Control<CButtonUI>("Logon")->IsEnabled());
+    PumpMessages(20);
+    EXPECT_FALSE(TakeQuitMessage());
+}

@@ -1,0 +1,194 @@
+// The login against the real stand-in lobby started by ShellExecuteA from the
+// test's own folder: the command line it receives, what is saved, the refusals
+// and the failure message.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "identity/HexCodec.h"
+#include "launcher_settings.h"
+#include "tests/app/LauncherTestWindow.h"
+#include "tests/login/RegistryFixture.h"
+#include "ui/Button.h"
+#include "ui/Edit.h"
+#include "ui/Option.h"
+#include "ui/WindowManager.h"
+
+using namespace SkinUI;
+
+namespace {
+
+std::string Here(const char* file) {
+    return CWindowManagerUI::GetModuleDirectory() + file;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+class LaunchLobby : public RegistryFixture {
+protected:
+    void SetUp() override {
+        RegistryFixture::SetUp();
+        // Lobbies started here close themselves soon.
+        ::SetEnvironmentVariableA("LOBBY_EXIT_AFTER_MS", "300");
+        ASSERT_TRUE(::CopyFileA(LAUNCHER_LOBBY_EXE, Here("Lobby.exe").c_str(), FALSE));
+        ::DeleteFileA(Here("LobbyCommandLine.txt").c_str());
+        ::DeleteFileA(Here("LobbyLogin.txt").c_str());
+        TakeQuitMessage();
+    }
+    void TearDown() override {
+        WaitForLobbyToClose();
+        ::DeleteFileA(Here("Lobby.exe").c_str());
+        RegistryFixture::TearDown();
+    }
+
+    // The parameters the lobby recorded, or "<none>" when it did not start.
+    static std::string LobbyParameters(DWORD timeoutMs = 10000) {
+        const DWORD start = ::GetTickCount();
+        while (::GetTickCount() - start < timeoutMs) {
+            if (::GetFileAttributesA(Here("LobbyLogin.txt").c_str()) != INVALID_FILE_ATTRIBUTES ||
+                ::GetFileAttributesA(Here("LobbyCommandLine.txt").c_str()) !=
+                    INVALID_FILE_ATTRIBUTES) {
+                ::Sleep(100);
+                return ReadFile(Here("LobbyCommandLine.txt"));
+            }
+            ::Sleep(50);
+        }
+        return "<none>";
+    }
+
+    static void WaitForLobbyToClose() {
+        for (int i = 0; i < 200 && ::FindWindowA("ReRodaDeviz", nullptr); ++i)
+            ::Sleep(50);
+    }
+
+    // A window ready for login: update done, fixed line 0 whose only
+    // candidate is a 15-character address.
+    void Prepare(LauncherTestWindow& window, const char* account, const char* password) {
+        window.m_bUpdateFinished = true;
+        window.m_vServerList = {"192.168.100.200"};
+        window.Control<COptionUI>("LogonLine0")->SetSelected(true);
+        window.m_pAccountEdit->SetText(account);
+        window.m_pPasswordEdit->SetText(password);
+    }
+};
+
+TEST_F(LaunchLobby, OwnLoginStartsTheLobbyAndSavesTheScrambledPassword) {
+    LauncherTestWindow window;
+    Prepare(window, "abc", "x y");
+    window.Control<COptionUI>("SavePassWord")->SetSelected(true);
+    window.Control<COptionUI>("AutoLogon")->SetSelected(true);
+
+    window.SendNotify("return", "PassWord");
+
+    EXPECT_EQ(LobbyParameters(), "-Update_Over 0 0 3 3 15 abc x y 192.168.100.200");
+    EXPECT_EQ(ReadFile(Here("LobbyLogin.txt")),
+              "line=0\r\npartner=0\r\naccount=abc\r\npassword=x y\r\naddress=192.168.100.200\r\n");
+    EXPECT_TRUE(TakeQuitMessage());
+    EXPECT_FALSE(window.Control<CButtonUI>("Logon")->IsEnabled());
+
+    EXPECT_EQ(GetString(kLast, "UserAccount"), "abc");
+    const std::string saved = GetString(kLast, "UserPassword");
+    EXPECT_NE(saved, "x y");
+    EXPECT_EQ(UnscrambleText(saved, 33), "x y");
+    EXPECT_EQ(GetDword(kLast, "SavePassWord"), 1);
+    EXPECT_EQ(GetDword(kLast, "AutoLogon"), 1);
+    EXPECT_EQ(GetDword(kLast, "Server"), 0);
+    EXPECT_EQ(GetDword(kLast, "AutoSelectServer"), 0);
+    EXPECT_EQ(UnscrambleText(GetString(Account("abc"), "UserPassword"), 33), "x y");
+    EXPECT_EQ(GetDword(Account("abc"), "AutoSelectServer"), 0);
+}
+
+TEST_F(LaunchLobby, WithoutRememberingThePasswordTheAccountKeepsItsOwn) {
+    PutString(Account("abc"), "UserPassword", ScrambleText("old"));
+    LauncherTestWindow window;
+    Prepare(window, "abc", "new");
+    window.SendNotify("return", "PassWord");
+    EXPECT_NE(LobbyParameters(), "<none>");
+    EXPECT_EQ(GetString(kLast, "UserPassword"), "");
+    EXPECT_EQ(GetDword(kLast, "SavePassWord"), 0);
+    EXPECT_EQ(GetDword(kLast, "AutoLogon"), 0);
+    EXPECT_EQ(UnscrambleText(GetString(Account("abc"), "UserPassword"), 33), "old");
+}
+
+TEST_F(LaunchLobby, PartnerLoginPassesTheFlagAndSavesNothing) {
+    LauncherTestWindow window;
+    Prepare(window, "qq10001", "secret");
+    window.SendNotify("selectchanged", "RimbaLogon");
+    window.SendNotify("return", "PassWord");
+    EXPECT_EQ(LobbyParameters(), "-Update_Over 0 1 7 6 15 qq10001 secret 192.168.100.200");
+    EXPECT_TRUE(TakeQuitMessage());
+    EXPECT_FALSE(HasKey(kLast));
+    EXPECT_FALSE(HasKey(Account("qq10001")));
+}
+
+TEST_F(LaunchLobby, ReplaceFormSkipsTheServerChoiceButSavesTheAccount) {
+    LauncherTestWindow window;
+    Prepare(window, "abc", "pw");
+    window.m_bReplacePlazaUpdate = true;
+    window.m_sServerAddr = "10.9.9.9";
+    window.LaunchLobby();
+    EXPECT_EQ(LobbyParameters(), "-Replace_PlazaUpdate");
+    EXPECT_EQ(window.m_sServerAddr, "10.9.9.9");
+    EXPECT_EQ(GetString(kLast, "UserAccount"), "abc");
+    EXPECT_TRUE(TakeQuitMessage());
+}
+
+TEST_F(LaunchLobby, MissingLobbyShowsTheMessageAndQuitsWithoutSaving) {
+    ASSERT_TRUE(::DeleteFileA(Here("Lobby.exe").c_str()));
+    LauncherTestWindow window;
+    Prepare(window, "abc", "pw");
+    {
+        MessageBoxWatcher boxes;
+        window.LaunchLobby();
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].sCaption, "提示");
+        EXPECT_EQ(boxes.Boxes()[0].sText, "大厅启动失败!");
+    }
+    EXPECT_TRUE(TakeQuitMessage());
+    EXPECT_FALSE(HasKey(kLast));
+}
+
+TEST_F(LaunchLobby, RefusalsAndInputChecks) {
+    LauncherTestWindow window;
+    Prepare(window, "abc", "pw");
+    MessageBoxWatcher boxes;
+
+    // While an update runs, or before one has finished: nothing at all.
+    window.m_bUpdating = true;
+    window.LaunchLobby();
+    window.m_bUpdating = false;
+    window.m_bUpdateFinished = false;
+    window.LaunchLobby();
+    window.m_bUpdateFinished = true;
+    // Enter in a disabled password box does not log in either.
+    window.m_pPasswordEdit->SetEnabled(false);
+    window.SendNotify("return", "PassWord");
+    window.m_pPasswordEdit->SetEnabled(true);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_FALSE(TakeQuitMessage());
+
+    window.m_pAccountEdit->SetText("");
+    window.LaunchLobby();
+    window.m_pAccountEdit->SetText("abc");
+    window.m_pPasswordEdit->SetText("");
+    window.LaunchLobby();
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].sCaption, "提 示");
+    EXPECT_EQ(shown[0].sText, "您还没有填写登录帐号！");
+    EXPECT_EQ(shown[1].sText, "您还没有填写登录密码！");
+    EXPECT_EQ(window.m_Manager.GetFocus(), window.m_pPasswordEdit);
+    EXPECT_TRUE(window.Control<CButtonUI>("Logon")->IsEnabled());
+    EXPECT_FALSE(TakeQuitMessage());
+
+    EXPECT_EQ(LobbyParameters(500), "<none>");
+    EXPECT_FALSE(HasKey(kLast));
+}

@@ -1,0 +1,83 @@
+// The resolver thread with real Winsock look-ups on loopback names, and the
+// line choice the window makes at login.
+#include <gtest/gtest.h>
+
+#include "launcher_settings.h"
+#include "tests/app/LauncherTestWindow.h"
+#include "ui/Option.h"
+
+using namespace SkinUI;
+
+namespace {
+
+// Runs the resolver for this host and waits for its result to reach the window.
+std::string Resolve(LauncherTestWindow& window, const std::string& host) {
+    window.m_sServerHost = host;
+    window.m_sServerAddr = "unset";
+    window.StartResolverThread();
+    for (int i = 0; i < 200 && window.m_sServerAddr == "unset"; ++i)
+        PumpMessages(25);
+    return window.m_sServerAddr;
+}
+
+}  // namespace
+
+TEST(ServerSelection, ResolverUsesLiteralsLooksUpNamesAndFallsBack) {
+    LauncherTestWindow window;
+    EXPECT_EQ(Resolve(window, "10.20.30.40"), "10.20.30.40");
+    EXPECT_EQ(Resolve(window, "localhost"), "127.0.0.1");
+    // 0.0.0.0 and names that do not resolve are not usable addresses.
+    EXPECT_EQ(Resolve(window, "0.0.0.0"), settings::kServerAddr);
+    EXPECT_EQ(Resolve(window, "no-such-host.invalid"), settings::kServerAddr);
+    window.m_vServerList = {"10.1.1.1"};
+    EXPECT_EQ(Resolve(window, "0.0.0.0"), "10.1.1.1");
+}
+
+TEST(ServerSelection, LoginBeforeTheResolverFinishedUsesTheDefaultAddress) {
+    LauncherTestWindow window;
+    window.Control<COptionUI>("LogonLineAuto")->SetSelected(true);
+    window.m_sServerHost = "10.20.30.40";
+    window.StartResolverThread();
+    // The result waits in the window's queue until the message loop runs.
+    ::Sleep(200);
+    window.SelectLoginServer();
+    EXPECT_EQ(window.m_sServerAddr, settings::kServerAddr);
+    EXPECT_EQ(window.m_nServerLine, 2);
+
+    PumpMessages(200);
+    EXPECT_EQ(window.m_sServerAddr, "10.20.30.40");
+    window.SelectLoginServer();
+    EXPECT_EQ(window.m_nServerLine, 0);
+    EXPECT_EQ(window.m_sServerAddr, "10.20.30.40");
+}
+
+TEST(ServerSelection, LineChoicesAndTheAutomaticOptionAtLogin) {
+    LauncherTestWindow window;
+    window.m_sServerAddr = "10.20.30.40";
+
+    window.SendNotify("click", "Line1");
+    EXPECT_FALSE(window.m_bAutoSelectServer);
+    EXPECT_EQ(window.m_nServerLine, 1);
+    window.Control<COptionUI>("LogonLine1")->SetSelected(true);
+    window.SelectLoginServer();
+    // A fixed line with empty lists: the default address, the line kept.
+    EXPECT_EQ(window.m_sServerAddr, settings::kServerAddr);
+    EXPECT_EQ(window.m_nServerLine, 1);
+
+    // Then the automatic option: it wins, and the line follows the address.
+    window.Control<COptionUI>("LogonLineAuto")->SetSelected(true);
+    window.SendNotify("selectchanged", "LogonLineAuto");
+    EXPECT_TRUE(window.m_bAutoSelectServer);
+    window.SelectLoginServer();
+    EXPECT_EQ(window.m_nServerLine, 2);
+
+    window.SendNotify("SelectChanged", "LogonLine0");
+    EXPECT_FALSE(window.m_bAutoSelectServer);
+    EXPECT_EQ(window.m_nServerLine, 0);
+    window.SendNotify("itemselect", "LogonLineAuto");
+    EXPECT_TRUE(window.m_bAutoSelectServer);
+    window.SendNotify("click", "Line2");
+    EXPECT_EQ(window.m_nServerLine, 2);
+    window.SendNotify("click", "LogonLineAuto");
+    EXPECT_TRUE(window.m_bAutoSelectServer);
+}
