@@ -2,7 +2,8 @@
 // a window of class "ReRodaDeviz" while it runs, and the two command lines.
 // It records what it was given in "LobbyCommandLine.txt" beside itself, and
 // for a login the fields it cut out of it in "LobbyLogin.txt", so tests and
-// the demo can check both.
+// the demo can check both. After a login it names the account in its saved
+// key, as the real lobby does, so the launcher lists it at its next start.
 //
 // A leading "-exitAfter=MS " (or the LOBBY_EXIT_AFTER_MS environment
 // variable) makes it close itself after MS milliseconds; tests use it to
@@ -39,6 +40,22 @@ void RecordCommandLine(const std::string& cmdLine) {
 
 // One "name=value" line per field; an "error=" line when a login command line
 // could not be read. Any older record is removed first.
+// Like the real lobby after a successful login, name the account in its saved
+// key so the launcher lists it next time. Partner accounts are not listed.
+void RememberAccount(const UpdateOverArgs& args) {
+    if (args.nPartnerLogon != 0 || args.sAccount.empty())
+        return;
+    const std::string path = "Software\\DaRidaZorozo\\Lobby\\LogonAccount\\" + args.sAccount;
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    ::RegSetValueExA(key, "UserAccount", 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(args.sAccount.c_str()),
+                     static_cast<DWORD>(args.sAccount.size() + 1));
+    ::RegCloseKey(key);
+}
+
 void RecordLogin(const std::string& cmdLine) {
     const std::string file = ModuleDirectory() + "LobbyLogin.txt";
     ::DeleteFileA(file.c_str());
@@ -51,6 +68,7 @@ void RecordLogin(const std::string& cmdLine) {
         std::fprintf(f, "line=%d\r\npartner=%d\r\naccount=%s\r\npassword=%s\r\naddress=%s\r\n",
                      args->nServerLine, args->nPartnerLogon, args->sAccount.c_str(),
                      args->sPassword.c_str(), args->sServerAddr.c_str());
+        RememberAccount(*args);
     } else {
         std::fputs("error=malformed login command line\r\n", f);
     }

@@ -104,6 +104,8 @@ TEST_F(LaunchLobby, OwnLoginStartsTheLobbyAndSavesTheScrambledPassword) {
     EXPECT_EQ(GetDword(kLast, "AutoSelectServer"), 0);
     EXPECT_EQ(UnscrambleText(GetString(Account("abc"), "UserPassword"), 33), "x y");
     EXPECT_EQ(GetDword(Account("abc"), "AutoSelectServer"), 0);
+    // The lobby names the account, so the next start lists it.
+    EXPECT_EQ(GetString(Account("abc"), "UserAccount"), "abc");
 }
 
 TEST_F(LaunchLobby, WithoutRememberingThePasswordTheAccountKeepsItsOwn) {
