@@ -1,5 +1,7 @@
 // Control notifications driven through Notify: the type order and its letter
 // case, the window buttons, the login pages, the options and Cancel.
+#include <winsock2.h>
+
 #include <gtest/gtest.h>
 
 #include "app/Messages.h"
@@ -10,6 +12,7 @@
 #include "ui/Layouts.h"
 #include "ui/ListElement.h"
 #include "ui/Option.h"
+#include "update/UpdateThread.h"
 
 using namespace SkinUI;
 
@@ -145,4 +148,51 @@ TEST(NotifyDispatch, CancelQuitsWhenIdleAndRetriesWhenAgainIsShown) {
     EXPECT_FALSE(again->IsVisible());
     EXPECT_TRUE(cancel->IsVisible());
     window.StopUpdateThread();
+}
+
+namespace {
+
+// A loopback port that takes connections into its backlog and never answers,
+// so an update run stays in its first request.
+class SilentServer {
+public:
+    SilentServer() {
+        WSADATA data;
+        ::WSAStartup(MAKEWORD(2, 2), &data);
+        m_socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in addr = {};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = ::inet_addr("127.0.0.1");
+        ::bind(m_socket, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
+        ::listen(m_socket, 8);
+        int size = sizeof(addr);
+        ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&addr), &size);
+        m_port = ntohs(addr.sin_port);
+    }
+    ~SilentServer() { ::closesocket(m_socket); }
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/vedu/"; }
+
+private:
+    SOCKET m_socket;
+    int m_port = 0;
+};
+
+}  // namespace
+
+TEST(NotifyDispatch, CancelDuringARunStopsItAndKeepsTheWindow) {
+    SilentServer mirror;
+    LauncherTestWindow window;
+    StartUpdateRun(window, mirror.Url());
+    for (int i = 0; i < 100 && !window.m_bUpdating; ++i)
+        PumpMessages(20);
+    ASSERT_TRUE(window.m_bUpdating);
+
+    window.SendNotify("click", "cancel");
+    EXPECT_FALSE(window.m_bUpdating);
+    EXPECT_FALSE(window.m_pUpdateRun);
+    EXPECT_TRUE(window.Control<CButtonUI>("again")->IsVisible());
+    EXPECT_FALSE(window.Control<CButtonUI>("cancel")->IsVisible());
+    PumpMessages(100);
+    EXPECT_FALSE(TakeQuitMessage());
+    EXPECT_FALSE(window.m_bUpdating);
 }

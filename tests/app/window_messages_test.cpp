@@ -120,3 +120,15 @@ TEST(LauncherWindow, LogonLobbyWhileUpdatingFillsTheBoxesOnly) {
     PumpMessages(20);
     EXPECT_FALSE(TakeQuitMessage());
 }
+
+TEST(LauncherWindow, AutoLogonTimerFiresOnceAndLogsIn) {
+    LauncherTestWindow window;
+    window.m_bUpdateFinished = true;
+    MessageBoxWatcher boxes;
+    ::SetTimer(window.GetHWND(), TIMER_AUTO_LOGON, 10, nullptr);
+    PumpMessages(300);
+    // The login ran (and stopped at the empty account box) exactly once.
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].sText, "您还没有填写登录帐号！");
+    EXPECT_FALSE(::KillTimer(window.GetHWND(), TIMER_AUTO_LOGON));
+}
