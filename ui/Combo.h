@@ -51,6 +51,7 @@ public:
     RECT GetItemTextPadding() const { return m_rcItemTextPadding; }
 
     void SetPos(RECT rc) override;
+    CControlUI* FindControl(FINDCONTROLPROC proc, LPVOID data, UINT flags) override;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(const char* name, const char* value) override;
     SIZE EstimateSize(SIZE available) override;

@@ -60,6 +60,9 @@ public:
 protected:
     // The rectangle children are laid out in.
     RECT ContentRect(RECT rc) const;
+    // Stacks the visible children top to bottom or left to right; fixed
+    // sizes stay, the others share the rest.
+    void LayoutFlow(bool vertical);
     // Places a float child at its "pos", relative to this container.
     void SetFloatPos(CControlUI* child) const;
 

@@ -91,7 +91,8 @@ public:
     const char* GetClass() const override;
     void* GetInterface(const char* name) override;
 
-    // A handler once installed stays: null or a second handler is ignored.
+    // A null handler, or the one already installed, is ignored, so a handler
+    // once set cannot be removed.
     void SetEventHandler(CWebBrowserEventHandler* handler);
     CWebBrowserEventHandler* GetEventHandler() const { return m_pEventHandler; }
     void SetHomePage(const char* url);

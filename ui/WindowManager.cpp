@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
+#include "ui/ManagerMessages.h"
+
 #include "ui/PlainPackage.h"
 
 namespace SkinUI {
 
 namespace {
-
-// Posted to its own window by a manager that has removed controls waiting to
-// be destroyed once the current notification has unwound.
-constexpr UINT kDelayedCleanupMessage = WM_APP + 1;
 
 struct ProcessSettings {
     HINSTANCE instance = nullptr;
@@ -29,7 +27,8 @@ ProcessSettings& Process() {
 CControlUI* CALLBACK CollectNamed(CControlUI* control, LPVOID data) {
     auto* map = static_cast<std::unordered_map<std::string, CControlUI*>*>(data);
     const std::string name = control->GetName();
-    if (!name.empty()) map->emplace(name, control);
+    if (!name.empty())
+        map->emplace(name, control);
     return nullptr;
 }
 
@@ -46,12 +45,12 @@ CControlUI* CALLBACK AttachToManager(CControlUI* control, LPVOID data) {
     return nullptr;
 }
 
-CControlUI* CALLBACK FirstHit(CControlUI* control, LPVOID) { return control; }
+CControlUI* CALLBACK FirstHit(CControlUI* control, LPVOID) {
+    return control;
+}
 
-CControlUI* CALLBACK CollectTabStops(CControlUI* control, LPVOID data) {
-    if ((control->GetControlFlags() & UIFLAG_TABSTOP) != 0) {
-        static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
-    }
+CControlUI* CALLBACK CollectInOrder(CControlUI* control, LPVOID data) {
+    static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
     return nullptr;
 }
 
@@ -63,16 +62,24 @@ CWindowManagerUI::~CWindowManagerUI() {
     ReapDelayedCleanup();
     delete m_pRoot;
     m_pRoot = nullptr;
+    if (m_hwndTooltip)
+        ::DestroyWindow(m_hwndTooltip);
     auto& live = Process().liveManagers;
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
-    if (m_hDcPaint) ::ReleaseDC(m_hWndPaint, m_hDcPaint);
+    if (m_hDcPaint)
+        ::ReleaseDC(m_hWndPaint, m_hDcPaint);
 }
 
-void CWindowManagerUI::SetInstance(HINSTANCE instance) { Process().instance = instance; }
-HINSTANCE CWindowManagerUI::GetInstance() { return Process().instance; }
+void CWindowManagerUI::SetInstance(HINSTANCE instance) {
+    Process().instance = instance;
+}
+HINSTANCE CWindowManagerUI::GetInstance() {
+    return Process().instance;
+}
 
 std::string CWindowManagerUI::GetModuleDirectory() {
-    if (!Process().instance) return {};
+    if (!Process().instance)
+        return {};
     char path[MAX_PATH + 1] = {};
     ::GetModuleFileNameA(Process().instance, path, MAX_PATH);
     std::string dir(path);
@@ -82,17 +89,21 @@ std::string CWindowManagerUI::GetModuleDirectory() {
 
 void CWindowManagerUI::SetResourcePath(const char* path) {
     std::string value = path ? path : "";
-    if (!value.empty() && value.back() != '\\' && value.back() != '/') value += '\\';
+    if (!value.empty() && value.back() != '\\' && value.back() != '/')
+        value += '\\';
     Process().resourcePath = value;
 }
 
-std::string CWindowManagerUI::GetResourcePath() { return Process().resourcePath; }
+std::string CWindowManagerUI::GetResourcePath() {
+    return Process().resourcePath;
+}
 
 void CWindowManagerUI::SetResourcePackage(const char* name, bool cached, const char* password) {
     ProcessSettings& settings = Process();
     const std::string newName = name ? name : "";
     // The same package again keeps everything, the password included.
-    if (newName == settings.packageName && cached == settings.packageCached) return;
+    if (newName == settings.packageName && cached == settings.packageCached)
+        return;
     DropCachedPlainPackage();
     settings.packageName = newName;
     settings.packageCached = cached;
@@ -102,9 +113,15 @@ void CWindowManagerUI::SetResourcePackage(const char* name, bool cached, const c
     }
 }
 
-std::string CWindowManagerUI::GetResourcePackage() { return Process().packageName; }
-std::string CWindowManagerUI::GetResourcePackagePassword() { return Process().packagePassword; }
-bool CWindowManagerUI::IsResourcePackageCached() { return Process().packageCached; }
+std::string CWindowManagerUI::GetResourcePackage() {
+    return Process().packageName;
+}
+std::string CWindowManagerUI::GetResourcePackagePassword() {
+    return Process().packagePassword;
+}
+bool CWindowManagerUI::IsResourcePackageCached() {
+    return Process().packageCached;
+}
 
 void CWindowManagerUI::RunMessageLoop() {
     MSG msg = {};
@@ -117,15 +134,19 @@ void CWindowManagerUI::RunMessageLoop() {
 }
 
 bool CWindowManagerUI::TranslateUIMessage(MSG* msg) {
-    if (!msg->hwnd) return false;
+    if (!msg->hwnd)
+        return false;
     for (HWND hwnd = msg->hwnd; hwnd; hwnd = ::GetParent(hwnd)) {
         for (CWindowManagerUI* manager : Process().liveManagers) {
-            if (manager->m_hWndPaint != hwnd) continue;
-            if (manager->TranslateAccelerator(msg)) return true;
+            if (manager->m_hWndPaint != hwnd)
+                continue;
+            if (manager->TranslateAccelerator(msg))
+                return true;
             LRESULT result = 0;
             return manager->PreMessageHandler(msg->message, msg->wParam, msg->lParam, result);
         }
-        if ((::GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) == 0) break;
+        if ((::GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) == 0)
+            break;
     }
     return false;
 }
@@ -134,7 +155,8 @@ void CWindowManagerUI::AttachWindow(HWND hWnd) {
     m_hWndPaint = hWnd;
     m_hDcPaint = ::GetDC(hWnd);
     auto& live = Process().liveManagers;
-    if (std::find(live.begin(), live.end(), this) == live.end()) live.push_back(this);
+    if (std::find(live.begin(), live.end(), this) == live.end())
+        live.push_back(this);
 }
 
 bool CWindowManagerUI::AttachRoot(CControlUI* root) {
@@ -145,17 +167,20 @@ bool CWindowManagerUI::AttachRoot(CControlUI* root) {
         delete m_pRoot;
         m_pRoot = nullptr;
     }
-    if (!root) return false;
+    if (!root)
+        return false;
     m_pRoot = root;
     m_bUpdateNeeded = true;
     m_bFirstLayout = true;
     InitControls(root, nullptr);
-    if (m_hWndPaint) ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
+    if (m_hWndPaint)
+        ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
     return true;
 }
 
 void CWindowManagerUI::InitControls(CControlUI* control, CControlUI* parent) {
-    if (!control) return;
+    if (!control)
+        return;
     if (control->GetManager() != this || control->GetParent() != parent) {
         control->SetManager(this, parent, false);
     }
@@ -165,13 +190,23 @@ void CWindowManagerUI::InitControls(CControlUI* control, CControlUI* parent) {
 }
 
 void CWindowManagerUI::ReapObjects(CControlUI* control) {
-    if (control == m_pEventClick) m_pEventClick = nullptr;
-    if (control == m_pEventHover) m_pEventHover = nullptr;
-    if (control == m_pFocus) m_pFocus = nullptr;
+    if (control == m_pTooltipControl) {
+        HideToolTip();
+        m_pTooltipControl = nullptr;
+    }
+    KillTimers(control);
+    if (control == m_pEventClick)
+        m_pEventClick = nullptr;
+    if (control == m_pEventHover)
+        m_pEventHover = nullptr;
+    if (control == m_pFocus)
+        m_pFocus = nullptr;
     const auto it = m_mNameHash.find(control->GetName());
-    if (it != m_mNameHash.end() && it->second == control) m_mNameHash.erase(it);
+    if (it != m_mNameHash.end() && it->second == control)
+        m_mNameHash.erase(it);
     for (TNotifyMsg& queued : m_aAsyncNotify) {
-        if (queued.pSender == control) queued.pSender = nullptr;
+        if (queued.pSender == control)
+            queued.pSender = nullptr;
     }
 }
 
@@ -184,11 +219,13 @@ void CWindowManagerUI::AddDelayedCleanup(CControlUI* control) {
 void CWindowManagerUI::ReapDelayedCleanup() {
     std::vector<CControlUI*> doomed;
     doomed.swap(m_aDelayedCleanup);
-    for (CControlUI* control : doomed) delete control;
+    for (CControlUI* control : doomed)
+        delete control;
 }
 
 bool CWindowManagerUI::AddNotifier(INotifyUI* notifier) {
-    if (!notifier) return false;
+    if (!notifier)
+        return false;
     if (std::find(m_aNotifiers.begin(), m_aNotifiers.end(), notifier) != m_aNotifiers.end()) {
         return false;
     }
@@ -198,7 +235,8 @@ bool CWindowManagerUI::AddNotifier(INotifyUI* notifier) {
 
 bool CWindowManagerUI::RemoveNotifier(INotifyUI* notifier) {
     const auto it = std::find(m_aNotifiers.begin(), m_aNotifiers.end(), notifier);
-    if (it == m_aNotifiers.end()) return false;
+    if (it == m_aNotifiers.end())
+        return false;
     m_aNotifiers.erase(it);
     return true;
 }
@@ -214,7 +252,8 @@ void CWindowManagerUI::SendNotify(CControlUI* sender, const char* type, WPARAM w
     msg.ptMouse = m_ptLastMouse;
     if (async) {
         m_aAsyncNotify.push_back(msg);
-        if (m_hWndPaint) ::PostMessageA(m_hWndPaint, WM_NULL, 0, 0);
+        if (m_hWndPaint)
+            ::PostMessageA(m_hWndPaint, WM_NULL, 0, 0);
         return;
     }
     DeliverNotify(msg);
@@ -223,7 +262,8 @@ void CWindowManagerUI::SendNotify(CControlUI* sender, const char* type, WPARAM w
 void CWindowManagerUI::DeliverNotify(TNotifyMsg& msg) {
     // A listener may add or remove listeners; iterate over a snapshot.
     const std::vector<INotifyUI*> listeners = m_aNotifiers;
-    for (INotifyUI* listener : listeners) listener->Notify(msg);
+    for (INotifyUI* listener : listeners)
+        listener->Notify(msg);
 }
 
 void CWindowManagerUI::FlushAsyncNotify() {
@@ -231,31 +271,36 @@ void CWindowManagerUI::FlushAsyncNotify() {
         TNotifyMsg msg = m_aAsyncNotify.front();
         m_aAsyncNotify.pop_front();
         // The sender was destroyed while the notification waited.
-        if (!msg.pSender) continue;
+        if (!msg.pSender)
+            continue;
         DeliverNotify(msg);
     }
 }
 
 bool CWindowManagerUI::AddMessageFilter(IMessageFilterUI* filter) {
-    if (!filter) return false;
+    if (!filter)
+        return false;
     m_aMessageFilters.push_back(filter);
     return true;
 }
 
 bool CWindowManagerUI::AddTranslateAccelerator(ITranslateAccelerator* translator) {
-    if (!translator) return false;
+    if (!translator)
+        return false;
     m_aTranslators.push_back(translator);
     return true;
 }
 
 CControlUI* CWindowManagerUI::FindControl(const char* name) const {
-    if (!name) return nullptr;
+    if (!name)
+        return nullptr;
     const auto it = m_mNameHash.find(name);
     return it == m_mNameHash.end() ? nullptr : it->second;
 }
 
 CControlUI* CWindowManagerUI::FindControlAt(POINT pt) const {
-    if (!m_pRoot) return nullptr;
+    if (!m_pRoot)
+        return nullptr;
     return m_pRoot->FindControl(FirstHit, &pt, UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST);
 }
 
@@ -263,7 +308,8 @@ void CWindowManagerUI::SetFocus(CControlUI* control) {
     if (m_hWndPaint && ::GetFocus() != m_hWndPaint && control != m_pFocus) {
         ::SetFocus(m_hWndPaint);
     }
-    if (control == m_pFocus) return;
+    if (control == m_pFocus)
+        return;
     if (m_pFocus) {
         TEventUI event;
         event.Type = UIEVENT_KILLFOCUS;
@@ -288,36 +334,47 @@ void CWindowManagerUI::SetFocus(CControlUI* control) {
 }
 
 bool CWindowManagerUI::SetNextTabControl(bool forward) {
-    if (!m_pRoot) return false;
-    std::vector<CControlUI*> stops;
-    m_pRoot->FindControl(CollectTabStops, &stops,
-                         UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST);
-    if (stops.empty()) return false;
-    const auto current = std::find(stops.begin(), stops.end(), m_pFocus);
-    size_t next = 0;
-    if (current == stops.end()) {
-        next = forward ? 0 : stops.size() - 1;
+    if (!m_pRoot)
+        return false;
+    // Every visible, enabled control in tree order; the next tab stop is
+    // searched from the focused one, so a focused container (a tab page)
+    // hands the focus to its first tab stop.
+    std::vector<CControlUI*> order;
+    m_pRoot->FindControl(CollectInOrder, &order, UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST);
+    if (order.empty())
+        return false;
+    const auto current = std::find(order.begin(), order.end(), m_pFocus);
+    const size_t count = order.size();
+    size_t start = 0;
+    if (current != order.end()) {
+        start = static_cast<size_t>(current - order.begin());
     } else {
-        const size_t index = static_cast<size_t>(current - stops.begin());
-        next = forward ? (index + 1) % stops.size() : (index + stops.size() - 1) % stops.size();
+        start = forward ? count - 1 : 0;
     }
-    SetFocus(stops[next]);
-    return true;
-}
-
-void CWindowManagerUI::Invalidate(const RECT& rc) {
-    if (m_hWndPaint) ::InvalidateRect(m_hWndPaint, &rc, FALSE);
-}
-
-bool CWindowManagerUI::TranslateAccelerator(MSG* msg) {
-    for (ITranslateAccelerator* translator : m_aTranslators) {
-        if (translator->TranslateAccelerator(msg) == S_OK) return true;
+    for (size_t step = 1; step <= count; ++step) {
+        const size_t index = forward ? (start + step) % count : (start + count - step) % count;
+        if ((order[index]->GetControlFlags() & UIFLAG_TABSTOP) != 0) {
+            SetFocus(order[index]);
+            return true;
+        }
     }
     return false;
 }
 
-bool CWindowManagerUI::PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam,
-                                         LRESULT& result) {
+void CWindowManagerUI::Invalidate(const RECT& rc) {
+    if (m_hWndPaint)
+        ::InvalidateRect(m_hWndPaint, &rc, FALSE);
+}
+
+bool CWindowManagerUI::TranslateAccelerator(MSG* msg) {
+    for (ITranslateAccelerator* translator : m_aTranslators) {
+        if (translator->TranslateAccelerator(msg) == S_OK)
+            return true;
+    }
+    return false;
+}
+
+bool CWindowManagerUI::PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     for (IMessageFilterUI* filter : m_aMessageFilters) {
         bool handled = false;
         const LRESULT r = filter->MessageHandler(msg, wParam, lParam, handled);
@@ -329,6 +386,9 @@ bool CWindowManagerUI::PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam,
     switch (msg) {
         case WM_KEYDOWN:
             if (wParam == VK_TAB) {
+                // An edit box hears about the Tab before the focus leaves it.
+                if (m_pFocus && m_pFocus->GetInterface("Edit"))
+                    SendNotify(m_pFocus, "tab");
                 SetNextTabControl(::GetKeyState(VK_SHIFT) >= 0);
                 return true;
             }
@@ -345,41 +405,6 @@ bool CWindowManagerUI::PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam,
                 m_pFocus->Event(event);
             }
             break;
-        default:
-            break;
-    }
-    return false;
-}
-
-bool CWindowManagerUI::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    (void)wParam;
-    (void)lParam;
-    FlushAsyncNotify();
-    switch (msg) {
-        case kDelayedCleanupMessage:
-            ReapDelayedCleanup();
-            result = 0;
-            return true;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            ::BeginPaint(m_hWndPaint, &ps);
-            if (m_pRoot) {
-                if (m_bUpdateNeeded) {
-                    RECT client;
-                    ::GetClientRect(m_hWndPaint, &client);
-                    m_pRoot->SetPos(client);
-                    m_bUpdateNeeded = false;
-                }
-                m_pRoot->DoPaint(ps.hdc, ps.rcPaint);
-                if (m_bFirstLayout) {
-                    m_bFirstLayout = false;
-                    SendNotify(m_pRoot, "windowinit");
-                }
-            }
-            ::EndPaint(m_hWndPaint, &ps);
-            result = 0;
-            return true;
-        }
         default:
             break;
     }

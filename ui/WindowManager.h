@@ -94,6 +94,8 @@ public:
     CControlUI* GetFocus() const { return m_pFocus; }
     void SetFocus(CControlUI* control);
     bool SetNextTabControl(bool forward = true);
+    // Moves the focus on at the next paint, after the pending layout.
+    void NeedFocusNext() { m_bFocusNeeded = true; }
     POINT GetMousePos() const { return m_ptLastMouse; }
 
     // Repainting and layout requests from controls.
@@ -162,6 +164,9 @@ public:
 
 private:
     void PaintWindow();
+    void LayoutIfNeeded();
+    void UpdateHover(CControlUI* hover);
+    void RestoreFocus();
     void ShowToolTip(CControlUI* control);
     void HideToolTip();
     bool HandleMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -185,6 +190,9 @@ private:
     bool m_bMouseTracking = false;
     bool m_bMouseCapture = false;
     HWND m_hwndTooltip = nullptr;
+    UniqueMemoryDc m_hDcOffscreen;
+    UniqueBitmap m_hbmpOffscreen;
+    SIZE m_szOffscreen = {0, 0};
     CControlUI* m_pTooltipControl = nullptr;
     std::string m_sTooltipText;
 

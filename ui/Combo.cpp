@@ -1,0 +1,327 @@
+#include "ui/Combo.h"
+
+#include <cstring>
+
+#include "ui/AttributeList.h"
+#include "ui/ControlState.h"
+#include "ui/Button.h"
+#include "ui/ComboDropWnd.h"
+#include "ui/ListElement.h"
+#include "ui/Render.h"
+#include "ui/WindowManager.h"
+
+namespace SkinUI {
+
+namespace {
+
+IListItemUI* AsListItem(CControlUI* control) {
+    return control ? static_cast<IListItemUI*>(control->GetInterface("ListItem")) : nullptr;
+}
+
+bool IsSelectable(CControlUI* control) {
+    return control && control->IsVisible() && control->IsEnabled() && AsListItem(control);
+}
+
+}  // namespace
+
+CComboUI::CComboUI() {
+    m_iChildPadding = 0;
+}
+
+CComboUI::~CComboUI() {
+    if (m_pWindow) {
+        // The rows come back before they are destroyed with the combo.
+        CComboDropWnd* window = m_pWindow;
+        window->ReturnItems();
+        window->Detach();
+        m_pWindow = nullptr;
+        ::DestroyWindow(window->GetHWND());
+    }
+}
+
+const char* CComboUI::GetClass() const {
+    return "ComboUI";
+}
+
+void* CComboUI::GetInterface(const char* name) {
+    if (std::strcmp(name, "Combo") == 0)
+        return static_cast<CComboUI*>(this);
+    if (std::strcmp(name, "IListOwner") == 0)
+        return static_cast<IListOwnerUI*>(this);
+    return CContainerUI::GetInterface(name);
+}
+
+UINT CComboUI::GetControlFlags() const {
+    return IsEnabled() ? static_cast<UINT>(UIFLAG_TABSTOP) : 0u;
+}
+
+std::string CComboUI::GetText() const {
+    CControlUI* item = GetItemAt(m_iCurSel);
+    return item ? item->GetText() : std::string();
+}
+
+void CComboUI::SetEnabled(bool enabled) {
+    CControlUI::SetEnabled(enabled);
+    if (!IsEnabled())
+        m_uButtonState = 0;
+}
+
+HWND CComboUI::GetDropWindow() const {
+    return m_pWindow ? m_pWindow->GetHWND() : nullptr;
+}
+
+void CComboUI::CloseDropDown() {
+    if (m_pWindow)
+        ::PostMessageA(m_pWindow->GetHWND(), WM_CLOSE, 0, 0);
+}
+
+void CComboUI::OnDropClosed() {
+    m_pWindow = nullptr;
+    m_uButtonState &= ~UISTATE_PUSHED;
+    SetFocus();
+    Invalidate();
+}
+
+bool CComboUI::SelectItem(int index, bool takeFocus) {
+    CloseDropDown();
+    if (index == m_iCurSel)
+        return true;
+    const int old = m_iCurSel;
+    if (m_iCurSel >= 0) {
+        IListItemUI* current = AsListItem(GetItemAt(m_iCurSel));
+        if (!current)
+            return false;
+        current->Select(false);
+        m_iCurSel = -1;
+    }
+    if (index < 0 || m_items.empty())
+        return false;
+    if (index >= GetCount())
+        index = GetCount() - 1;
+    CControlUI* control = GetItemAt(index);
+    if (!IsSelectable(control))
+        return false;
+    m_iCurSel = index;
+    if (m_pWindow || takeFocus)
+        control->SetFocus();
+    AsListItem(control)->Select(true);
+    if (m_pManager) {
+        m_pManager->SendNotify(this, "itemselect", static_cast<WPARAM>(m_iCurSel),
+                               static_cast<LPARAM>(old));
+    }
+    Invalidate();
+    return true;
+}
+
+void CComboUI::RenumberFrom(int index) {
+    for (int i = index; i < GetCount(); ++i) {
+        if (IListItemUI* item = AsListItem(GetItemAt(i)))
+            item->SetIndex(i);
+    }
+}
+
+bool CComboUI::Add(CControlUI* control) {
+    return AddAt(control, GetCount());
+}
+
+bool CComboUI::AddAt(CControlUI* control, int index) {
+    if (!control || index < 0 || index > GetCount())
+        return false;
+    if (IListItemUI* item = AsListItem(control)) {
+        item->SetOwner(this);
+        item->SetIndex(index);
+    }
+    if (!CContainerUI::AddAt(control, index))
+        return false;
+    RenumberFrom(index + 1);
+    if (index <= m_iCurSel)
+        ++m_iCurSel;
+    return true;
+}
+
+bool CComboUI::Remove(CControlUI* control) {
+    return RemoveAt(GetItemIndex(control));
+}
+
+bool CComboUI::RemoveAt(int index) {
+    CControlUI* control = GetItemAt(index);
+    if (!control)
+        return false;
+    if (m_pWindow)
+        m_pWindow->Forget(control);
+    if (!CContainerUI::Remove(control))
+        return false;
+    RenumberFrom(index);
+    if (index == m_iCurSel) {
+        m_iCurSel = -1;
+        ReselectAfterRemoval(index);
+    } else if (index < m_iCurSel) {
+        --m_iCurSel;
+    }
+    return true;
+}
+
+// The row that now holds the removed one's place, or the nearest selectable
+// one before it, or failing that the first selectable one.
+void CComboUI::ReselectAfterRemoval(int removedIndex) {
+    const int count = GetCount();
+    if (count == 0)
+        return;
+    for (int i = std::min(removedIndex, count - 1); i >= 0; --i) {
+        if (IsSelectable(GetItemAt(i))) {
+            SelectItem(i);
+            return;
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        if (IsSelectable(GetItemAt(i))) {
+            SelectItem(i);
+            return;
+        }
+    }
+}
+
+void CComboUI::RemoveAll() {
+    if (m_pWindow) {
+        for (CControlUI* item : m_items)
+            m_pWindow->Forget(item);
+    }
+    m_iCurSel = -1;
+    CContainerUI::RemoveAll();
+}
+
+bool CComboUI::Activate() {
+    if (!CControlUI::Activate() || m_pWindow || !m_pManager)
+        return false;
+    m_pWindow = new CComboDropWnd(this);
+    if (!m_pWindow->Open()) {
+        // Create failed before the window existed, so nothing deletes it.
+        delete m_pWindow;
+        m_pWindow = nullptr;
+        return false;
+    }
+    m_pManager->SendNotify(this, "dropdown");
+    Invalidate();
+    return true;
+}
+
+void CComboUI::SetPos(RECT rc) {
+    // The rows are laid out by the drop-down, not inside the closed combo.
+    CControlUI::SetPos(rc);
+}
+
+CControlUI* CComboUI::FindControl(FINDCONTROLPROC proc, LPVOID data, UINT flags) {
+    // The rows are not under the closed combo: a hit test ends at the combo.
+    if ((flags & UIFIND_HITTEST) != 0)
+        return CControlUI::FindControl(proc, data, flags);
+    return CContainerUI::FindControl(proc, data, flags);
+}
+
+void CComboUI::DoEvent(TEventUI& event) {
+    if (TrackHotState(*this, event, m_uButtonState))
+        return;
+    switch (event.Type) {
+        case UIEVENT_BUTTONDOWN:
+            if (IsEnabled()) {
+                m_uButtonState |= UISTATE_PUSHED | UISTATE_CAPTURED;
+                Activate();
+            }
+            return;
+        case UIEVENT_BUTTONUP:
+            if ((m_uButtonState & UISTATE_CAPTURED) != 0) {
+                m_uButtonState &= ~UISTATE_CAPTURED;
+                Invalidate();
+            }
+            return;
+        case UIEVENT_KEYDOWN:
+            if (event.chKey == VK_UP) {
+                if (m_iCurSel > 0)
+                    SelectItem(m_iCurSel - 1);
+                return;
+            }
+            if (event.chKey == VK_DOWN) {
+                if (m_iCurSel + 1 < GetCount())
+                    SelectItem(m_iCurSel + 1);
+                return;
+            }
+            if (event.chKey == VK_F4 || event.chKey == VK_SPACE) {
+                Activate();
+                return;
+            }
+            break;
+        case UIEVENT_SETCURSOR:
+            ::SetCursor(::LoadCursor(nullptr, IDC_HAND));
+            return;
+        default:
+            break;
+    }
+    CContainerUI::DoEvent(event);
+}
+
+void CComboUI::SetAttribute(const char* name, const char* value) {
+    long v[4];
+    if (std::strcmp(name, "normalimage") == 0) {
+        m_sNormalImage = value;
+    } else if (std::strcmp(name, "hotimage") == 0) {
+        m_sHotImage = value;
+    } else if (std::strcmp(name, "pushedimage") == 0) {
+        m_sPushedImage = value;
+    } else if (std::strcmp(name, "disabledimage") == 0) {
+        m_sDisabledImage = value;
+    } else if (std::strcmp(name, "textpadding") == 0) {
+        ParseIntList(value, v, 4);
+        m_rcTextPadding = RECT{v[0], v[1], v[2], v[3]};
+    } else if (std::strcmp(name, "dropboxsize") == 0) {
+        ParseIntList(value, v, 2);
+        m_szDropBox = SIZE{v[0], v[1]};
+    } else if (std::strcmp(name, "itemtextcolor") == 0) {
+        m_dwItemTextColor = ParseColor(value);
+    } else if (std::strcmp(name, "itemhotbkcolor") == 0) {
+        m_dwItemHotBkColor = ParseColor(value);
+    } else if (std::strcmp(name, "itemselectedbkcolor") == 0) {
+        m_dwItemSelectedBkColor = ParseColor(value);
+    } else if (std::strcmp(name, "itemfont") == 0) {
+        m_iItemFont = std::atoi(value);
+    } else if (std::strcmp(name, "itemtextpadding") == 0) {
+        ParseIntList(value, v, 4);
+        m_rcItemTextPadding = RECT{v[0], v[1], v[2], v[3]};
+    } else {
+        CContainerUI::SetAttribute(name, value);
+        return;
+    }
+    Invalidate();
+}
+
+SIZE CComboUI::EstimateSize(SIZE) {
+    return m_cxyFixed;
+}
+
+void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint) {
+    if (!::IntersectRect(&m_rcPaint, &rcPaint, &m_rcItem))
+        return;
+    PaintBkColor(hDC);
+    PaintBkImage(hDC);
+    if (!IsEnabled()) {
+        DrawDisabledLook(*this, hDC, m_sDisabledImage, m_sNormalImage);
+    } else if (!((m_pWindow || (m_uButtonState & UISTATE_PUSHED) != 0) &&
+                 DrawImage(hDC, m_sPushedImage)) &&
+               !((m_uButtonState & UISTATE_HOT) != 0 && DrawImage(hDC, m_sHotImage))) {
+        DrawImage(hDC, m_sNormalImage);
+    }
+    if (m_pManager) {
+        RECT rc = m_rcItem;
+        rc.left += m_rcTextPadding.left;
+        rc.top += m_rcTextPadding.top;
+        rc.right -= m_rcTextPadding.right;
+        rc.bottom -= m_rcTextPadding.bottom;
+        DWORD color =
+            m_dwItemTextColor != 0 ? m_dwItemTextColor : m_pManager->GetDefaultFontColor();
+        if (!IsEnabled())
+            color = m_pManager->GetDefaultDisabledColor();
+        Render::DrawText(hDC, m_pManager, rc, GetText(), color, m_iItemFont,
+                         DT_SINGLELINE | DT_VCENTER);
+    }
+    PaintBorder(hDC);
+}
+
+}  // namespace SkinUI

@@ -1,0 +1,42 @@
+// The pop-up list of an open combo. It has a manager of its own and borrows
+// the combo's rows for as long as it is open.
+#pragma once
+
+#include "ui/Layouts.h"
+#include "ui/WindowManager.h"
+#include "ui/WindowWnd.h"
+
+namespace SkinUI {
+
+class CComboUI;
+
+class CComboDropWnd : public CWindowWnd {
+public:
+    explicit CComboDropWnd(CComboUI* owner) : m_pOwner(owner) {}
+
+    bool Open();
+    // Gives the rows back to the combo; the window stays until destroyed.
+    void ReturnItems();
+    // Takes one row out of the open list (the combo removed it).
+    void Forget(CControlUI* item);
+    void Detach() { m_pOwner = nullptr; }
+    CWindowManagerUI& GetManager() { return m_pm; }
+
+protected:
+    const char* GetWindowClassName() const override { return "SkinUIComboDrop"; }
+    UINT GetClassStyle() const override { return CS_DROPSHADOW; }
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnFinalMessage(HWND hWnd) override;
+
+private:
+    void OnButtonUp(LPARAM lParam);
+    // Returns the rows and tells the combo, once.
+    void Finish();
+
+    CComboUI* m_pOwner;
+    CWindowManagerUI m_pm;
+    CVerticalLayoutUI* m_pLayout = nullptr;
+    bool m_bItemsReturned = false;
+};
+
+}  // namespace SkinUI

@@ -1,0 +1,220 @@
+#include "ui/Layouts.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "ui/WindowManager.h"
+
+namespace SkinUI {
+
+namespace {
+
+// One axis of a flow layout: fixed children keep their size, the rest share
+// what is left, each within its minimum and maximum.
+struct FlowItem {
+    CControlUI* control;
+    int size;
+    bool stretch;
+};
+
+void ShareRemaining(std::vector<FlowItem>& items, int available, bool vertical) {
+    int used = 0;
+    int stretchCount = 0;
+    for (const FlowItem& item : items) {
+        if (item.stretch) {
+            ++stretchCount;
+        } else {
+            used += item.size;
+        }
+    }
+    int remaining = std::max(0, available - used);
+    // Clamping one stretched child changes the share of the others, so the
+    // clamped ones are settled first.
+    for (FlowItem& item : items) {
+        if (!item.stretch || stretchCount == 0)
+            continue;
+        const int share = remaining / stretchCount;
+        const int lo = vertical ? item.control->GetMinHeight() : item.control->GetMinWidth();
+        const int hi = vertical ? item.control->GetMaxHeight() : item.control->GetMaxWidth();
+        if (share < lo || share > hi) {
+            item.size = std::clamp(share, lo, std::max(lo, hi));
+            item.stretch = false;
+            remaining = std::max(0, remaining - item.size);
+            --stretchCount;
+        }
+    }
+    int index = 0;
+    for (FlowItem& item : items) {
+        if (!item.stretch)
+            continue;
+        ++index;
+        const int share = remaining / std::max(1, stretchCount);
+        // The last stretched child takes the rounding remainder.
+        item.size = index == stretchCount ? remaining - share * (stretchCount - 1) : share;
+    }
+}
+
+// The flow is computed in flow coordinates: top and bottom run along the
+// flow, left and right across it. A horizontal layout swaps the axes.
+RECT Swap(const RECT& rc) {
+    return RECT{rc.top, rc.left, rc.bottom, rc.right};
+}
+
+}  // namespace
+
+void CContainerUI::LayoutFlow(bool vertical) {
+    auto toFlow = [vertical](const RECT& rc) { return vertical ? rc : Swap(rc); };
+    const RECT content = toFlow(ContentRect(m_rcItem));
+    const SIZE available = {m_rcItem.right - m_rcItem.left, m_rcItem.bottom - m_rcItem.top};
+    std::vector<FlowItem> items;
+    int paddings = 0;
+    for (CControlUI* child : m_items) {
+        if (!child->IsVisible())
+            continue;
+        if (child->IsFloat()) {
+            SetFloatPos(child);
+            continue;
+        }
+        const RECT pad = toFlow(child->GetPadding());
+        const SIZE estimate = child->EstimateSize(available);
+        const int main = static_cast<int>(vertical ? estimate.cy : estimate.cx);
+        paddings += pad.top + pad.bottom;
+        items.push_back(FlowItem{child, main, main <= 0});
+    }
+    if (items.size() > 1)
+        paddings += m_iChildPadding * static_cast<int>(items.size() - 1);
+    ShareRemaining(items, content.bottom - content.top - paddings, vertical);
+    const int across = static_cast<int>(content.right - content.left);
+    int along = static_cast<int>(content.top);
+    for (const FlowItem& item : items) {
+        CControlUI* child = item.control;
+        const RECT pad = toFlow(child->GetPadding());
+        const int lo = vertical ? child->GetMinWidth() : child->GetMinHeight();
+        const int hi = vertical ? child->GetMaxWidth() : child->GetMaxHeight();
+        int size = vertical ? child->GetFixedWidth() : child->GetFixedHeight();
+        const bool fixed = size > 0;
+        if (!fixed)
+            size = across - pad.left - pad.right;
+        size = std::clamp(size, lo, std::max(lo, hi));
+        // Across a row, fixed-size children sit in the middle; down a
+        // column they keep to the left.
+        int start = static_cast<int>(content.left + pad.left);
+        if (fixed && !vertical)
+            start += std::max(0, static_cast<int>(across - pad.left - pad.right - size)) / 2;
+        along += pad.top;
+        child->SetPos(toFlow(RECT{start, along, start + size, along + item.size}));
+        along += item.size + pad.bottom + m_iChildPadding;
+    }
+}
+
+const char* CVerticalLayoutUI::GetClass() const {
+    return "VerticalLayoutUI";
+}
+
+void* CVerticalLayoutUI::GetInterface(const char* name) {
+    if (std::strcmp(name, "VerticalLayout") == 0)
+        return this;
+    return CContainerUI::GetInterface(name);
+}
+
+void CVerticalLayoutUI::SetPos(RECT rc) {
+    CControlUI::SetPos(rc);
+    LayoutFlow(true);
+}
+
+const char* CHorizontalLayoutUI::GetClass() const {
+    return "HorizontalLayoutUI";
+}
+
+void* CHorizontalLayoutUI::GetInterface(const char* name) {
+    if (std::strcmp(name, "HorizontalLayout") == 0)
+        return this;
+    return CContainerUI::GetInterface(name);
+}
+
+void CHorizontalLayoutUI::SetPos(RECT rc) {
+    CControlUI::SetPos(rc);
+    LayoutFlow(false);
+}
+
+const char* CTabLayoutUI::GetClass() const {
+    return "TabLayoutUI";
+}
+
+void* CTabLayoutUI::GetInterface(const char* name) {
+    if (std::strcmp(name, "TabLayout") == 0)
+        return this;
+    return CContainerUI::GetInterface(name);
+}
+
+bool CTabLayoutUI::Add(CControlUI* control) {
+    return AddAt(control, GetCount());
+}
+
+bool CTabLayoutUI::AddAt(CControlUI* control, int index) {
+    if (!CContainerUI::AddAt(control, index))
+        return false;
+    if (m_iCurSel < 0) {
+        m_iCurSel = index;
+        control->SetVisible(true);
+    } else {
+        if (index <= m_iCurSel)
+            ++m_iCurSel;
+        control->SetVisible(false);
+    }
+    return true;
+}
+
+bool CTabLayoutUI::Remove(CControlUI* control) {
+    const int index = GetItemIndex(control);
+    if (!CContainerUI::Remove(control))
+        return false;
+    if (index == m_iCurSel) {
+        m_iCurSel = -1;
+        if (GetCount() > 0)
+            SelectItem(std::min(index, GetCount() - 1));
+    } else if (index < m_iCurSel) {
+        --m_iCurSel;
+    }
+    return true;
+}
+
+void CTabLayoutUI::RemoveAll() {
+    m_iCurSel = -1;
+    CContainerUI::RemoveAll();
+}
+
+bool CTabLayoutUI::SelectItem(int index) {
+    if (index < 0 || index >= GetCount())
+        return false;
+    if (index == m_iCurSel)
+        return true;
+    const int old = m_iCurSel;
+    m_iCurSel = index;
+    for (int i = 0; i < GetCount(); ++i)
+        m_items[i]->SetVisible(i == index);
+    SetPos(m_rcItem);
+    NeedParentUpdate();
+    if (m_pManager) {
+        m_items[index]->SetFocus();
+        m_pManager->NeedFocusNext();
+        m_pManager->SendNotify(this, "tabselect", static_cast<WPARAM>(index),
+                               static_cast<LPARAM>(old));
+    }
+    return true;
+}
+
+void CTabLayoutUI::SetAttribute(const char* name, const char* value) {
+    if (std::strcmp(name, "selectedid") == 0) {
+        SelectItem(std::atoi(value));
+    } else {
+        CContainerUI::SetAttribute(name, value);
+    }
+}
+
+void CTabLayoutUI::SetPos(RECT rc) {
+    // Only the selected page is visible, so it alone fills the layout.
+    CContainerUI::SetPos(rc);
+}
+
+}  // namespace SkinUI

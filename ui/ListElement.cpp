@@ -1,0 +1,188 @@
+#include "ui/ListElement.h"
+
+#include <cstring>
+
+#include "ui/Button.h"
+#include "ui/Combo.h"
+#include "ui/Render.h"
+#include "ui/WindowManager.h"
+
+namespace SkinUI {
+
+namespace {
+
+constexpr int kDefaultRowHeight = 26;
+
+}  // namespace
+
+CListElementUI::CListElementUI() = default;
+
+const char* CListElementUI::GetClass() const {
+    return "ListElementUI";
+}
+
+// A row answers as a list item, not as a generic container: its owner
+// decides what the row's children are for.
+void* CListElementUI::GetInterface(const char* name) {
+    if (std::strcmp(name, "ListItem") == 0)
+        return static_cast<IListItemUI*>(this);
+    if (std::strcmp(name, "ListElement") == 0)
+        return static_cast<CListElementUI*>(this);
+    return CControlUI::GetInterface(name);
+}
+
+UINT CListElementUI::GetControlFlags() const {
+    return IsEnabled() ? static_cast<UINT>(UIFLAG_TABSTOP) : 0u;
+}
+
+void CListElementUI::SetOwner(CControlUI* owner) {
+    m_pOwner =
+        owner ? static_cast<IListOwnerUI*>(static_cast<CComboUI*>(owner->GetInterface("Combo")))
+              : nullptr;
+}
+
+bool CListElementUI::Select(bool select) {
+    if (m_bSelected == select)
+        return true;
+    m_bSelected = select;
+    Invalidate();
+    return true;
+}
+
+void CListElementUI::SetVisible(bool visible) {
+    CContainerUI::SetVisible(visible);
+    if (!IsVisible() && m_bSelected) {
+        m_bSelected = false;
+        if (m_pOwner)
+            m_pOwner->SelectItem(-1);
+    }
+}
+
+void CListElementUI::SetEnabled(bool enabled) {
+    CControlUI::SetEnabled(enabled);
+    if (!IsEnabled())
+        m_uButtonState = 0;
+}
+
+bool CListElementUI::Activate() {
+    if (!CControlUI::Activate())
+        return false;
+    if (m_pManager)
+        m_pManager->SendNotify(this, "itemactivate");
+    return true;
+}
+
+void CListElementUI::DoEvent(TEventUI& event) {
+    if (event.Type == UIEVENT_DBLCLICK && IsEnabled()) {
+        Activate();
+        Invalidate();
+        return;
+    }
+    if (event.Type == UIEVENT_KEYDOWN && IsEnabled() && event.chKey == VK_RETURN) {
+        Activate();
+        Invalidate();
+        return;
+    }
+    if (event.Type == UIEVENT_SETFOCUS || event.Type == UIEVENT_KILLFOCUS) {
+        CControlUI::DoEvent(event);
+        return;
+    }
+    // What the row does not use, its owner may (the combo's arrow keys).
+    if (m_pOwner) {
+        m_pOwner->DoEvent(event);
+    } else {
+        CContainerUI::DoEvent(event);
+    }
+}
+
+const char* CListLabelElementUI::GetClass() const {
+    return "ListLabelElementUI";
+}
+
+void* CListLabelElementUI::GetInterface(const char* name) {
+    if (std::strcmp(name, "ListLabelElement") == 0)
+        return this;
+    return CListElementUI::GetInterface(name);
+}
+
+void CListLabelElementUI::ShowButtons(bool show) {
+    for (CControlUI* child : m_items) {
+        if (std::strcmp(child->GetClass(), "ButtonUI") == 0)
+            child->SetVisible(show);
+    }
+}
+
+void CListLabelElementUI::DoEvent(TEventUI& event) {
+    switch (event.Type) {
+        case UIEVENT_BUTTONDOWN:
+        case UIEVENT_RBUTTONDOWN:
+            if (IsEnabled()) {
+                // The drop-down's own manager hears the click on the row;
+                // the owner then selects it and tells its own listeners.
+                if (m_pManager)
+                    m_pManager->SendNotify(this, "itemclick");
+                if (m_pOwner)
+                    m_pOwner->SelectItem(m_iIndex, true);
+                Invalidate();
+            }
+            return;
+        case UIEVENT_BUTTONUP:
+        case UIEVENT_MOUSEMOVE:
+            return;
+        case UIEVENT_MOUSEENTER:
+            if (IsEnabled()) {
+                m_uButtonState |= UISTATE_HOT;
+                ShowButtons(true);
+                Invalidate();
+            }
+            return;
+        case UIEVENT_MOUSELEAVE:
+            m_uButtonState &= ~UISTATE_HOT;
+            ShowButtons(false);
+            Invalidate();
+            return;
+        default:
+            CListElementUI::DoEvent(event);
+    }
+}
+
+SIZE CListLabelElementUI::EstimateSize(SIZE available) {
+    return SIZE{m_cxyFixed.cx > 0 ? m_cxyFixed.cx : available.cx,
+                m_cxyFixed.cy > 0 ? m_cxyFixed.cy : kDefaultRowHeight};
+}
+
+void CListLabelElementUI::DoPaint(HDC hDC, const RECT& rcPaint) {
+    if (!::IntersectRect(&m_rcPaint, &rcPaint, &m_rcItem))
+        return;
+    auto* combo = m_pOwner ? static_cast<CComboUI*>(m_pOwner) : nullptr;
+    DWORD back = m_dwBkColor;
+    if (combo && m_bSelected && combo->GetItemSelectedBkColor() != 0) {
+        back = combo->GetItemSelectedBkColor();
+    }
+    if (combo && (m_uButtonState & UISTATE_HOT) != 0 && combo->GetItemHotBkColor() != 0) {
+        back = combo->GetItemHotBkColor();
+    }
+    Render::DrawColor(hDC, m_rcItem, back);
+    PaintBkImage(hDC);
+    if (m_pManager) {
+        RECT rc = m_rcItem;
+        const RECT pad = combo ? combo->GetItemTextPadding() : RECT{4, 0, 4, 0};
+        rc.left += pad.left;
+        rc.right -= pad.right;
+        DWORD color = combo ? combo->GetItemTextColor() : 0;
+        if (color == 0)
+            color = m_pManager->GetDefaultFontColor();
+        if (!IsEnabled())
+            color = m_pManager->GetDefaultDisabledColor();
+        Render::DrawText(hDC, m_pManager, rc, m_sText, color, combo ? combo->GetItemFont() : -1,
+                         DT_SINGLELINE | DT_VCENTER);
+    }
+    PaintBorder(hDC);
+    // The row's children (a delete button) over its text.
+    for (CControlUI* child : m_items) {
+        if (child->IsVisible())
+            child->DoPaint(hDC, m_rcPaint);
+    }
+}
+
+}  // namespace SkinUI
