@@ -43,6 +43,11 @@ std::string TestSkinMarkup(const char* windowAttributes) {
         <Button name="again" text="again" visible="false" />
         <Button name="cancel" text="cancel" />
       </HorizontalLayout>
+      <HorizontalLayout height="24">
+        <Button name="QQLogon" text="qq" />
+        <Button name="RegisterTop" text="join" />
+        <Button name="Clear" text="clear" />
+      </HorizontalLayout>
     </VerticalLayout>
     <VerticalLayout><Label name="RegisterPage" text="web" /></VerticalLayout>
   </TabLayout>
@@ -51,7 +56,7 @@ std::string TestSkinMarkup(const char* windowAttributes) {
 }
 
 LauncherTestWindow::LauncherTestWindow(std::string markup) : m_sMarkup(std::move(markup)) {
-    Create(nullptr, "Vedu", WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 100, 100,
+    Create(nullptr, "Vedu", WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 100, 100,
            400, 320);
 }
 

@@ -54,6 +54,7 @@ TEST(LauncherWindow, CreatedBesideARunningLobbyHandsOverAndQuits) {
 
 TEST(LauncherWindow, CaptionBandDragsExceptOverControls) {
     LauncherTestWindow window;
+    window.ShowWindow(true, false);
     PumpMessages(100);
     const POINT title = CenterOf(window.Control<CControlUI>("Title"));
     const POINT close = CenterOf(window.Control<CControlUI>("CloseWindow"));
