@@ -1,0 +1,159 @@
+#include "MirrorFixture.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "identity/Md5.h"
+#include "ui/Handles.h"
+
+namespace mirror {
+namespace {
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// Host paths reach Windows programs through Wine's Z: drive.
+std::string HostToWindows(std::string path) {
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return "Z:" + path;
+}
+
+std::string Get(const std::string& url) {
+    SkinUI::UniqueInternet session(
+        ::InternetOpenA("mirror-fixture", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    SkinUI::UniqueInternet request(
+        ::InternetOpenUrlA(session.get(), url.c_str(), nullptr, 0,
+                           INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    std::string body;
+    char buffer[4096];
+    DWORD got = 0;
+    while (request && ::InternetReadFile(request.get(), buffer, sizeof(buffer), &got) && got) {
+        body.append(buffer, got);
+    }
+    return body;
+}
+
+}  // namespace
+
+std::string Url() {
+    return Env("MIRROR_URL");
+}
+
+std::string InstallDir() {
+    char path[MAX_PATH + 1] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    return dir.substr(0, dir.rfind('\\') + 1);
+}
+
+std::string Path(const std::string& relative) {
+    std::string rel = relative;
+    for (char& c : rel) {
+        if (c == '/')
+            c = '\\';
+    }
+    if (!rel.empty() && rel[0] == '\\')
+        rel.erase(0, 1);
+    return HostToWindows(Env("MIRROR_ROOT")) + "\\" + rel;
+}
+
+void SetFault(const std::string& path, const std::string& kind, int times) {
+    std::string url = Env("MIRROR_CONTROL") + "fault?path=" + path + "&kind=" + kind;
+    if (times > 0)
+        url += "&times=" + std::to_string(times);
+    Get(url);
+}
+
+void ClearFaults() {
+    Get(Env("MIRROR_CONTROL") + "clear");
+}
+
+std::vector<std::string> Requests() {
+    std::istringstream in(Get(Env("MIRROR_CONTROL") + "requests"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+size_t CountRequests(const std::string& path) {
+    const std::string needle = "\"path\": \"" + path + "\"";
+    size_t count = 0;
+    for (const std::string& line : Requests()) {
+        if (line.find(needle) != std::string::npos)
+            ++count;
+    }
+    return count;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    const size_t slash = path.rfind('\\');
+    if (slash != std::string::npos) {
+        std::string folder = path.substr(0, slash);
+        for (size_t i = 3; i <= folder.size(); ++i) {
+            if (i == folder.size() || folder[i] == '\\') {
+                ::CreateDirectoryA(folder.substr(0, i).c_str(), nullptr);
+            }
+        }
+    }
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool Exists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((path + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = data.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string child = path + "\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileA(child.c_str());
+            }
+        } while (::FindNextFileA(find, &data));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryA(path.c_str());
+}
+
+void PublishVersion(const std::string& display, const std::string& stamp) {
+    WriteFile(Path("ver.html"), FormatVersionText(display, stamp));
+}
+
+void PublishFiles(const std::vector<File>& files) {
+    std::vector<ListedFile> listed;
+    for (const File& file : files) {
+        const std::string served = Path("plaza" + file.name);
+        WriteFile(served, file.bytes);
+        listed.push_back({file.name, static_cast<int64_t>(file.bytes.size()), Md5OfFile(served)});
+    }
+    WriteFile(Path("file.html"), EncodeFileList(listed).value_or(""));
+}
+
+}  // namespace mirror

@@ -1,0 +1,37 @@
+// The loopback mirror the update tests run against (started by
+// tests/e2e/with_mirror.py), and the test's own installation folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "update/MirrorFormat.h"
+
+namespace mirror {
+
+std::string Url();                              // base URL, ending in a slash
+std::string InstallDir();                       // the test program's folder, ending in a backslash
+std::string Path(const std::string& relative);  // a file the mirror serves
+
+// Faults switched on the mirror; times = 0 means every request.
+void SetFault(const std::string& path, const std::string& kind, int times = 0);
+void ClearFaults();
+// The request log, one JSON object per line, oldest first.
+std::vector<std::string> Requests();
+size_t CountRequests(const std::string& path);
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+void RemoveTree(const std::string& path);
+
+// Publishes "ver.html" and a file list whose files are served under plaza/.
+struct File {
+    std::string name;  // "\Res\x.png"
+    std::string bytes;
+};
+void PublishVersion(const std::string& display, const std::string& stamp);
+void PublishFiles(const std::vector<File>& files);
+
+}  // namespace mirror
