@@ -33,10 +33,8 @@ public:
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
-    // The folder with a trailing separator, as a resource path.
-    std::string Folder() const { return m_path.string() + "/"; }
+    std::string Folder() const { return m_path.string() + "/"; }  // as a resource path
     std::string File(const std::string& name) const { return (m_path / name).string(); }
-
     void Write(const std::string& name, const std::string& bytes) const {
         fs::create_directories((m_path / name).parent_path());
         std::ofstream(m_path / name, std::ios::binary) << bytes;

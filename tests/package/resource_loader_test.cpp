@@ -6,93 +6,80 @@
 namespace {
 
 using namespace package_test;
-using SkinUI::LoadImageBytes;
-using SkinUI::LoadMarkupBytes;
+using SkinUI::kMaxMarkupBytes;
 using SkinUI::ResourceSource;
 
-const std::string kPassword = settings::kPackagePassword;
 const std::string kMarkup = "<Window size=\"10,10\"/>";
 
-struct Loaded {
-    bool ok;
-    std::string bytes;
+// The error text of a markup load, or "loaded: " and the bytes.
+std::string Markup(const ResourceSource& source, const std::string& name) {
+    std::string bytes = "stale";
     std::string error;
-};
-
-Loaded Markup(const ResourceSource& source, const std::string& name) {
-    Loaded loaded;
-    loaded.bytes = "stale";
-    loaded.ok = LoadMarkupBytes(source, name, loaded.bytes, loaded.error);
-    return loaded;
+    if (SkinUI::LoadMarkupBytes(source, name, bytes, error))
+        return "loaded: " + bytes;
+    EXPECT_TRUE(bytes.empty()) << "a failed load hands out no bytes";
+    return error;
 }
 
-// Every source of skin files, holding the same three members.
+std::string Image(const ResourceSource& source, const std::string& name) {
+    std::string bytes;
+    return SkinUI::LoadImageBytes(source, name, bytes) ? bytes : "none";
+}
+
+// The same members behind each of the three sources.
 class EverySource : public ::testing::Test {
 protected:
     void SetUp() override {
-        members = {{"Launcher.xml", kMarkup},
-                   {"max.xml", std::string(SkinUI::kMaxMarkupBytes, 'm')},
-                   {"over.xml", std::string(SkinUI::kMaxMarkupBytes + 1, 'o')},
-                   {"void.xml", ""}};
-        MakePackage(dir.File("Launcher.pkg"), kPassword, members);
+        const std::vector<pkgpack::PackageMember> members = {
+            {"Launcher.xml", kMarkup},
+            {"max.xml", std::string(kMaxMarkupBytes, 'm')},
+            {"over.xml", std::string(kMaxMarkupBytes + 1, 'o')},
+            {"void.xml", ""}};
+        MakePackage(dir.File("Launcher.pkg"), settings::kPackagePassword, members);
         MakePackage(dir.File("Open.pkg"), "", members);
         for (const auto& member : members)
             dir.Write("plain/" + member.name, member.bytes);
     }
 
-    ResourceSource Protected() const { return {dir.Folder(), "Launcher.pkg", kPassword}; }
+    ResourceSource Protected() const {
+        return {dir.Folder(), "Launcher.pkg", settings::kPackagePassword};
+    }
     ResourceSource Unprotected() const { return {dir.Folder(), "Open.pkg", ""}; }
     ResourceSource Plain() const { return {dir.Folder() + "plain/", "", ""}; }
 
     ScratchDir dir;
-    std::vector<pkgpack::PackageMember> members;
 };
 
 TEST_F(EverySource, MarkupUpToTheLimitLoadsAndOneByteMoreDoesNot) {
     for (const ResourceSource& source : {Protected(), Unprotected(), Plain()}) {
         SCOPED_TRACE(source.packageName);
-        Loaded ok = Markup(source, "Launcher.xml");
-        EXPECT_TRUE(ok.ok) << ok.error;
-        EXPECT_EQ(ok.bytes, kMarkup);
-        Loaded max = Markup(source, "max.xml");
-        EXPECT_TRUE(max.ok) << max.error;
-        EXPECT_EQ(max.bytes.size(), SkinUI::kMaxMarkupBytes);
-        Loaded over = Markup(source, "over.xml");
-        EXPECT_FALSE(over.ok);
-        EXPECT_EQ(over.error, "File too large");
-        EXPECT_TRUE(over.bytes.empty());
-        EXPECT_EQ(Markup(source, "void.xml").error, "File is empty");
+        EXPECT_EQ(Markup(source, "Launcher.xml"), "loaded: " + kMarkup);
+        EXPECT_EQ(Markup(source, "max.xml").size(), 8 + kMaxMarkupBytes);
+        EXPECT_EQ(Markup(source, "over.xml"), "File too large");
+        EXPECT_EQ(Markup(source, "void.xml"), "File is empty");
+        EXPECT_EQ(Image(source, "over.xml").size(), kMaxMarkupBytes + 1) << "images have no limit";
     }
 }
 
 TEST_F(EverySource, EachSourceReportsItsOwnFailures) {
     // The password package knows only sizes: a missing member is "empty".
-    EXPECT_EQ(Markup(Protected(), "Missing.xml").error, "File is empty");
-    EXPECT_EQ(Markup(Unprotected(), "Missing.xml").error, "Could not find ziped file");
-    EXPECT_EQ(Markup(Plain(), "Missing.xml").error, "Error opening file");
+    EXPECT_EQ(Markup(Protected(), "Missing.xml"), "File is empty");
+    EXPECT_EQ(Markup(Unprotected(), "Missing.xml"), "Could not find ziped file");
+    EXPECT_EQ(Markup(Plain(), "Missing.xml"), "Error opening file");
 
-    ResourceSource noPackage = Protected();
-    noPackage.packageName = "Absent.pkg";
-    EXPECT_EQ(Markup(noPackage, "Launcher.xml").error, "OpenZip is fail!");
-    noPackage.password.clear();
-    EXPECT_EQ(Markup(noPackage, "Launcher.xml").error, "Error opening zip file");
-
-    ResourceSource wrong = Protected();
-    wrong.password = "not the password";
-    Loaded failed = Markup(wrong, "Launcher.xml");
-    EXPECT_FALSE(failed.ok);
-    EXPECT_EQ(failed.error, "Could not unzip file");
-    EXPECT_TRUE(failed.bytes.empty());
-}
-
-TEST_F(EverySource, AnEmptyPasswordReadsThePackageUnencrypted) {
-    // The same package name with the password gone: the unprotected reader
-    // cannot read encrypted members, and reads plain ones.
     ResourceSource source = Protected();
+    source.password = "wrong";
+    EXPECT_EQ(Markup(source, "Launcher.xml"), "Could not unzip file");
+    // An empty password routes to the unprotected reader, which reads the
+    // encrypted member as stored and fails the same way.
     source.password.clear();
-    EXPECT_EQ(Markup(source, "Launcher.xml").error, "Could not unzip file");
-    source.packageName = "Open.pkg";
-    EXPECT_EQ(Markup(source, "LAUNCHER.XML").bytes, kMarkup);
+    EXPECT_EQ(Markup(source, "Launcher.xml"), "Could not unzip file");
+    EXPECT_EQ(Markup(Unprotected(), "LAUNCHER.XML"), "loaded: " + kMarkup);
+
+    source.packageName = "Absent.pkg";
+    EXPECT_EQ(Markup(source, "Launcher.xml"), "Error opening zip file");
+    source.password = "any";
+    EXPECT_EQ(Markup(source, "Launcher.xml"), "OpenZip is fail!");
 }
 
 #ifndef _WIN32
@@ -100,60 +87,28 @@ TEST_F(EverySource, AnEmptyPasswordReadsThePackageUnencrypted) {
 TEST_F(EverySource, TheCachedArchiveServesUnprotectedLoads) {
     const std::string path = dir.Folder() + "Open.pkg";
     SkinUI::CachePlainPackage(path);
-    // Replaced on disk after caching: loads still see the cached archive.
     MakePackage(path, "", {{"Launcher.xml", "<Other/>"}});
-    EXPECT_EQ(Markup(Unprotected(), "Launcher.xml").bytes, kMarkup);
+    EXPECT_EQ(Markup(Unprotected(), "Launcher.xml"), "loaded: " + kMarkup);
     SkinUI::DropCachedPlainPackage();
-    EXPECT_EQ(Markup(Unprotected(), "Launcher.xml").bytes, "<Other/>");
-
-    SkinUI::CachePlainPackage(dir.Folder() + "Absent.pkg");
-    EXPECT_EQ(SkinUI::CachedPlainPackage(dir.Folder() + "Absent.pkg"), nullptr);
-    SkinUI::DropCachedPlainPackage();
+    EXPECT_EQ(Markup(Unprotected(), "Launcher.xml"), "loaded: <Other/>");
 }
 #endif
 
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const fs::path& path) : m_saved(fs::current_path()) {
-        fs::current_path(path);
-    }
-    ~CurrentDirectory() { fs::current_path(m_saved); }
-
-private:
-    fs::path m_saved;
-};
-
 TEST_F(EverySource, ImagesFallBackToTheirNameAsAPath) {
-    MakePackage(dir.File("Launcher.pkg"), kPassword,
-                {{"Launcher.xml", kMarkup}, {"in.png", "packaged"}});
+    MakePackage(dir.File("Launcher.pkg"), settings::kPackagePassword, {{"in.png", "packaged"}});
     dir.Write("work/in.png", "loose in");
     dir.Write("work/out.png", "loose out");
-    CurrentDirectory cwd(dir.File("work"));
-
-    for (ResourceSource source : {Protected(), Unprotected(), Plain()}) {
-        SCOPED_TRACE(source.packageName);
-        std::string bytes;
-        EXPECT_TRUE(LoadImageBytes(source, "out.png", bytes));
-        EXPECT_EQ(bytes, "loose out");
-        EXPECT_FALSE(LoadImageBytes(source, "nowhere.png", bytes));
+    const fs::path saved = fs::current_path();
+    fs::current_path(dir.File("work"));
+    for (const ResourceSource& source : {Protected(), Unprotected(), Plain()}) {
+        EXPECT_EQ(Image(source, "out.png"), "loose out") << source.packageName;
+        EXPECT_EQ(Image(source, "nowhere.png"), "none") << source.packageName;
     }
-    std::string bytes;
-    EXPECT_TRUE(LoadImageBytes(Protected(), "IN.PNG", bytes));
-    EXPECT_EQ(bytes, "packaged") << "the package comes first";
-
+    EXPECT_EQ(Image(Protected(), "IN.PNG"), "packaged") << "the package comes first";
     ResourceSource wrong = Protected();
     wrong.password = "wrong";
-    EXPECT_TRUE(LoadImageBytes(wrong, "in.png", bytes));
-    EXPECT_EQ(bytes, "loose in") << "an unreadable member counts as missing";
-}
-
-TEST(ImageSize, ImagesHaveNoSizeLimit) {
-    ScratchDir dir;
-    const std::string big(SkinUI::kMaxMarkupBytes + 100, 'i');
-    MakePackage(dir.File("Launcher.pkg"), kPassword, {{"big.png", big}});
-    std::string bytes;
-    EXPECT_TRUE(LoadImageBytes({dir.Folder(), "Launcher.pkg", kPassword}, "big.png", bytes));
-    EXPECT_EQ(bytes.size(), big.size());
+    EXPECT_EQ(Image(wrong, "in.png"), "loose in") << "an unreadable member counts as missing";
+    fs::current_path(saved);
 }
 
 }  // namespace
