@@ -20,7 +20,7 @@ Use it as a module (Mirror(root).start()) or from the command line:
 Other processes switch faults through the control paths (loopback only):
 
   GET /__control/fault?path=/vedu/ver.html&kind=404[&times=1][&seconds=5]
-  GET /__control/clear
+  GET /__control/clear          all faults off, request log emptied
   GET /__control/requests       the request log as JSON lines
 """
 
@@ -96,8 +96,10 @@ class Mirror:
             self._faults[self._key(path)] = Fault(kind, **options)
 
     def clear_faults(self):
+        """Switches every fault off and forgets the request log."""
         with self._lock:
             self._faults.clear()
+            self.requests.clear()
 
     def take_fault(self, url_path):
         with self._lock:
@@ -142,6 +144,13 @@ class _Handler(BaseHTTPRequestHandler):
 
     def log_message(self, *args):
         pass
+
+    def handle(self):
+        # A client that gives up mid-body (a cancelled download) is normal.
+        try:
+            super().handle()
+        except (BrokenPipeError, ConnectionResetError):
+            pass
 
     def do_HEAD(self):
         self._serve(head=True)

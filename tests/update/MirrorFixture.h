@@ -16,6 +16,7 @@ std::string Path(const std::string& relative);  // a file the mirror serves
 
 // Faults switched on the mirror; times = 0 means every request.
 void SetFault(const std::string& path, const std::string& kind, int times = 0);
+// Switches every fault off and empties the request log.
 void ClearFaults();
 // The request log, one JSON object per line, oldest first.
 std::vector<std::string> Requests();

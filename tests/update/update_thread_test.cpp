@@ -1,0 +1,280 @@
+// Whole update runs on the launcher window against the loopback mirror: the
+// texts in their order, the end states, and the faults a mirror can have.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "MirrorFixture.h"
+#include "UpdateTestWindow.h"
+#include "identity/Md5.h"
+#include "ui/WindowManager.h"
+#include "update/UpdateRun.h"
+#include "update/UpdateThread.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+const std::string kStamp = "20261207stamp0000001";
+const std::string kOldStamp = "20261101stamp0000000";
+const char kUpdating[] = "正在更新...";
+const char kVersionFailed[] = "版本文件下载失败...";
+const char kChecking[] = "校对版本...";
+const char kDownloading[] = "更新中...";
+const char kReady[] = "请输入账号和密码：";
+
+class UpdateRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SkinUI::CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
+        mirror::ClearFaults();
+        ::DeleteFileA(Local("Launcher.log").c_str());
+        mirror::WriteFile(Local("ver.ini"), kOldStamp);
+        mirror::PublishVersion("2.5.0", kStamp);
+    }
+    static std::string Local(const std::string& name) { return mirror::InstallDir() + name; }
+    static std::string LocalText(const std::string& name) { return mirror::ReadFile(Local(name)); }
+    static bool HasTemp(const std::string& name) { return mirror::Exists(Local(name + ".tmp")); }
+
+    void ExpectReady() {
+        EXPECT_EQ(w.Text("UpdateState"), kReady);
+        EXPECT_TRUE(w.m_bUpdateFinished);
+        EXPECT_FALSE(w.m_bUpdating);
+        EXPECT_EQ(w.ProgressValue("AllFileProgress"), 100);
+        EXPECT_EQ(w.Text("AllFileProgress"), "100%");
+        EXPECT_TRUE(w.IsEnabled("Logon") && w.IsEnabled("Register") &&
+                    w.IsEnabled("RestoreUpdate"));
+    }
+
+    UpdateTestWindow w;
+};
+
+TEST_F(UpdateRunTest, CurrentInstallationIsReadyAfterOneRequest) {
+    mirror::WriteFile(Local("ver.ini"), kStamp);
+    w.RunUpdate(mirror::Url());
+    EXPECT_EQ(w.StateHistory(), (Texts{kUpdating, kChecking, kReady}));
+    EXPECT_EQ(w.Text("PlazaVer"), "Vedu　版本号：2.5.0");
+    ExpectReady();
+    EXPECT_EQ(mirror::Requests().size(), 1u);
+}
+
+TEST_F(UpdateRunTest, OutOfDateInstallationIsBroughtUpToDate) {
+    mirror::PublishFiles({{"\\same.txt", "same"},
+                          {"\\Res\\Skin\\new.png", "png bytes"},
+                          {"\\changed.dll", "new dll"},
+                          {"\\zero.dat", ""},
+                          {"\\launcher.exe", "lower-case name is an ordinary file"}});
+    mirror::WriteFile(Local("same.txt"), "same");
+    mirror::WriteFile(Local("changed.dll"), "old dll");
+    w.RunUpdate(mirror::Url());
+
+    EXPECT_EQ(w.StateHistory(), (Texts{kUpdating, kChecking, kChecking, kChecking, kDownloading,
+                                       kDownloading, kReady}));
+    ExpectReady();
+    EXPECT_EQ(LocalText("Res\\Skin\\new.png"), "png bytes");
+    EXPECT_EQ(LocalText("changed.dll"), "new dll");
+    EXPECT_TRUE(mirror::Exists(Local("zero.dat")));
+    EXPECT_EQ(LocalText("launcher.exe"), "lower-case name is an ordinary file");
+    EXPECT_FALSE(HasTemp("changed.dll") || HasTemp("zero.dat") || HasTemp("launcher.exe"));
+    EXPECT_EQ(LocalText("ver.ini"), kStamp);
+    EXPECT_FALSE(w.m_bReplacePlazaUpdate);
+    EXPECT_EQ(w.InfoHistory().back(), "\\launcher.exe下载完毕，正在复盖...");
+    // The three most recent names, oldest first.
+    EXPECT_EQ(w.Text("UpdateFileInfo0"), "\\changed.dll");
+    EXPECT_EQ(w.Text("UpdateFileInfo1"), "\\zero.dat");
+    EXPECT_EQ(w.Text("UpdateFileInfo2"), "\\launcher.exe");
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/Res/Skin/new.png"), 1u);
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/same.txt"), 0u);
+
+    // The stamp now matches: the next start makes one request.
+    mirror::ClearFaults();
+    UpdateTestWindow next;
+    next.RunUpdate(mirror::Url());
+    EXPECT_EQ(next.StateHistory(), (Texts{kUpdating, kChecking, kReady}));
+    EXPECT_EQ(mirror::Requests().size(), 1u);
+}
+
+TEST_F(UpdateRunTest, ForcedCheckWithNothingToDownload) {
+    mirror::PublishFiles({{"\\same.txt", "same"}});
+    mirror::WriteFile(Local("same.txt"), "same");
+    mirror::WriteFile(Local("ver.ini"), kStamp);
+    w.m_bForceCheck = true;
+    w.RunUpdate(mirror::Url());
+    ExpectReady();
+    EXPECT_EQ(mirror::CountRequests("/vedu/file.html"), 1u);
+}
+
+TEST_F(UpdateRunTest, NewLauncherInASubFolderIsHandedToTheLobby) {
+    ProcessMessageBoxes boxes;
+    mirror::PublishFiles({{"\\bin\\Launcher.exe", "new launcher"}, {"\\after.txt", "after"}});
+    mirror::WriteFile(Local("bin\\Launcher.exe"), "old launcher");
+    w.RunUpdate(mirror::Url());
+    // No Lobby.exe in the test installation: the start fails, the player is
+    // told, and the launcher still quits.
+    EXPECT_EQ(boxes.Texts(), (Texts{"Lobby.exe启动失败!"}));
+    EXPECT_TRUE(w.QuitRequested());
+    EXPECT_TRUE(w.m_bReplacePlazaUpdate);
+    EXPECT_EQ(LocalText("bin\\Launcher.exe"), "old launcher");
+    EXPECT_EQ(LocalText("bin\\Launcher.exe.tmp"), "new launcher");
+    EXPECT_EQ(LocalText("after.txt"), "after");
+    EXPECT_EQ(LocalText("ver.ini"), kStamp);
+    ExpectReady();
+}
+
+TEST_F(UpdateRunTest, MirrorDownOnTheFirstRunThenRepairedOnTheBuiltInMirror) {
+    const std::string down = "http://127.0.0.1:1/vedu/";
+    w.RunUpdate(down);
+    EXPECT_EQ(w.m_nUpdateAttempt, 3u);
+    EXPECT_EQ(w.StateHistory(), (Texts{kUpdating, kVersionFailed, kUpdating, kVersionFailed,
+                                       kUpdating, kVersionFailed}));
+    EXPECT_EQ(LocalText("Launcher.log"),
+              "InternetOpenUrl:00000000\r\nInternetOpenUrl:00000000\r\n"
+              "InternetOpenUrl:00000000\r\n");
+    EXPECT_TRUE(w.m_bUpdating);
+    EXPECT_FALSE(w.m_bUpdateFinished);
+    EXPECT_TRUE(w.IsEnabled("RestoreUpdate"));
+    EXPECT_FALSE(w.IsEnabled("Logon") || w.IsEnabled("Register"));
+    EXPECT_EQ(w.Text("PlazaVer"), "");
+
+    // The repair button: one attempt, counter 4, on the built-in mirror.
+    w.ClearHistory();
+    w.m_bForceCheck = true;
+    mirror::PublishFiles({});
+    w.RunUpdate(mirror::Url());
+    EXPECT_EQ(w.m_nUpdateAttempt, 4u);
+    ExpectReady();
+
+    // Pressed again after that: counter 5 is the empty second mirror.
+    w.ClearHistory();
+    w.RunUpdate(down);
+    EXPECT_EQ(w.m_nUpdateAttempt, 5u);
+    EXPECT_EQ(w.StateHistory(), (Texts{kUpdating, kVersionFailed}));
+}
+
+TEST_F(UpdateRunTest, VersionFileErrorPageIsAFailedFetch) {
+    mirror::SetFault("ver.html", "404");
+    w.RunUpdate(mirror::Url());
+    EXPECT_EQ(w.StateHistory().back(), kVersionFailed);
+    EXPECT_EQ(w.Text("PlazaVer"), "");
+    EXPECT_EQ(mirror::CountRequests("/vedu/file.html"), 0u);
+}
+
+TEST_F(UpdateRunTest, MissingFileListEndsTheRunAtTheCheck) {
+    mirror::SetFault("file.html", "404");
+    w.RunUpdate(mirror::Url());
+    EXPECT_EQ(w.StateHistory(), (Texts{kUpdating, kChecking, kChecking, kChecking}));
+    EXPECT_TRUE(w.IsEnabled("RestoreUpdate"));
+    EXPECT_FALSE(w.IsEnabled("Logon"));
+    EXPECT_FALSE(w.m_bUpdateFinished);
+}
+
+// Each broken download ends the pass with its reason, keeps the target and
+// the old stamp, leaves no temporary file, and still lets the player log in.
+struct BrokenDownload {
+    const char* fault;
+    const char* reason;
+};
+
+class BrokenDownloadTest : public UpdateRunTest,
+                           public ::testing::WithParamInterface<BrokenDownload> {};
+
+TEST_P(BrokenDownloadTest, TargetStaysIntactAndTheStampIsNotSaved) {
+    const std::string body(100000, 'n');
+    mirror::PublishFiles({{"\\first.txt", "first"}, {"\\data.bin", body}, {"\\last.txt", "last"}});
+    mirror::WriteFile(Local("data.bin"), "old data");
+    ::DeleteFileA(Local("last.txt").c_str());
+    mirror::SetFault("plaza/data.bin", GetParam().fault);
+    w.RunUpdate(mirror::Url());
+
+    EXPECT_EQ(w.Text("CurInfo"), std::string("下载失败：\\data.bin") + GetParam().reason);
+    EXPECT_EQ(LocalText("data.bin"), "old data");
+    EXPECT_FALSE(HasTemp("data.bin"));
+    EXPECT_EQ(LocalText("first.txt"), "first");
+    EXPECT_FALSE(mirror::Exists(Local("last.txt")));
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    ExpectReady();
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, BrokenDownloadTest,
+                         ::testing::Values(BrokenDownload{"chunked", "文件不存在！"},
+                                           BrokenDownload{"truncate", "文件不完整！"},
+                                           BrokenDownload{"corrupt", "文件校验失败！"},
+                                           BrokenDownload{"500", "服务器错误500！"},
+                                           BrokenDownload{"404", "服务器错误404！"}),
+                         [](const ::testing::TestParamInfo<BrokenDownload>& info) {
+                             return std::string(info.param.fault == std::string("404") ? "NotFound"
+                                                : info.param.fault == std::string("500")
+                                                    ? "ServerError"
+                                                    : info.param.fault);
+                         });
+
+TEST_F(UpdateRunTest, DigestMismatchIsRetriedOnceFromTheServer) {
+    mirror::PublishFiles({{"\\data.bin", "good bytes"}});
+    mirror::SetFault("plaza/data.bin", "corrupt", 1);
+    w.RunUpdate(mirror::Url());
+    EXPECT_EQ(LocalText("data.bin"), "good bytes");
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/data.bin"), 2u);
+    EXPECT_EQ(LocalText("ver.ini"), kStamp);
+}
+
+TEST_F(UpdateRunTest, NamesLeavingTheInstallationAreRefused) {
+    std::vector<ListedFile> files = {{"\\..\\evil.dll", 4, Md5OfText("evil")}};
+    mirror::WriteFile(mirror::Path("plaza\\evil.dll"), "evil");
+    mirror::WriteFile(mirror::Path("file.html"), EncodeFileList(files).value());
+    w.RunUpdate(mirror::Url());
+    EXPECT_EQ(w.Text("CurInfo"), "下载失败：\\..\\evil.dll文件名非法！");
+    std::string parent = mirror::InstallDir();
+    parent = parent.substr(0, parent.rfind('\\', parent.size() - 2) + 1);
+    EXPECT_FALSE(mirror::Exists(parent + "evil.dll"));
+    EXPECT_FALSE(mirror::Exists(parent + "evil.dll.tmp"));
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+}
+
+TEST_F(UpdateRunTest, UpperCaseDigestsDownloadEveryFileAndStillVerify) {
+    mirror::PublishFiles({{"\\a.txt", "a"}});
+    mirror::WriteFile(Local("a.txt"), "a");
+    std::vector<ListedFile> files = {{"\\a.txt", 1, Md5OfText("a")}};
+    for (char& c : files[0].md5)
+        c = static_cast<char>(std::toupper(c));
+    mirror::WriteFile(mirror::Path("file.html"), EncodeFileList(files).value());
+    w.RunUpdate(mirror::Url());
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/a.txt"), 1u);
+    EXPECT_EQ(LocalText("ver.ini"), kStamp);
+    ExpectReady();
+}
+
+TEST_F(UpdateRunTest, CancelDuringADownloadKeepsTheOldFileAndANewRunStartsCleanly) {
+    const std::string body(400000, 's');
+    mirror::PublishFiles({{"\\slow.bin", body}});
+    mirror::WriteFile(Local("slow.bin"), "old slow");
+    mirror::SetFault("plaza/slow.bin", "trickle");
+    StartUpdateRun(w, mirror::Url());
+    const std::shared_ptr<UpdateRun> run = w.m_pUpdateRun;
+    ASSERT_TRUE(w.PumpUntil([&] { return HasTemp("slow.bin"); }, 20000));
+    w.Pump(300);
+
+    const DWORD start = ::GetTickCount();
+    w.StopUpdateThread();
+    EXPECT_LT(::GetTickCount() - start, 1000u) << "the stop must not wait for the download";
+    EXPECT_FALSE(w.m_bUpdating);
+    const std::string stateAtStop = w.Text("UpdateState");
+    // The stopped thread ends on its own and removes its partial file.
+    EXPECT_TRUE(w.PumpUntil(
+        [&] { return ::WaitForSingleObject(run->m_hThread.get(), 0) != WAIT_TIMEOUT; }, 15000));
+    EXPECT_TRUE(w.PumpUntil([&] { return !HasTemp("slow.bin"); }, 15000));
+    EXPECT_EQ(LocalText("slow.bin"), "old slow");
+    EXPECT_EQ(w.Text("UpdateState"), stateAtStop);
+
+    // "again" makes attempt 2, on the second mirror.
+    mirror::ClearFaults();
+    w.m_sMirrorUrl2 = mirror::Url();
+    w.RunUpdate("http://127.0.0.1:1/unused/");
+    EXPECT_EQ(w.m_nUpdateAttempt, 2u);
+    EXPECT_TRUE(LocalText("slow.bin") == body);
+    ExpectReady();
+}
+
+}  // namespace
