@@ -10,16 +10,15 @@ extern "C" __declspec(dllimport) void __stdcall OutputDebugStringA(const char* t
 
 namespace SkinUI {
 
-namespace {
-
-// The reader's failures are developer reports; the player never sees them.
-void Diagnose(const char* text) {
+void ReportPackageDiagnostic(const char* text) {
 #ifdef _WIN32
     OutputDebugStringA(text);
 #else
     std::fprintf(stderr, "%s\n", text);
 #endif
 }
+
+namespace {
 
 UnzipArchive OpenWithFallback(const std::string& path) {
     UnzipArchive archive = OpenUnzipArchive(path);
@@ -63,7 +62,7 @@ bool EqualIgnoringAsciiCase(const std::string& a, const char* b) {
 
 ZipPackage* OpenPackage(const char* path, const char* password) {
     if (!path) {
-        Diagnose("sourcrZipPath");
+        ReportPackageDiagnostic("sourcrZipPath");
         return nullptr;
     }
     try {
@@ -72,7 +71,7 @@ ZipPackage* OpenPackage(const char* path, const char* password) {
         package->password = password ? password : "";
         package->archive = OpenWithFallback(package->path);
         if (!package->archive) {
-            Diagnose("_f");
+            ReportPackageDiagnostic("_f");
             return nullptr;
         }
         void* archive = package->archive.get();
@@ -84,7 +83,7 @@ ZipPackage* OpenPackage(const char* path, const char* password) {
             // empty package, not a damaged one.
             if (global.number_entry == 0)
                 return package.release();
-            Diagnose("UNZ_OK == done");
+            ReportPackageDiagnostic("UNZ_OK == done");
             return nullptr;
         }
         for (ZPOS64_T i = 0; i < global.number_entry; ++i) {
@@ -104,7 +103,7 @@ ZipPackage* OpenPackage(const char* path, const char* password) {
 
 uint32_t GetEntrySize(const ZipPackage* package, const char* name) {
     if (!package) {
-        Diagnose("nZip");
+        ReportPackageDiagnostic("nZip");
         return 0;
     }
     if (!name)
@@ -120,7 +119,7 @@ uint32_t GetEntrySize(const ZipPackage* package, const char* name) {
 int ExtractEntry(ZipPackage* package, const char* name, const char* password, void* buffer,
                  uint32_t size) {
     if (!package) {
-        Diagnose("nZip");
+        ReportPackageDiagnostic("nZip");
         return 0;
     }
     void* archive = package->archive.get();
@@ -138,7 +137,7 @@ int ExtractEntry(ZipPackage* package, const char* name, const char* password, vo
 
 void ClosePackage(ZipPackage* package, bool remove) {
     if (!package) {
-        Diagnose("nZip");
+        ReportPackageDiagnostic("nZip");
         return;
     }
     package->archive.reset();

@@ -43,6 +43,10 @@ int ExtractEntry(ZipPackage* package, const char* name, const char* password, vo
 // the file named by its path without the last three characters.
 void ClosePackage(ZipPackage* package, bool remove);
 
+// Writes a developer report of a failed skin load: the debugger output on
+// Windows, stderr elsewhere. Never shown to the player, never stops a load.
+void ReportPackageDiagnostic(const char* text);
+
 // Closes a package without remove when the load that opened it returns.
 struct PackageCloser {
     void operator()(ZipPackage* package) const { ClosePackage(package, false); }

@@ -137,6 +137,8 @@ bool LoadMarkupBytes(const ResourceSource& source, const std::string& name, std:
     if (outcome == Outcome::kOk)
         return true;
     bytes.clear();
+    // The window just stays empty, so the developer needs to hear why.
+    ReportPackageDiagnostic((name + ": " + error).c_str());
     return false;
 }
 
