@@ -10,7 +10,9 @@
 
 #include "launcher_settings.h"
 #include "tests/package/PackageFixture.h"
+#include "ui/PlainPackage.h"
 #include "ui/ResourceLoader.h"
+#include "ui/WindowManager.h"
 
 namespace {
 
@@ -158,6 +160,23 @@ TEST_F(LauncherFromPackage, AWrongPasswordLeavesAnEmptyWindowAndSaysWhy) {
     EXPECT_FALSE(size.cx == skinSize.cx && size.cy == skinSize.cy) << "no skin was applied";
     EXPECT_NE(launcher.Output().find("Launcher.xml: Could not unzip file"), std::string::npos)
         << launcher.Output();
+}
+
+TEST(SetResourcePackage, TheSameNameChangesNothingAndOnlyUnprotectedPackagesAreCached) {
+    using SkinUI::CWindowManagerUI;
+    ScratchDir dir;
+    MakePackage(dir.File("Open.pkg"), "", {{"Launcher.xml", "<Window/>"}});
+    CWindowManagerUI::SetResourcePath(dir.Folder().c_str());
+    CWindowManagerUI::SetResourcePackage("Open.pkg", false, "first");
+    CWindowManagerUI::SetResourcePackage("Open.pkg", false, "second");
+    EXPECT_EQ(CWindowManagerUI::GetResourcePackagePassword(), "first");
+    EXPECT_EQ(SkinUI::CachedPlainPackage(dir.Folder() + "Open.pkg"), nullptr);
+
+    CWindowManagerUI::SetResourcePackage("Open.pkg", true, nullptr);
+    EXPECT_EQ(CWindowManagerUI::GetResourcePackagePassword(), "");
+    EXPECT_NE(SkinUI::CachedPlainPackage(dir.Folder() + "Open.pkg"), nullptr);
+    CWindowManagerUI::SetResourcePackage("Launcher.pkg", false, settings::kPackagePassword);
+    EXPECT_EQ(SkinUI::CachedPlainPackage(dir.Folder() + "Open.pkg"), nullptr) << "released";
 }
 
 }  // namespace
