@@ -32,6 +32,9 @@ start_wine() {
     wineserver -w
   fi
   wineserver -p
+  # Start the prefix's helper processes now, detached from our output, so no
+  # test's pipe is inherited by them.
+  LC_ALL=zh_CN.GBK wine wineboot </dev/null >/dev/null 2>&1 || true
 }
 
 stop_all() {
