@@ -1,0 +1,90 @@
+"""Shared by the update end-to-end test and its benchmark: an installation
+folder made from a build tree, the Launcher.exe process under Wine, and the
+mirror on the port the launcher has built in."""
+
+import os
+import shutil
+import subprocess
+import time
+
+from mirror import Mirror
+
+BUILT_IN_PORT = 18080  # the default built-in mirror http://127.0.0.1:18080/vedu/
+
+
+def make_installation(build, folder):
+    """Copies the programs and the skin package of BUILD into FOLDER."""
+    os.makedirs(os.path.join(folder, "Res", "Launcher"), exist_ok=True)
+    for name in ("Launcher.exe", "Lobby.exe"):
+        shutil.copy2(os.path.join(build, name), os.path.join(folder, name))
+    shutil.copy2(os.path.join(build, "Res", "Launcher", "Launcher.pkg"),
+                 os.path.join(folder, "Res", "Launcher", "Launcher.pkg"))
+
+
+def start_mirror(root, attempts=60):
+    """The mirror on the built-in port; waits while another run holds it."""
+    for _ in range(attempts):
+        try:
+            return Mirror(root, BUILT_IN_PORT).start()
+        except OSError:
+            time.sleep(0.5)
+    raise RuntimeError("port %d stays busy" % BUILT_IN_PORT)
+
+
+def publish(publish_cmd, release, mirror_dir, display="2.5.0"):
+    subprocess.run(publish_cmd + ["make", release, mirror_dir, "--display-version", display],
+                   check=True, stdout=subprocess.DEVNULL)
+
+
+def stamp_of(mirror_dir):
+    with open(os.path.join(mirror_dir, "ver.html"), "rb") as f:
+        return f.read()[-20:]
+
+
+def start_launcher(wine_run, folder):
+    return subprocess.Popen([wine_run, os.path.join(folder, "Launcher.exe")], cwd=folder,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def wait_for(predicate, timeout, step=0.05):
+    end = time.time() + timeout
+    while time.time() < end:
+        if predicate():
+            return True
+        time.sleep(step)
+    return predicate()
+
+
+def read(path):
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except OSError:
+        return None
+
+
+def processes_in(folder):
+    """Linux pids of the Windows programs started from FOLDER (the lobby
+    restarts the launcher, so not every one is our child)."""
+    marker = os.path.basename(os.path.normpath(folder))
+    pids = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit() or int(entry) == os.getpid():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                cmdline = f.read()
+        except OSError:
+            continue
+        if marker.encode() in cmdline and b".exe" in cmdline:
+            pids.append(int(entry))
+    return pids
+
+
+def stop_programs_in(folder):
+    for pid in processes_in(folder):
+        try:
+            os.kill(pid, 9)
+        except OSError:
+            pass
+    wait_for(lambda: not processes_in(folder), 10)

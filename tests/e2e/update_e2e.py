@@ -1,0 +1,122 @@
+#!/usr/bin/env python3
+"""The update as a player gets it: Launcher.exe under Wine brings an
+out-of-date installation made with `publish` up to date from the loopback
+mirror, the next start needs one request, and a new Launcher.exe in a release
+ends with the stand-in lobby putting it in place and starting it.
+
+  update_e2e.py --build BUILD_DIR --wine-run scripts/wine-run \
+                --publish "scripts/wine-run BUILD_DIR/tools/publish/publish.exe"
+
+Needs a display (DISPLAY) and the port of the built-in mirror (18080).
+"""
+
+import argparse
+import os
+import shlex
+import shutil
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import launcher_install as li  # noqa: E402
+
+failures = []
+
+
+def check(condition, what):
+    print("%s: %s" % ("ok  " if condition else "FAIL", what), flush=True)
+    if not condition:
+        failures.append(what)
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def run(args):
+    work = tempfile.mkdtemp(prefix="launcher-e2e-")
+    install = os.path.join(work, "install")
+    release = os.path.join(work, "release")
+    mirror_dir = os.path.join(work, "mirror")
+    publish_cmd = shlex.split(args.publish)
+    mirror = None
+    try:
+        # The release: the same programs, new game files in sub-folders.
+        li.make_installation(args.build, install)
+        li.make_installation(args.build, release)
+        write(os.path.join(release, "data", "a.bin"), os.urandom(300000))
+        write(os.path.join(release, "data", "sub", "b.txt"), b"new text\r\n")
+        write(os.path.join(release, "empty.dat"), b"")
+        write(os.path.join(install, "data", "a.bin"), b"old")
+        li.publish(publish_cmd, release, mirror_dir)
+        stamp = li.stamp_of(mirror_dir)
+        mirror = li.start_mirror(mirror_dir)
+
+        launcher = li.start_launcher(args.wine_run, install)
+        updated = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, 90)
+        li.wait_for(lambda: False, 1)
+        launcher.kill()
+        launcher.wait()
+        li.stop_programs_in(install)
+        check(updated, "ver.ini holds the new stamp")
+        verify = subprocess.run(publish_cmd + ["verify-install", install,
+                                               os.path.join(mirror_dir, "file.html")],
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        check(verify.returncode == 0, "publish verify-install agrees with the installation")
+        leftovers = [n for _, _, files in os.walk(install) for n in files if n.endswith(".tmp")]
+        check(not leftovers, "no temporary files left (%s)" % leftovers)
+
+        # A current installation: straight to the ready state, one request.
+        mirror.clear_faults()
+        launcher = li.start_launcher(args.wine_run, install)
+        li.wait_for(lambda: mirror.request_log(), 60)
+        li.wait_for(lambda: False, 3)
+        launcher.kill()
+        launcher.wait()
+        li.stop_programs_in(install)
+        paths = [r["path"] for r in mirror.request_log()]
+        check(paths == ["/vedu/ver.html"], "the next start makes one request (%s)" % paths)
+
+        # A new launcher: the lobby puts it in place and starts it.
+        with open(os.path.join(args.build, "Launcher.exe"), "rb") as f:
+            new_launcher = f.read() + b"\0" * 4096
+        write(os.path.join(release, "Launcher.exe"), new_launcher)
+        li.publish(publish_cmd, release, mirror_dir, "2.6.0")
+        mirror.clear_faults()
+        launcher = li.start_launcher(args.wine_run, install)
+        replaced = li.wait_for(
+            lambda: li.read(os.path.join(install, "Launcher.exe")) == new_launcher, 90)
+        check(replaced, "the lobby moved the new Launcher.exe into place")
+        restarted = li.wait_for(
+            lambda: [r["path"] for r in mirror.request_log()].count("/vedu/ver.html") >= 2, 60)
+        check(restarted, "the new launcher started and asked for the version")
+        command = li.read(os.path.join(install, "LobbyCommandLine.txt"))
+        check(command == b"-Replace_PlazaUpdate", "the lobby was started with %r" % command)
+        check(not os.path.exists(os.path.join(install, "Launcher.exe.tmp")),
+              "no Launcher.exe.tmp left")
+        launcher.wait(timeout=30)
+    finally:
+        li.stop_programs_in(install)
+        if mirror:
+            mirror.stop()
+        shutil.rmtree(work, ignore_errors=True)
+    return 1 if failures else 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--wine-run", required=True)
+    parser.add_argument("--publish", required=True)
+    args = parser.parse_args()
+    args.build = os.path.abspath(args.build)
+    args.wine_run = os.path.abspath(args.wine_run)
+    return run(args)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
