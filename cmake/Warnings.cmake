@@ -4,6 +4,10 @@ function(launcher_flags target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
   if(NOT LAUNCHER_FUZZ)
     target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=GBK)
+  else()
+    # libFuzzer needs coverage from the libraries under test, not only from
+    # the target's own file.
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined -g)
   endif()
   if(NOT WIN32 AND LAUNCHER_SANITIZE AND NOT LAUNCHER_FUZZ)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
