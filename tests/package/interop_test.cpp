@@ -1,7 +1,9 @@
 // Packages travel between this code and Info-ZIP both ways, so an operator
 // may build Launcher.pkg with either tool.
+#include <cstdio>
 #include <cstdlib>
 
+#include "launcher_settings.h"
 #include "tests/package/PackageFixture.h"
 #include "ui/LibInterface.h"
 
@@ -9,9 +11,19 @@ namespace {
 
 using namespace package_test;
 
-// Non-ASCII bytes do not survive a command line well; the code path is the
-// same for every password.
-const std::string kPassword = "Vedu-skin-password-42";
+// The real password, bytes above 0x7F included. The shell rebuilds it from
+// octal escapes, which every POSIX printf understands.
+const std::string kPassword = settings::kPackagePassword;
+
+std::string PasswordArgument(const std::string& password) {
+    std::string escaped;
+    char octal[8];
+    for (unsigned char byte : password) {
+        std::snprintf(octal, sizeof(octal), "\\%03o", byte);
+        escaped += octal;
+    }
+    return "\"$(printf '" + escaped + "')\"";
+}
 
 int Shell(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str());
@@ -37,8 +49,8 @@ protected:
 TEST_F(InfoZip, ItsEncryptedPackagesOpenAndExtract) {
     for (const std::string level : {"-9", "-0"}) {  // deflated and stored members
         const std::string pkg = dir.File("zip" + level + ".pkg");
-        ASSERT_EQ(Shell("cd '" + dir.File("src") + "' && zip -q " + level + " -P '" + kPassword +
-                        "' '" + pkg + "' Launcher.xml bg.png"),
+        ASSERT_EQ(Shell("cd '" + dir.File("src") + "' && zip -q " + level + " -P " +
+                        PasswordArgument(kPassword) + " '" + pkg + "' Launcher.xml bg.png"),
                   0);
         SkinUI::ScopedPackage package(SkinUI::OpenPackage(pkg.c_str(), kPassword.c_str()));
         ASSERT_TRUE(package);
@@ -66,7 +78,9 @@ TEST_F(InfoZip, OurPackagesExtractWithUnzip) {
     ASSERT_TRUE(pkgpack::CollectFolder(dir.File("src"), members, error)) << error;
     const std::string pkg = "'" + dir.File("ours.pkg") + "'";
     MakePackage(dir.File("ours.pkg"), kPassword, members);
-    ASSERT_EQ(Shell("unzip -q -P '" + kPassword + "' -d '" + dir.File("out") + "' " + pkg), 0);
+    ASSERT_EQ(Shell("unzip -q -P " + PasswordArgument(kPassword) + " -d '" + dir.File("out") +
+                    "' " + pkg),
+              0);
     EXPECT_EQ(ReadAll(dir.File("out/Launcher.xml")), markup);
     EXPECT_EQ(ReadAll(dir.File("out/bg.png")), image);
     EXPECT_NE(Shell("unzip -t -q -P wrong " + pkg), 0) << "unzip checks our password headers";
