@@ -47,6 +47,9 @@ std::string TestSkinMarkup(const char* windowAttributes) {
         <Button name="QQLogon" text="qq" />
         <Button name="RegisterTop" text="join" />
         <Button name="Clear" text="clear" />
+        <Button name="Line0" text="l0" />
+        <Button name="Line1" text="l1" />
+        <Button name="Line2" text="l2" />
       </HorizontalLayout>
     </VerticalLayout>
     <VerticalLayout><Label name="RegisterPage" text="web" /></VerticalLayout>
@@ -56,8 +59,9 @@ std::string TestSkinMarkup(const char* windowAttributes) {
 }
 
 LauncherTestWindow::LauncherTestWindow(std::string markup) : m_sMarkup(std::move(markup)) {
-    Create(nullptr, "Vedu", WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 100, 100,
-           400, 320);
+    // The program's folder is the test's folder, as the launcher's start sets it.
+    SkinUI::CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
+    Create(nullptr, "Vedu", WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 100, 100, 400, 320);
 }
 
 LauncherTestWindow::~LauncherTestWindow() {

@@ -110,7 +110,9 @@ TEST_F(AccountStore, ListingSkipsBrokenKeysAndStopsAtLongNames) {
 }
 
 TEST_F(AccountStore, PickedAccountPasswordLongerThan32IsDropped) {
-    PutAccount("long", std::string(40, 'p'), 2);
+    PutString(Account("long"), "UserAccount", "long");
+    PutString(Account("long"), "UserPassword", ScrambleText(std::string(40, 'p')));
+    PutDword(Account("long"), "Server", 2);
     PutAccount("short", std::string(32, 'q'), 1);
     LauncherTestWindow window;
     window.LoadSavedAccounts();
@@ -181,8 +183,6 @@ TEST_F(AccountStore, ClearForgetsTheLastLoginButKeepsTheServerChoice) {
     EXPECT_EQ(GetDword(kLast, "AutoLogon"), -1);
     EXPECT_EQ(GetDword(kLast, "Server"), 1);
     EXPECT_EQ(GetDword(kLast, "AutoSelectServer"), 1);
-    EXPECT_FALSE(window.Control<COptionUI>("SavePassWord")->IsSelected());
-    EXPECT_TRUE(window.m_bSavePassword);
     // The remaining entry is selected and loaded again.
     EXPECT_EQ(window.m_pAccountEdit->GetText(), "alice");
 
@@ -190,4 +190,9 @@ TEST_F(AccountStore, ClearForgetsTheLastLoginButKeepsTheServerChoice) {
     EXPECT_FALSE(HasKey(Account("alice")));
     EXPECT_EQ(window.m_pAccountCombo->GetCount(), 0);
     EXPECT_EQ(window.m_pAccountEdit->GetText(), "");
+    EXPECT_EQ(window.m_pPasswordEdit->GetText(), "");
+    EXPECT_FALSE(window.Control<COptionUI>("SavePassWord")->IsSelected());
+    EXPECT_FALSE(window.Control<COptionUI>("AutoLogon")->IsSelected());
+    // The flags stay until the player changes the options.
+    EXPECT_TRUE(window.m_bSavePassword);
 }

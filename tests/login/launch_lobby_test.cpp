@@ -36,16 +36,30 @@ class LaunchLobby : public RegistryFixture {
 protected:
     void SetUp() override {
         RegistryFixture::SetUp();
+        CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
         // Lobbies started here close themselves soon.
         ::SetEnvironmentVariableA("LOBBY_EXIT_AFTER_MS", "300");
-        ASSERT_TRUE(::CopyFileA(LAUNCHER_LOBBY_EXE, Here("Lobby.exe").c_str(), FALSE));
+        // The previous test's lobby may still hold its file for a moment.
+        bool copied = false;
+        for (int i = 0; i < 100 && !copied; ++i) {
+            copied = ::CopyFileA(LAUNCHER_LOBBY_EXE, Here("Lobby.exe").c_str(), FALSE) != 0;
+            if (!copied)
+                ::Sleep(50);
+        }
+        ASSERT_TRUE(copied);
         ::DeleteFileA(Here("LobbyCommandLine.txt").c_str());
         ::DeleteFileA(Here("LobbyLogin.txt").c_str());
         TakeQuitMessage();
     }
     void TearDown() override {
         WaitForLobbyToClose();
-        ::DeleteFileA(Here("Lobby.exe").c_str());
+        // Deleting succeeds once the lobby's process has ended.
+        for (int i = 0;
+             i < 100 && ::GetFileAttributesA(Here("Lobby.exe").c_str()) != INVALID_FILE_ATTRIBUTES;
+             ++i) {
+            if (!::DeleteFileA(Here("Lobby.exe").c_str()))
+                ::Sleep(50);
+        }
         RegistryFixture::TearDown();
     }
 
@@ -63,6 +77,9 @@ protected:
         }
         return "<none>";
     }
+
+    // Boxes the login opens are answered, so a failure never hangs the run.
+    MessageBoxWatcher m_boxes;
 
     static void WaitForLobbyToClose() {
         for (int i = 0; i < 200 && ::FindWindowA("ReRodaDeviz", nullptr); ++i)
@@ -89,6 +106,7 @@ TEST_F(LaunchLobby, OwnLoginStartsTheLobbyAndSavesTheScrambledPassword) {
     window.SendNotify("return", "PassWord");
 
     EXPECT_EQ(LobbyParameters(), "-Update_Over 0 0 3 3 15 abc x y 192.168.100.200");
+    EXPECT_TRUE(m_boxes.Boxes().empty());
     EXPECT_EQ(ReadFile(Here("LobbyLogin.txt")),
               "line=0\r\npartner=0\r\naccount=abc\r\npassword=x y\r\naddress=192.168.100.200\r\n");
     EXPECT_TRUE(TakeQuitMessage());
@@ -147,13 +165,10 @@ TEST_F(LaunchLobby, MissingLobbyShowsTheMessageAndQuitsWithoutSaving) {
     ASSERT_TRUE(::DeleteFileA(Here("Lobby.exe").c_str()));
     LauncherTestWindow window;
     Prepare(window, "abc", "pw");
-    {
-        MessageBoxWatcher boxes;
-        window.LaunchLobby();
-        ASSERT_EQ(boxes.Boxes().size(), 1u);
-        EXPECT_EQ(boxes.Boxes()[0].sCaption, "提示");
-        EXPECT_EQ(boxes.Boxes()[0].sText, "大厅启动失败!");
-    }
+    window.LaunchLobby();
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].sCaption, "提示");
+    EXPECT_EQ(m_boxes.Boxes()[0].sText, "大厅启动失败!");
     EXPECT_TRUE(TakeQuitMessage());
     EXPECT_FALSE(HasKey(kLast));
 }
@@ -161,7 +176,6 @@ TEST_F(LaunchLobby, MissingLobbyShowsTheMessageAndQuitsWithoutSaving) {
 TEST_F(LaunchLobby, RefusalsAndInputChecks) {
     LauncherTestWindow window;
     Prepare(window, "abc", "pw");
-    MessageBoxWatcher boxes;
 
     // While an update runs, or before one has finished: nothing at all.
     window.m_bUpdating = true;
@@ -174,7 +188,7 @@ TEST_F(LaunchLobby, RefusalsAndInputChecks) {
     window.m_pPasswordEdit->SetEnabled(false);
     window.SendNotify("return", "PassWord");
     window.m_pPasswordEdit->SetEnabled(true);
-    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
     EXPECT_FALSE(TakeQuitMessage());
 
     window.m_pAccountEdit->SetText("");
@@ -182,7 +196,7 @@ TEST_F(LaunchLobby, RefusalsAndInputChecks) {
     window.m_pAccountEdit->SetText("abc");
     window.m_pPasswordEdit->SetText("");
     window.LaunchLobby();
-    const auto shown = boxes.Boxes();
+    const auto shown = m_boxes.Boxes();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].sCaption, "提 示");
     EXPECT_EQ(shown[0].sText, "您还没有填写登录帐号！");
