@@ -1,5 +1,6 @@
 // Written for speed: the file check digests the whole installation, so the
-// rounds are unrolled with the usual reduced-operation forms of F and G.
+// rounds are unrolled, F uses its reduced-operation form, and G is split so
+// that half of it does not wait for the previous step.
 #include "identity/Md5Transform.h"
 
 #include <cstring>
@@ -23,9 +24,14 @@ inline void Store32(uint8_t* p, uint32_t v) {
 }
 
 #define MD5_F(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))
-#define MD5_G(x, y, z) ((y) ^ ((z) & ((x) ^ (y))))
 #define MD5_H(x, y, z) ((x) ^ (y) ^ (z))
 #define MD5_I(x, y, z) ((y) ^ ((x) | ~(z)))
+// G(b, c, d) = (b & d) | (c & ~d): the two terms share no bit, so they can be
+// added one at a time, and c & ~d does not depend on b, the newest value.
+#define MD5_G_STEP(a, b, c, d, x, t, s) \
+    (a) += (x) + (t) + ((c) & ~(d));    \
+    (a) += (b) & (d);                   \
+    (a) = Rotl((a), (s)) + (b)
 #define MD5_STEP(f, a, b, c, d, x, t, s) \
     (a) += f((b), (c), (d)) + (x) + (t); \
     (a) = Rotl((a), (s)) + (b)
@@ -53,22 +59,22 @@ void CompressBlock(Md5State& state, const uint8_t* block) {
     MD5_STEP(MD5_F, c, d, a, b, x[14], 0xa679438e, 17);
     MD5_STEP(MD5_F, b, c, d, a, x[15], 0x49b40821, 22);
 
-    MD5_STEP(MD5_G, a, b, c, d, x[1], 0xf61e2562, 5);
-    MD5_STEP(MD5_G, d, a, b, c, x[6], 0xc040b340, 9);
-    MD5_STEP(MD5_G, c, d, a, b, x[11], 0x265e5a51, 14);
-    MD5_STEP(MD5_G, b, c, d, a, x[0], 0xe9b6c7aa, 20);
-    MD5_STEP(MD5_G, a, b, c, d, x[5], 0xd62f105d, 5);
-    MD5_STEP(MD5_G, d, a, b, c, x[10], 0x02441453, 9);
-    MD5_STEP(MD5_G, c, d, a, b, x[15], 0xd8a1e681, 14);
-    MD5_STEP(MD5_G, b, c, d, a, x[4], 0xe7d3fbc8, 20);
-    MD5_STEP(MD5_G, a, b, c, d, x[9], 0x21e1cde6, 5);
-    MD5_STEP(MD5_G, d, a, b, c, x[14], 0xc33707d6, 9);
-    MD5_STEP(MD5_G, c, d, a, b, x[3], 0xf4d50d87, 14);
-    MD5_STEP(MD5_G, b, c, d, a, x[8], 0x455a14ed, 20);
-    MD5_STEP(MD5_G, a, b, c, d, x[13], 0xa9e3e905, 5);
-    MD5_STEP(MD5_G, d, a, b, c, x[2], 0xfcefa3f8, 9);
-    MD5_STEP(MD5_G, c, d, a, b, x[7], 0x676f02d9, 14);
-    MD5_STEP(MD5_G, b, c, d, a, x[12], 0x8d2a4c8a, 20);
+    MD5_G_STEP(a, b, c, d, x[1], 0xf61e2562, 5);
+    MD5_G_STEP(d, a, b, c, x[6], 0xc040b340, 9);
+    MD5_G_STEP(c, d, a, b, x[11], 0x265e5a51, 14);
+    MD5_G_STEP(b, c, d, a, x[0], 0xe9b6c7aa, 20);
+    MD5_G_STEP(a, b, c, d, x[5], 0xd62f105d, 5);
+    MD5_G_STEP(d, a, b, c, x[10], 0x02441453, 9);
+    MD5_G_STEP(c, d, a, b, x[15], 0xd8a1e681, 14);
+    MD5_G_STEP(b, c, d, a, x[4], 0xe7d3fbc8, 20);
+    MD5_G_STEP(a, b, c, d, x[9], 0x21e1cde6, 5);
+    MD5_G_STEP(d, a, b, c, x[14], 0xc33707d6, 9);
+    MD5_G_STEP(c, d, a, b, x[3], 0xf4d50d87, 14);
+    MD5_G_STEP(b, c, d, a, x[8], 0x455a14ed, 20);
+    MD5_G_STEP(a, b, c, d, x[13], 0xa9e3e905, 5);
+    MD5_G_STEP(d, a, b, c, x[2], 0xfcefa3f8, 9);
+    MD5_G_STEP(c, d, a, b, x[7], 0x676f02d9, 14);
+    MD5_G_STEP(b, c, d, a, x[12], 0x8d2a4c8a, 20);
 
     MD5_STEP(MD5_H, a, b, c, d, x[5], 0xfffa3942, 4);
     MD5_STEP(MD5_H, d, a, b, c, x[8], 0x8771f681, 11);
@@ -111,7 +117,7 @@ void CompressBlock(Md5State& state, const uint8_t* block) {
 }
 
 #undef MD5_F
-#undef MD5_G
+#undef MD5_G_STEP
 #undef MD5_H
 #undef MD5_I
 #undef MD5_STEP
