@@ -142,10 +142,10 @@ public:
                 const bool bold = ParseBool(child.attribute("bold").value());
                 const bool underline = ParseBool(child.attribute("underline").value());
                 const bool italic = ParseBool(child.attribute("italic").value());
+                // Fonts are numbered in document order; the default one too.
+                m_manager->AddFont(face, size, bold, underline, italic);
                 if (ParseBool(child.attribute("default").value())) {
                     m_manager->SetDefaultFont(face, size, bold, underline, italic);
-                } else {
-                    m_manager->AddFont(face, size, bold, underline, italic);
                 }
             } else if (std::strcmp(tag, "Default") == 0) {
                 m_manager->AddDefaultAttributeList(child.attribute("name").value(),

@@ -56,10 +56,11 @@ std::u16string Utf8ToUtf16(const std::string& bytes) {
             ++k;
         }
         const bool complete = k == length;
-        // Overlong forms, surrogates and values past U+10FFFF are not text.
+        // Overlong forms, surrogates and values past U+10FFFF are not text;
+        // the bad lead byte is replaced and the rest read again.
         if (!complete || cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
             out.push_back(kReplacement);
-            i += complete ? length : 1;
+            ++i;
             continue;
         }
         AppendCodePoint(out, cp);

@@ -1,0 +1,40 @@
+// Opens the launcher's own skin from the build tree the way the launcher
+// does, with a stand-in for the launcher's browser class.
+#pragma once
+
+#include <string>
+
+#include "tests/ui/TestWindow.h"
+
+namespace uitest {
+
+// Stands in for the launcher's browser subclass that the skin names with the
+// tag "WebBrowserEx".
+class StandInBrowserEx : public SkinUI::CWebBrowserUI {
+public:
+    const char* GetClass() const override { return "WebBrowserExUI"; }
+};
+
+class StandInCallback : public SkinUI::IDialogBuilderCallback {
+public:
+    SkinUI::CControlUI* CreateControl(const char* className) override {
+        if (::lstrcmpiA(className, "WebBrowserEx") == 0)
+            return new StandInBrowserEx;
+        return nullptr;
+    }
+};
+
+// Points the toolkit at <exe dir>/../../Res/Launcher/ (where the build
+// copies res/) and returns that folder.
+inline std::string UseBuiltSkin() {
+    if (!SkinUI::CWindowManagerUI::GetInstance()) {
+        SkinUI::CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
+    }
+    const std::string folder =
+        SkinUI::CWindowManagerUI::GetModuleDirectory() + "..\\..\\Res\\Launcher\\";
+    SkinUI::CWindowManagerUI::SetResourcePath(folder.c_str());
+    SkinUI::CWindowManagerUI::SetResourcePackage("", false, "");
+    return folder;
+}
+
+}  // namespace uitest

@@ -1,0 +1,184 @@
+// The account drop list: selection after removals, and the click path from a
+// row's delete button through the open drop-down to the window's listener.
+#include <gtest/gtest.h>
+
+#include "tests/ui/TestWindow.h"
+
+using namespace SkinUI;
+using uitest::Heard;
+using uitest::TestWindow;
+
+namespace {
+
+constexpr char kCombo[] =
+    "<Window><VerticalLayout><Combo name=\"Account\" height=\"30\" dropboxsize=\"0,200\" />"
+    "<Control /></VerticalLayout></Window>";
+
+CListLabelElementUI* AddRow(CComboUI* combo, const char* text) {
+    auto* row = new CListLabelElementUI;
+    row->SetText(text);
+    combo->Add(row);
+    return row;
+}
+
+// The row the launcher makes for a saved account: a spacer and a delete button.
+CButtonUI* AddDeleteButton(CListLabelElementUI* row) {
+    row->Add(new CControlUI);
+    auto* button = new CButtonUI;
+    button->ApplyAttributeList(
+        "name=\"delete\" text=\"清除\" visible=\"false\" tooltip=\"清除账号\" width=\"35\" "
+        "textcolor=\"#FF0000FF\" hottextcolor=\"#FFFF0000\"");
+    row->Add(button);
+    return button;
+}
+
+struct ComboFixture : ::testing::Test {
+    ComboFixture() : window(kCombo) {}
+    void SetUp() override {
+        ASSERT_TRUE(window.Open());
+        combo = window.Find<CComboUI>("Account");
+        ASSERT_NE(combo, nullptr);
+        for (const char* name : {"alpha", "bravo", "charlie", "delta"})
+            AddRow(combo, name);
+    }
+    std::vector<Heard> ItemSelects() const {
+        std::vector<Heard> selects;
+        for (const Heard& h : window.heard) {
+            if (h.type == "itemselect")
+                selects.push_back(h);
+        }
+        return selects;
+    }
+    TestWindow window;
+    CComboUI* combo = nullptr;
+};
+
+TEST_F(ComboFixture, SelectItemRangeAndText) {
+    EXPECT_EQ(combo->GetCurSel(), -1);
+    EXPECT_EQ(combo->GetText(), "");
+    // Nothing selected and asked for nothing: already so.
+    EXPECT_TRUE(combo->SelectItem(-1));
+    EXPECT_TRUE(combo->SelectItem(99));
+    EXPECT_EQ(combo->GetCurSel(), 3);
+    EXPECT_EQ(combo->GetText(), "delta");
+    EXPECT_TRUE(combo->SelectItem(3));
+    ASSERT_EQ(ItemSelects().size(), 1u);
+    EXPECT_EQ(ItemSelects()[0].wParam, 3u);
+    EXPECT_EQ(ItemSelects()[0].lParam, -1);
+    EXPECT_EQ(combo->GetItemAt(4), nullptr);
+    EXPECT_FALSE(combo->SelectItem(-1));
+    EXPECT_EQ(combo->GetCurSel(), -1);
+    EXPECT_EQ(combo->GetText(), "");
+    CLabelUI stranger;
+    EXPECT_FALSE(combo->Remove(&stranger));
+}
+
+TEST_F(ComboFixture, RemovingTheSelectedRowSelectsItsSuccessor) {
+    combo->SelectItem(1);
+    ASSERT_TRUE(combo->RemoveAt(1));
+    EXPECT_EQ(combo->GetCurSel(), 1);
+    EXPECT_EQ(combo->GetText(), "charlie");
+    EXPECT_EQ(ItemSelects().size(), 2u);
+    // The rows behind it were renumbered.
+    auto* last = static_cast<IListItemUI*>(combo->GetItemAt(2)->GetInterface("ListItem"));
+    EXPECT_EQ(last->GetIndex(), 2);
+}
+
+TEST_F(ComboFixture, RemovingTheLastRowSelectsTheOneBefore) {
+    combo->SelectItem(3);
+    ASSERT_TRUE(combo->Remove(combo->GetItemAt(3)));
+    EXPECT_EQ(combo->GetCurSel(), 2);
+    EXPECT_EQ(combo->GetText(), "charlie");
+}
+
+TEST_F(ComboFixture, AnUnselectableSuccessorIsPassedOverBackwards) {
+    combo->GetItemAt(2)->SetEnabled(false);
+    combo->SelectItem(1);
+    ASSERT_TRUE(combo->RemoveAt(1));
+    EXPECT_EQ(combo->GetCurSel(), 0);
+    EXPECT_EQ(combo->GetText(), "alpha");
+}
+
+TEST_F(ComboFixture, RemovingBeforeTheSelectionKeepsItQuietly) {
+    combo->SelectItem(2);
+    const size_t before = ItemSelects().size();
+    ASSERT_TRUE(combo->RemoveAt(0));
+    EXPECT_EQ(combo->GetCurSel(), 1);
+    EXPECT_EQ(combo->GetText(), "charlie");
+    EXPECT_EQ(ItemSelects().size(), before);
+}
+
+TEST_F(ComboFixture, RemovingTheOnlyRowLeavesNothingSelected) {
+    combo->RemoveAll();
+    AddRow(combo, "solo");
+    combo->SelectItem(0);
+    const size_t before = ItemSelects().size();
+    ASSERT_TRUE(combo->RemoveAt(0));
+    EXPECT_EQ(combo->GetCurSel(), -1);
+    EXPECT_EQ(combo->GetText(), "");
+    EXPECT_EQ(ItemSelects().size(), before);
+}
+
+TEST_F(ComboFixture, PressingARowInTheDropDownSelectsIt) {
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(combo));
+    HWND drop = combo->GetDropWindow();
+    ASSERT_NE(drop, nullptr);
+    EXPECT_EQ(window.TypesFrom("Account").front(), "dropdown");
+    ::UpdateWindow(drop);
+    CControlUI* row = combo->GetItemAt(2);
+    TestWindow::Click(drop, TestWindow::CenterOf(row));
+    TestWindow::Pump();
+    EXPECT_EQ(combo->GetDropWindow(), nullptr);
+    EXPECT_EQ(combo->GetCurSel(), 2);
+    ASSERT_EQ(ItemSelects().size(), 1u);
+    EXPECT_EQ(ItemSelects()[0].control, combo);
+    // The rows are back with the combo and its manager.
+    EXPECT_EQ(row->GetManager(), &window.Manager());
+    EXPECT_EQ(row->GetParent(), combo);
+}
+
+TEST_F(ComboFixture, DeleteButtonInTheDropDownClicksThroughToTheWindow) {
+    std::vector<CListLabelElementUI*> rows;
+    combo->RemoveAll();
+    for (const char* name : {"alpha", "bravo", "charlie"}) {
+        rows.push_back(AddRow(combo, name));
+        AddDeleteButton(rows.back());
+    }
+    combo->SelectItem(0);
+    // The launcher's handler: the delete button's parent is the account row.
+    std::string deleted;
+    window.onNotify = [&](TNotifyMsg& msg) {
+        if (msg.sType == "click" && msg.pSender->GetName() == "delete") {
+            deleted = msg.pSender->GetParent()->GetText();
+            combo->Remove(msg.pSender->GetParent());
+        }
+    };
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(combo));
+    HWND drop = combo->GetDropWindow();
+    ASSERT_NE(drop, nullptr);
+    ::UpdateWindow(drop);
+    CListLabelElementUI* bravo = rows[1];
+    CControlUI* button = bravo->GetItemAt(1);
+    EXPECT_FALSE(button->IsVisible());
+    TestWindow::MoveTo(drop, TestWindow::CenterOf(bravo));
+    EXPECT_TRUE(button->IsVisible());
+    ::UpdateWindow(drop);
+    // Moving onto the button keeps the row hovered and the button shown.
+    const POINT onButton = TestWindow::CenterOf(button);
+    TestWindow::MoveTo(drop, onButton);
+    EXPECT_TRUE(button->IsVisible());
+    const size_t selectsBefore = ItemSelects().size();
+    ::SendMessageA(drop, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(onButton.x, onButton.y));
+    ::SendMessageA(drop, WM_LBUTTONUP, 0, MAKELPARAM(onButton.x, onButton.y));
+    EXPECT_EQ(deleted, "bravo");
+    EXPECT_EQ(ItemSelects().size(), selectsBefore);
+    TestWindow::Pump();
+    EXPECT_EQ(combo->GetDropWindow(), nullptr);
+    EXPECT_EQ(combo->GetCount(), 2);
+    EXPECT_EQ(combo->GetCurSel(), 0);
+    EXPECT_EQ(combo->GetItemAt(1)->GetText(), "charlie");
+    // The other rows hid their buttons again when the pointer left.
+    EXPECT_FALSE(rows[2]->GetItemAt(1)->IsVisible());
+}
+
+}  // namespace
