@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/PlazaUpdateWnd.h"
-#include "identity/Md5.h"
+#include "update/DigestSink.h"
 #include "update/DownloadSession.h"
 #include "update/MirrorFormat.h"
 #include "update/UpdateControls.h"
@@ -102,18 +102,18 @@ private:
         const std::string target = LocalPath(m_store.m_sInstallDir, record.m_sName);
         const std::string temp = target + ".tmp";
         const std::string url = m_store.m_sBaseUrl + ToUrlPath(record.m_sName);
-        uint64_t length = FetchToTemp(record.m_sName, url, temp, false);
-        if (!SameDigest(Md5OfFile(temp), record.m_sMd5)) {
+        Fetched fetched = FetchToTemp(record.m_sName, url, temp, false);
+        if (!SameDigest(fetched.digest, record.m_sMd5)) {
             // A stale copy from a cache is the likely cause: ask the server.
-            m_passBytes -= length;
+            m_passBytes -= fetched.length;
             ::DeleteFileA(temp.c_str());
-            length = FetchToTemp(record.m_sName, url, temp, true);
-            if (!SameDigest(Md5OfFile(temp), record.m_sMd5)) {
+            fetched = FetchToTemp(record.m_sName, url, temp, true);
+            if (!SameDigest(fetched.digest, record.m_sMd5)) {
                 ::DeleteFileA(temp.c_str());
                 throw PassFailure{kDigestMismatch};
             }
         }
-        FinishFile(record.m_sName, length);
+        FinishFile(record.m_sName, fetched.length);
 
         if (IsLauncherExecutable(record.m_sName)) {
             // The running launcher cannot be replaced; the lobby moves it.
@@ -144,10 +144,16 @@ private:
         });
     }
 
-    // Downloads url into temp and checks its length; returns the length. The
-    // temporary file is deleted on every failure.
-    uint64_t FetchToTemp(const std::string& name, const std::string& url, const std::string& temp,
-                         bool bypassCache) {
+    struct Fetched {
+        uint64_t length;
+        std::string digest;
+    };
+
+    // Downloads url into temp and checks its length; returns the length and
+    // the digest of what was written. The temporary file is deleted on every
+    // failure.
+    Fetched FetchToTemp(const std::string& name, const std::string& url, const std::string& temp,
+                        bool bypassCache) {
         auto file = m_store.Session().Open(url, bypassCache, m_store.GetStopSignal());
         if (m_run.IsStopped())
             throw PassStopped{};
@@ -178,7 +184,8 @@ private:
         uint64_t received = 0;
         uint64_t sinceRefresh = 0;
         DWORD refreshTime = ::timeGetTime();
-        FileSink sink(out.get());
+        FileSink fileSink(out.get());
+        DigestSink sink(fileSink);
         const ReadResult result = file->ReadInto(sink, kBlockSize, [&](size_t got) {
             received += got;
             m_passBytes += got;
@@ -205,7 +212,7 @@ private:
                 throw PassFailure{kIncomplete};
             throw PassFailure{};
         }
-        return length;
+        return {length, sink.HexDigest()};
     }
 
     void Refresh(const std::string& name, float all, float cur, int speed) {

@@ -75,6 +75,8 @@ class Mirror:
         return "http://127.0.0.1:%d%s" % (self.port, self.prefix)
 
     def start(self):
+        if self._thread:
+            return self
         self._thread = threading.Thread(target=self.server.serve_forever, daemon=True)
         self._thread.start()
         return self
