@@ -14,12 +14,6 @@ bool IsLineBreak(char c) {
 // The fields of one entry, by line number modulo 3.
 enum ListField { kName = 0, kSize = 1, kDigest = 2, kFieldCount = 3 };
 
-// GBK lead bytes; the byte after one belongs to the same character.
-bool IsGbkLeadByte(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 0x81 && u <= 0xfe;
-}
-
 bool IsParentComponent(std::string_view component) {
     // Windows drops trailing dots and spaces from a path component, so "... "
     // climbs like ".." does.
@@ -29,6 +23,11 @@ bool IsParentComponent(std::string_view component) {
 }
 
 }  // namespace
+
+bool IsGbkLeadByte(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x81 && u <= 0xfe;
+}
 
 VersionText ParseVersionText(std::string_view body) {
     VersionText version;

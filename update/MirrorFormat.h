@@ -62,6 +62,10 @@ std::optional<std::string> EncodeFileList(const std::vector<ListedFile>& files);
 // no ".." component between backslashes or forward slashes.
 bool IsSafeListedName(std::string_view name);
 
+// True for the first byte of a GBK double-byte character; the byte after it
+// belongs to the same character even when it looks like '\\' or '|'.
+bool IsGbkLeadByte(char c);
+
 // The name as used in download URLs and mirror folders: every backslash
 // becomes a forward slash ("\Res\x.png" -> "/Res/x.png"). The second byte of a
 // GBK double-byte character is never taken for a separator.

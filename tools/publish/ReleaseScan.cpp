@@ -1,6 +1,7 @@
 #include "tools/publish/ReleaseScan.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "identity/HexCodec.h"
 #include "identity/Md5.h"
@@ -11,11 +12,22 @@ namespace fs = std::filesystem;
 namespace {
 
 // The problem with one component of a release path, or an empty text.
+// Names are ANSI (GBK) text, so the second byte of a character is skipped.
 std::string ComponentProblem(const std::string& component) {
-    if (component.find_first_of("\r\n") != std::string::npos)
-        return "contains a line break";
-    if (component.find('\\') != std::string::npos) {
-        return "contains a backslash, which the launcher reads as a folder separator";
+    for (size_t i = 0; i < component.size(); ++i) {
+        const char c = component[i];
+        if (IsGbkLeadByte(c) && i + 1 < component.size() &&
+            static_cast<unsigned char>(component[i + 1]) >= 0x40) {
+            ++i;
+        } else if (c == '\r' || c == '\n') {
+            return "contains a line break";
+        } else if (c == '\\') {
+            return "contains a backslash, which the launcher reads as a folder separator";
+        } else if (static_cast<unsigned char>(c) < 0x20 ||
+                   std::string_view("<>:\"|?*").find(c) != std::string_view::npos) {
+            // '?' is also what a character outside the ANSI code page becomes.
+            return "is not a valid Windows file name in the ANSI code page";
+        }
     }
     return {};
 }
@@ -35,7 +47,7 @@ std::string ListedName(const fs::path& relative, std::string& problem) {
         problem = "is " + std::to_string(name.size()) +
                   " bytes long; a listed name holds at most " + std::to_string(kScrambleMaxLength);
     } else if (!IsSafeListedName(name)) {
-        problem = "is not a name the launcher will write (':', '..' or a control character)";
+        problem = "is not a name the launcher will write (a '..' folder)";
     }
     return name;
 }
