@@ -25,7 +25,10 @@ void WaitForLauncherExit() {
 }
 
 bool MoveIntoPlace(const std::string& from, const std::string& to) {
-    if (::GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES)
+    // Only a plain file may take the launcher's place: a replacing move of
+    // anything else can remove the old launcher and then fail.
+    const DWORD attributes = ::GetFileAttributesA(from.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     for (int attempt = 0; attempt < kMoveAttempts; ++attempt) {
         if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))

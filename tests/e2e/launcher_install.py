@@ -65,8 +65,11 @@ def read(path):
 
 def processes_in(folder):
     """Linux pids of the Windows programs started from FOLDER (the lobby
-    restarts the launcher, so not every one is our child)."""
-    marker = os.path.basename(os.path.normpath(folder))
+    restarts the launcher, so not every one is our child). FOLDER must be a
+    unique temporary folder; its path is looked for in each command line, in
+    the host's and in Wine's (Z:) spelling."""
+    folder = os.path.abspath(folder)
+    spellings = (folder.encode(), ("Z:" + folder.replace("/", "\\")).encode())
     pids = []
     for entry in os.listdir("/proc"):
         if not entry.isdigit() or int(entry) == os.getpid():
@@ -76,7 +79,7 @@ def processes_in(folder):
                 cmdline = f.read()
         except OSError:
             continue
-        if marker.encode() in cmdline and b".exe" in cmdline:
+        if any(s in cmdline for s in spellings):
             pids.append(int(entry))
     return pids
 

@@ -80,6 +80,32 @@ def run(args):
         paths = [r["path"] for r in mirror.request_log()]
         check(paths == ["/vedu/ver.html"], "the next start makes one request (%s)" % paths)
 
+        # Killed in the middle of a download: the old file stays whole, and
+        # the next start finishes the update.
+        old_a = li.read(os.path.join(install, "data", "a.bin"))
+        write(os.path.join(release, "data", "a.bin"), os.urandom(2000000))
+        li.publish(publish_cmd, release, mirror_dir, "2.5.1")
+        stamp = li.stamp_of(mirror_dir)
+        mirror.clear_faults()
+        mirror.set_fault("plaza/data/a.bin", "trickle")
+        launcher = li.start_launcher(args.wine_run, install)
+        partial = os.path.join(install, "data", "a.bin.tmp")
+        started = li.wait_for(lambda: (li.read(partial) or b"") != b"", 60)
+        launcher.kill()
+        launcher.wait()
+        li.stop_programs_in(install)
+        check(started, "the download had begun when the launcher was killed")
+        check(li.read(os.path.join(install, "data", "a.bin")) == old_a,
+              "the target is intact after the kill")
+        mirror.clear_faults()
+        launcher = li.start_launcher(args.wine_run, install)
+        updated = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, 90)
+        launcher.kill()
+        launcher.wait()
+        li.stop_programs_in(install)
+        check(updated and li.read(os.path.join(release, "data", "a.bin")) ==
+              li.read(os.path.join(install, "data", "a.bin")), "the next start completed it")
+
         # A new launcher: the lobby puts it in place and starts it.
         with open(os.path.join(args.build, "Launcher.exe"), "rb") as f:
             new_launcher = f.read() + b"\0" * 4096
@@ -98,6 +124,18 @@ def run(args):
         check(not os.path.exists(os.path.join(install, "Launcher.exe.tmp")),
               "no Launcher.exe.tmp left")
         launcher.wait(timeout=30)
+        li.stop_programs_in(install)
+
+        # The lobby cannot move the new file: the old launcher stays and runs.
+        os.makedirs(os.path.join(install, "Launcher.exe.tmp"))
+        mirror.clear_faults()
+        lobby = subprocess.Popen([args.wine_run, os.path.join(install, "Lobby.exe"),
+                                  "-Replace_PlazaUpdate"], cwd=install)
+        restarted = li.wait_for(lambda: mirror.request_log(), 60)
+        check(restarted, "the old launcher was started after a failed move")
+        check(li.read(os.path.join(install, "Launcher.exe")) == new_launcher,
+              "the launcher was kept when the move failed")
+        lobby.wait(timeout=30)
     finally:
         li.stop_programs_in(install)
         if mirror:
