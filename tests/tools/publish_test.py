@@ -46,15 +46,10 @@ def under_wine():
     return os.path.basename(PUBLISH[0]) == "wine-run"
 
 
-def gbk_name(text):
-    """A file name in GBK bytes, as both the native tool and Wine (in a GBK
-    locale) take names on disk and on the command line."""
-    return text.encode("gbk").decode("utf-8", "surrogateescape")
-
-
 def listed_name(name):
-    """The name the file list must carry for a file at `name` below the release."""
-    return b"\\" + os.fsencode(name).replace(b"/", b"\\")
+    """The name the file list must carry for a file at `name` below the release:
+    GBK, the launcher's code page, with backslashes."""
+    return b"\\" + b"\\".join(part.encode("gbk") for part in name.split(os.sep))
 
 
 def run(*args, check=None):
@@ -81,8 +76,8 @@ class PublishTest(unittest.TestCase):
         # Wine here has no GBK locale for Unix names, so non-ASCII names only
         # reach the native tool.
         if not under_wine():
-            self.files[os.path.join("Res", gbk_name("图片.png"))] = b"png"
-            self.files[gbk_name("嘰.txt")] = b"second byte of the name is a backslash"
+            self.files[os.path.join("Res", "图片.png")] = b"png"
+            self.files["嘰.txt"] = b"the second byte of this name in GBK is a backslash"
         for name, data in self.files.items():
             self.write(os.path.join(self.release, name), data)
 
@@ -120,7 +115,8 @@ class PublishTest(unittest.TestCase):
         self.assertEqual(listed, expected)
 
         for name, data in self.files.items():
-            self.assertEqual(self.read(os.path.join(self.mirror, "plaza", name)), data)
+            plaza = [os.fsdecode(part.encode("gbk")) for part in name.split(os.sep)]
+            self.assertEqual(self.read(os.path.join(self.mirror, "plaza", *plaza)), data)
         self.assertEqual(self.leftovers(), [])
 
     def test_decode_and_verify_round_trip(self):
@@ -157,6 +153,16 @@ class PublishTest(unittest.TestCase):
         self.assertEqual(out, b"\\a.txt\t1\t" + digest + b"\n\\Res\\b.png\t22\t" + digest + b"\n")
         self.write(path, body + scramble(b"\\cut.txt"))
         self.assertIn(b"\\cut.txt", run("decode", path, check=1).stderr)
+
+    def test_names_already_in_gbk(self):
+        if under_wine():
+            self.skipTest("names on disk are the system's business on Windows")
+        gbk = "图片.png".encode("gbk")
+        self.write(os.path.join(os.fsencode(self.release), b"Res", gbk), b"gbk")
+        run("make", self.release, self.mirror, "--display-version", "1",
+            "--name-encoding", "gbk", check=0)
+        decoded = run("decode", os.path.join(self.mirror, "file.html"), check=0).stdout
+        self.assertIn(b"\\Res\\" + gbk + b"\t3\t", decoded)
 
     def test_stamp_follows_the_content(self):
         stamps = []
@@ -198,6 +204,10 @@ class PublishTest(unittest.TestCase):
         os.remove(broken)
 
         self.write(os.path.join(self.release, "stream:name"), b"x")
+        refused("--display-version", "1.0")
+        os.remove(os.path.join(self.release, "stream:name"))
+
+        self.write(os.path.join(self.release, "no GBK \U0001F600.txt"), b"x")
         refused("--display-version", "1.0")
 
     def test_refuses_to_replace_other_folders(self):

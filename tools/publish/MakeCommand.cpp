@@ -16,18 +16,23 @@ namespace {
 
 const char kUsage[] =
     "usage: publish make RELEASE_DIR MIRROR_DIR --display-version TEXT [--stamp STAMP]\n"
+    "                    [--name-encoding utf-8|gbk]\n"
     "\n"
     "Writes MIRROR_DIR/ver.html (the display version, a line feed and the stamp),\n"
     "MIRROR_DIR/file.html (path, size and MD5 of every file, scrambled, one field a\n"
     "line) and a copy of every file under MIRROR_DIR/plaza/. The stamp is 20\n"
     "characters without white space; by default it is derived from the content.\n"
-    "An existing MIRROR_DIR is replaced only once the new mirror is complete.\n";
+    "An existing MIRROR_DIR is replaced only once the new mirror is complete.\n"
+    "Names are listed in GBK, the launcher's code page. Outside Windows the names\n"
+    "on disk are read as UTF-8 (or as GBK with --name-encoding gbk), and the\n"
+    "copies under plaza/ carry the GBK names the launcher asks for.\n";
 
 struct MakeOptions {
     fs::path release;
     fs::path mirror;
     std::string display;
     std::string stamp;
+    NameEncoding names = NameEncoding::Utf8;
 };
 
 bool ParseOptions(const Args& args, MakeOptions& options) {
@@ -40,6 +45,8 @@ bool ParseOptions(const Args& args, MakeOptions& options) {
             haveDisplay = true;
         } else if (args[i] == "--stamp" && hasValue) {
             options.stamp = args[++i];
+        } else if (ParseNameEncoding(args, i, options.names)) {
+            continue;
         } else if (args[i].rfind("--", 0) == 0) {
             return false;
         } else {
@@ -141,7 +148,8 @@ void WriteMirror(const fs::path& staging, const std::vector<ReleaseFile>& files,
                  const std::string& listText, const std::string& versionText) {
     fs::create_directories(staging / "plaza");
     for (const ReleaseFile& file : files) {
-        const fs::path target = ListedFilePath(staging / "plaza", file.entry.name);
+        const fs::path target =
+            ListedFilePath(staging / "plaza", file.entry.name, NameEncoding::Gbk);
         fs::create_directories(target.parent_path());
         fs::copy_file(file.source, target);
     }
@@ -188,7 +196,7 @@ int RunMake(const Args& args) {
     if (auto problems = CheckOptions(options); !problems.empty())
         return Refuse(problems);
 
-    ReleaseScan scan = ScanRelease(options.release);
+    ReleaseScan scan = ScanRelease(options.release, options.names);
     if (!scan.problems.empty())
         return Refuse(scan.problems);
     std::vector<ListedFile> entries;

@@ -11,6 +11,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
+#ifdef _WIN32
+const char kBadCharacter[] = "is not a valid Windows file name in the ANSI code page";
+#else
+const char kBadCharacter[] =
+    "is not a valid Windows file name in the ANSI code page (names are read as UTF-8; "
+    "use --name-encoding gbk for GBK names)";
+#endif
+
 // The problem with one component of a release path, or an empty text.
 // Names are ANSI (GBK) text, so the second byte of a character is skipped.
 std::string ComponentProblem(const std::string& component) {
@@ -26,16 +34,16 @@ std::string ComponentProblem(const std::string& component) {
         } else if (static_cast<unsigned char>(c) < 0x20 ||
                    std::string_view("<>:\"|?*").find(c) != std::string_view::npos) {
             // '?' is also what a character outside the ANSI code page becomes.
-            return "is not a valid Windows file name in the ANSI code page";
+            return kBadCharacter;
         }
     }
     return {};
 }
 
-std::string ListedName(const fs::path& relative, std::string& problem) {
+std::string ListedName(const fs::path& relative, NameEncoding encoding, std::string& problem) {
     std::string name;
     for (const fs::path& part : relative) {
-        const std::string component = ToNarrow(part);
+        const std::string component = ToAnsiName(part, encoding);
         if (problem.empty())
             problem = ComponentProblem(component);
         name += '\\';
@@ -54,7 +62,7 @@ std::string ListedName(const fs::path& relative, std::string& problem) {
 
 }  // namespace
 
-ReleaseScan ScanRelease(const fs::path& releaseDir) {
+ReleaseScan ScanRelease(const fs::path& releaseDir, NameEncoding encoding) {
     ReleaseScan scan;
     for (const fs::directory_entry& item : fs::recursive_directory_iterator(releaseDir)) {
         if (!item.is_regular_file())
@@ -62,7 +70,7 @@ ReleaseScan ScanRelease(const fs::path& releaseDir) {
         std::string problem;
         ReleaseFile file;
         file.source = item.path();
-        file.entry.name = ListedName(fs::relative(item.path(), releaseDir), problem);
+        file.entry.name = ListedName(fs::relative(item.path(), releaseDir), encoding, problem);
         if (problem.empty()) {
             file.entry.size = static_cast<int64_t>(item.file_size());
             file.entry.md5 = Md5OfFile(ToNarrow(item.path()));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/publish/NativePath.h"
 #include "update/MirrorFormat.h"
 
 struct ReleaseFile {
@@ -18,7 +19,7 @@ struct ReleaseScan {
     std::vector<std::string> problems;  // one line each; the release is unusable if any
 };
 
-ReleaseScan ScanRelease(const std::filesystem::path& releaseDir);
+ReleaseScan ScanRelease(const std::filesystem::path& releaseDir, NameEncoding encoding);
 
 // A 20-character stamp without white space derived from the listed content,
 // so the same release always gets the same stamp.

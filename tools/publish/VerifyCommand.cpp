@@ -21,23 +21,24 @@ const char kVerifyUsage[] =
     "that is not; exit code 1 when any problem was found.\n";
 
 const char kInstallUsage[] =
-    "usage: publish verify-install INSTALL_DIR FILE_HTML\n"
+    "usage: publish verify-install INSTALL_DIR FILE_HTML [--name-encoding utf-8|gbk]\n"
     "\n"
     "Checks that every file listed in FILE_HTML is in INSTALL_DIR with the listed\n"
     "size and MD5, as the launcher leaves an installation after an update. Names\n"
-    "every file that is not; exit code 1 when any problem was found.\n";
+    "every file that is not; exit code 1 when any problem was found. Outside\n"
+    "Windows the names in INSTALL_DIR are read as UTF-8 unless gbk is given.\n";
 
 void Report(int& problems, const std::string& what) {
     std::printf("%s\n", what.c_str());
     ++problems;
 }
 
-void CheckFile(const fs::path& root, const ListedFile& file, int& problems) {
+void CheckFile(const fs::path& root, NameEncoding encoding, const ListedFile& file, int& problems) {
     if (!IsSafeListedName(file.name)) {
         Report(problems, "UNSAFE  " + file.name);
         return;
     }
-    const fs::path path = ListedFilePath(root, file.name);
+    const fs::path path = ListedFilePath(root, file.name, encoding);
     std::error_code error;
     if (!fs::is_regular_file(path, error)) {
         Report(problems, "MISSING " + file.name);
@@ -55,7 +56,8 @@ void CheckFile(const fs::path& root, const ListedFile& file, int& problems) {
     }
 }
 
-int CheckList(const char* command, const fs::path& root, const fs::path& listPath, int problems) {
+int CheckList(const char* command, const fs::path& root, NameEncoding encoding,
+              const fs::path& listPath, int problems) {
     const auto text = ReadFileBytes(listPath);
     if (!text) {
         std::fprintf(stderr, "publish %s: cannot read %s\n", command, ToNarrow(listPath).c_str());
@@ -63,7 +65,7 @@ int CheckList(const char* command, const fs::path& root, const fs::path& listPat
     }
     const FileList list = DecodeFileList(*text);
     for (const ListedFile& file : list.files)
-        CheckFile(root, file, problems);
+        CheckFile(root, encoding, file, problems);
     if (list.unfinishedName)
         Report(problems, "CUT     " + *list.unfinishedName);
     std::printf("%zu files checked, %d problem%s\n", list.files.size(), problems,
@@ -84,11 +86,23 @@ int RunVerify(const Args& args) {
         stamp.find_first_of(" \t\r\n\v\f") != std::string::npos) {
         Report(problems, "VERSION ver.html is missing or does not end in a 20-character stamp");
     }
-    return CheckList("verify", mirror / "plaza", mirror / "file.html", problems);
+    return CheckList("verify", mirror / "plaza", NameEncoding::Gbk, mirror / "file.html", problems);
 }
 
 int RunVerifyInstall(const Args& args) {
-    if (auto exit = UsageExit(args, kInstallUsage, args.size() == 2))
+    std::vector<std::string> positional;
+    NameEncoding encoding = NameEncoding::Utf8;
+    bool wordsFit = true;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (ParseNameEncoding(args, i, encoding))
+            continue;
+        if (args[i].rfind("--", 0) == 0)
+            wordsFit = false;
+        positional.push_back(args[i]);
+    }
+    wordsFit = wordsFit && positional.size() == 2;
+    if (auto exit = UsageExit(args, kInstallUsage, wordsFit))
         return *exit;
-    return CheckList("verify-install", FromNarrow(args[0]), FromNarrow(args[1]), 0);
+    return CheckList("verify-install", FromNarrow(positional[0]), encoding,
+                     FromNarrow(positional[1]), 0);
 }
