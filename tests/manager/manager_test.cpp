@@ -29,7 +29,8 @@ protected:
             return 0;
         }
         LRESULT result = 0;
-        if (manager.ProcessMessage(msg, wParam, lParam, result)) return result;
+        if (manager.ProcessMessage(msg, wParam, lParam, result))
+            return result;
         return CWindowWnd::HandleMessage(msg, wParam, lParam);
     }
 };
