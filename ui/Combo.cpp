@@ -78,7 +78,10 @@ void CComboUI::CloseDropDown() {
 void CComboUI::OnDropClosed() {
     m_pWindow = nullptr;
     m_uButtonState &= ~UISTATE_PUSHED;
-    SetFocus();
+    // Closed because the focus went elsewhere: it stays there.
+    if (!m_bClosingOnFocusLoss)
+        SetFocus();
+    m_bClosingOnFocusLoss = false;
     Invalidate();
 }
 
@@ -224,9 +227,20 @@ void CComboUI::DoEvent(TEventUI& event) {
         case UIEVENT_BUTTONDOWN:
             if (IsEnabled()) {
                 m_uButtonState |= UISTATE_PUSHED | UISTATE_CAPTURED;
-                Activate();
+                // A second press on the open combo closes its list.
+                if (m_pWindow) {
+                    CloseDropDown();
+                } else {
+                    Activate();
+                }
             }
             return;
+        case UIEVENT_KILLFOCUS:
+            if (m_pWindow) {
+                m_bClosingOnFocusLoss = true;
+                CloseDropDown();
+            }
+            break;
         case UIEVENT_BUTTONUP:
             if ((m_uButtonState & UISTATE_CAPTURED) != 0) {
                 m_uButtonState &= ~UISTATE_CAPTURED;
@@ -246,6 +260,10 @@ void CComboUI::DoEvent(TEventUI& event) {
             }
             if (event.chKey == VK_F4 || event.chKey == VK_SPACE) {
                 Activate();
+                return;
+            }
+            if (m_pWindow && (event.chKey == VK_ESCAPE || event.chKey == VK_RETURN)) {
+                CloseDropDown();
                 return;
             }
             break;

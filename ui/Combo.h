@@ -65,6 +65,7 @@ private:
 
     CComboDropWnd* m_pWindow = nullptr;
     int m_iCurSel = -1;
+    bool m_bClosingOnFocusLoss = false;
     UINT m_uButtonState = 0;
     SIZE m_szDropBox = {0, 150};
     RECT m_rcTextPadding = {4, 0, 4, 0};

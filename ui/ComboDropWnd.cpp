@@ -38,20 +38,34 @@ bool CComboDropWnd::Open() {
     if (topLeft.y + height > mi.rcWork.bottom)
         topLeft.y -= height + (pos.bottom - pos.top);
 
+    // The list never takes the activation or the keyboard: the combo keeps
+    // the focus and closes the list when it loses it. (Under Wine without a
+    // window manager an activated pop-up also outlives its destruction.)
     if (!Create(comboManager->GetPaintWindow(), nullptr, WS_POPUP | WS_BORDER,
-                WS_EX_TOOLWINDOW | WS_EX_TOPMOST, topLeft.x, topLeft.y, width, height)) {
+                WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, topLeft.x, topLeft.y, width, height)) {
         return false;
     }
     m_pm.AttachWindow(m_hWnd);
+    m_pm.SetNoActivate(true);
     m_pLayout = new CVerticalLayoutUI;
     m_pLayout->SetAutoDestroy(false);
     m_pLayout->SetBkColor(0xFFFFFFFF);
     for (int i = 0; i < m_pOwner->GetCount(); ++i)
         m_pLayout->Add(m_pOwner->GetItemAt(i));
     m_pm.AttachRoot(m_pLayout);
-    ::ShowWindow(m_hWnd, SW_SHOW);
-    ::SetFocus(m_hWnd);
+    ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
     return true;
+}
+
+void CComboDropWnd::RequestClose() {
+    // While a press in this window is held, closing waits for the release:
+    // a window destroyed under a held button leaves Wine's X window behind,
+    // swallowing the clicks and keys that follow.
+    if (::GetCapture() == m_hWnd) {
+        m_bClosePending = true;
+        return;
+    }
+    PostMessage(WM_CLOSE);
 }
 
 void CComboDropWnd::Forget(CControlUI* item) {
@@ -64,6 +78,11 @@ void CComboDropWnd::ReturnItems() {
     if (m_bItemsReturned || !m_pOwner)
         return;
     m_bItemsReturned = true;
+    // The hovered row hears that the pointer left, so it hides its buttons
+    // before it goes back.
+    LRESULT ignored = 0;
+    m_pm.ReleaseCapture();
+    m_pm.ProcessMessage(WM_MOUSELEAVE, 0, 0, ignored);
     CWindowManagerUI* comboManager = m_pOwner->GetManager();
     for (int i = 0; i < m_pOwner->GetCount(); ++i) {
         CControlUI* item = m_pOwner->GetItemAt(i);
@@ -99,24 +118,14 @@ LRESULT CComboDropWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             Finish();
             ::DestroyWindow(m_hWnd);
             return 0;
-        case WM_KILLFOCUS:
-            if (reinterpret_cast<HWND>(wParam) != m_hWnd)
-                PostMessage(WM_CLOSE);
-            break;
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
         case WM_LBUTTONUP:
             OnButtonUp(lParam);
             return 0;
-        case WM_KEYDOWN:
-            if (wParam == VK_ESCAPE || wParam == VK_RETURN) {
+        case WM_CAPTURECHANGED:
+            if (m_bClosePending)
                 PostMessage(WM_CLOSE);
-                return 0;
-            }
-            if (m_pOwner && (wParam == VK_UP || wParam == VK_DOWN)) {
-                const int next = m_pOwner->GetCurSel() + (wParam == VK_UP ? -1 : 1);
-                if (next >= 0 && next < m_pOwner->GetCount())
-                    m_pOwner->SelectItem(next, true);
-                return 0;
-            }
             break;
         default:
             break;

@@ -15,6 +15,8 @@ public:
     explicit CComboDropWnd(CComboUI* owner) : m_pOwner(owner) {}
 
     bool Open();
+    // Closes now, or when the press held in this window is released.
+    void RequestClose();
     // Gives the rows back to the combo; the window stays until destroyed.
     void ReturnItems();
     // Takes one row out of the open list (the combo removed it).
@@ -24,7 +26,6 @@ public:
 
 protected:
     const char* GetWindowClassName() const override { return "SkinUIComboDrop"; }
-    UINT GetClassStyle() const override { return CS_DROPSHADOW; }
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnFinalMessage(HWND hWnd) override;
 
@@ -37,6 +38,7 @@ private:
     CWindowManagerUI m_pm;
     CVerticalLayoutUI* m_pLayout = nullptr;
     bool m_bItemsReturned = false;
+    bool m_bClosePending = false;
 };
 
 }  // namespace SkinUI

@@ -305,7 +305,7 @@ CControlUI* CWindowManagerUI::FindControlAt(POINT pt) const {
 }
 
 void CWindowManagerUI::SetFocus(CControlUI* control) {
-    if (m_hWndPaint && ::GetFocus() != m_hWndPaint && control != m_pFocus) {
+    if (m_hWndPaint && !m_bNoActivate && ::GetFocus() != m_hWndPaint && control != m_pFocus) {
         ::SetFocus(m_hWndPaint);
     }
     if (control == m_pFocus)

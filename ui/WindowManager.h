@@ -92,6 +92,9 @@ public:
     CControlUI* FindControl(const char* name) const;
     CControlUI* FindControlAt(POINT pt) const;
     CControlUI* GetFocus() const { return m_pFocus; }
+    // A window that must never be activated (a drop-down list) keeps the
+    // keyboard focus where it is when its controls take focus.
+    void SetNoActivate(bool noActivate) { m_bNoActivate = noActivate; }
     void SetFocus(CControlUI* control);
     bool SetNextTabControl(bool forward = true);
     // Moves the focus on at the next paint, after the pending layout.
@@ -187,6 +190,7 @@ private:
     bool m_bUpdateNeeded = false;
     bool m_bFirstLayout = true;
     bool m_bFocusNeeded = false;
+    bool m_bNoActivate = false;
     bool m_bMouseTracking = false;
     bool m_bMouseCapture = false;
     HWND m_hwndTooltip = nullptr;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "launcher_settings.h"
 #include "tests/ui/TestWindow.h"
 
 namespace uitest {
@@ -24,8 +25,8 @@ public:
     }
 };
 
-// Points the toolkit at <exe dir>/../../Res/Launcher/ (where the build
-// copies res/) and returns that folder.
+// Points the toolkit at <exe dir>/../../Res/Launcher/ and the package the
+// build packs there from res/, and returns that folder.
 inline std::string UseBuiltSkin() {
     if (!SkinUI::CWindowManagerUI::GetInstance()) {
         SkinUI::CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
@@ -33,7 +34,7 @@ inline std::string UseBuiltSkin() {
     const std::string folder =
         SkinUI::CWindowManagerUI::GetModuleDirectory() + "..\\..\\Res\\Launcher\\";
     SkinUI::CWindowManagerUI::SetResourcePath(folder.c_str());
-    SkinUI::CWindowManagerUI::SetResourcePackage("", false, "");
+    SkinUI::CWindowManagerUI::SetResourcePackage("Launcher.pkg", false, settings::kPackagePassword);
     return folder;
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 constexpr char kCombo[] =
     "<Window><VerticalLayout><Combo name=\"Account\" height=\"30\" dropboxsize=\"0,200\" />"
-    "<Control /></VerticalLayout></Window>";
+    "<Control /><Button name=\"other\" height=\"30\" /></VerticalLayout></Window>";
 
 CListLabelElementUI* AddRow(CComboUI* combo, const char* text) {
     auto* row = new CListLabelElementUI;
@@ -125,7 +125,11 @@ TEST_F(ComboFixture, PressingARowInTheDropDownSelectsIt) {
     ASSERT_NE(drop, nullptr);
     EXPECT_EQ(window.TypesFrom("Account").front(), "dropdown");
     ::UpdateWindow(drop);
-    CControlUI* row = combo->GetItemAt(2);
+    auto* row = static_cast<CListLabelElementUI*>(combo->GetItemAt(2));
+    CButtonUI* button = AddDeleteButton(row);
+    ::UpdateWindow(drop);
+    TestWindow::MoveTo(drop, TestWindow::CenterOf(row));
+    EXPECT_TRUE(button->IsVisible());
     TestWindow::Click(drop, TestWindow::CenterOf(row));
     TestWindow::Pump();
     EXPECT_EQ(combo->GetDropWindow(), nullptr);
@@ -135,6 +139,27 @@ TEST_F(ComboFixture, PressingARowInTheDropDownSelectsIt) {
     // The rows are back with the combo and its manager.
     EXPECT_EQ(row->GetManager(), &window.Manager());
     EXPECT_EQ(row->GetParent(), combo);
+    // The row was left as the list closed: its button is hidden again.
+    EXPECT_FALSE(button->IsVisible());
+    EXPECT_EQ(window.Manager().GetFocus(), combo);
+}
+
+TEST_F(ComboFixture, PressingElsewhereClosesTheListAndKeepsThatFocus) {
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(combo));
+    ASSERT_NE(combo->GetDropWindow(), nullptr);
+    // A second press on the combo closes its list.
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(combo));
+    TestWindow::Pump();
+    EXPECT_EQ(combo->GetDropWindow(), nullptr);
+
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(combo));
+    ASSERT_NE(combo->GetDropWindow(), nullptr);
+    CControlUI* other = window.Find<CControlUI>("other");
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(other));
+    TestWindow::Pump();
+    EXPECT_EQ(combo->GetDropWindow(), nullptr);
+    EXPECT_EQ(window.Manager().GetFocus(), other);
+    EXPECT_EQ(combo->GetCurSel(), -1);
 }
 
 TEST_F(ComboFixture, DeleteButtonInTheDropDownClicksThroughToTheWindow) {
