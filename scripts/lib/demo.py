@@ -64,13 +64,15 @@ def main():
     print("published release 1.7.0 (stamp %s) to %s" % (stamp.decode(), mirror_dir), flush=True)
 
     mirror = li.start_mirror(mirror_dir)
+    # Slow the big file down to about 500 KB/s so the progress is visible.
+    mirror.set_fault("plaza/Data/maps.dat", "trickle", rate=24576)
     wine_run = os.path.join(root, "scripts", "wine-run")
     launcher = li.start_launcher(wine_run, install)
     try:
         if not li.wait_for(launcher_window, 30, 0.2):
             print("the launcher window did not appear", file=sys.stderr)
             return 1
-        time.sleep(1.0)
+        time.sleep(3.0)
         screenshot(out, "1-updating.png")
         ver_ini = os.path.join(install, "ver.ini")
         updated = li.wait_for(lambda: (li.read(ver_ini) or b"").strip() == stamp, 120, 0.2)
