@@ -36,7 +36,7 @@ int main() {
         SkinUI::ScopedPackage package(
             SkinUI::OpenPackage((packageDir + "Launcher.pkg").c_str(), password.c_str()));
         if (!package) {
-            std::fprintf(stderr, "no package in %s: build the skin_package target\n",
+            std::fprintf(stderr, "no package in %s: build the skin_files target\n",
                          packageDir.c_str());
             return 1;
         }
