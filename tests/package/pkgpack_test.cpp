@@ -26,6 +26,12 @@ TEST(CollectFolder, NamesMembersAsTheLauncherLooksThemUpAndRefusesLongerOnes) {
     dir.Write("skin/" + longest + "g", "x");  // 256 bytes: the reader could not find it
     EXPECT_FALSE(pkgpack::CollectFolder(dir.File("skin"), members, error));
     EXPECT_NE(error.find("255"), std::string::npos) << error;
+#ifndef _WIN32  // a name in UTF-8 here is GBK in the launcher
+    fs::remove(dir.File("skin/" + longest + "g"));
+    dir.Write("skin/\xE8\x83\x8C\xE6\x99\xAF.png", "x");
+    EXPECT_FALSE(pkgpack::CollectFolder(dir.File("skin"), members, error));
+    EXPECT_NE(error.find("ASCII"), std::string::npos) << error;
+#endif
     EXPECT_FALSE(pkgpack::CollectFolder(dir.File("absent"), members, error));
     EXPECT_NE(error.find("absent"), std::string::npos) << error;
 }

@@ -109,6 +109,13 @@ bool CollectFolder(const std::string& folder, std::vector<PackageMember>& member
                     " bytes, which the launcher cannot find: " + member.name;
             return false;
         }
+        // The launcher looks names up in its ANSI code page, the file system
+        // here may hold them in another: only ASCII reads the same in both.
+        if (std::any_of(member.name.begin(), member.name.end(),
+                        [](char c) { return static_cast<unsigned char>(c) > 0x7F; })) {
+            error = "member name is not ASCII, which the launcher may not find: " + member.name;
+            return false;
+        }
         if (!ReadFile(file, member.bytes)) {
             error = "cannot read " + file.string();
             return false;

@@ -16,7 +16,7 @@ struct PackageMember {
 constexpr size_t kMaxMemberName = 255;
 
 // Collects every file under folder, in name order. False, with a message in
-// error, when the folder is missing or a name is too long to be found.
+// error, when the folder is missing or a name is too long or not ASCII.
 bool CollectFolder(const std::string& folder, std::vector<PackageMember>& members,
                    std::string& error);
 
