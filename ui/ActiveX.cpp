@@ -46,10 +46,4 @@ void CActiveXUI::SetAttribute(const char* name, const char* value) {
     }
 }
 
-void CActiveXUI::DoPaint(HDC hDC, const RECT& rcPaint) {
-    // The hosted control paints its own window; until then the skin's
-    // background stands in for it.
-    CControlUI::DoPaint(hDC, rcPaint);
-}
-
 }  // namespace SkinUI

@@ -19,7 +19,6 @@ public:
     bool SetClsid(const char* clsid);
 
     void SetAttribute(const char* name, const char* value) override;
-    void DoPaint(HDC hDC, const RECT& rcPaint) override;
 
 protected:
     CLSID m_clsid = {};

@@ -26,10 +26,8 @@ public:
     void PaintText(HDC hDC) override;
     void PaintStatusImage(HDC hDC) override;
 
-    UINT GetButtonState() const { return m_uButtonState; }
     void SetHotTextColor(DWORD color) { m_dwHotTextColor = color; }
     DWORD GetHotTextColor() const { return m_dwHotTextColor; }
-    void SetPushedTextColor(DWORD color) { m_dwPushedTextColor = color; }
 
 protected:
     UINT m_uButtonState = 0;

@@ -82,7 +82,6 @@ public:
     void Invalidate();
     void NeedUpdate();
     void NeedParentUpdate();
-    bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
 
     // Applies name="value" pairs separated by single blanks; stops at the
     // first malformed pair and keeps the pairs before it.

@@ -126,8 +126,6 @@ public:
                 m_manager->SetDefaultFontColor(ParseColor(value));
             } else if (std::strcmp(name, "disabledfontcolor") == 0) {
                 m_manager->SetDefaultDisabledColor(ParseColor(value));
-            } else if (std::strcmp(name, "linkfontcolor") == 0) {
-                m_manager->SetDefaultLinkFontColor(ParseColor(value));
             }
         }
         for (const pugi::xml_node& child : window.children()) {

@@ -35,11 +35,6 @@ void CWindowManagerUI::NeedUpdate() {
         ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
 }
 
-void CWindowManagerUI::UpdateLayout() {
-    m_bUpdateNeeded = true;
-    LayoutIfNeeded();
-}
-
 void CWindowManagerUI::LayoutIfNeeded() {
     if (!m_pRoot)
         return;

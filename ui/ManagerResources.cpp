@@ -124,10 +124,6 @@ const TImageInfo* CWindowManagerUI::AddImage(const std::string& name, DWORD mask
     return slot.get();
 }
 
-void CWindowManagerUI::RemoveAllImages() {
-    m_mImages.clear();
-}
-
 void CWindowManagerUI::AddDefaultAttributeList(const char* controlName, const char* attributes) {
     if (!controlName || !attributes)
         return;

@@ -104,9 +104,6 @@ public:
     // Repainting and layout requests from controls.
     void Invalidate(const RECT& rc);
     void NeedUpdate();
-    bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
-    // Lays the tree out now if a layout is pending (painting does this too).
-    void UpdateLayout();
 
     // Mouse capture by the control that received the button press.
     void SetCapture();
@@ -136,8 +133,6 @@ public:
     void SetDefaultFontColor(DWORD color) { m_dwDefaultFontColor = color; }
     DWORD GetDefaultDisabledColor() const { return m_dwDefaultDisabledColor; }
     void SetDefaultDisabledColor(DWORD color) { m_dwDefaultDisabledColor = color; }
-    DWORD GetDefaultLinkFontColor() const { return m_dwDefaultLinkFontColor; }
-    void SetDefaultLinkFontColor(DWORD color) { m_dwDefaultLinkFontColor = color; }
 
     // Fonts: index -1 is the default font. Fonts use the GBK character set.
     int AddFont(const char* faceName, int size, bool bold, bool underline, bool italic);
@@ -148,7 +143,6 @@ public:
     // Images, loaded on first use and kept per manager by name.
     const TImageInfo* GetImage(const std::string& name);
     const TImageInfo* AddImage(const std::string& name, DWORD mask = 0);
-    void RemoveAllImages();
 
     // Attribute lists applied to every new control of a tag before its own.
     void AddDefaultAttributeList(const char* controlName, const char* attributes);
@@ -158,8 +152,6 @@ public:
     bool AddOptionGroup(const char* group, CControlUI* control);
     const std::vector<CControlUI*>* GetOptionGroup(const char* group) const;
     void RemoveOptionGroup(const char* group, CControlUI* control);
-
-    CControlUI* GetHoverControl() const { return m_pEventHover; }
 
     bool PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool TranslateAccelerator(MSG* msg);
@@ -208,7 +200,6 @@ private:
     SIZE m_szMaxWindow = {0, 0};
     DWORD m_dwDefaultFontColor = 0xFF000000;
     DWORD m_dwDefaultDisabledColor = 0xFFA7A6AA;
-    DWORD m_dwDefaultLinkFontColor = 0xFF0000FF;
 
     struct TimerInfo {
         CControlUI* control;
