@@ -1,5 +1,6 @@
 #include "ui/PlainPackage.h"
 
+#include <cstdint>
 #include <new>
 
 namespace SkinUI {
@@ -35,7 +36,10 @@ PlainReadResult PlainPackage::Read(const std::string& name, size_t limit, std::s
     }
     if (info.uncompressed_size == 0)
         return PlainReadResult::kEmpty;
-    if (info.uncompressed_size > limit)
+    // One read counts its bytes in an int: a member beyond that is refused
+    // rather than read short.
+    constexpr uint64_t kLargestReadable = 0x7fffffff;
+    if (info.uncompressed_size > limit || info.uncompressed_size > kLargestReadable)
         return PlainReadResult::kTooLarge;
     if (unzOpenCurrentFile(archive) != UNZ_OK)
         return PlainReadResult::kReadFailed;

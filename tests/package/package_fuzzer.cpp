@@ -10,6 +10,7 @@
 
 #include "launcher_settings.h"
 #include "ui/LibInterface.h"
+#include "ui/ResourceLoader.h"
 
 namespace {
 
@@ -40,6 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SkinUI::ScopedPackage package(SkinUI::OpenPackage(ScratchFile().c_str(), kPassword));
     if (!package)
         return 0;
+    // The markup loader over both package readers: with the password, and
+    // through the unprotected reader without one.
+    const std::filesystem::path scratch(ScratchFile());
+    const std::string folder = scratch.parent_path().string() + "/";
+    const std::string packageName = scratch.filename().string();
+    std::string bytes;
+    std::string error;
+    SkinUI::LoadMarkupBytes({folder, packageName, kPassword}, "Launcher.xml", bytes, error);
+    SkinUI::LoadMarkupBytes({folder, packageName, ""}, "Launcher.xml", bytes, error);
     std::vector<char> buffer;
     for (const SkinUI::ZipEntry& entry : package->entries) {
         // A damaged directory may claim any size; the buffer is what counts.
