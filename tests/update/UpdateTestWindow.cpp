@@ -66,6 +66,12 @@ LRESULT UpdateTestWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) 
         m_bQuitRequested = true;
         return 0;
     }
+    if (msg == WM_TIMER && wParam == TIMER_AUTO_LOGON) {
+        // What the expiry starts belongs to the login; here it only counts.
+        m_bAutoLogonFired = true;
+        ::KillTimer(m_hWnd, TIMER_AUTO_LOGON);
+        return 0;
+    }
     if (msg != WM_CREATE)
         return CPlazaUpdateWnd::HandleMessage(msg, wParam, lParam);
     GetUiQueue()->SetTarget(m_hWnd);

@@ -37,6 +37,7 @@ public:
     std::vector<std::string> InfoHistory() const;
     void ClearHistory();
     bool QuitRequested() const { return m_bQuitRequested; }
+    bool AutoLogonTimerFired() const { return m_bAutoLogonFired; }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -44,6 +45,7 @@ protected:
 
 private:
     bool m_bQuitRequested = false;
+    bool m_bAutoLogonFired = false;
 };
 
 // Presses OK on every message box this process opens, on any thread, and

@@ -61,6 +61,18 @@ TEST_F(UpdateRunTest, CurrentInstallationIsReadyAfterOneRequest) {
     EXPECT_EQ(mirror::Requests().size(), 1u);
 }
 
+TEST_F(UpdateRunTest, AutoLogonArmsTheTimerAndKeepsTheButtonsDisabled) {
+    mirror::WriteFile(Local("ver.ini"), kStamp);
+    w.m_bSavePassword = true;
+    w.m_bAutoLogon = true;
+    w.RunUpdate(mirror::Url());
+    EXPECT_EQ(w.Text("UpdateState"), kReady);
+    EXPECT_TRUE(w.m_bUpdateFinished);
+    EXPECT_FALSE(w.IsEnabled("Logon") || w.IsEnabled("Register") || w.IsEnabled("RestoreUpdate"));
+    EXPECT_FALSE(w.AutoLogonTimerFired());
+    EXPECT_TRUE(w.PumpUntil([&] { return w.AutoLogonTimerFired(); }, 6000));
+}
+
 TEST_F(UpdateRunTest, OutOfDateInstallationIsBroughtUpToDate) {
     mirror::PublishFiles({{"\\same.txt", "same"},
                           {"\\Res\\Skin\\new.png", "png bytes"},
