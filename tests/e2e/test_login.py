@@ -23,7 +23,7 @@ Checked:
      with them again.
 Screenshots of every step go to --shots (default: a temporary folder that is
 printed). Uses WINEPREFIX and DISPLAY from the environment; without DISPLAY a
-private Xvfb is started.
+private Xvfb and wineserver are started and stopped again.
 """
 
 import argparse
@@ -76,6 +76,7 @@ class Session:
         self.env["LOBBY_EXIT_AFTER_MS"] = "1500"
         self.xvfb = None
         self.shot_index = 0
+        self.processes = []
 
     def __enter__(self):
         if not self.env.get("DISPLAY"):
@@ -101,8 +102,13 @@ class Session:
         return self
 
     def __exit__(self, *exc):
-        subprocess.call(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
+        for process in self.processes:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+        # A display and Wine given by the caller (a whole test run) stay up.
         if self.xvfb:
+            subprocess.call(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
             self.xvfb.terminate()
             self.xvfb.wait()
 
@@ -192,6 +198,7 @@ def install_folder(build, work):
 def start_launcher(session, install):
     launcher = subprocess.Popen(["wine", "Launcher.exe"], cwd=install, env=session.env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    session.processes.append(launcher)
     window = wait_for("the launcher window",
                       lambda: session.xdotool("search", "--onlyvisible", "--name", "^Vedu$"), 60)
     return launcher, window.split()[0]
