@@ -133,6 +133,9 @@ TEST_F(AccountStore, PickedAccountPasswordLongerThan32IsDropped) {
 
 TEST_F(AccountStore, DeleteButtonRemovesTheKeyAndLoadsTheNextEntry) {
     PutAccount("alice", "apw", 0);
+    // Whatever the lobby keeps below an account goes with it.
+    PutDword(Account("alice") + "\\lobby\\deeper", "x", 1);
+    PutDword(Account("alice") + "\\other", "y", 1);
     PutAccount("bob", "bpw", 2);
     LauncherTestWindow window;
     window.LoadSavedAccounts();
