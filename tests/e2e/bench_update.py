@@ -63,9 +63,7 @@ def run_until_stamp(args, install, stamp, timeout=900):
     ok = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, timeout, 0.02)
     done = time.time()
     peak = peak_kib(install)
-    launcher.kill()
-    launcher.wait()
-    li.stop_programs_in(install)
+    li.stop_launcher(launcher, install)
     if not ok:
         raise RuntimeError("the launcher did not finish")
     return done, peak
@@ -96,9 +94,7 @@ def bench_download(args, work, publish_cmd):
         launcher = li.start_launcher(args.wine_run, install)
         time.sleep(5)
         idle_peak = peak_kib(install)
-        launcher.kill()
-        launcher.wait()
-        li.stop_programs_in(install)
+        li.stop_launcher(launcher, install)
     mib = args.big_mib
     print("download %d MiB: launcher %.2f s (%.0f MiB/s), curl %.2f s (%.0f MiB/s), "
           "launcher/curl throughput ratio %.2f" %
@@ -147,9 +143,7 @@ def bench_check(args, work, publish_cmd):
         asked = request_time(mirror, "/vedu/ver.html") - start
         time.sleep(3)
         requests = len(mirror.request_log())
-        launcher.kill()
-        launcher.wait()
-        li.stop_programs_in(install)
+        li.stop_launcher(launcher, install)
     print("current installation: start to version request %.2f s (ready about 40 ms later), "
           "%d request(s) in all" % (asked, requests))
     shutil.rmtree(install)

@@ -46,6 +46,13 @@ def start_launcher(wine_run, folder):
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
+def stop_launcher(launcher, folder):
+    """Ends the launcher we started and whatever it started from FOLDER."""
+    launcher.kill()
+    launcher.wait()
+    stop_programs_in(folder)
+
+
 def wait_for(predicate, timeout, step=0.05):
     end = time.time() + timeout
     while time.time() < end:

@@ -58,9 +58,7 @@ def run(args):
         launcher = li.start_launcher(args.wine_run, install)
         updated = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, 90)
         li.wait_for(lambda: False, 1)
-        launcher.kill()
-        launcher.wait()
-        li.stop_programs_in(install)
+        li.stop_launcher(launcher, install)
         check(updated, "ver.ini holds the new stamp")
         verify = subprocess.run(publish_cmd + ["verify-install", install,
                                                os.path.join(mirror_dir, "file.html")],
@@ -74,9 +72,7 @@ def run(args):
         launcher = li.start_launcher(args.wine_run, install)
         li.wait_for(lambda: mirror.request_log(), 60)
         li.wait_for(lambda: False, 3)
-        launcher.kill()
-        launcher.wait()
-        li.stop_programs_in(install)
+        li.stop_launcher(launcher, install)
         paths = [r["path"] for r in mirror.request_log()]
         check(paths == ["/vedu/ver.html"], "the next start makes one request (%s)" % paths)
 
@@ -91,18 +87,14 @@ def run(args):
         launcher = li.start_launcher(args.wine_run, install)
         partial = os.path.join(install, "data", "a.bin.tmp")
         started = li.wait_for(lambda: (li.read(partial) or b"") != b"", 60)
-        launcher.kill()
-        launcher.wait()
-        li.stop_programs_in(install)
+        li.stop_launcher(launcher, install)
         check(started, "the download had begun when the launcher was killed")
         check(li.read(os.path.join(install, "data", "a.bin")) == old_a,
               "the target is intact after the kill")
         mirror.clear_faults()
         launcher = li.start_launcher(args.wine_run, install)
         updated = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, 90)
-        launcher.kill()
-        launcher.wait()
-        li.stop_programs_in(install)
+        li.stop_launcher(launcher, install)
         check(updated and li.read(os.path.join(release, "data", "a.bin")) ==
               li.read(os.path.join(install, "data", "a.bin")), "the next start completed it")
 
