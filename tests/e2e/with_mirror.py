@@ -15,6 +15,7 @@ through the environment:
 
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -43,7 +44,11 @@ def main(argv):
             env["MIRROR_URL"] = mirror.url
             env["MIRROR_ROOT"] = root
             env["MIRROR_CONTROL"] = "http://127.0.0.1:%d/__control/" % mirror.port
-            return subprocess.call([emulator, copy] + args, env=env, cwd=install)
+            child = subprocess.Popen([emulator, copy] + args, env=env, cwd=install)
+            # A time-out ends us with SIGTERM: end the test program too and
+            # still clean up.
+            signal.signal(signal.SIGTERM, lambda *_: (child.kill(), sys.exit(143)))
+            return child.wait()
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
