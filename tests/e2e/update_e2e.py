@@ -5,7 +5,11 @@ mirror, the next start needs one request, and a new Launcher.exe in a release
 ends with the stand-in lobby putting it in place and starting it.
 
   update_e2e.py --build BUILD_DIR --wine-run scripts/wine-run \
-                --publish "scripts/wine-run BUILD_DIR/tools/publish/publish.exe"
+                --publish "scripts/wine-run BUILD_DIR/tools/publish/publish.exe" \
+                [--shots DIR]
+
+With --shots the first update is slowed down and the screen is captured
+every 0.4 s into DIR (update-NN.png), so the texts can be seen in order.
 
 Needs a display (DISPLAY) and the port of the built-in mirror (18080).
 """
@@ -36,6 +40,19 @@ def write(path, data):
         f.write(data)
 
 
+shot_count = [0]
+
+
+def capture(folder):
+    """Saves a screenshot of the display into FOLDER (nothing without one)."""
+    if folder:
+        os.makedirs(folder, exist_ok=True)
+        shot_count[0] += 1
+        path = os.path.join(folder, "update-%02d.png" % shot_count[0])
+        subprocess.run(["import", "-window", "root", path], stderr=subprocess.DEVNULL)
+    return False
+
+
 def run(args):
     work = tempfile.mkdtemp(prefix="launcher-e2e-")
     install = os.path.join(work, "install")
@@ -55,9 +72,15 @@ def run(args):
         stamp = li.stamp_of(mirror_dir)
         mirror = li.start_mirror(mirror_dir)
 
+        if args.shots:
+            mirror.set_fault("plaza/data/a.bin", "trickle")
         launcher = li.start_launcher(args.wine_run, install)
-        updated = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, 90)
+        updated = li.wait_for(
+            lambda: capture(args.shots) or li.read(os.path.join(install, "ver.ini")) == stamp,
+            90, 0.4 if args.shots else 0.05)
         li.wait_for(lambda: False, 1)
+        capture(args.shots)
+        mirror.clear_faults()
         li.stop_launcher(launcher, install)
         check(updated, "ver.ini holds the new stamp")
         verify = subprocess.run(publish_cmd + ["verify-install", install,
@@ -142,6 +165,7 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--wine-run", required=True)
     parser.add_argument("--publish", required=True)
+    parser.add_argument("--shots", help="folder for screenshots of the first update")
     args = parser.parse_args()
     args.build = os.path.abspath(args.build)
     args.wine_run = os.path.abspath(args.wine_run)
