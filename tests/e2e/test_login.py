@@ -27,6 +27,7 @@ private Xvfb and wineserver are started and stopped again.
 """
 
 import argparse
+import errno
 import os
 import random
 import shutil
@@ -185,6 +186,19 @@ def make_mirror(publish, work):
     return root, os.path.join("e2e", name), stamp
 
 
+def open_mirror(root, port):
+    """The launcher's built-in mirror port is fixed: wait while another run
+    holds it."""
+    deadline = time.time() + 180
+    while True:
+        try:
+            return Mirror(root, port=port)
+        except OSError as e:
+            if e.errno != errno.EADDRINUSE or time.time() > deadline:
+                raise Failure("cannot serve the mirror on port %d: %s" % (port, e))
+            time.sleep(2)
+
+
 def install_folder(build, work):
     install = os.path.join(work, "install")
     os.makedirs(os.path.join(install, "Res", "Launcher"))
@@ -291,7 +305,7 @@ def main():
             session.wine("reg", "delete", r"HKCU\Software\DaRidaZorozo", "/f")
             print("account %r, password %r, mirror stamp %s" % (account, password, stamp))
 
-            with Mirror(root, port=args.port):
+            with open_mirror(root, args.port):
                 launcher, window = start_launcher(session, install)
                 wait_until_ready(install, new_file.replace("/", os.sep), stamp)
                 check(True, "the update reached the ready state")
