@@ -20,3 +20,10 @@ void UpdateRun::Post(std::function<void(CPlazaUpdateWnd&)> fn) {
             fn(*self->m_pWnd);
     });
 }
+
+void UpdateRun::PostAttempt(unsigned attempt) {
+    m_pQueue->Post([wnd = m_pWnd, attempt] {
+        if (wnd->m_nUpdateAttempt < attempt)
+            wnd->m_nUpdateAttempt = attempt;
+    });
+}

@@ -30,6 +30,9 @@ public:
     // Runs fn(window) on the UI thread after everything posted before,
     // unless this run has been replaced or the window is gone.
     void Post(std::function<void(CPlazaUpdateWnd&)> fn);
+    // The attempt counter is never reset: an attempt made before a stop
+    // still counts, even when the stop comes before the UI thread saw it.
+    void PostAttempt(unsigned attempt);
     // Sleeps ms milliseconds; false when the run was stopped meanwhile.
     bool Pause(DWORD ms) const { return m_pStop->Sleep(ms); }
     bool IsStopped() const { return m_pStop->IsStopped(); }

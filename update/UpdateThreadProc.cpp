@@ -37,7 +37,7 @@ bool ShowState(UpdateRun& run, const std::string& text) {
 
 void BeginAttempt(UpdateRun& run, unsigned attempt) {
     run.m_bReplacePlazaUpdate = false;
-    run.Post([attempt](CPlazaUpdateWnd& w) {
+    run.Post([](CPlazaUpdateWnd& w) {
         SetLogonButtonsEnabled(w, false);
         w.m_bUpdating = true;
         w.m_vUpdateFileInfo.clear();
@@ -46,8 +46,8 @@ void BeginAttempt(UpdateRun& run, unsigned attempt) {
         w.m_bReplacePlazaUpdate = false;
         w.m_bUpdateFinished = false;
         w.m_sCurInfo.clear();
-        w.m_nUpdateAttempt = attempt;
     });
+    run.PostAttempt(attempt);
 }
 
 void ShowDisplayVersion(UpdateRun& run) {
