@@ -13,9 +13,10 @@ constexpr int kMoveAttempts = 50;
 constexpr DWORD kMoveRetryMs = 100;
 
 // The launcher holds its instance mutex until its process ends; once we can
-// take it, the launcher is gone.
+// take it, the launcher is gone. It is released at once, so the launcher we
+// start next finds it free.
 void WaitForLauncherExit() {
-    HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, kLauncherMutex);
+    HANDLE mutex = ::OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kLauncherMutex);
     if (!mutex)
         return;
     const DWORD wait = ::WaitForSingleObject(mutex, kLauncherExitWaitMs);
