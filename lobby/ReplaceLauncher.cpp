@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "ui/Handles.h"
+
 namespace {
 
 constexpr char kLauncherMutex[] = "VuZerizovo";
@@ -16,13 +18,13 @@ constexpr DWORD kMoveRetryMs = 100;
 // take it, the launcher is gone. It is released at once, so the launcher we
 // start next finds it free.
 void WaitForLauncherExit() {
-    HANDLE mutex = ::OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kLauncherMutex);
+    const SkinUI::UniqueKernelHandle mutex(
+        ::OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kLauncherMutex));
     if (!mutex)
         return;
-    const DWORD wait = ::WaitForSingleObject(mutex, kLauncherExitWaitMs);
+    const DWORD wait = ::WaitForSingleObject(mutex.get(), kLauncherExitWaitMs);
     if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED)
-        ::ReleaseMutex(mutex);
-    ::CloseHandle(mutex);
+        ::ReleaseMutex(mutex.get());
 }
 
 bool MoveIntoPlace(const std::string& from, const std::string& to) {
