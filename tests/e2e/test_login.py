@@ -42,6 +42,7 @@ from mirror import Mirror  # noqa: E402
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 LOGIN_KEY = r"HKCU\Software\DaRidaZorozo\Lobby"
+HIVE_KEY = r"HKEY_CURRENT_USER\Software\DaRidaZorozo\Lobby"
 SERVER_ADDR = "127.0.0.1"  # the built-in default server address
 
 # Where the player clicks, in window coordinates of res/Launcher.xml's layout
@@ -127,7 +128,10 @@ class Session:
             return code, out.read()
 
     def xdotool(self, *argv):
-        return self.run(["xdotool"] + [str(a) for a in argv]).stdout.decode().strip()
+        # xdotool reads its arguments as UTF-8, whatever Wine's code page is.
+        env = dict(self.env, LC_ALL="C.UTF-8")
+        out = subprocess.run(["xdotool"] + [str(a) for a in argv], env=env, capture_output=True)
+        return out.stdout.decode().strip()
 
     def screenshot(self, name):
         self.shot_index += 1
@@ -136,16 +140,23 @@ class Session:
         print("screenshot: " + path)
 
     def reg_query(self, key):
-        """The values of a key as {name: (type, data)}; None when it is missing."""
-        code, out = self.wine("reg", "query", key)
+        """The values of a key and of every key below it, as
+        {key path: {name: (type, data)}}; empty when the key is missing.
+        The whole tree is read at once because key names in GBK do not
+        survive the trip through Wine's command line."""
+        code, out = self.wine("reg", "query", key, "/s")
+        tree = {}
         if code != 0:
-            return None
-        values = {}
+            return tree
+        values = None
         for line in out.decode("gbk", "replace").splitlines():
+            if line.startswith("HKEY_"):
+                values = tree.setdefault(line.strip(), {})
+                continue
             parts = line.strip().split(None, 2)
-            if len(parts) >= 2 and parts[1].startswith("REG_"):
+            if values is not None and len(parts) >= 2 and parts[1].startswith("REG_"):
                 values[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
-        return values
+        return tree
 
 
 def wait_for(what, predicate, timeout):
@@ -312,6 +323,10 @@ def main():
                 session.screenshot("ready")
 
                 click(session, window, ACCOUNT_BOX)
+                # xdotool can lose the first character it has to map to a
+                # spare key; spend that on a character that is then erased.
+                type_text(session, "\u6c49")
+                session.xdotool("key", "BackSpace", "BackSpace")
                 type_text(session, account)
                 click(session, window, REMEMBER_PASSWORD)
                 # Enter counts in the password box, so it is typed into last.
@@ -322,7 +337,8 @@ def main():
                 expect_login(session, install, launcher, account, password)
                 session.screenshot("lobby")
 
-                last = session.reg_query(LOGIN_KEY + r"\LastLogonAccount") or {}
+                saved_keys = session.reg_query(LOGIN_KEY)
+                last = saved_keys.get(HIVE_KEY + r"\LastLogonAccount", {})
                 check(last.get("UserAccount") == ("REG_SZ", account),
                       "the registry holds the account: %r" % (last.get("UserAccount"),))
                 saved = last.get("UserPassword", ("", ""))[1]
@@ -330,7 +346,7 @@ def main():
                       "the password is stored scrambled: %r" % saved)
                 check(last.get("SavePassWord") == ("REG_DWORD", "0x1"),
                       "remember-password is saved")
-                own = session.reg_query(LOGIN_KEY + "\\LogonAccount\\" + account) or {}
+                own = saved_keys.get(HIVE_KEY + "\\LogonAccount\\" + account, {})
                 check(own.get("UserAccount") == ("REG_SZ", account),
                       "the account has its own key")
 
