@@ -92,8 +92,19 @@ protected:
         ASSERT_TRUE(CopyProgram("Lobby.exe"));
     }
     void SetUp() override {
-        ASSERT_EQ(::FindWindowA(kLauncherClass, nullptr), nullptr) << "a launcher is still up";
-        ASSERT_EQ(::FindWindowA(kLobbyClass, nullptr), nullptr) << "a lobby is still up";
+        // Tests run one after another in one Wine session: give a program
+        // that an earlier test left closing the time to go away.
+        ASSERT_TRUE(WaitUntilGone(kLauncherClass)) << "a launcher is still up";
+        ASSERT_TRUE(WaitUntilGone(kLobbyClass)) << "a lobby is still up";
+    }
+
+    static bool WaitUntilGone(const char* cls) {
+        for (int i = 0; i < 100 && ::FindWindowA(cls, nullptr); ++i) {
+            if (i == 20)
+                ::PostMessageA(::FindWindowA(cls, nullptr), WM_CLOSE, 0, 0);
+            ::Sleep(100);
+        }
+        return ::FindWindowA(cls, nullptr) == nullptr;
     }
 };
 
