@@ -18,7 +18,8 @@ public:
     ~UniqueHandle() { reset(); }
     UniqueHandle(UniqueHandle&& o) noexcept : m_h(o.release()) {}
     UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-        if (this != &o) reset(o.release());
+        if (this != &o)
+            reset(o.release());
         return *this;
     }
     UniqueHandle(const UniqueHandle&) = delete;
@@ -32,7 +33,8 @@ public:
     }
     T release() { return std::exchange(m_h, Traits::Invalid()); }
     void reset(T h = Traits::Invalid()) {
-        if (Traits::Valid(m_h)) Traits::Close(m_h);
+        if (Traits::Valid(m_h))
+            Traits::Close(m_h);
         m_h = h;
     }
 
@@ -106,7 +108,8 @@ public:
     }
     void** put_void() { return reinterpret_cast<void**>(put()); }
     void reset() {
-        if (m_p) m_p->Release();
+        if (m_p)
+            m_p->Release();
         m_p = nullptr;
     }
 
