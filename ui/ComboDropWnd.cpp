@@ -58,9 +58,8 @@ bool CComboDropWnd::Open() {
 }
 
 void CComboDropWnd::RequestClose() {
-    // While a press in this window is held, closing waits for the release:
-    // a window destroyed under a held button leaves Wine's X window behind,
-    // swallowing the clicks and keys that follow.
+    // While a press in this window is held, closing waits for its release,
+    // so the release is handled here and does not land on the window below.
     if (::GetCapture() == m_hWnd) {
         m_bClosePending = true;
         return;
