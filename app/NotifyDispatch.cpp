@@ -149,6 +149,11 @@ void CPlazaUpdateWnd::OnItemSelect(const std::string& name) {
 
 void CPlazaUpdateWnd::OnSelectChanged(const std::string& name) {
     if (name == "NxLogon") {
+        // Bring the own-account page back, so the cleared partner flag keeps
+        // matching the page the player sees.
+        if (auto* logonTab = FindControlAs<CTabLayoutUI>(m_Manager, "LogonTab")) {
+            logonTab->SelectItem(0);
+        }
         m_bPartnerLogon = false;
     } else if (name == "RimbaLogon") {
         if (auto* logonTab = FindControlAs<CTabLayoutUI>(m_Manager, "LogonTab")) {

@@ -52,6 +52,11 @@ TEST(NotifyDispatch, CloseWindowLeavesTheWebPageFirstAndFollowsTheLoginTab) {
     EXPECT_EQ(logonTab->GetCurSel(), 1);
     EXPECT_TRUE(window.m_bPartnerLogon);
 
+    window.SendNotify("selectchanged", "NxLogon");
+    EXPECT_EQ(logonTab->GetCurSel(), 0) << "the own-account page comes back with its option";
+    EXPECT_FALSE(window.m_bPartnerLogon);
+    window.SendNotify("selectchanged", "RimbaLogon");
+
     window.SendNotify("click", "CloseWindow");
     EXPECT_TRUE(TakeQuitMessage());
     EXPECT_TRUE(window.m_bPartnerLogon);

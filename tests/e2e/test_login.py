@@ -262,10 +262,10 @@ def lobby_record(install, timeout=30):
 
 def expect_login(session, install, launcher, account, password):
     command_line, fields = lobby_record(install)
-    # Fresh start: automatic line choice (the skin's default), and the
-    # resolved loopback host shares its first six characters with the
-    # default address, so the line is 2.
-    expected = "-Update_Over 2 0 %d %d %d %s %s %s" % (
+    # Fresh start: the skin preselects line 0, matching the window's
+    # defaults (fixed line 0, no automatic choice), and with no candidate
+    # list the address is the built-in default.
+    expected = "-Update_Over 0 0 %d %d %d %s %s %s" % (
         len(account.encode("gbk")), len(password.encode("gbk")), len(SERVER_ADDR), account,
         password, SERVER_ADDR)
     check(command_line == expected, "the lobby received %r" % command_line)
