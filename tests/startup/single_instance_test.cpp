@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -120,8 +121,10 @@ TEST_F(SingleInstance, SecondLauncherRestoresTheFirstAndExits) {
     ::ShowWindow(window, SW_MINIMIZE);
     ASSERT_TRUE(::IsIconic(window));
 
+    const DWORD started = ::GetTickCount();
     UniqueKernelHandle second = Start("Launcher.exe");
     EXPECT_TRUE(WaitForExit(second, 5000)) << "the second launcher must end by itself";
+    std::printf("second launcher ended %lu ms after its start\n", ::GetTickCount() - started);
     EXPECT_FALSE(::IsIconic(window)) << "the first window is restored";
     EXPECT_EQ(CountWindows(kLauncherClass), 1);
     CloseAndWait(kLauncherClass, first);
