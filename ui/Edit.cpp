@@ -75,8 +75,28 @@ public:
 
     void Reposition() {
         const RECT rc = EditRect();
+        RECT current;
+        ::GetWindowRect(m_hWnd, &current);
+        ::MapWindowPoints(nullptr, ::GetParent(m_hWnd), reinterpret_cast<POINT*>(&current), 2);
+        if (::EqualRect(&rc, &current))
+            return;
         ::SetWindowPos(m_hWnd, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
+        ScrollTextIntoView();
+    }
+
+    // A box opened before the first layout had no width, so the system
+    // scrolled its text until only the caret's character was left of it, and
+    // a wider box keeps that offset. Scroll back to the start, then only as
+    // far as the caret needs.
+    void ScrollTextIntoView() {
+        DWORD start = 0;
+        DWORD end = 0;
+        SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        SendMessage(EM_SETSEL, 0, 0);
+        SendMessage(EM_SCROLLCARET, 0, 0);
+        SendMessage(EM_SETSEL, start, end);
+        SendMessage(EM_SCROLLCARET, 0, 0);
     }
 
     void SetOwnerText(const std::string& text) {

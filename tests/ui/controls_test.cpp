@@ -255,4 +255,35 @@ TEST(EditTest, NativeBoxCopiesTextAndReportsKeys) {
     EXPECT_STREQ(text, "xy");
 }
 
+// The launcher fills and focuses its password box while its window is being
+// created, before the first layout gave the box any width. Once laid out, the
+// box shows the whole text, not the last character scrolled to its left edge.
+TEST(EditTest, BoxOpenedBeforeLayoutShowsTheWholeText) {
+    TestWindow window(
+        "<Window><VerticalLayout>"
+        "<Edit name=\"pass\" height=\"30\" password=\"true\" />"
+        "<Edit name=\"user\" height=\"30\" />"
+        "</VerticalLayout></Window>");
+    ASSERT_TRUE(window.Open(300, 200));
+    for (const char* name : {"pass", "user"}) {
+        auto* edit = window.Find<CEditUI>(name);
+        const RECT laidOut = edit->GetPos();
+        edit->SetPos(RECT{0, 0, 0, 0});
+        edit->SetText("secret 12");
+        edit->SetFocus();
+        HWND native = edit->GetNativeWindow();
+        ASSERT_NE(native, nullptr);
+        edit->SetPos(laidOut);
+        window.Paint();
+        // For a one-line box this is the first character shown.
+        EXPECT_EQ(::SendMessageA(native, EM_GETFIRSTVISIBLELINE, 0, 0), 0) << name;
+        DWORD start = 0;
+        DWORD end = 0;
+        ::SendMessageA(native, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                       reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(start, 9u) << name;
+        EXPECT_EQ(end, 9u) << name;
+    }
+}
+
 }  // namespace
