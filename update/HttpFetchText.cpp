@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 #include <wininet.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #include "update/HttpFile.h"
@@ -57,8 +58,24 @@ std::string HttpFetchText(const std::string& url, StopSignal* stop) {
         AppendUpdateLog(std::string(line) + " " + url);
         return kFetchError;
     }
+    // A body cut short would pass for a whole one: a version file without its
+    // full stamp, or a file list missing its last entries, after which the
+    // run would save the new stamp and never fetch those files.
+    uint64_t expected = 0;
+    const bool hasLength = file->QueryContentLength(expected);
+    uint64_t received = 0;
     TextSink sink;
-    if (file->ReadInto(sink, kTextBlock) == ReadResult::Stopped)
+    const ReadResult result =
+        file->ReadInto(sink, kTextBlock, [&received](size_t got) { received += got; });
+    if (result == ReadResult::Stopped)
         return kFetchError;
+    if (result != ReadResult::Complete || (hasLength && received != expected)) {
+        char line[64];
+        std::snprintf(line, sizeof(line), "Incomplete:%llu/%lld ",
+                      static_cast<unsigned long long>(received),
+                      hasLength ? static_cast<long long>(expected) : -1LL);
+        AppendUpdateLog(line + url);
+        return kFetchError;
+    }
     return std::move(sink.Text());
 }

@@ -10,6 +10,7 @@ class StopSignal;
 inline constexpr char kFetchError[] = "Error";
 
 // Returns the body as text, or "Error" (and one line in the update log) when
-// the request fails or the server answers with a status outside 200-299. A
+// the request fails, the server answers with a status outside 200-299, or the
+// body ends early (a failed read, or fewer bytes than its Content-Length). A
 // stopped fetch returns "Error" without a log line.
 std::string HttpFetchText(const std::string& url, StopSignal* stop = nullptr);

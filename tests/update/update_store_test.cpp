@@ -73,11 +73,21 @@ TEST_F(UpdateStoreTest, FailedTextFetchesGiveErrorAndOneLogLineEach) {
     const std::string last = log.substr(std::min(expected.size(), log.size()));
     EXPECT_TRUE(last == "InternetOpenUrl:00000000\r\n" || last == "HttpStatus:0 " + url + "\r\n")
         << last;
-    // A body cut short is what arrived, not a failure.
-    std::string body(5000, 'x');
-    mirror::WriteFile(mirror::Path("cut.txt"), body);
+}
+
+TEST_F(UpdateStoreTest, TextCutShortIsAFailedFetch) {
+    // Half a file list reads as a shorter list, half a version file as
+    // another stamp: both must fail, whether the connection closes or stalls.
+    const std::string url = mirror::Url() + "cut.txt";
+    mirror::WriteFile(mirror::Path("cut.txt"), std::string(5000, 'x'));
     mirror::SetFault("cut.txt", "truncate", 1);
-    EXPECT_EQ(HttpFetchText(mirror::Url() + "cut.txt"), body.substr(0, 2500));
+    EXPECT_EQ(HttpFetchText(url), "Error");
+    mirror::SetFault("cut.txt", "stall", 1);
+    EXPECT_EQ(HttpFetchText(url), "Error");
+    EXPECT_EQ(Log(), "Incomplete:2500/5000 " + url + "\r\nIncomplete:1024/5000 " + url + "\r\n");
+    // Without a Content-Length the end of the body is all there is to go by.
+    mirror::SetFault("cut.txt", "chunked", 1);
+    EXPECT_EQ(HttpFetchText(url), std::string(5000, 'x'));
 }
 
 TEST_F(UpdateStoreTest, TextFetchesBypassCachesWithANewAgentEachTime) {

@@ -166,22 +166,35 @@ TEST_F(UpdateRunTest, MirrorDownOnTheFirstRunThenRepairedOnTheBuiltInMirror) {
     EXPECT_EQ(w.StateHistory(), (Texts{kUpdating, kVersionFailed}));
 }
 
-TEST_F(UpdateRunTest, VersionFileErrorPageIsAFailedFetch) {
-    mirror::SetFault("ver.html", "404");
+// An error page or a body cut short is no version file and no file list.
+class BrokenListTest : public UpdateRunTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(BrokenListTest, VersionFileIsAFailedFetch) {
+    mirror::SetFault("ver.html", GetParam());
     w.RunUpdate(mirror::Url());
     EXPECT_EQ(w.StateHistory().back(), kVersionFailed);
     EXPECT_EQ(w.Text("PlazaVer"), "");
     EXPECT_EQ(mirror::CountRequests("/vedu/file.html"), 0u);
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
 }
 
-TEST_F(UpdateRunTest, MissingFileListEndsTheRunAtTheCheck) {
-    mirror::SetFault("file.html", "404");
+TEST_P(BrokenListTest, FileListEndsTheRunAtTheCheck) {
+    // Long enough that half of the list still holds whole entries.
+    std::vector<mirror::File> files;
+    for (char c = 'a'; c <= 'h'; ++c)
+        files.push_back({std::string("\\list_") + c + ".txt", std::string(1, c)});
+    mirror::PublishFiles(files);
+    mirror::SetFault("file.html", GetParam());
     w.RunUpdate(mirror::Url());
     EXPECT_EQ(w.StateHistory(), (Texts{kUpdating, kChecking, kChecking, kChecking}));
     EXPECT_TRUE(w.IsEnabled("RestoreUpdate"));
     EXPECT_FALSE(w.IsEnabled("Logon"));
     EXPECT_FALSE(w.m_bUpdateFinished);
+    EXPECT_FALSE(mirror::Exists(Local("list_a.txt")));
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, BrokenListTest, ::testing::Values("404", "truncate"));
 
 // Each broken download ends the pass with its reason, keeps the target and
 // the old stamp, leaves no temporary file, and still lets the player log in.
