@@ -20,6 +20,7 @@ namespace {
 
 constexpr char kSkinFile[] = "Launcher.xml";
 constexpr char kMessageCaption[] = "提示";
+constexpr SIZE kEmptyWindowSize = {760, 500};
 
 // Page text arrives as UTF-16; the program works in the thread's ANSI code page.
 std::string ToAnsi(const wchar_t* text) {
@@ -42,6 +43,16 @@ bool IsInteractiveClass(const char* cls) {
             return true;
     }
     return false;
+}
+
+void KeepEmptyWindowUsable(HWND window, LONG_PTR captionStyle) {
+    // Without its skin the window has neither a size nor a caption: the
+    // player could not see or close it, and every later start would only
+    // bring this invisible launcher forward. It keeps the system caption
+    // and gets the shipped skin's size instead.
+    ::SetWindowLongPtrA(window, GWL_STYLE, captionStyle);
+    ::SetWindowPos(window, nullptr, 0, 0, kEmptyWindowSize.cx, kEmptyWindowSize.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 }  // namespace
@@ -79,7 +90,8 @@ LRESULT CPlazaUpdateWnd::OnCreate() {
     CDialogBuilder builder;
     CDialogBuilderCallbackEx callback;
     CControlUI* root = builder.BuildFromMarkup(kSkinFile, nullptr, &callback, &m_Manager);
-    m_Manager.AttachRoot(root);
+    if (!m_Manager.AttachRoot(root))
+        KeepEmptyWindowUsable(m_hWnd, style);
     m_Manager.AddNotifier(this);
     InitLauncherWindow();
     return 0;
@@ -110,6 +122,8 @@ void CPlazaUpdateWnd::InitLauncherWindow() {
 }
 
 LRESULT CPlazaUpdateWnd::OnNcHitTest(LPARAM lParam) {
+    if (!m_Manager.GetRoot())
+        return ::DefWindowProcA(m_hWnd, WM_NCHITTEST, 0, lParam);
     POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     ::ScreenToClient(m_hWnd, &pt);
     RECT client;
@@ -176,6 +190,13 @@ LRESULT CPlazaUpdateWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             OnSize();
             return 0;
         case WM_ERASEBKGND:
+            // The skin paints every pixel; an empty window gets a plain face.
+            if (!m_Manager.GetRoot()) {
+                RECT client;
+                ::GetClientRect(m_hWnd, &client);
+                ::FillRect(reinterpret_cast<HDC>(wParam), &client,
+                           ::GetSysColorBrush(COLOR_BTNFACE));
+            }
             return 1;
         case WM_RUN_ON_UI:
             m_pUiQueue->RunPending();

@@ -160,6 +160,20 @@ TEST_F(LauncherFromPackage, AWrongPasswordLeavesAnEmptyWindowAndSaysWhy) {
     EXPECT_FALSE(size.cx == skinSize.cx && size.cy == skinSize.cy) << "no skin was applied";
     EXPECT_NE(launcher.Output().find("Launcher.xml: Could not unzip file"), std::string::npos)
         << launcher.Output();
+
+    // Empty, but one the player sees and can close with its own caption.
+    EXPECT_TRUE(::IsWindowVisible(window));
+    EXPECT_GE(size.cx, 200);
+    EXPECT_GE(size.cy, 100);
+    RECT frame = {};
+    ::GetWindowRect(window, &frame);
+    EXPECT_EQ(::SendMessageA(window, WM_NCHITTEST, 0,
+                             MAKELPARAM(frame.left + size.cx / 2, frame.top + 8)),
+              HTCAPTION);
+    ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    for (int i = 0; i < 100 && !launcher.Exited(); ++i)
+        ::Sleep(50);
+    EXPECT_TRUE(launcher.Exited()) << "closing the empty window ends the launcher";
 }
 
 TEST(SetResourcePackage, TheSameNameChangesNothingAndOnlyUnprotectedPackagesAreCached) {
