@@ -2,6 +2,17 @@
 
 #include "app/PlazaUpdateWnd.h"
 
+namespace {
+
+// Nothing assigns the alternate mirrors. Left empty they would make every
+// attempt that picks one fail at once, so "again" or the repair button right
+// after a first run would never reach a server; the built-in mirror stands in.
+std::string MirrorOr(const std::string& alternate, const std::string& builtIn) {
+    return alternate.empty() ? builtIn : alternate;
+}
+
+}  // namespace
+
 UpdateRun::UpdateRun(CPlazaUpdateWnd& wnd, std::string builtInMirror)
     : m_pWnd(&wnd),
       m_hWnd(wnd.GetHWND()),
@@ -10,7 +21,8 @@ UpdateRun::UpdateRun(CPlazaUpdateWnd& wnd, std::string builtInMirror)
       m_bForceCheck(wnd.m_bForceCheck.load()),
       m_nUpdateAttempt(wnd.m_nUpdateAttempt.load()),
       m_Store(wnd.m_UpdateStore),
-      m_sMirrors{wnd.m_sMirrorUrl3, std::move(builtInMirror), wnd.m_sMirrorUrl2} {
+      m_sMirrors{MirrorOr(wnd.m_sMirrorUrl3, builtInMirror), builtInMirror,
+                 MirrorOr(wnd.m_sMirrorUrl2, builtInMirror)} {
     m_Store.SetStopSignal(m_pStop);
 }
 

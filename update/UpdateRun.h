@@ -36,7 +36,8 @@ public:
     // Sleeps ms milliseconds; false when the run was stopped meanwhile.
     bool Pause(DWORD ms) const { return m_pStop->Sleep(ms); }
     bool IsStopped() const { return m_pStop->IsStopped(); }
-    // The mirror base URL of attempt number n (1: built-in, 2, 0: the others).
+    // The mirror base URL of attempt number n (1: built-in, 2, 0: the others,
+    // or the built-in one while they are empty).
     const std::string& MirrorForAttempt(unsigned attempt) const { return m_sMirrors[attempt % 3]; }
 
     CPlazaUpdateWnd* const m_pWnd;  // dereferenced only inside posted closures

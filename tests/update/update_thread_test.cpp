@@ -159,11 +159,31 @@ TEST_F(UpdateRunTest, MirrorDownOnTheFirstRunThenRepairedOnTheBuiltInMirror) {
     EXPECT_EQ(w.m_nUpdateAttempt, 4u);
     ExpectReady();
 
-    // Pressed again after that: counter 5 is the empty second mirror.
+    // Pressed again after that: counter 5 is the second mirror, which stands
+    // empty, so the built-in one answers; one attempt only.
     w.ClearHistory();
     w.RunUpdate(down);
     EXPECT_EQ(w.m_nUpdateAttempt, 5u);
     EXPECT_EQ(w.StateHistory(), (Texts{kUpdating, kVersionFailed}));
+    w.ClearHistory();
+    w.RunUpdate(mirror::Url());
+    EXPECT_EQ(w.m_nUpdateAttempt, 6u);
+    ExpectReady();
+}
+
+TEST_F(UpdateRunTest, RepairRightAfterAReadyFirstRunReachesTheServer) {
+    mirror::PublishFiles({{"\\data\\kept.bin", "the listed bytes"}});
+    w.RunUpdate(mirror::Url());
+    ExpectReady();
+    mirror::WriteFile(Local("data\\kept.bin"), "damaged");
+
+    // Counter 2 would be the second mirror; nothing set it.
+    w.ClearHistory();
+    w.m_bForceCheck = true;
+    w.RunUpdate(mirror::Url());
+    EXPECT_EQ(w.m_nUpdateAttempt, 2u);
+    EXPECT_EQ(LocalText("data\\kept.bin"), "the listed bytes");
+    ExpectReady();
 }
 
 // An error page or a body cut short is no version file and no file list.
