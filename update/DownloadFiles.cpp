@@ -160,6 +160,10 @@ private:
         if (!file)
             throw PassFailure{};
         const DWORD status = file->StatusCode();
+        // No status at all: the connection broke before any answer, which
+        // is no server error.
+        if (status == 0)
+            throw PassFailure{};
         if (status < 200 || status > 299) {
             char reason[48];
             std::snprintf(reason, sizeof(reason), "服务器错误%lu！",

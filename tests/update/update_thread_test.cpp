@@ -248,7 +248,8 @@ INSTANTIATE_TEST_SUITE_P(Faults, BrokenDownloadTest,
                                            BrokenDownload{"truncate", "文件不完整！"},
                                            BrokenDownload{"corrupt", "文件校验失败！"},
                                            BrokenDownload{"500", "服务器错误500！"},
-                                           BrokenDownload{"404", "服务器错误404！"}),
+                                           BrokenDownload{"404", "服务器错误404！"},
+                                           BrokenDownload{"reset", ""}),
                          [](const ::testing::TestParamInfo<BrokenDownload>& info) {
                              return std::string(info.param.fault == std::string("404") ? "NotFound"
                                                 : info.param.fault == std::string("500")
