@@ -20,8 +20,11 @@ using namespace SkinUI;
 
 namespace {
 
-// Subkey names are listed with this buffer: longer names end the listing.
-constexpr DWORD kAccountNameChars = 32;
+// Subkey names are listed with room for the longest name the registry allows.
+// The account box takes 32 characters (more bytes in a double-byte code
+// page), and a name that did not fit would end the listing, hiding every
+// saved account after it.
+constexpr DWORD kAccountNameChars = 256;
 // A restored last-login password may use the whole string buffer; a picked
 // account's password is at most 32 characters.
 constexpr size_t kLastLogonPasswordCapacity = 256;
@@ -133,8 +136,9 @@ void CPlazaUpdateWnd::LoadSavedAccounts() {
         if (registry::ReadString(account.get(), accounts::kUserAccount, shown) && !shown.empty()) {
             if (m_pAccountCombo)
                 m_pAccountCombo->Add(MakeAccountRow(shown));
-        } else {
-            registry::RecurseDeleteKey(list.get(), name);
+        } else if (registry::RecurseDeleteKey(list.get(), name) == ERROR_SUCCESS) {
+            // The next key moved up into this index: list it too.
+            --index;
         }
     }
 }
