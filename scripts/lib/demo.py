@@ -88,6 +88,9 @@ def main():
         # account box, Enter there moves on to the password box.
         xdotool("key", "--window", window, "shift+Tab")
         time.sleep(0.3)
+        # An earlier run leaves its account in the box: empty it first.
+        xdotool("key", "End")
+        xdotool("key", "--repeat", "64", "--delay", "5", "BackSpace")
         xdotool("type", "--delay", "30", ACCOUNT)
         xdotool("key", "Return")
         time.sleep(0.3)
@@ -103,11 +106,13 @@ def main():
             print("the lobby was not started", file=sys.stderr)
             return 1
         print("the lobby received: %s" % li.read(recorded).decode("gbk", "replace"))
-        parsed = os.path.join(install, "LobbyLogin.txt")
-        if os.path.exists(parsed):
-            print(li.read(parsed).decode("gbk", "replace"))
+        login = (li.read(os.path.join(install, "LobbyLogin.txt")) or b"").decode("gbk", "replace")
+        print(login)
         quit_ok = li.wait_for(lambda: launcher.poll() is not None, 10)
         print("launcher exited after the login: %s" % quit_ok)
+        if "account=%s\n" % ACCOUNT not in login.replace("\r\n", "\n"):
+            print("the lobby did not get the account %s" % ACCOUNT, file=sys.stderr)
+            return 1
         return 0
     finally:
         li.stop_programs_in(install)
