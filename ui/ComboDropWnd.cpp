@@ -29,6 +29,9 @@ bool CComboDropWnd::Open() {
     }
     const int width = box.cx > 0 ? box.cx : pos.right - pos.left;
     const int height = std::max(24, std::min<int>(rowsHeight, box.cy));
+    // Rows beyond the box's height are reached with a scroll bar.
+    m_nRowsHeight = rowsHeight - 2;
+    const DWORD scrollStyle = rowsHeight > height ? WS_VSCROLL : 0;
     POINT topLeft = {pos.left, pos.bottom};
     ::ClientToScreen(comboManager->GetPaintWindow(), &topLeft);
     // Open upwards when the list would leave the screen at the bottom.
@@ -41,7 +44,7 @@ bool CComboDropWnd::Open() {
     // The list never takes the activation or the keyboard: the combo keeps
     // the focus and closes the list when it loses it. (Under Wine without a
     // window manager an activated pop-up also outlives its destruction.)
-    if (!Create(comboManager->GetPaintWindow(), nullptr, WS_POPUP | WS_BORDER,
+    if (!Create(comboManager->GetPaintWindow(), nullptr, WS_POPUP | WS_BORDER | scrollStyle,
                 WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, topLeft.x, topLeft.y, width, height)) {
         return false;
     }
@@ -53,8 +56,48 @@ bool CComboDropWnd::Open() {
     for (int i = 0; i < m_pOwner->GetCount(); ++i)
         m_pLayout->Add(m_pOwner->GetItemAt(i));
     m_pm.AttachRoot(m_pLayout);
+    if (scrollStyle != 0)
+        ScrollTo(0);
     ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
     return true;
+}
+
+int CComboDropWnd::ClientHeight() const {
+    RECT client = {};
+    ::GetClientRect(m_hWnd, &client);
+    return client.bottom - client.top;
+}
+
+// The rows move up by the offset: the layout starts above the window's top.
+void CComboDropWnd::ScrollTo(int offset) {
+    const int page = ClientHeight();
+    m_nScroll = std::max(0, std::min(offset, m_nRowsHeight - page));
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMax = m_nRowsHeight - 1;
+    info.nPage = static_cast<UINT>(page);
+    info.nPos = m_nScroll;
+    ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
+    m_pLayout->SetInset(RECT{0, -m_nScroll, 0, 0});
+}
+
+void CComboDropWnd::OnVScroll(int code) {
+    if (code == SB_THUMBTRACK || code == SB_THUMBPOSITION) {
+        SCROLLINFO info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_TRACKPOS;
+        ::GetScrollInfo(m_hWnd, SB_VERT, &info);
+        ScrollTo(info.nTrackPos);
+        return;
+    }
+    const CControlUI* first = m_pOwner ? m_pOwner->GetItemAt(0) : nullptr;
+    const int line = first ? std::max<int>(1, first->GetPos().bottom - first->GetPos().top) : 16;
+    const int page = ClientHeight();
+    if (code == SB_LINEUP || code == SB_LINEDOWN)
+        ScrollTo(m_nScroll + (code == SB_LINEUP ? -line : line));
+    else if (code == SB_PAGEUP || code == SB_PAGEDOWN)
+        ScrollTo(m_nScroll + (code == SB_PAGEUP ? -page : page));
 }
 
 void CComboDropWnd::RequestClose() {
@@ -121,6 +164,9 @@ LRESULT CComboDropWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return MA_NOACTIVATE;
         case WM_LBUTTONUP:
             OnButtonUp(lParam);
+            return 0;
+        case WM_VSCROLL:
+            OnVScroll(LOWORD(wParam));
             return 0;
         case WM_CAPTURECHANGED:
             if (m_bClosePending)

@@ -31,6 +31,9 @@ protected:
 
 private:
     void OnButtonUp(LPARAM lParam);
+    int ClientHeight() const;
+    void ScrollTo(int offset);
+    void OnVScroll(int code);
     // Returns the rows and tells the combo, once.
     void Finish();
 
@@ -39,6 +42,9 @@ private:
     CVerticalLayoutUI* m_pLayout = nullptr;
     bool m_bItemsReturned = false;
     bool m_bClosePending = false;
+    // The rows' total height and how far they are scrolled up.
+    int m_nRowsHeight = 0;
+    int m_nScroll = 0;
 };
 
 }  // namespace SkinUI

@@ -206,4 +206,46 @@ TEST_F(ComboFixture, DeleteButtonInTheDropDownClicksThroughToTheWindow) {
     EXPECT_FALSE(rows[2]->GetItemAt(1)->IsVisible());
 }
 
+// More saved accounts than the box's height holds: a scroll bar brings the
+// last ones into view, and they can be picked there.
+TEST_F(ComboFixture, RowsBeyondTheBoxHeightScrollIntoView) {
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(combo));
+    HWND drop = combo->GetDropWindow();
+    ASSERT_NE(drop, nullptr);
+    EXPECT_EQ(::GetWindowLongA(drop, GWL_STYLE) & WS_VSCROLL, 0) << "four rows fit";
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(combo));
+    TestWindow::Pump();
+    ASSERT_EQ(combo->GetDropWindow(), nullptr);
+
+    for (const char* name : {"e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "last"})
+        AddRow(combo, name);
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(combo));
+    drop = combo->GetDropWindow();
+    ASSERT_NE(drop, nullptr);
+    EXPECT_NE(::GetWindowLongA(drop, GWL_STYLE) & WS_VSCROLL, 0);
+    ::UpdateWindow(drop);
+    RECT client = {};
+    ::GetClientRect(drop, &client);
+    CControlUI* last = combo->GetItemAt(combo->GetCount() - 1);
+    EXPECT_GT(last->GetPos().bottom, client.bottom);
+
+    for (int i = 0; i < 40; ++i)
+        ::SendMessageA(drop, WM_VSCROLL, SB_LINEDOWN, 0);
+    ::UpdateWindow(drop);
+    EXPECT_EQ(last->GetPos().bottom, client.bottom) << "scrolled to the end, no further";
+    EXPECT_LT(combo->GetItemAt(0)->GetPos().bottom, client.top);
+    ASSERT_NE(combo->GetDropWindow(), nullptr) << "scrolling keeps the list open";
+    TestWindow::Click(drop, TestWindow::CenterOf(last));
+    TestWindow::Pump();
+    EXPECT_EQ(combo->GetDropWindow(), nullptr);
+    EXPECT_EQ(combo->GetText(), "last");
+
+    // The next opening starts at the top again.
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(combo));
+    drop = combo->GetDropWindow();
+    ASSERT_NE(drop, nullptr);
+    ::UpdateWindow(drop);
+    EXPECT_EQ(combo->GetItemAt(0)->GetPos().top, client.top);
+}
+
 }  // namespace
