@@ -247,6 +247,10 @@ void CComboUI::DoEvent(TEventUI& event) {
                 Invalidate();
             }
             return;
+        case UIEVENT_SCROLLWHEEL:
+            if (m_pWindow)
+                m_pWindow->ScrollByWheel(GET_WHEEL_DELTA_WPARAM(event.wParam));
+            return;
         case UIEVENT_KEYDOWN:
             if (event.chKey == VK_UP) {
                 if (m_iCurSel > 0)

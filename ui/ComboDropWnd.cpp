@@ -100,6 +100,12 @@ void CComboDropWnd::OnVScroll(int code) {
         ScrollTo(m_nScroll + (code == SB_PAGEUP ? -page : page));
 }
 
+void CComboDropWnd::ScrollByWheel(int delta) {
+    // Three rows a notch.
+    for (int i = 0; i < 3; ++i)
+        OnVScroll(delta > 0 ? SB_LINEUP : SB_LINEDOWN);
+}
+
 void CComboDropWnd::RequestClose() {
     // While a press in this window is held, closing waits for its release,
     // so the release is handled here and does not land on the window below.
@@ -167,6 +173,10 @@ LRESULT CComboDropWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_VSCROLL:
             OnVScroll(LOWORD(wParam));
+            return 0;
+        case WM_MOUSEWHEEL:
+            // Where the wheel goes to the window under the pointer.
+            ScrollByWheel(GET_WHEEL_DELTA_WPARAM(wParam));
             return 0;
         case WM_CAPTURECHANGED:
             if (m_bClosePending)

@@ -22,6 +22,8 @@ public:
     // Takes one row out of the open list (the combo removed it).
     void Forget(CControlUI* item);
     void Detach() { m_pOwner = nullptr; }
+    // Scrolls the rows for a turn of the mouse wheel (positive: up).
+    void ScrollByWheel(int delta);
     CWindowManagerUI& GetManager() { return m_pm; }
 
 protected:

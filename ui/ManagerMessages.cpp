@@ -385,6 +385,13 @@ bool CWindowManagerUI::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
         case WM_KEYUP:
         case WM_CHAR:
             return HandleKeyMessage(msg, wParam, lParam);
+        case WM_MOUSEWHEEL:
+            // The wheel turns for the control with the focus, as the system
+            // sends it to the focused window.
+            if (!m_pFocus)
+                return false;
+            SendEvent(m_pFocus, UIEVENT_SCROLLWHEEL, wParam, lParam);
+            return true;
         case WM_MOUSEMOVE:
         case WM_MOUSEHOVER:
         case WM_MOUSELEAVE:

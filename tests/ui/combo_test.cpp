@@ -229,6 +229,16 @@ TEST_F(ComboFixture, RowsBeyondTheBoxHeightScrollIntoView) {
     CControlUI* last = combo->GetItemAt(combo->GetCount() - 1);
     EXPECT_GT(last->GetPos().bottom, client.bottom);
 
+    // The wheel turns the list whether it reaches the focused window (the
+    // combo's) or the list under the pointer.
+    const int firstTop = combo->GetItemAt(0)->GetPos().top;
+    ::SendMessageA(window.GetHWND(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    ::UpdateWindow(drop);
+    const int afterOneNotch = combo->GetItemAt(0)->GetPos().top;
+    EXPECT_LT(afterOneNotch, firstTop);
+    ::SendMessageA(drop, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    ::UpdateWindow(drop);
+    EXPECT_LT(combo->GetItemAt(0)->GetPos().top, afterOneNotch);
     for (int i = 0; i < 40; ++i)
         ::SendMessageA(drop, WM_VSCROLL, SB_LINEDOWN, 0);
     ::UpdateWindow(drop);
