@@ -128,16 +128,21 @@ class Mirror:
         return self.prefix + path
 
     def local_path(self, url_path):
-        """The file for URL_PATH, or None when it is outside the root."""
+        """The file for URL_PATH, or None when it is outside the root.
+
+        The request line arrives as Latin-1 text, so its characters are the
+        bytes the client sent. A name outside ASCII comes in the client's code
+        page (GBK for the launcher), raw or %-escaped, and is looked up byte
+        for byte, the way a static web server maps it onto its disk."""
         if not url_path.startswith(self.prefix):
             return None
-        rel = urllib.parse.unquote(url_path[len(self.prefix):])
-        rel = rel.replace("\\", "/")
-        norm = posixpath.normpath("/" + rel).lstrip("/")
-        if norm.startswith(".."):
+        rel = urllib.parse.unquote_to_bytes(url_path[len(self.prefix):].encode("latin-1"))
+        rel = rel.replace(b"\\", b"/")
+        norm = posixpath.normpath(b"/" + rel).lstrip(b"/")
+        if norm.startswith(b".."):
             return None
-        full = os.path.join(self.root, *norm.split("/")) if norm else self.root
-        return full
+        root = os.fsencode(self.root)
+        return os.path.join(root, *norm.split(b"/")) if norm else root
 
 
 class _Handler(BaseHTTPRequestHandler):
