@@ -28,13 +28,13 @@ start_wine() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "creating the Wine prefix $WINEPREFIX (once, about 15 s)"
     mkdir -p "$(dirname "$WINEPREFIX")"
-    LC_ALL=zh_CN.GBK wineboot -i >/dev/null 2>&1 || true
+    LC_ALL=zh_CN.UTF-8 wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
   wineserver -p
   # Start the prefix's helper processes now, detached from our output, so no
   # test's pipe is inherited by them.
-  LC_ALL=zh_CN.GBK wine wineboot </dev/null >/dev/null 2>&1 || true
+  LC_ALL=zh_CN.UTF-8 wine wineboot </dev/null >/dev/null 2>&1 || true
 }
 
 stop_all() {
