@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/PlazaUpdateWnd.h"
+#include "tests/support/MessageBoxWatcher.h"
 
 // Every control name the launcher looks up, in a layout the hit test can use:
 // a 40-pixel caption band holding a label and the window buttons.
@@ -42,24 +43,3 @@ private:
 void PumpMessages(DWORD milliseconds);
 // True when a quit was posted on this thread since the last call.
 bool TakeQuitMessage();
-
-// Answers the message boxes that the calling thread opens, recording their
-// caption and text.
-class MessageBoxWatcher {
-public:
-    MessageBoxWatcher();
-    ~MessageBoxWatcher();
-    struct Box {
-        std::string sCaption;
-        std::string sText;
-    };
-    std::vector<Box> Boxes();
-
-private:
-    static DWORD WINAPI Run(void* self);
-    DWORD m_dwThreadId;
-    HANDLE m_hStop;
-    HANDLE m_hThread;
-    CRITICAL_SECTION m_lock;
-    std::vector<Box> m_boxes;
-};

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
+#include <memory>
 
 #include "app/Messages.h"
 #include "ui/Button.h"
@@ -132,81 +132,4 @@ std::vector<std::string> UpdateTestWindow::InfoHistory() const {
 void UpdateTestWindow::ClearHistory() {
     static_cast<RecordingLabel*>(m_Manager.FindControl("UpdateState"))->m_history.clear();
     static_cast<RecordingLabel*>(m_Manager.FindControl("CurInfo"))->m_history.clear();
-}
-
-struct ProcessMessageBoxes::State {
-    std::mutex mutex;
-    std::vector<std::string> texts;
-    HANDLE stop = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    ~State() { ::CloseHandle(stop); }
-};
-
-namespace {
-
-struct BoxSearch {
-    DWORD process;
-    HWND box = nullptr;
-};
-
-BOOL CALLBACK FindBox(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<BoxSearch*>(param);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(hwnd, &process);
-    char cls[16] = {};
-    ::GetClassNameA(hwnd, cls, sizeof(cls));
-    if (process == search->process && std::string(cls) == "#32770" && ::IsWindowVisible(hwnd)) {
-        search->box = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK AppendStatic(HWND hwnd, LPARAM param) {
-    char cls[16] = {};
-    ::GetClassNameA(hwnd, cls, sizeof(cls));
-    char text[256] = {};
-    ::GetWindowTextA(hwnd, text, sizeof(text));
-    if (lstrcmpiA(cls, "Static") == 0)
-        *reinterpret_cast<std::string*>(param) += text;
-    return TRUE;
-}
-
-DWORD WINAPI WatchBoxes(void* param) {
-    std::unique_ptr<std::shared_ptr<ProcessMessageBoxes::State>> owned(
-        static_cast<std::shared_ptr<ProcessMessageBoxes::State>*>(param));
-    auto& state = **owned;
-    while (::WaitForSingleObject(state.stop, 20) == WAIT_TIMEOUT) {
-        BoxSearch search{::GetCurrentProcessId()};
-        ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (!search.box)
-            continue;
-        std::string text;
-        ::EnumChildWindows(search.box, AppendStatic, reinterpret_cast<LPARAM>(&text));
-        {
-            std::lock_guard<std::mutex> lock(state.mutex);
-            state.texts.push_back(text);
-        }
-        ::PostMessageA(search.box, WM_COMMAND, IDOK, 0);
-        while (::IsWindow(search.box) && ::WaitForSingleObject(state.stop, 10) == WAIT_TIMEOUT) {
-        }
-    }
-    return 0;
-}
-
-}  // namespace
-
-ProcessMessageBoxes::ProcessMessageBoxes() : m_pState(std::make_shared<State>()) {
-    m_hThread =
-        ::CreateThread(nullptr, 0, WatchBoxes, new std::shared_ptr<State>(m_pState), 0, nullptr);
-}
-
-ProcessMessageBoxes::~ProcessMessageBoxes() {
-    ::SetEvent(m_pState->stop);
-    ::WaitForSingleObject(m_hThread, INFINITE);
-    ::CloseHandle(m_hThread);
-}
-
-std::vector<std::string> ProcessMessageBoxes::Texts() {
-    std::lock_guard<std::mutex> lock(m_pState->mutex);
-    return m_pState->texts;
 }

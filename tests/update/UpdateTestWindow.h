@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,18 +45,4 @@ protected:
 private:
     bool m_bQuitRequested = false;
     bool m_bAutoLogonFired = false;
-};
-
-// Presses OK on every message box this process opens, on any thread, and
-// remembers their texts.
-class ProcessMessageBoxes {
-public:
-    ProcessMessageBoxes();
-    ~ProcessMessageBoxes();
-    std::vector<std::string> Texts();
-    struct State;
-
-private:
-    std::shared_ptr<State> m_pState;
-    HANDLE m_hThread;
 };

@@ -10,6 +10,7 @@
 #include "MirrorFixture.h"
 #include "UpdateTestWindow.h"
 #include "identity/Md5.h"
+#include "tests/support/MessageBoxWatcher.h"
 #include "ui/WindowManager.h"
 #include "update/UpdateRun.h"
 #include "update/UpdateThread.h"
@@ -120,7 +121,7 @@ TEST_F(UpdateRunTest, ForcedCheckWithNothingToDownload) {
 }
 
 TEST_F(UpdateRunTest, NewLauncherInASubFolderIsHandedToTheLobby) {
-    ProcessMessageBoxes boxes;
+    MessageBoxWatcher boxes;
     mirror::PublishFiles({{"\\bin\\Launcher.exe", "new launcher"}, {"\\after.txt", "after"}});
     mirror::WriteFile(Local("bin\\Launcher.exe"), "old launcher");
     w.RunUpdate(mirror::Url());
