@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/UiQueue.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 #include "ui/Notify.h"
 #include "ui/WebBrowser.h"
 #include "ui/WindowManager.h"
@@ -96,7 +96,7 @@ public:
     int m_nChannelId = -1;
     std::string m_sCmdTail;
     // Nobody waits for the resolver; the handle is only released with the window.
-    SkinUI::UniqueKernelHandle m_hResolverThread;
+    Base::UniqueKernelHandle m_hResolverThread;
 
 protected:
     const char* GetWindowClassName() const override;

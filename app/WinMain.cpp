@@ -10,7 +10,7 @@
 #include "app/LauncherConstants.h"
 #include "app/PlazaUpdateWnd.h"
 #include "launcher_settings.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 #include "ui/WindowManager.h"
 
 namespace {
@@ -18,7 +18,8 @@ namespace {
 constexpr DWORD kLobbyGraceMs = 900;
 
 void ActivateExistingWindow(HWND hwnd) {
-    if (::IsIconic(hwnd)) ::ShowWindow(hwnd, SW_SHOWNORMAL);
+    if (::IsIconic(hwnd))
+        ::ShowWindow(hwnd, SW_SHOWNORMAL);
     ::SetActiveWindow(hwnd);
     ::BringWindowToTop(hwnd);
     ::SetForegroundWindow(hwnd);
@@ -26,10 +27,12 @@ void ActivateExistingWindow(HWND hwnd) {
 
 // True when a lobby is running: its window is still there after one pause.
 bool LobbyStillRunning() {
-    if (!::FindWindowA(kLobbyWindowClass, nullptr)) return false;
+    if (!::FindWindowA(kLobbyWindowClass, nullptr))
+        return false;
     ::Sleep(kLobbyGraceMs);
     const HWND lobby = ::FindWindowA(kLobbyWindowClass, nullptr);
-    if (!lobby) return false;
+    if (!lobby)
+        return false;
     ActivateExistingWindow(lobby);
     return true;
 }
@@ -41,13 +44,16 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
     CWindowManagerUI::SetInstance(hInstance);
     CWindowManagerUI::SetResourcePath(
         (CWindowManagerUI::GetModuleDirectory() + "Res\\Launcher\\").c_str());
-    if (FAILED(::CoInitialize(nullptr))) return 0;
+    if (FAILED(::CoInitialize(nullptr)))
+        return 0;
     CWindowManagerUI::SetResourcePackage("Launcher.pkg", false, settings::kPackagePassword);
 
-    if (LobbyStillRunning()) return 0;
+    if (LobbyStillRunning())
+        return 0;
 
-    SkinUI::UniqueKernelHandle mutex(::CreateMutexA(nullptr, FALSE, kInstanceMutexName));
-    if (!mutex) return 0;
+    Base::UniqueKernelHandle mutex(::CreateMutexA(nullptr, FALSE, kInstanceMutexName));
+    if (!mutex)
+        return 0;
     const DWORD wait = ::WaitForSingleObject(mutex.get(), 0);
     const bool ownsMutex = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
 
@@ -55,7 +61,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
         ActivateExistingWindow(existing);
         return 0;
     }
-    if (!ownsMutex) return 0;
+    if (!ownsMutex)
+        return 0;
 
     ::srand(static_cast<unsigned>(::time(nullptr)));
 

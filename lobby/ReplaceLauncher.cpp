@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ constexpr DWORD kMoveRetryMs = 100;
 // take it, the launcher is gone. It is released at once, so the launcher we
 // start next finds it free.
 void WaitForLauncherExit() {
-    const SkinUI::UniqueKernelHandle mutex(
+    const Base::UniqueKernelHandle mutex(
         ::OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kLauncherMutex));
     if (!mutex)
         return;

@@ -17,6 +17,7 @@
 #include "ui/Option.h"
 
 using namespace SkinUI;
+using Base::UniqueKey;
 
 namespace {
 

@@ -29,15 +29,15 @@ LONG DeleteLeafKey(HKEY parent, const char* name) {
 
 }  // namespace
 
-SkinUI::UniqueKey OpenKey(HKEY parent, const std::string& path, REGSAM access) {
-    SkinUI::UniqueKey key;
+Base::UniqueKey OpenKey(HKEY parent, const std::string& path, REGSAM access) {
+    Base::UniqueKey key;
     if (::RegOpenKeyExA(parent, path.c_str(), 0, access, key.put()) != ERROR_SUCCESS)
         key.reset();
     return key;
 }
 
-SkinUI::UniqueKey CreateKey(HKEY parent, const std::string& path) {
-    SkinUI::UniqueKey key;
+Base::UniqueKey CreateKey(HKEY parent, const std::string& path) {
+    Base::UniqueKey key;
     if (::RegCreateKeyExA(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kReadWrite,
                           nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
         key.reset();
@@ -84,7 +84,7 @@ void WriteDword(HKEY key, const char* name, DWORD value) {
 }
 
 LONG RecurseDeleteKey(HKEY parent, const char* name) {
-    SkinUI::UniqueKey key;
+    Base::UniqueKey key;
     const LONG opened = ::RegOpenKeyExA(parent, name, 0, kReadWrite, key.put());
     if (opened != ERROR_SUCCESS)
         return opened;

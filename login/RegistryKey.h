@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace registry {
 
@@ -16,9 +16,9 @@ namespace registry {
 constexpr REGSAM kReadWrite = KEY_READ | KEY_WRITE;
 
 // A null key when it does not open.
-SkinUI::UniqueKey OpenKey(HKEY parent, const std::string& path, REGSAM access);
+Base::UniqueKey OpenKey(HKEY parent, const std::string& path, REGSAM access);
 // Creates the key when it is missing; non-volatile, without class.
-SkinUI::UniqueKey CreateKey(HKEY parent, const std::string& path);
+Base::UniqueKey CreateKey(HKEY parent, const std::string& path);
 
 // A string value of at most 255 bytes. False when it is missing, not text or
 // longer.

@@ -179,9 +179,9 @@ private:
             m_store.m_sInstallDir, slash == std::string::npos ? "" : name.substr(0, slash));
         ::MakeSureDirectoryPathExists(
             (folder.empty() || folder.back() == '\\' ? folder : folder + "\\").c_str());
-        SkinUI::UniqueKernelHandle out(::CreateFileA(temp.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                                     nullptr));
+        Base::UniqueKernelHandle out(::CreateFileA(temp.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                   nullptr));
         if (!out)
             throw PassFailure{kCreateFailed};
 

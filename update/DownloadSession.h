@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/Handles.h"
+#include "base/Handles.h"
 #include "update/HttpFile.h"
 
 class CDownloadSession {
@@ -21,5 +21,5 @@ public:
                                     StopSignal* stop) const;
 
 private:
-    SkinUI::UniqueInternet m_hSession;
+    Base::UniqueInternet m_hSession;
 };

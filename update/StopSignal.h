@@ -11,7 +11,7 @@
 #include <mutex>
 #include <set>
 
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 class StopSignal {
 public:
@@ -32,7 +32,7 @@ public:
 
 private:
     std::atomic<bool> m_bStopped{false};
-    SkinUI::UniqueKernelHandle m_hEvent;
+    Base::UniqueKernelHandle m_hEvent;
     std::mutex m_mutex;
     std::set<HINTERNET> m_handles;
 };

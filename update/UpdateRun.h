@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/Handles.h"
+#include "base/Handles.h"
 #include "update/StopSignal.h"
 #include "update/UpdateStore.h"
 
@@ -51,7 +51,7 @@ public:
     bool m_bReplacePlazaUpdate = false;
     CUpdateStore m_Store;
     // Held and closed by the UI thread only.
-    SkinUI::UniqueKernelHandle m_hThread;
+    Base::UniqueKernelHandle m_hThread;
 
 private:
     const std::string m_sMirrors[3];

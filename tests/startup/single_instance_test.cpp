@@ -8,11 +8,11 @@
 #include <string>
 #include <thread>
 
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 
-using SkinUI::UniqueKernelHandle;
+using Base::UniqueKernelHandle;
 
 constexpr char kLauncherClass[] = "VuZerizovo";
 constexpr char kLobbyClass[] = "ReRodaDeviz";

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "identity/Md5.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace mirror {
 namespace {
@@ -28,9 +28,9 @@ std::string HostToWindows(std::string path) {
 }
 
 std::string Get(const std::string& url) {
-    SkinUI::UniqueInternet session(
+    Base::UniqueInternet session(
         ::InternetOpenA("mirror-fixture", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    SkinUI::UniqueInternet request(
+    Base::UniqueInternet request(
         ::InternetOpenUrlA(session.get(), url.c_str(), nullptr, 0,
                            INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
     std::string body;

@@ -10,7 +10,7 @@
 
 #include "MirrorFixture.h"
 #include "identity/Md5.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 #include "update/DigestSink.h"
 #include "update/HttpFetchText.h"
 #include "update/UpdateStore.h"
@@ -152,7 +152,7 @@ TEST_F(UpdateStoreTest, ReadOnlyVersionFileTakesTwoSaves) {
     const std::string verIni = store.LocalVersionPath();
     mirror::WriteFile(verIni, "old");
     ASSERT_TRUE(::SetFileAttributesA(verIni.c_str(), FILE_ATTRIBUTE_READONLY));
-    SkinUI::UniqueKernelHandle probe(
+    Base::UniqueKernelHandle probe(
         ::CreateFileA(verIni.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     if (probe)
         GTEST_SKIP() << "the read-only attribute does not stop this user (root)";
