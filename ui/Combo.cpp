@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ui/AttributeList.h"
+#include "ui/Geometry.h"
 #include "ui/ControlState.h"
 #include "ui/Button.h"
 #include "ui/ComboDropWnd.h"
@@ -281,7 +281,6 @@ void CComboUI::DoEvent(TEventUI& event) {
 }
 
 void CComboUI::SetAttribute(const char* name, const char* value) {
-    long v[4];
     if (std::strcmp(name, "normalimage") == 0) {
         m_sNormalImage = value;
     } else if (std::strcmp(name, "hotimage") == 0) {
@@ -291,11 +290,9 @@ void CComboUI::SetAttribute(const char* name, const char* value) {
     } else if (std::strcmp(name, "disabledimage") == 0) {
         m_sDisabledImage = value;
     } else if (std::strcmp(name, "textpadding") == 0) {
-        ParseIntList(value, v, 4);
-        m_rcTextPadding = RECT{v[0], v[1], v[2], v[3]};
+        m_rcTextPadding = ParseRect(value);
     } else if (std::strcmp(name, "dropboxsize") == 0) {
-        ParseIntList(value, v, 2);
-        m_szDropBox = SIZE{v[0], v[1]};
+        m_szDropBox = ParseSize(value);
     } else if (std::strcmp(name, "itemtextcolor") == 0) {
         m_dwItemTextColor = ParseColor(value);
     } else if (std::strcmp(name, "itemhotbkcolor") == 0) {
@@ -305,8 +302,7 @@ void CComboUI::SetAttribute(const char* name, const char* value) {
     } else if (std::strcmp(name, "itemfont") == 0) {
         m_iItemFont = std::atoi(value);
     } else if (std::strcmp(name, "itemtextpadding") == 0) {
-        ParseIntList(value, v, 4);
-        m_rcItemTextPadding = RECT{v[0], v[1], v[2], v[3]};
+        m_rcItemTextPadding = ParseRect(value);
     } else {
         CContainerUI::SetAttribute(name, value);
         return;
@@ -331,11 +327,7 @@ void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint) {
         DrawImage(hDC, m_sNormalImage);
     }
     if (m_pManager) {
-        RECT rc = m_rcItem;
-        rc.left += m_rcTextPadding.left;
-        rc.top += m_rcTextPadding.top;
-        rc.right -= m_rcTextPadding.right;
-        rc.bottom -= m_rcTextPadding.bottom;
+        const RECT rc = Deflated(m_rcItem, m_rcTextPadding);
         DWORD color =
             m_dwItemTextColor != 0 ? m_dwItemTextColor : m_pManager->GetDefaultFontColor();
         if (!IsEnabled())

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ui/AttributeList.h"
+#include "ui/Geometry.h"
 #include "ui/Render.h"
 #include "ui/WindowManager.h"
 
@@ -167,7 +167,6 @@ void CControlUI::DoEvent(TEventUI& event) {
 }
 
 void CControlUI::SetAttribute(const char* name, const char* value) {
-    long v[4];
     if (std::strcmp(name, "name") == 0) {
         SetName(value);
     } else if (std::strcmp(name, "text") == 0) {
@@ -179,13 +178,11 @@ void CControlUI::SetAttribute(const char* name, const char* value) {
     } else if (std::strcmp(name, "mouse") == 0) {
         SetMouseEnabled(ParseBool(value));
     } else if (std::strcmp(name, "pos") == 0) {
-        ParseIntList(value, v, 4);
-        SetFloatPos(RECT{v[0], v[1], v[2], v[3]});
+        SetFloatPos(ParseRect(value));
     } else if (std::strcmp(name, "float") == 0) {
         SetFloat(ParseBool(value));
     } else if (std::strcmp(name, "padding") == 0) {
-        ParseIntList(value, v, 4);
-        SetPadding(RECT{v[0], v[1], v[2], v[3]});
+        SetPadding(ParseRect(value));
     } else if (std::strcmp(name, "width") == 0) {
         SetFixedWidth(std::atoi(value));
     } else if (std::strcmp(name, "height") == 0) {
@@ -205,8 +202,7 @@ void CControlUI::SetAttribute(const char* name, const char* value) {
     } else if (std::strcmp(name, "bordersize") == 0) {
         SetBorderSize(std::atoi(value));
     } else if (std::strcmp(name, "borderround") == 0) {
-        ParseIntList(value, v, 2);
-        SetBorderRound(SIZE{v[0], v[1]});
+        SetBorderRound(ParseSize(value));
     } else if (std::strcmp(name, "bkimage") == 0) {
         SetBkImage(value);
     } else if (std::strcmp(name, "tooltip") == 0) {

@@ -4,6 +4,7 @@
 
 #include "ui/Button.h"
 #include "ui/Combo.h"
+#include "ui/Geometry.h"
 #include "ui/Render.h"
 #include "ui/WindowManager.h"
 
@@ -165,10 +166,7 @@ void CListLabelElementUI::DoPaint(HDC hDC, const RECT& rcPaint) {
     Render::DrawColor(hDC, m_rcItem, back);
     PaintBkImage(hDC);
     if (m_pManager) {
-        RECT rc = m_rcItem;
-        const RECT pad = combo ? combo->GetItemTextPadding() : RECT{4, 0, 4, 0};
-        rc.left += pad.left;
-        rc.right -= pad.right;
+        const RECT rc = Deflated(m_rcItem, combo ? combo->GetItemTextPadding() : RECT{4, 0, 4, 0});
         DWORD color = combo ? combo->GetItemTextColor() : 0;
         if (color == 0)
             color = m_pManager->GetDefaultFontColor();
