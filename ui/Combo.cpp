@@ -214,8 +214,10 @@ void CComboUI::SetPos(RECT rc) {
 }
 
 CControlUI* CComboUI::FindControl(FINDCONTROLPROC proc, LPVOID data, UINT flags) {
-    // The rows are not under the closed combo: a hit test ends at the combo.
-    if ((flags & UIFIND_HITTEST) != 0)
+    // The rows are not shown inside the combo, even while its list is open
+    // in a window of its own: a hit test or a search for visible controls
+    // (the tab order) ends at the combo.
+    if ((flags & (UIFIND_HITTEST | UIFIND_VISIBLE)) != 0)
         return CControlUI::FindControl(proc, data, flags);
     return CContainerUI::FindControl(proc, data, flags);
 }

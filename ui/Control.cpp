@@ -20,7 +20,13 @@ std::string CControlUI::GetName() const {
     return m_sName;
 }
 void CControlUI::SetName(const char* name) {
-    m_sName = name ? name : "";
+    std::string value = name ? name : "";
+    if (value == m_sName)
+        return;
+    // The name map follows, so no entry keeps an old name.
+    if (m_pManager)
+        m_pManager->RenameControl(this, m_sName, value);
+    m_sName = std::move(value);
 }
 const char* CControlUI::GetClass() const {
     return "ControlUI";
@@ -45,6 +51,11 @@ CWindowManagerUI* CControlUI::GetManager() const {
 }
 
 void CControlUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init) {
+    // A control that moves (a row into the open drop list and back) leaves
+    // nothing of itself behind in the manager it leaves: no name-map entry,
+    // focus or timer that would outlive it there.
+    if (m_pManager && m_pManager != manager)
+        m_pManager->ReapObjects(this);
     m_pManager = manager;
     m_pParent = parent;
     if (init && m_pParent)

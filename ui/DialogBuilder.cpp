@@ -147,6 +147,11 @@ public:
         }
         for (const pugi::xml_attribute& attr : element.attributes())
             control->SetAttribute(attr.name(), attr.value());
+        // Built into an attached tree, the control enters the name map now
+        // that its name is set. (A tree without a parent enters it whole in
+        // AttachRoot.)
+        if (parent && m_manager)
+            m_manager->InitControls(control, parent);
         return control;
     }
 
@@ -242,12 +247,7 @@ CControlUI* CDialogBuilder::BuildFromMarkup(const char* source, const char* type
     }
     ControlSink sink(callback, manager);
     MarkupWalk walk(sink, DebugReport);
-    CControlUI* root = static_cast<CControlUI*>(walk.Walk(text, sourceName, parent, m_sError));
-    // Controls built into an attached tree enter the name map now that
-    // their names are set.
-    if (root && parent && manager)
-        manager->InitControls(root, parent);
-    return root;
+    return static_cast<CControlUI*>(walk.Walk(text, sourceName, parent, m_sError));
 }
 
 }  // namespace SkinUI

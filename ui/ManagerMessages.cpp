@@ -73,23 +73,23 @@ void CWindowManagerUI::PaintWindow() {
     ::GetClientRect(m_hWndPaint, &client);
     const SIZE size = {client.right - client.left, client.bottom - client.top};
     if (m_pRoot && size.cx > 0 && size.cy > 0 && !::IsRectEmpty(&ps.rcPaint)) {
-        if (!m_hDcOffscreen || m_szOffscreen.cx != size.cx || m_szOffscreen.cy != size.cy) {
-            m_hDcOffscreen.reset();
-            m_hbmpOffscreen.reset();
+        if (!m_offscreen || m_szOffscreen.cx != size.cx || m_szOffscreen.cy != size.cy) {
+            m_offscreen.Reset();
             void* bits = nullptr;
-            m_hbmpOffscreen.reset(Render::CreateTopDownDib(dc, size.cx, size.cy, &bits));
-            m_hDcOffscreen.reset(::CreateCompatibleDC(dc));
-            ::SelectObject(m_hDcOffscreen.get(), m_hbmpOffscreen.get());
+            m_offscreen.Reset(::CreateCompatibleDC(dc),
+                              Render::CreateTopDownDib(dc, size.cx, size.cy, &bits));
             m_szOffscreen = size;
         }
-        HDC off = m_hDcOffscreen.get();
-        const int saved = ::SaveDC(off);
-        ::IntersectClipRect(off, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right,
-                            ps.rcPaint.bottom);
-        m_pRoot->DoPaint(off, ps.rcPaint);
-        ::RestoreDC(off, saved);
-        ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-                 ps.rcPaint.bottom - ps.rcPaint.top, off, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+        if (HDC off = m_offscreen.dc()) {
+            const int saved = ::SaveDC(off);
+            ::IntersectClipRect(off, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right,
+                                ps.rcPaint.bottom);
+            m_pRoot->DoPaint(off, ps.rcPaint);
+            ::RestoreDC(off, saved);
+            ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+                     ps.rcPaint.bottom - ps.rcPaint.top, off, ps.rcPaint.left, ps.rcPaint.top,
+                     SRCCOPY);
+        }
     }
     ::EndPaint(m_hWndPaint, &ps);
 }

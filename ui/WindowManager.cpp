@@ -210,6 +210,16 @@ void CWindowManagerUI::ReapObjects(CControlUI* control) {
     }
 }
 
+void CWindowManagerUI::RenameControl(CControlUI* control, const std::string& oldName,
+                                     const std::string& newName) {
+    const auto it = m_mNameHash.find(oldName);
+    if (it == m_mNameHash.end() || it->second != control)
+        return;
+    m_mNameHash.erase(it);
+    if (!newName.empty())
+        m_mNameHash.emplace(newName, control);
+}
+
 void CWindowManagerUI::AddDelayedCleanup(CControlUI* control) {
     control->SetManager(this, nullptr, false);
     m_aDelayedCleanup.push_back(control);

@@ -78,6 +78,8 @@ public:
     CControlUI* GetRoot() const { return m_pRoot; }
     void InitControls(CControlUI* control, CControlUI* parent);
     void ReapObjects(CControlUI* control);
+    // Keeps the name map in step when a control's name changes.
+    void RenameControl(CControlUI* control, const std::string& oldName, const std::string& newName);
     void AddDelayedCleanup(CControlUI* control);
 
     // Notifications.
@@ -186,8 +188,7 @@ private:
     bool m_bMouseTracking = false;
     bool m_bMouseCapture = false;
     HWND m_hwndTooltip = nullptr;
-    UniqueMemoryDc m_hDcOffscreen;
-    UniqueBitmap m_hbmpOffscreen;
+    MemoryCanvas m_offscreen;
     SIZE m_szOffscreen = {0, 0};
     CControlUI* m_pTooltipControl = nullptr;
     std::string m_sTooltipText;
