@@ -209,8 +209,7 @@ SIZE MeasureText(HDC hDC, CWindowManagerUI* manager, const std::string& text, in
 void DrawBorder(HDC hDC, const RECT& rc, int size, DWORD color, SIZE round) {
     if (size <= 0 || (color >> 24) == 0)
         return;
-    UniqueHandle<HPEN, GdiObjectTraits<HPEN>> pen(
-        ::CreatePen(PS_SOLID | PS_INSIDEFRAME, size, ToColorRef(color)));
+    UniquePen pen(::CreatePen(PS_SOLID | PS_INSIDEFRAME, size, ToColorRef(color)));
     SelectObjectScope selectPen(hDC, pen.get());
     SelectObjectScope selectBrush(hDC, ::GetStockObject(NULL_BRUSH));
     if (round.cx > 0 || round.cy > 0) {

@@ -73,7 +73,7 @@ public:
     // Binding to a window and a control tree.
     void AttachWindow(HWND hWnd);
     HWND GetPaintWindow() const { return m_hWndPaint; }
-    HDC GetPaintDC() const { return m_hDcPaint; }
+    HDC GetPaintDC() const { return m_paintDc.get(); }
     bool AttachRoot(CControlUI* root);
     CControlUI* GetRoot() const { return m_pRoot; }
     void InitControls(CControlUI* control, CControlUI* parent);
@@ -175,7 +175,7 @@ private:
     void ReapDelayedCleanup();
 
     HWND m_hWndPaint = nullptr;
-    HDC m_hDcPaint = nullptr;
+    WindowDc m_paintDc;
     CControlUI* m_pRoot = nullptr;
     CControlUI* m_pFocus = nullptr;
     CControlUI* m_pEventHover = nullptr;
@@ -187,7 +187,7 @@ private:
     bool m_bNoActivate = false;
     bool m_bMouseTracking = false;
     bool m_bMouseCapture = false;
-    HWND m_hwndTooltip = nullptr;
+    UniqueWindow m_tooltip;
     MemoryCanvas m_offscreen;
     SIZE m_szOffscreen = {0, 0};
     CControlUI* m_pTooltipControl = nullptr;
