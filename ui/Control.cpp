@@ -358,9 +358,12 @@ void CControlUI::PaintBorder(HDC hDC) {
 void CControlUI::DoInit() {}
 
 void CControlUI::Init() {
-    DoInit();
-    if (m_pManager)
+    // The manager initialises this control with the subtree.
+    if (m_pManager) {
         m_pManager->InitControls(this, m_pParent);
+    } else {
+        DoInit();
+    }
 }
 
 void CControlUI::Invalidate() {

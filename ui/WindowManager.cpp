@@ -45,6 +45,13 @@ CControlUI* CALLBACK AttachToManager(CControlUI* control, LPVOID data) {
     return nullptr;
 }
 
+// Attributes are all applied by now, so a control can set itself up from them
+// (a hosted COM control creates its object).
+CControlUI* CALLBACK InitEach(CControlUI* control, LPVOID) {
+    control->DoInit();
+    return nullptr;
+}
+
 CControlUI* CALLBACK FirstHit(CControlUI* control, LPVOID) {
     return control;
 }
@@ -183,6 +190,7 @@ void CWindowManagerUI::InitControls(CControlUI* control, CControlUI* parent) {
     ManagerOf target{this, parent};
     control->FindControl(AttachToManager, &target, UIFIND_ALL);
     control->FindControl(CollectNamed, &m_mNameHash, UIFIND_ALL);
+    control->FindControl(InitEach, nullptr, UIFIND_ALL);
 }
 
 void CWindowManagerUI::ReapObjects(CControlUI* control) {
@@ -295,6 +303,11 @@ bool CWindowManagerUI::AddTranslateAccelerator(ITranslateAccelerator* translator
         return false;
     m_aTranslators.push_back(translator);
     return true;
+}
+
+void CWindowManagerUI::RemoveTranslateAccelerator(ITranslateAccelerator* translator) {
+    m_aTranslators.erase(std::remove(m_aTranslators.begin(), m_aTranslators.end(), translator),
+                         m_aTranslators.end());
 }
 
 CControlUI* CWindowManagerUI::FindControl(const char* name) const {

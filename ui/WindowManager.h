@@ -89,6 +89,7 @@ public:
                     bool async = false);
     bool AddMessageFilter(IMessageFilterUI* filter);
     bool AddTranslateAccelerator(ITranslateAccelerator* translator);
+    void RemoveTranslateAccelerator(ITranslateAccelerator* translator);
 
     // Lookup and focus.
     CControlUI* FindControl(const char* name) const;
