@@ -33,6 +33,9 @@ public:
     ~CPlazaUpdateWnd() override;
 
     void Notify(SkinUI::TNotifyMsg& msg) override;
+    // Reads the pages' "app:" commands; never cancels a navigation.
+    void BeforeNavigate2(IDispatch* disp, VARIANT* url, VARIANT* flags, VARIANT* targetFrameName,
+                         VARIANT* postData, VARIANT* headers, VARIANT_BOOL* cancel) override;
 
     // Runs fn on the UI thread after everything posted before it. Safe from
     // any thread; dropped once the window is gone.
@@ -63,6 +66,9 @@ public:
     void ShowQQLogonPage();
     void ShowValidationPage();
     void ShowRegisterPage();
+    // Opens the service page of a link button in the default browser; false
+    // when the control is not a link button.
+    bool OpenServiceLink(const std::string& controlName);
 
     SkinUI::CWindowManagerUI m_Manager;
     SkinUI::CComboUI* m_pAccountCombo = nullptr;
@@ -110,6 +116,9 @@ private:
     void OnLogonLobby(const wchar_t* account, const wchar_t* password);
     void OnLogonResult(const wchar_t* code, const wchar_t* text);
     void ReturnToLogonPage();
+    // The registration page, once an update has finished and none runs.
+    void OpenRegisterPage();
+    void FillLogonBoxes(const std::string& account, const std::string& password);
 
     void OnClick(const std::string& name, SkinUI::CControlUI* sender);
     void OnItemSelect(const std::string& name);
