@@ -74,7 +74,7 @@ def bench_download(args, work, publish_cmd):
     li.make_installation(args.build, install)
     li.make_installation(args.build, release)
     write_random(os.path.join(release, "big.bin"), args.big_mib << 20)
-    li.publish(publish_cmd, release, mirror_dir)
+    li.publish(publish_cmd, release, mirror_dir, build=args.build)
     shutil.rmtree(release)
     stamp = li.stamp_of(mirror_dir)
     with li.start_mirror(mirror_dir) as mirror:
@@ -114,7 +114,7 @@ def bench_check(args, work, publish_cmd):
         name = os.path.join("data", "d%02d" % (i % 50), "f%04d.bin" % i)
         write_random(os.path.join(release, name), size)
         names.append(name)
-    li.publish(publish_cmd, release, mirror_dir)
+    li.publish(publish_cmd, release, mirror_dir, build=args.build)
     shutil.copytree(release, install)  # every file current, only the stamp differs
     shutil.rmtree(release)
     stamp = li.stamp_of(mirror_dir)

@@ -68,7 +68,7 @@ def run(args):
         write(os.path.join(release, "data", "sub", "b.txt"), b"new text\r\n")
         write(os.path.join(release, "empty.dat"), b"")
         write(os.path.join(install, "data", "a.bin"), b"old")
-        li.publish(publish_cmd, release, mirror_dir)
+        li.publish(publish_cmd, release, mirror_dir, build=args.build)
         stamp = li.stamp_of(mirror_dir)
         mirror = li.start_mirror(mirror_dir)
 
@@ -103,7 +103,7 @@ def run(args):
         # the next start finishes the update.
         old_a = li.read(os.path.join(install, "data", "a.bin"))
         write(os.path.join(release, "data", "a.bin"), os.urandom(2000000))
-        li.publish(publish_cmd, release, mirror_dir, "2.5.1")
+        li.publish(publish_cmd, release, mirror_dir, "2.5.1", build=args.build)
         stamp = li.stamp_of(mirror_dir)
         mirror.clear_faults()
         mirror.set_fault("plaza/data/a.bin", "trickle")
@@ -125,7 +125,7 @@ def run(args):
         with open(os.path.join(args.build, "Launcher.exe"), "rb") as f:
             new_launcher = f.read() + b"\0" * 4096
         write(os.path.join(release, "Launcher.exe"), new_launcher)
-        li.publish(publish_cmd, release, mirror_dir, "2.6.0")
+        li.publish(publish_cmd, release, mirror_dir, "2.6.0", build=args.build)
         mirror.clear_faults()
         launcher = li.start_launcher(args.wine_run, install)
         replaced = li.wait_for(
