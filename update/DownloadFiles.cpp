@@ -13,6 +13,7 @@
 #include "update/DigestSink.h"
 #include "update/DownloadSession.h"
 #include "update/MirrorFormat.h"
+#include "update/ReleaseCheck.h"
 #include "update/UpdateControls.h"
 #include "update/UpdateRun.h"
 
@@ -36,6 +37,10 @@ struct PassFailure {
 };
 // The run was stopped: nothing more is shown.
 struct PassStopped {};
+// A signed release that does not hold: the whole release is refused.
+struct PassRefused {
+    ReleaseVerdict verdict;
+};
 
 std::string Format(const char* format, const std::string& name, int number = 0) {
     std::vector<char> text(name.size() + 64);
@@ -82,9 +87,23 @@ public:
             try {
                 Download(record);
             } catch (const PassStopped&) {
+                DiscardPending();
                 return false;
             } catch (const PassFailure& failure) {
+                DiscardPending();
                 const std::string text = kFailed + record.m_sName + failure.reason;
+                m_run.Post([text](CPlazaUpdateWnd& w) { ShowCurInfo(w, text); });
+                return false;
+            } catch (const PassRefused& refused) {
+                DiscardPending();
+                m_run.m_Refusal = refused.verdict;
+                LogRefusal(refused.verdict, record.m_sName);
+                return false;
+            }
+        }
+        for (const Pending& pending : m_pending) {
+            if (!PutInPlace(*pending.record, pending.temp, pending.target)) {
+                const std::string text = kFailed + pending.record->m_sName + kMoveFailed;
                 m_run.Post([text](CPlazaUpdateWnd& w) { ShowCurInfo(w, text); });
                 return false;
             }
@@ -102,6 +121,8 @@ private:
         const std::string target = LocalPath(m_store.m_sInstallDir, record.m_sName);
         const std::string temp = target + ".tmp";
         const std::string url = m_store.m_sBaseUrl + ToUrlPath(record.m_sName);
+        const bool isSigned = m_store.m_pRelease != nullptr;
+        m_listedSize = record.m_nSize;
         Fetched fetched = FetchToTemp(record.m_sName, url, temp, false);
         if (!SameDigest(fetched.digest, record.m_sMd5)) {
             // A stale copy from a cache is the likely cause: ask the server.
@@ -110,22 +131,44 @@ private:
             fetched = FetchToTemp(record.m_sName, url, temp, true);
             if (!SameDigest(fetched.digest, record.m_sMd5)) {
                 ::DeleteFileA(temp.c_str());
+                if (isSigned)
+                    throw PassRefused{ReleaseVerdict::HashMismatch};
                 throw PassFailure{kDigestMismatch};
             }
         }
+        if (!IsDownloadAsSigned(m_store, record.m_sName, temp)) {
+            ::DeleteFileA(temp.c_str());
+            throw PassRefused{ReleaseVerdict::HashMismatch};
+        }
         FinishFile(record.m_sName, fetched.length);
+        // A signed release is put in place only once every file has passed,
+        // so a refused one changes no file.
+        if (isSigned) {
+            m_pending.push_back({&record, temp, target});
+            return;
+        }
+        if (!PutInPlace(record, temp, target))
+            throw PassFailure{kMoveFailed};
+    }
 
+    bool PutInPlace(FileRecord& record, const std::string& temp, const std::string& target) {
         if (IsLauncherExecutable(record.m_sName)) {
             // The running launcher cannot be replaced; the lobby moves it.
             record.m_bNeedDownload = false;
             m_run.m_bReplacePlazaUpdate = true;
             m_run.Post([](CPlazaUpdateWnd& w) { w.m_bReplacePlazaUpdate = true; });
-            return;
+            return true;
         }
-        if (!::MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            throw PassFailure{kMoveFailed};
-        }
+        if (!::MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+            return false;
         record.m_bNeedDownload = false;
+        return true;
+    }
+
+    void DiscardPending() {
+        for (const Pending& pending : m_pending)
+            ::DeleteFileA(pending.temp.c_str());
+        m_pending.clear();
     }
 
     void StartFile(const std::string& name) {
@@ -173,6 +216,12 @@ private:
         uint64_t length = 0;
         if (!file->QueryContentLength(length))
             throw PassFailure{kNoContentLength};
+        // The signed list fixes every size: a longer body is never read.
+        if (m_store.m_pRelease && static_cast<int64_t>(length) != m_listedSize) {
+            throw PassRefused{static_cast<int64_t>(length) > m_listedSize
+                                  ? ReleaseVerdict::TooLarge
+                                  : ReleaseVerdict::HashMismatch};
+        }
 
         const size_t slash = name.rfind('\\');
         const std::string folder = LocalPath(
@@ -241,9 +290,17 @@ private:
         });
     }
 
+    struct Pending {
+        FileRecord* record;
+        std::string temp;
+        std::string target;
+    };
+
     UpdateRun& m_run;
     CUpdateStore& m_store;
     const DownloadCount m_count;
+    std::vector<Pending> m_pending;
+    int64_t m_listedSize = 0;
     std::vector<std::string> m_recent;
     uint64_t m_passBytes = 0;
     uint64_t m_finishedBytes = 0;

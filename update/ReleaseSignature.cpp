@@ -106,6 +106,8 @@ const char* ReleaseVerdictReason(ReleaseVerdict verdict) {
             return "rolled back";
         case ReleaseVerdict::HashMismatch:
             return "hash mismatch";
+        case ReleaseVerdict::TooLarge:
+            return "too large";
     }
     return "signature";
 }

@@ -48,7 +48,15 @@ struct SignedRelease {
 };
 
 // Why a release was refused; Accepted when it was not.
-enum class ReleaseVerdict { Accepted, Malformed, BadSignature, Expired, RolledBack, HashMismatch };
+enum class ReleaseVerdict {
+    Accepted,
+    Malformed,
+    BadSignature,
+    Expired,
+    RolledBack,
+    HashMismatch,
+    TooLarge,  // a text over its cap, or a file body longer than listed
+};
 
 // The words a log line names the reason with ("signature", "expired", ...).
 const char* ReleaseVerdictReason(ReleaseVerdict verdict);

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "base/Handles.h"
+#include "update/ReleaseSignature.h"
 #include "update/StopSignal.h"
 #include "update/UpdateStore.h"
 
@@ -49,6 +50,8 @@ public:
     // also posted to the window's own fields.
     unsigned m_nUpdateAttempt;
     bool m_bReplacePlazaUpdate = false;
+    // Why the download pass refused a signed release (Accepted: it did not).
+    ReleaseVerdict m_Refusal = ReleaseVerdict::Accepted;
     CUpdateStore m_Store;
     // Held and closed by the UI thread only.
     Base::UniqueKernelHandle m_hThread;
