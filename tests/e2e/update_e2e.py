@@ -90,14 +90,18 @@ def run(args):
         leftovers = [n for _, _, files in os.walk(install) for n in files if n.endswith(".tmp")]
         check(not leftovers, "no temporary files left (%s)" % leftovers)
 
-        # A current installation: straight to the ready state, one request.
+        # A current installation: straight to the ready state, one request
+        # (and release.sig with it when the build checks signatures).
         mirror.clear_faults()
         launcher = li.start_launcher(args.wine_run, install)
         li.wait_for(lambda: mirror.request_log(), 60)
         li.wait_for(lambda: False, 3)
         li.stop_launcher(launcher, install)
         paths = [r["path"] for r in mirror.request_log()]
-        check(paths == ["/vedu/ver.html"], "the next start makes one request (%s)" % paths)
+        signed = ["/vedu/release.sig"] if li.signing_args(args.build) else []
+        check(paths == ["/vedu/ver.html"] + signed, "the next start makes one request (%s)" % paths)
+        check(os.path.exists(os.path.join(install, "release.ini")) == bool(signed),
+              "the accepted release number is kept only by a build with keys")
 
         # Killed in the middle of a download: the old file stays whole, and
         # the next start finishes the update.
