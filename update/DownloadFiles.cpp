@@ -30,6 +30,7 @@ constexpr char kMoveFailed[] = "复盖文件失败！";
 constexpr char kBadName[] = "文件名非法！";
 constexpr char kIncomplete[] = "文件不完整！";
 constexpr char kDigestMismatch[] = "文件校验失败！";
+constexpr char kTooLarge[] = "文件过大！";
 
 // A failure that ends the pass; the reason follows the name on screen.
 struct PassFailure {
@@ -98,6 +99,10 @@ public:
                 DiscardPending();
                 m_run.m_Refusal = refused.verdict;
                 LogRefusal(refused.verdict, record.m_sName);
+                const std::string text =
+                    kFailed + record.m_sName +
+                    (refused.verdict == ReleaseVerdict::TooLarge ? kTooLarge : kDigestMismatch);
+                m_run.Post([text](CPlazaUpdateWnd& w) { ShowCurInfo(w, text); });
                 return false;
             }
         }

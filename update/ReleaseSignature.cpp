@@ -97,7 +97,7 @@ const char* ReleaseVerdictReason(ReleaseVerdict verdict) {
         case ReleaseVerdict::Accepted:
             return "accepted";
         case ReleaseVerdict::Malformed:
-            return "signature (malformed release.sig)";
+            return "signature (release.sig missing or malformed)";
         case ReleaseVerdict::BadSignature:
             return "signature";
         case ReleaseVerdict::Expired:

@@ -125,6 +125,7 @@ TEST_F(ReleaseCheckTest, ChangedFileWithTheListLeftAloneIsRefused) {
     Run(w);
     // \new.txt came first and passed, but nothing is put in place.
     ExpectRefused("hash mismatch", "更新被拒绝：文件与签名不符");
+    EXPECT_EQ(w.Text("CurInfo"), "下载失败：\\data.bin文件校验失败！");
 }
 
 TEST_F(ReleaseCheckTest, ForeignKeyOrNoSignatureIsRefused) {
@@ -195,6 +196,7 @@ TEST_F(ReleaseCheckTest, BodyLongerThanListedIsCutOff) {
     Run(w);
     ExpectRefused("too large", "更新被拒绝：文件过大");
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/data.bin"), 1u);
+    EXPECT_EQ(w.Text("CurInfo"), "下载失败：\\data.bin文件过大！");
 }
 
 }  // namespace
