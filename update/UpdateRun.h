@@ -50,6 +50,8 @@ public:
     // also posted to the window's own fields.
     unsigned m_nUpdateAttempt;
     bool m_bReplacePlazaUpdate = false;
+    // A new launcher from an earlier run still waits beside the old one.
+    bool m_bHandOverFailed = false;
     // Why the download pass refused a signed release (Accepted: it did not).
     ReleaseVerdict m_Refusal = ReleaseVerdict::Accepted;
     CUpdateStore m_Store;
