@@ -69,12 +69,8 @@ CWindowManagerUI::~CWindowManagerUI() {
     ReapDelayedCleanup();
     delete m_pRoot;
     m_pRoot = nullptr;
-    if (m_hwndTooltip)
-        ::DestroyWindow(m_hwndTooltip);
     auto& live = Process().liveManagers;
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
-    if (m_hDcPaint)
-        ::ReleaseDC(m_hWndPaint, m_hDcPaint);
 }
 
 void CWindowManagerUI::SetInstance(HINSTANCE instance) {
@@ -160,7 +156,7 @@ bool CWindowManagerUI::TranslateUIMessage(MSG* msg) {
 
 void CWindowManagerUI::AttachWindow(HWND hWnd) {
     m_hWndPaint = hWnd;
-    m_hDcPaint = ::GetDC(hWnd);
+    m_paintDc.Reset(hWnd);
     auto& live = Process().liveManagers;
     if (std::find(live.begin(), live.end(), this) == live.end())
         live.push_back(this);
@@ -216,6 +212,16 @@ void CWindowManagerUI::ReapObjects(CControlUI* control) {
         if (queued.pSender == control)
             queued.pSender = nullptr;
     }
+}
+
+void CWindowManagerUI::RenameControl(CControlUI* control, const std::string& oldName,
+                                     const std::string& newName) {
+    const auto it = m_mNameHash.find(oldName);
+    if (it == m_mNameHash.end() || it->second != control)
+        return;
+    m_mNameHash.erase(it);
+    if (!newName.empty())
+        m_mNameHash.emplace(newName, control);
 }
 
 void CWindowManagerUI::AddDelayedCleanup(CControlUI* control) {
@@ -324,12 +330,8 @@ void CWindowManagerUI::SetFocus(CControlUI* control) {
     if (control == m_pFocus)
         return;
     if (m_pFocus) {
-        TEventUI event;
-        event.Type = UIEVENT_KILLFOCUS;
-        event.pSender = control;
-        event.dwTimestamp = ::GetTickCount();
         CControlUI* old = m_pFocus;
-        old->Event(event);
+        SendEvent(old, UIEVENT_KILLFOCUS);
         SendNotify(old, "killfocus");
         m_pFocus = nullptr;
     }
@@ -338,11 +340,7 @@ void CWindowManagerUI::SetFocus(CControlUI* control) {
         return;
     }
     m_pFocus = control;
-    TEventUI event;
-    event.Type = UIEVENT_SETFOCUS;
-    event.pSender = control;
-    event.dwTimestamp = ::GetTickCount();
-    control->Event(event);
+    SendEvent(control, UIEVENT_SETFOCUS);
     SendNotify(control, "setfocus");
 }
 
@@ -407,16 +405,7 @@ bool CWindowManagerUI::PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam,
             }
             break;
         case WM_SYSKEYDOWN:
-            if (m_pFocus) {
-                TEventUI event;
-                event.Type = UIEVENT_SYSKEY;
-                event.chKey = static_cast<char>(wParam);
-                event.ptMouse = m_ptLastMouse;
-                event.wParam = wParam;
-                event.lParam = lParam;
-                event.dwTimestamp = ::GetTickCount();
-                m_pFocus->Event(event);
-            }
+            SendEvent(m_pFocus, UIEVENT_SYSKEY, wParam, lParam, static_cast<char>(wParam));
             break;
         default:
             break;
