@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tests/browser/BrowserTestSupport.h"
+#include "tests/ui/SkinHost.h"
 #include "tests/ui/TestWindow.h"
 #include "ui/UI.h"
 
@@ -126,6 +127,27 @@ TEST(BrowserHost, EveryBrowserIsCreatedAndItsWindowWaitsForTheLoadedPage) {
 
     EXPECT_EQ(FireNavigateError(page, mine.get()), S_OK);
     EXPECT_FALSE(HostShown(page));
+}
+
+TEST(BrowserHost, TheLaunchersSkinGetsItsThreeBrowsersWhereItPutsThem) {
+    uitest::UseBuiltSkin();
+    uitest::StandInCallback callback;
+    TestWindow window("Launcher.xml", &callback);
+    ASSERT_TRUE(window.Open());
+    for (const char* name : {"web", "LogonWeb", "RegisterWeb"}) {
+        auto* browser = window.Find<CWebBrowserUI>(name);
+        ASSERT_NE(browser, nullptr) << name;
+        Base::ComPtr<IWebBrowser2> web;
+        EXPECT_EQ(browser->GetControl(IID_IWebBrowser2, web.put_void()), S_OK) << name;
+        EXPECT_EQ(::GetParent(browser->GetHostWindow()), window.GetHWND()) << name;
+        // No page loads here, so the skin's own picture stays in view.
+        EXPECT_FALSE(HostShown(browser)) << name;
+        if (browser->IsVisible()) {
+            const RECT pos = browser->GetPos();
+            const RECT host = HostRect(browser);
+            EXPECT_TRUE(::EqualRect(&pos, &host)) << name;
+        }
+    }
 }
 
 TEST(BrowserHost, NavigationsReachTheHandlerWithTheirUrlUnchanged) {
