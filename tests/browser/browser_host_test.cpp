@@ -173,6 +173,17 @@ TEST(BrowserHost, NavigationsReachTheHandlerWithTheirUrlUnchanged) {
     PumpFor(200);
     EXPECT_GE(recorder.errors, 1);
     EXPECT_FALSE(HostShown(hidden));
+
+    // "autonavi" goes to the home page as soon as the browser exists.
+    auto* added = new CWebBrowserUI;
+    added->SetHomePage("app:home");
+    added->SetAutoNavigation(true);
+    Recorder early;
+    added->SetEventHandler(&early);
+    ASSERT_TRUE(window.Find<CTabLayoutUI>("pages")->Add(added));
+    for (int i = 0; i < 200 && early.urls.empty(); ++i)
+        PumpFor(10);
+    EXPECT_EQ(early.urls, std::vector<std::wstring>{L"app:home"});
 }
 
 TEST(BrowserHost, HostQuestionsGetTheHandlersAnswersOrThoseOfABareHost) {
