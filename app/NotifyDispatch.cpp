@@ -83,12 +83,7 @@ void CPlazaUpdateWnd::OnClick(const std::string& name, CControlUI* sender) {
     } else if (name == "Logon") {
         ShowValidationPage();
     } else if (name == "Register" || name == "RegisterTop") {
-        if (m_bUpdateFinished && !m_bUpdating) {
-            ShowRegisterPage();
-            if (auto* pages = FindControlAs<CTabLayoutUI>(m_Manager, "LogonRegister")) {
-                pages->SelectItem(1);
-            }
-        }
+        OpenRegisterPage();
     } else if (name == "Clear") {
         ClearAccount();
     } else if (name == "AutoLogon") {

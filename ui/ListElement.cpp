@@ -4,6 +4,7 @@
 
 #include "ui/Button.h"
 #include "ui/Combo.h"
+#include "ui/Geometry.h"
 #include "ui/Render.h"
 #include "ui/WindowManager.h"
 
@@ -164,17 +165,17 @@ void CListLabelElementUI::DoPaint(HDC hDC, const RECT& rcPaint) {
     }
     Render::DrawColor(hDC, m_rcItem, back);
     PaintBkImage(hDC);
-    if (m_pManager) {
-        RECT rc = m_rcItem;
-        const RECT pad = combo ? combo->GetItemTextPadding() : RECT{4, 0, 4, 0};
-        rc.left += pad.left;
-        rc.right -= pad.right;
+    // In the open list the row belongs to the list's own manager, which
+    // has none of the skin's fonts and colours: the combo's manager has.
+    CWindowManagerUI* skin = combo && combo->GetManager() ? combo->GetManager() : m_pManager;
+    if (skin) {
+        const RECT rc = Deflated(m_rcItem, combo ? combo->GetItemTextPadding() : RECT{4, 0, 4, 0});
         DWORD color = combo ? combo->GetItemTextColor() : 0;
         if (color == 0)
-            color = m_pManager->GetDefaultFontColor();
+            color = skin->GetDefaultFontColor();
         if (!IsEnabled())
-            color = m_pManager->GetDefaultDisabledColor();
-        Render::DrawText(hDC, m_pManager, rc, m_sText, color, combo ? combo->GetItemFont() : -1,
+            color = skin->GetDefaultDisabledColor();
+        Render::DrawText(hDC, skin, rc, m_sText, color, combo ? combo->GetItemFont() : -1,
                          DT_SINGLELINE | DT_VCENTER);
     }
     PaintBorder(hDC);
