@@ -37,10 +37,9 @@ import urllib.parse
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import test_login as tl  # noqa: E402
 from launcher_install import stop_programs_in  # noqa: E402
-from webservice import open_service  # noqa: E402
+from webservice import open_service, query_of, statistics_signature, target_of  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-SALT = "5b1f0c9a7e2d43a8b6c0f1e29d7a4c38"
 BROWSER_KEY = r"HKCU\Software\Wine\WineBrowser"
 CAFE_KEY = r"HKLM\SOFTWARE\iCafe8"
 BAR_ID = 4321
@@ -81,11 +80,6 @@ def host_macs():
     return macs
 
 
-def target_of(line):
-    """The path and query of a logged request line, bytes as sent."""
-    return line[len("GET "):line.rindex(" HTTP/")] if line.startswith("GET ") else ""
-
-
 def find_request(service, page, timeout):
     """The first logged request for PAGE (a path), parsed, or None."""
     deadline = time.time() + timeout
@@ -97,13 +91,6 @@ def find_request(service, page, timeout):
         if time.time() > deadline:
             return None
         time.sleep(0.2)
-
-
-def query_of(target):
-    """The query's fields in order, split on & and = without decoding."""
-    query = target.split("?", 1)[1] if "?" in target else ""
-    return [tuple(part.split("=", 1)) if "=" in part else (part, None)
-            for part in query.split("&")]
 
 
 def write_config(install, values):
@@ -134,7 +121,7 @@ def check_start_up(check, service, channel, bar):
           "channel %s and bar %s are %d and %d" % (values.get("channelId"), values.get("barId"),
                                                     channel, bar))
     check(mac in host_macs(), "the MAC %r is one of this machine's %s" % (mac, sorted(host_macs())))
-    expected = hashlib.md5(("%d%d0%s000%s" % (channel, bar, mac, SALT)).encode()).hexdigest()
+    expected = statistics_signature(channel, bar, mac)
     check(values.get("sign") == expected, "the signature %s is %s" % (values.get("sign"), expected))
     return mac
 

@@ -14,6 +14,7 @@ the bare domain /.
 """
 
 import argparse
+import hashlib
 import html
 import sys
 import threading
@@ -22,6 +23,7 @@ import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 DEMO_PORT = 18081
+STATISTICS_SALT = "5b1f0c9a7e2d43a8b6c0f1e29d7a4c38"
 
 PAGES = {
     "/logo.html": "Logo",
@@ -36,6 +38,35 @@ PAGES = {
     "/www/download/": "Manual download",
     "/pay/": "Payment",
 }
+
+
+def statistics_signature(channel, bar, mac):
+    """The sign= of a statistics report, worked out the service's way."""
+    text = "%d%d%d%s%d%d%d%s" % (channel, bar, 0, mac, 0, 0, 0, STATISTICS_SALT)
+    return hashlib.md5(text.encode("latin-1")).hexdigest()
+
+
+def target_of(line):
+    """The path and query of a logged request line, bytes as sent."""
+    return line[len("GET "):line.rindex(" HTTP/")] if line.startswith("GET ") else ""
+
+
+def query_of(target):
+    """The query's fields in order, split on & and = without decoding."""
+    query = target.split("?", 1)[1] if "?" in target else ""
+    return [tuple(part.split("=", 1)) if "=" in part else (part, None)
+            for part in query.split("&")]
+
+
+def check_statistics(target):
+    """True when a statistics report's sign= matches its own fields."""
+    values = dict(query_of(target))
+    try:
+        expected = statistics_signature(int(values["channelId"]), int(values["barId"]),
+                                        values["macSerial"])
+    except (KeyError, ValueError):
+        return False
+    return values.get("sign") == expected
 
 
 class WebService:
