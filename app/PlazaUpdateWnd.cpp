@@ -86,10 +86,7 @@ void CPlazaUpdateWnd::InitLauncherWindow() {
         registerWeb->SetMainWindow(m_hWnd);
     }
     SendLogoPage();
-    if (auto* logonWeb = FindControlAs<CWebBrowserUI>(m_Manager, "LogonWeb")) {
-        logonWeb->SetEventHandler(this);
-        SendStatisticsReport();
-    }
+    SendStatisticsReport();
     m_pAccountCombo = FindControlAs<CComboUI>(m_Manager, "Account");
     m_pAccountEdit = FindControlAs<CEditUI>(m_Manager, "LogonAccount");
     if (m_pAccountEdit)

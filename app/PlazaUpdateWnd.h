@@ -66,6 +66,9 @@ public:
     void ShowQQLogonPage();
     void ShowValidationPage();
     void ShowRegisterPage();
+    // Opens the service page of a link button in the default browser; false
+    // when the control is not a link button.
+    bool OpenServiceLink(const std::string& controlName);
 
     SkinUI::CWindowManagerUI m_Manager;
     SkinUI::CComboUI* m_pAccountCombo = nullptr;
