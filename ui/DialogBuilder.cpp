@@ -103,6 +103,7 @@ public:
         // to the top file: an included file only adds images and defaults.
         if (!included)
             ApplyWindowValues(window);
+        bool ignoredFonts = false;
         for (const pugi::xml_node& child : window.children()) {
             const char* tag = child.name();
             if (std::strcmp(tag, "Image") == 0) {
@@ -110,17 +111,19 @@ public:
                 if (*name)
                     m_manager->AddImage(name, ParseColor(child.attribute("mask").value()));
             } else if (std::strcmp(tag, "Font") == 0) {
-                if (included) {
-                    DebugReport(
-                        "an included file's fonts are ignored; font numbers count the "
-                        "top file's fonts");
-                } else {
+                if (!included)
                     AddFont(child);
-                }
+                else
+                    ignoredFonts = true;
             } else if (std::strcmp(tag, "Default") == 0) {
                 m_manager->AddDefaultAttributeList(child.attribute("name").value(),
                                                    child.attribute("value").value());
             }
+        }
+        if (ignoredFonts) {
+            DebugReport(
+                "an included file's fonts are ignored; font numbers count the top "
+                "file's fonts");
         }
     }
 
