@@ -76,7 +76,7 @@ def main():
     mirror_dir = os.path.join(out, "mirror")
     li.make_installation(args.build, install)
     make_release(install, release)
-    li.publish([args.publish], release, mirror_dir, display="1.7.0")
+    li.publish([args.publish], release, mirror_dir, display="1.7.0", build=args.build)
     stamp = li.stamp_of(mirror_dir)
     print("published release 1.7.0 (stamp %s) to %s" % (stamp.decode(), mirror_dir), flush=True)
 
