@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ui/AttributeList.h"
+#include "ui/ScrollBar.h"
 #include "ui/WindowManager.h"
 
 namespace SkinUI {
@@ -14,6 +15,8 @@ CContainerUI::~CContainerUI() {
             delete child;
     }
     m_items.clear();
+    delete m_pVerticalScrollBar;
+    delete m_pHorizontalScrollBar;
 }
 
 const char* CContainerUI::GetClass() const {
@@ -112,17 +115,29 @@ void CContainerUI::SetVisible(bool visible) {
     CControlUI::SetVisible(visible);
     for (CControlUI* child : m_items)
         child->SetInternVisible(IsVisible());
+    for (CScrollBarUI* bar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
+        if (bar)
+            bar->SetInternVisible(IsVisible());
+    }
 }
 
 void CContainerUI::SetInternVisible(bool visible) {
     CControlUI::SetInternVisible(visible);
     for (CControlUI* child : m_items)
         child->SetInternVisible(IsVisible());
+    for (CScrollBarUI* bar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
+        if (bar)
+            bar->SetInternVisible(IsVisible());
+    }
 }
 
 void CContainerUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init) {
     for (CControlUI* child : m_items)
         child->SetManager(manager, this, init);
+    for (CScrollBarUI* bar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
+        if (bar)
+            bar->SetManager(manager, this, false);
+    }
     CControlUI::SetManager(manager, parent, init);
 }
 
@@ -134,6 +149,12 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC proc, LPVOID data, UINT fl
     if ((flags & UIFIND_HITTEST) != 0) {
         if (!::PtInRect(&m_rcItem, *static_cast<const POINT*>(data)))
             return nullptr;
+        if (CControlUI* bar = FindInScrollBars(proc, data, flags))
+            return bar;
+        // Children scrolled out of view are not under the pointer.
+        const bool scrolled = m_pVerticalScrollBar || m_pHorizontalScrollBar;
+        if (scrolled && !::PtInRect(&m_rcScrollView, *static_cast<const POINT*>(data)))
+            return m_bMouseEnabled ? proc(this, data) : nullptr;
         // Children lie over their container: the topmost one wins.
         for (auto it = m_items.rbegin(); it != m_items.rend(); ++it) {
             if (CControlUI* found = (*it)->FindControl(proc, data, flags))
@@ -167,6 +188,18 @@ void CContainerUI::SetAttribute(const char* name, const char* value) {
         SetInset(RECT{v[0], v[1], v[2], v[3]});
     } else if (std::strcmp(name, "childpadding") == 0) {
         SetChildPadding(std::atoi(value));
+    } else if (std::strcmp(name, "vscrollbar") == 0) {
+        EnableScrollBar(ParseBool(value), m_pHorizontalScrollBar != nullptr);
+    } else if (std::strcmp(name, "hscrollbar") == 0) {
+        EnableScrollBar(m_pVerticalScrollBar != nullptr, ParseBool(value));
+    } else if (std::strcmp(name, "vscrollbarstyle") == 0) {
+        m_sVerticalScrollBarStyle = value;
+        if (m_pVerticalScrollBar)
+            m_pVerticalScrollBar->ApplyAttributeList(value);
+    } else if (std::strcmp(name, "hscrollbarstyle") == 0) {
+        m_sHorizontalScrollBarStyle = value;
+        if (m_pHorizontalScrollBar)
+            m_pHorizontalScrollBar->ApplyAttributeList(value);
     } else {
         CControlUI::SetAttribute(name, value);
     }
@@ -211,6 +244,12 @@ void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint) {
     if (!::IntersectRect(&paint, &rcPaint, &m_rcItem))
         return;
     CControlUI::DoPaint(hDC, rcPaint);
+    // Scrolled children show only in the view beside the scroll bars.
+    const bool scrolled = m_pVerticalScrollBar || m_pHorizontalScrollBar;
+    if (scrolled && !::IntersectRect(&paint, &paint, &m_rcScrollView)) {
+        PaintScrollBars(hDC, rcPaint);
+        return;
+    }
     const int saved = ::SaveDC(hDC);
     ::IntersectClipRect(hDC, paint.left, paint.top, paint.right, paint.bottom);
     for (CControlUI* child : m_items) {
@@ -222,6 +261,7 @@ void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint) {
             child->DoPaint(hDC, paint);
     }
     ::RestoreDC(hDC, saved);
+    PaintScrollBars(hDC, rcPaint);
 }
 
 }  // namespace SkinUI

@@ -14,11 +14,13 @@
 #include "ui/Combo.h"
 #include "ui/Edit.h"
 #include "ui/Label.h"
+#include "ui/List.h"
 #include "ui/ListElement.h"
 #include "ui/MarkupDecode.h"
 #include "ui/Option.h"
 #include "ui/Progress.h"
 #include "ui/ResourceLoader.h"
+#include "ui/ScrollBar.h"
 #include "ui/WebBrowser.h"
 #include "ui/WindowManager.h"
 
@@ -48,6 +50,8 @@ CControlUI* CreateBuiltin(const char* tag) {
         {"ListLabelElement", [] { return static_cast<CControlUI*>(new CListLabelElementUI); }},
         {"ActiveX", [] { return static_cast<CControlUI*>(new CActiveXUI); }},
         {"WebBrowser", [] { return static_cast<CControlUI*>(new CWebBrowserUI); }},
+        {"ScrollBar", [] { return static_cast<CControlUI*>(new CScrollBarUI); }},
+        {"List", [] { return static_cast<CControlUI*>(new CListUI); }},
     };
     for (const Entry& entry : kEntries) {
         if (std::strcmp(entry.tag, tag) == 0)

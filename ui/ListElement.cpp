@@ -1,9 +1,10 @@
 #include "ui/ListElement.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "ui/AttributeList.h"
 #include "ui/Button.h"
-#include "ui/Combo.h"
 #include "ui/Render.h"
 #include "ui/WindowManager.h"
 
@@ -14,6 +15,55 @@ namespace {
 constexpr int kDefaultRowHeight = 26;
 
 }  // namespace
+
+bool SetListInfoAttribute(TListInfoUI& info, const char* name, const char* value) {
+    long v[4];
+    if (std::strcmp(name, "itemtextcolor") == 0) {
+        info.textColor = ParseColor(value);
+    } else if (std::strcmp(name, "itemselectedtextcolor") == 0) {
+        info.selectedTextColor = ParseColor(value);
+    } else if (std::strcmp(name, "itemhotbkcolor") == 0) {
+        info.hotBkColor = ParseColor(value);
+    } else if (std::strcmp(name, "itemselectedbkcolor") == 0) {
+        info.selectedBkColor = ParseColor(value);
+    } else if (std::strcmp(name, "itemfont") == 0) {
+        info.font = std::atoi(value);
+    } else if (std::strcmp(name, "itemtextpadding") == 0) {
+        ParseIntList(value, v, 4);
+        info.textPadding = RECT{v[0], v[1], v[2], v[3]};
+    } else {
+        return false;
+    }
+    return true;
+}
+
+IListItemUI* AsListItem(CControlUI* control) {
+    return control ? static_cast<IListItemUI*>(control->GetInterface("ListItem")) : nullptr;
+}
+
+bool IsSelectableItem(CControlUI* control) {
+    return control && control->IsVisible() && control->IsEnabled() && AsListItem(control);
+}
+
+void RenumberListItems(const IContainerUI& owner, int from) {
+    for (int i = std::max(0, from); i < owner.GetCount(); ++i) {
+        if (IListItemUI* item = AsListItem(owner.GetItemAt(i)))
+            item->SetIndex(i);
+    }
+}
+
+int FindReplacementItem(const IContainerUI& owner, int removed) {
+    const int count = owner.GetCount();
+    for (int i = std::min(removed, count - 1); i >= 0; --i) {
+        if (IsSelectableItem(owner.GetItemAt(i)))
+            return i;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (IsSelectableItem(owner.GetItemAt(i)))
+            return i;
+    }
+    return -1;
+}
 
 CListElementUI::CListElementUI() = default;
 
@@ -36,9 +86,7 @@ UINT CListElementUI::GetControlFlags() const {
 }
 
 void CListElementUI::SetOwner(CControlUI* owner) {
-    m_pOwner =
-        owner ? static_cast<IListOwnerUI*>(static_cast<CComboUI*>(owner->GetInterface("Combo")))
-              : nullptr;
+    m_pOwner = owner ? static_cast<IListOwnerUI*>(owner->GetInterface("IListOwner")) : nullptr;
 }
 
 bool CListElementUI::Select(bool select) {
@@ -154,27 +202,26 @@ SIZE CListLabelElementUI::EstimateSize(SIZE available) {
 void CListLabelElementUI::DoPaint(HDC hDC, const RECT& rcPaint) {
     if (!::IntersectRect(&m_rcPaint, &rcPaint, &m_rcItem))
         return;
-    auto* combo = m_pOwner ? static_cast<CComboUI*>(m_pOwner) : nullptr;
+    static const TListInfoUI kPlain;
+    const TListInfoUI& info = m_pOwner ? m_pOwner->GetListInfo() : kPlain;
     DWORD back = m_dwBkColor;
-    if (combo && m_bSelected && combo->GetItemSelectedBkColor() != 0) {
-        back = combo->GetItemSelectedBkColor();
-    }
-    if (combo && (m_uButtonState & UISTATE_HOT) != 0 && combo->GetItemHotBkColor() != 0) {
-        back = combo->GetItemHotBkColor();
-    }
+    if (m_bSelected && info.selectedBkColor != 0)
+        back = info.selectedBkColor;
+    if ((m_uButtonState & UISTATE_HOT) != 0 && info.hotBkColor != 0)
+        back = info.hotBkColor;
     Render::DrawColor(hDC, m_rcItem, back);
     PaintBkImage(hDC);
     if (m_pManager) {
         RECT rc = m_rcItem;
-        const RECT pad = combo ? combo->GetItemTextPadding() : RECT{4, 0, 4, 0};
-        rc.left += pad.left;
-        rc.right -= pad.right;
-        DWORD color = combo ? combo->GetItemTextColor() : 0;
+        rc.left += info.textPadding.left;
+        rc.right -= info.textPadding.right;
+        DWORD color =
+            m_bSelected && info.selectedTextColor != 0 ? info.selectedTextColor : info.textColor;
         if (color == 0)
             color = m_pManager->GetDefaultFontColor();
         if (!IsEnabled())
             color = m_pManager->GetDefaultDisabledColor();
-        Render::DrawText(hDC, m_pManager, rc, m_sText, color, combo ? combo->GetItemFont() : -1,
+        Render::DrawText(hDC, m_pManager, rc, m_sText, color, info.font,
                          DT_SINGLELINE | DT_VCENTER);
     }
     PaintBorder(hDC);
