@@ -21,6 +21,7 @@
 #include "ui/Progress.h"
 #include "ui/ResourceLoader.h"
 #include "ui/ScrollBar.h"
+#include "ui/TileLayout.h"
 #include "ui/WebBrowser.h"
 #include "ui/WindowManager.h"
 
@@ -52,6 +53,7 @@ CControlUI* CreateBuiltin(const char* tag) {
         {"WebBrowser", [] { return static_cast<CControlUI*>(new CWebBrowserUI); }},
         {"ScrollBar", [] { return static_cast<CControlUI*>(new CScrollBarUI); }},
         {"List", [] { return static_cast<CControlUI*>(new CListUI); }},
+        {"TileLayout", [] { return static_cast<CControlUI*>(new CTileLayoutUI); }},
     };
     for (const Entry& entry : kEntries) {
         if (std::strcmp(entry.tag, tag) == 0)

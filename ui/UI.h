@@ -15,6 +15,7 @@
 #include "ui/Option.h"
 #include "ui/Progress.h"
 #include "ui/ScrollBar.h"
+#include "ui/TileLayout.h"
 #include "ui/WebBrowser.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowWnd.h"

@@ -114,3 +114,37 @@ TEST_F(ListFixture, ClicksAndKeysSelectAndKeepTheRowInView) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TileLayoutTest, ColumnsOrItemSizeMakeTheGrid) {
+    TestWindow window(
+        "<Window><VerticalLayout>"
+        "<TileLayout name=\"cols\" height=\"100\" columns=\"3\" childpadding=\"6\">"
+        "<Control /><Control /><Control /><Control /></TileLayout>"
+        "<TileLayout name=\"sized\" height=\"60\" itemsize=\"90,40\" vscrollbar=\"true\">"
+        "<Control /><Control /><Control /><Control /><Control /></TileLayout>"
+        "</VerticalLayout></Window>");
+    ASSERT_TRUE(window.Open(306, 300));
+    auto* cols = window.Find<CTileLayoutUI>("cols");
+    ASSERT_NE(cols, nullptr);
+    // Three columns of (306 - 2 * 6) / 3 = 98, square without an item height.
+    const RECT fourth = cols->GetItemAt(3)->GetPos();
+    EXPECT_EQ(cols->GetItemAt(2)->GetPos().left, 2 * (98 + 6));
+    EXPECT_EQ(fourth.left, 0);
+    EXPECT_EQ(fourth.top, 98 + 6);
+    EXPECT_EQ(fourth.right - fourth.left, 98);
+
+    // Cells of 90 x 40: three fit in 306, two rows overflow 60 and scroll.
+    auto* sized = window.Find<CTileLayoutUI>("sized");
+    ASSERT_NE(sized, nullptr);
+    const RECT last = sized->GetItemAt(4)->GetPos();
+    EXPECT_EQ(last.left - sized->GetPos().left, 90);
+    EXPECT_EQ(last.top - sized->GetPos().top, 40);
+    EXPECT_EQ(sized->GetScrollRange().cy, 20);
+    sized->SetScrollPos(SIZE{0, 20});
+    window.Paint();
+    EXPECT_EQ(sized->GetItemAt(4)->GetPos().top - sized->GetPos().top, 20);
+}
+
+}  // namespace
