@@ -11,6 +11,7 @@
 
 #include "ui/ActiveX.h"
 #include "ui/AttributeList.h"
+#include "ui/ChildLayout.h"
 #include "ui/Combo.h"
 #include "ui/Edit.h"
 #include "ui/Label.h"
@@ -54,6 +55,7 @@ CControlUI* CreateBuiltin(const char* tag) {
         {"ScrollBar", [] { return static_cast<CControlUI*>(new CScrollBarUI); }},
         {"List", [] { return static_cast<CControlUI*>(new CListUI); }},
         {"TileLayout", [] { return static_cast<CControlUI*>(new CTileLayoutUI); }},
+        {"ChildLayout", [] { return static_cast<CControlUI*>(new CChildLayoutUI); }},
     };
     for (const Entry& entry : kEntries) {
         if (std::strcmp(entry.tag, tag) == 0)

@@ -3,6 +3,7 @@
 
 #include "ui/ActiveX.h"
 #include "ui/Button.h"
+#include "ui/ChildLayout.h"
 #include "ui/Combo.h"
 #include "ui/Container.h"
 #include "ui/Control.h"
