@@ -22,6 +22,7 @@
 #include "ui/Progress.h"
 #include "ui/ResourceLoader.h"
 #include "ui/ScrollBar.h"
+#include "ui/Slider.h"
 #include "ui/TileLayout.h"
 #include "ui/WebBrowser.h"
 #include "ui/WindowManager.h"
@@ -56,6 +57,7 @@ CControlUI* CreateBuiltin(const char* tag) {
         {"List", [] { return static_cast<CControlUI*>(new CListUI); }},
         {"TileLayout", [] { return static_cast<CControlUI*>(new CTileLayoutUI); }},
         {"ChildLayout", [] { return static_cast<CControlUI*>(new CChildLayoutUI); }},
+        {"Slider", [] { return static_cast<CControlUI*>(new CSliderUI); }},
     };
     for (const Entry& entry : kEntries) {
         if (std::strcmp(entry.tag, tag) == 0)

@@ -16,6 +16,7 @@
 #include "ui/Option.h"
 #include "ui/Progress.h"
 #include "ui/ScrollBar.h"
+#include "ui/Slider.h"
 #include "ui/TileLayout.h"
 #include "ui/WebBrowser.h"
 #include "ui/WindowManager.h"
