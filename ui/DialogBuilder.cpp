@@ -13,6 +13,7 @@
 #include "ui/AttributeList.h"
 #include "ui/ChildLayout.h"
 #include "ui/Combo.h"
+#include "ui/ComboBox.h"
 #include "ui/Edit.h"
 #include "ui/Label.h"
 #include "ui/List.h"
@@ -58,6 +59,7 @@ CControlUI* CreateBuiltin(const char* tag) {
         {"TileLayout", [] { return static_cast<CControlUI*>(new CTileLayoutUI); }},
         {"ChildLayout", [] { return static_cast<CControlUI*>(new CChildLayoutUI); }},
         {"Slider", [] { return static_cast<CControlUI*>(new CSliderUI); }},
+        {"ComboBox", [] { return static_cast<CControlUI*>(new CComboBoxUI); }},
     };
     for (const Entry& entry : kEntries) {
         if (std::strcmp(entry.tag, tag) == 0)

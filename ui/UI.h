@@ -5,6 +5,7 @@
 #include "ui/Button.h"
 #include "ui/ChildLayout.h"
 #include "ui/Combo.h"
+#include "ui/ComboBox.h"
 #include "ui/Container.h"
 #include "ui/Control.h"
 #include "ui/DialogBuilder.h"
