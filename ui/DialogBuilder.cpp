@@ -22,6 +22,7 @@
 #include "ui/Option.h"
 #include "ui/Progress.h"
 #include "ui/ResourceLoader.h"
+#include "ui/RichEdit.h"
 #include "ui/ScrollBar.h"
 #include "ui/Slider.h"
 #include "ui/TileLayout.h"
@@ -60,6 +61,7 @@ CControlUI* CreateBuiltin(const char* tag) {
         {"ChildLayout", [] { return static_cast<CControlUI*>(new CChildLayoutUI); }},
         {"Slider", [] { return static_cast<CControlUI*>(new CSliderUI); }},
         {"ComboBox", [] { return static_cast<CControlUI*>(new CComboBoxUI); }},
+        {"RichEdit", [] { return static_cast<CControlUI*>(new CRichEditUI); }},
     };
     for (const Entry& entry : kEntries) {
         if (std::strcmp(entry.tag, tag) == 0)

@@ -16,6 +16,7 @@
 #include "ui/ListElement.h"
 #include "ui/Option.h"
 #include "ui/Progress.h"
+#include "ui/RichEdit.h"
 #include "ui/ScrollBar.h"
 #include "ui/Slider.h"
 #include "ui/TileLayout.h"
