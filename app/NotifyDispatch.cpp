@@ -2,14 +2,12 @@
 // table ("click", "itemselect", "selectchanged" in any letter case, "return"),
 // the sender's exact name the row.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 
 #include "app/ControlLookup.h"
 #include "app/Messages.h"
 #include "app/PlazaUpdateWnd.h"
-#include "launcher_settings.h"
 #include "login/AccountKeys.h"
 #include "ui/Button.h"
 #include "ui/Combo.h"
@@ -20,34 +18,6 @@
 using namespace SkinUI;
 
 namespace {
-
-// Links opened in the player's default browser: host and path.
-struct ShellLink {
-    const char* name;
-    const char* host;
-    const char* path;
-};
-
-constexpr ShellLink kShellLinks[] = {
-    {"QQOnline", settings::kHostService,
-     "client.aspx?channelId=0&barId=0&userId=&password=&appId=10005"},
-    {"GetPassword", settings::kHostMember, "Protect/?do=find"},
-    {"WebIndex", settings::kHostMain, ""},
-    {"Pay", settings::kHostPay, ""},
-    {"Question", settings::kHostMain, "ct/news/"},
-    {"UpdateWithHand", settings::kHostMain, "download/"},
-};
-
-bool OpenShellLink(const std::string& name) {
-    for (const ShellLink& link : kShellLinks) {
-        if (name == link.name) {
-            const std::string url = std::string(link.host) + link.path;
-            ::ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
-            return true;
-        }
-    }
-    return false;
-}
 
 // "Line0".."Line2" or "LogonLine0".."LogonLine2": the fixed line, else -1.
 int FixedLineOf(const std::string& name, const char* prefix) {
@@ -113,12 +83,7 @@ void CPlazaUpdateWnd::OnClick(const std::string& name, CControlUI* sender) {
     } else if (name == "Logon") {
         ShowValidationPage();
     } else if (name == "Register" || name == "RegisterTop") {
-        if (m_bUpdateFinished && !m_bUpdating) {
-            ShowRegisterPage();
-            if (auto* pages = FindControlAs<CTabLayoutUI>(m_Manager, "LogonRegister")) {
-                pages->SelectItem(1);
-            }
-        }
+        OpenRegisterPage();
     } else if (name == "Clear") {
         ClearAccount();
     } else if (name == "AutoLogon") {
@@ -132,7 +97,7 @@ void CPlazaUpdateWnd::OnClick(const std::string& name, CControlUI* sender) {
         if (m_pAccountCombo)
             RemoveAccount(sender);
     } else {
-        OpenShellLink(name);
+        OpenServiceLink(name);
     }
 }
 

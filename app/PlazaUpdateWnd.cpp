@@ -1,6 +1,5 @@
 #include "app/PlazaUpdateWnd.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -19,22 +18,7 @@ using namespace SkinUI;
 namespace {
 
 constexpr char kSkinFile[] = "Launcher.xml";
-constexpr char kMessageCaption[] = "提示";
 constexpr SIZE kEmptyWindowSize = {760, 500};
-
-// Page text arrives as UTF-16; the program works in the thread's ANSI code page.
-std::string ToAnsi(const wchar_t* text) {
-    if (!text)
-        return std::string();
-    const int bytes =
-        ::WideCharToMultiByte(CP_THREAD_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 1)
-        return std::string();
-    std::string result(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_THREAD_ACP, 0, text, -1, &result[0], bytes, nullptr, nullptr);
-    result.resize(static_cast<size_t>(bytes - 1));
-    return result;
-}
 
 // The controls the player works with keep their mouse input in the caption band.
 bool IsInteractiveClass(const char* cls) {
@@ -102,10 +86,7 @@ void CPlazaUpdateWnd::InitLauncherWindow() {
         registerWeb->SetMainWindow(m_hWnd);
     }
     SendLogoPage();
-    if (auto* logonWeb = FindControlAs<CWebBrowserUI>(m_Manager, "LogonWeb")) {
-        logonWeb->SetEventHandler(this);
-        SendStatisticsReport();
-    }
+    SendStatisticsReport();
     m_pAccountCombo = FindControlAs<CComboUI>(m_Manager, "Account");
     m_pAccountEdit = FindControlAs<CEditUI>(m_Manager, "LogonAccount");
     if (m_pAccountEdit)
@@ -153,31 +134,6 @@ void CPlazaUpdateWnd::OnSize() {
         ::CreateRoundRectRgn(rc.left, rc.top, rc.right + 1, rc.bottom + 1, corner.cx, corner.cy));
     if (region && ::SetWindowRgn(m_hWnd, region.get(), TRUE))
         region.release();
-}
-
-void CPlazaUpdateWnd::ReturnToLogonPage() {
-    auto* pages = FindControlAs<CTabLayoutUI>(m_Manager, "LogonRegister");
-    if (pages && pages->GetCurSel() != 0)
-        pages->SelectItem(0);
-}
-
-void CPlazaUpdateWnd::OnLogonLobby(const wchar_t* account, const wchar_t* password) {
-    ReturnToLogonPage();
-    const std::string narrowAccount = ToAnsi(account);
-    const std::string narrowPassword = ToAnsi(password);
-    if (m_pAccountEdit)
-        m_pAccountEdit->SetText(narrowAccount.c_str());
-    if (m_pPasswordEdit)
-        m_pPasswordEdit->SetText(narrowPassword.c_str());
-    LaunchLobby();
-}
-
-void CPlazaUpdateWnd::OnLogonResult(const wchar_t* code, const wchar_t* text) {
-    if (std::atoi(ToAnsi(code).c_str()) == 0) {
-        LaunchLobby();
-        return;
-    }
-    ::MessageBoxA(m_hWnd, ToAnsi(text).c_str(), kMessageCaption, MB_ICONERROR);
 }
 
 LRESULT CPlazaUpdateWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

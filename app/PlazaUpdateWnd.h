@@ -1,11 +1,10 @@
 // The launcher's only window. It owns the toolkit manager and every field that
-// the update, login and web parts share. Worker threads never touch controls or
-// plain fields: they hand closures to PostToUi, which runs them here, on the UI
-// thread, in the order they were posted. Fields that both threads read are
-// atomic.
+// the update, login and web parts share. Only the UI thread reads or writes
+// them: worker threads take copies of what they need when they start and hand
+// every change back as a closure to PostToUi, which runs it here, on the UI
+// thread, in the order it was posted. So no field needs a lock or an atomic.
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +33,9 @@ public:
     ~CPlazaUpdateWnd() override;
 
     void Notify(SkinUI::TNotifyMsg& msg) override;
+    // Reads the pages' "app:" commands; never cancels a navigation.
+    void BeforeNavigate2(IDispatch* disp, VARIANT* url, VARIANT* flags, VARIANT* targetFrameName,
+                         VARIANT* postData, VARIANT* headers, VARIANT_BOOL* cancel) override;
 
     // Runs fn on the UI thread after everything posted before it. Safe from
     // any thread; dropped once the window is gone.
@@ -64,6 +66,9 @@ public:
     void ShowQQLogonPage();
     void ShowValidationPage();
     void ShowRegisterPage();
+    // Opens the service page of a link button in the default browser; false
+    // when the control is not a link button.
+    bool OpenServiceLink(const std::string& controlName);
 
     SkinUI::CWindowManagerUI m_Manager;
     SkinUI::CComboUI* m_pAccountCombo = nullptr;
@@ -73,21 +78,21 @@ public:
     CUpdateStore m_UpdateStore;
     // The current update run (thread handle, stop token, internet handles).
     std::shared_ptr<UpdateRun> m_pUpdateRun;
-    std::atomic<bool> m_bSavePassword{false};
-    std::atomic<bool> m_bAutoLogon{false};
+    bool m_bSavePassword = false;
+    bool m_bAutoLogon = false;
     bool m_bAutoSelectServer = false;
-    std::atomic<bool> m_bUpdating{false};
-    std::atomic<bool> m_bUpdateFinished{false};
-    std::atomic<bool> m_bForceCheck{false};
-    std::atomic<bool> m_bReplacePlazaUpdate{false};
-    std::atomic<float> m_fAllFileProgress{0.0f};
-    std::atomic<float> m_fCurFileProgress{0.0f};
+    bool m_bUpdating = false;
+    bool m_bUpdateFinished = false;
+    bool m_bForceCheck = false;
+    bool m_bReplacePlazaUpdate = false;
+    float m_fAllFileProgress = 0.0f;
+    float m_fCurFileProgress = 0.0f;
     std::string m_sUpdateState;
     std::string m_sCurInfo;
     std::string m_sServerAddr;
     std::vector<std::string> m_vUpdateFileInfo;
     int m_nServerLine = 0;
-    std::atomic<unsigned> m_nUpdateAttempt{0};
+    unsigned m_nUpdateAttempt = 0;
     std::string m_sServerHost;
     std::string m_sMirrorUrl2;
     std::string m_sMirrorUrl3;
@@ -111,6 +116,9 @@ private:
     void OnLogonLobby(const wchar_t* account, const wchar_t* password);
     void OnLogonResult(const wchar_t* code, const wchar_t* text);
     void ReturnToLogonPage();
+    // The registration page, once an update has finished and none runs.
+    void OpenRegisterPage();
+    void FillLogonBoxes(const std::string& account, const std::string& password);
 
     void OnClick(const std::string& name, SkinUI::CControlUI* sender);
     void OnItemSelect(const std::string& name);

@@ -25,4 +25,5 @@ private:
     std::mutex m_mutex;
     std::deque<std::function<void()>> m_pending;
     HWND m_hTarget;
+    bool m_bWakePosted = false;  // a WM_RUN_ON_UI is on its way
 };

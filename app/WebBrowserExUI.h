@@ -1,6 +1,8 @@
 // The launcher's own browser control (skin tag "WebBrowserEx"): the toolkit's
-// browser that also knows the launcher window, so that pages shown in it can
-// send their login and registration results to that window.
+// browser whose window.external object carries three script methods to the
+// launcher window: LogonLobby(account, password), RegisterCancel() and
+// LogonResult(code, message). Each call is sent to the target window as one
+// of the page messages, so the window has acted before the call returns.
 #pragma once
 
 #include <windows.h>
@@ -10,13 +12,27 @@
 
 class CWebBrowserExUI : public SkinUI::CWebBrowserUI {
 public:
+    // Script identifiers of the three methods.
+    static constexpr DISPID kLogonLobby = 200;
+    static constexpr DISPID kRegisterCancel = 201;
+    static constexpr DISPID kLogonResult = 202;
+
     const char* GetClass() const override;
     void* GetInterface(const char* name) override;
 
     void SetMainWindow(HWND hWnd) { m_hMainWnd = hWnd; }
     HWND GetMainWindow() const { return m_hMainWnd; }
 
+    HRESULT GetExternal(IDispatch** dispatch) override;
+    HRESULT GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+    HRESULT Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
+                   VARIANT* result, EXCEPINFO* excep, UINT* argErr) override;
+
 private:
+    // Sends the page message for a script call that fits its method; false
+    // for any other call.
+    bool DeliverScriptCall(DISPID id, WORD flags, const DISPPARAMS* params);
+
     HWND m_hMainWnd = nullptr;
 };
 

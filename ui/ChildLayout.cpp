@@ -11,12 +11,19 @@ namespace SkinUI {
 namespace {
 
 // A child file that names itself, directly or through others, would build
-// without end; so would a chain deep enough to exhaust the stack.
+// without end; a chain deep enough would exhaust the stack, and a few files
+// that each hold many child layouts would multiply without bound.
 constexpr size_t kMaxNesting = 16;
+constexpr int kMaxBuildsAtOnce = 500;
 
-std::vector<std::string>& FilesBeingBuilt() {
-    static std::vector<std::string> files;
-    return files;
+struct ChildBuilds {
+    std::vector<std::string> files;  // the chain being built now
+    int count = 0;                   // builds since the outermost one began
+};
+
+ChildBuilds& Builds() {
+    static ChildBuilds builds;
+    return builds;
 }
 
 }  // namespace
@@ -36,18 +43,21 @@ bool CChildLayoutUI::SetChildLayoutXML(const char* source) {
     m_sXmlFile = IS_INTRESOURCE(source) ? std::string() : std::string(source ? source : "");
     if (!source || (!IS_INTRESOURCE(source) && !*source))
         return false;
-    std::vector<std::string>& building = FilesBeingBuilt();
-    if (building.size() >= kMaxNesting ||
-        std::find(building.begin(), building.end(), m_sXmlFile) != building.end()) {
+    ChildBuilds& builds = Builds();
+    if (builds.files.empty())
+        builds.count = 0;
+    if (builds.files.size() >= kMaxNesting || builds.count >= kMaxBuildsAtOnce ||
+        std::find(builds.files.begin(), builds.files.end(), m_sXmlFile) != builds.files.end()) {
         ::OutputDebugStringA(("ChildLayout: refused \"" + m_sXmlFile +
-                              "\", which includes itself or nests too deep\n")
+                              "\", which includes itself, nests too deep or too many\n")
                                  .c_str());
         return false;
     }
-    building.push_back(m_sXmlFile);
+    ++builds.count;
+    builds.files.push_back(m_sXmlFile);
     CDialogBuilder builder;
     const CControlUI* root = builder.BuildFromMarkup(source, nullptr, nullptr, m_pManager, this);
-    building.pop_back();
+    builds.files.pop_back();
     if (!root) {
         ::OutputDebugStringA(
             ("ChildLayout: \"" + m_sXmlFile + "\": " + builder.GetLastError() + "\n").c_str());

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ui/AttributeList.h"
+#include "ui/Geometry.h"
 #include "ui/ControlState.h"
 #include "ui/Button.h"
 #include "ui/ComboDropWnd.h"
@@ -177,8 +177,10 @@ void CComboUI::SetPos(RECT rc) {
 }
 
 CControlUI* CComboUI::FindControl(FINDCONTROLPROC proc, LPVOID data, UINT flags) {
-    // The rows are not under the closed combo: a hit test ends at the combo.
-    if ((flags & UIFIND_HITTEST) != 0)
+    // The rows are not shown inside the combo, even while its list is open
+    // in a window of its own: a hit test or a search for visible controls
+    // (the tab order) ends at the combo.
+    if ((flags & (UIFIND_HITTEST | UIFIND_VISIBLE)) != 0)
         return CControlUI::FindControl(proc, data, flags);
     return CContainerUI::FindControl(proc, data, flags);
 }
@@ -244,7 +246,6 @@ void CComboUI::DoEvent(TEventUI& event) {
 }
 
 void CComboUI::SetAttribute(const char* name, const char* value) {
-    long v[4];
     if (std::strcmp(name, "normalimage") == 0) {
         m_sNormalImage = value;
     } else if (std::strcmp(name, "hotimage") == 0) {
@@ -254,11 +255,9 @@ void CComboUI::SetAttribute(const char* name, const char* value) {
     } else if (std::strcmp(name, "disabledimage") == 0) {
         m_sDisabledImage = value;
     } else if (std::strcmp(name, "textpadding") == 0) {
-        ParseIntList(value, v, 4);
-        m_rcTextPadding = RECT{v[0], v[1], v[2], v[3]};
+        m_rcTextPadding = ParseRect(value);
     } else if (std::strcmp(name, "dropboxsize") == 0) {
-        ParseIntList(value, v, 2);
-        m_szDropBox = SIZE{v[0], v[1]};
+        m_szDropBox = ParseSize(value);
     } else if (SetListInfoAttribute(m_listInfo, name, value)) {
     } else {
         CContainerUI::SetAttribute(name, value);
@@ -284,11 +283,7 @@ void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint) {
         DrawImage(hDC, m_sNormalImage);
     }
     if (m_pManager) {
-        RECT rc = m_rcItem;
-        rc.left += m_rcTextPadding.left;
-        rc.top += m_rcTextPadding.top;
-        rc.right -= m_rcTextPadding.right;
-        rc.bottom -= m_rcTextPadding.bottom;
+        const RECT rc = Deflated(m_rcItem, m_rcTextPadding);
         DWORD color =
             m_listInfo.textColor != 0 ? m_listInfo.textColor : m_pManager->GetDefaultFontColor();
         if (!IsEnabled())

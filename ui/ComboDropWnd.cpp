@@ -106,16 +106,6 @@ void CComboDropWnd::ScrollByWheel(int delta) {
         OnVScroll(delta > 0 ? SB_LINEUP : SB_LINEDOWN);
 }
 
-void CComboDropWnd::RequestClose() {
-    // While a press in this window is held, closing waits for its release,
-    // so the release is handled here and does not land on the window below.
-    if (::GetCapture() == m_hWnd) {
-        m_bClosePending = true;
-        return;
-    }
-    PostMessage(WM_CLOSE);
-}
-
 void CComboDropWnd::Forget(CControlUI* item) {
     item->FindControl(ForgetInManager, &m_pm, UIFIND_ALL);
     if (m_pLayout)
@@ -178,10 +168,6 @@ LRESULT CComboDropWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             // Where the wheel goes to the window under the pointer.
             ScrollByWheel(GET_WHEEL_DELTA_WPARAM(wParam));
             return 0;
-        case WM_CAPTURECHANGED:
-            if (m_bClosePending)
-                PostMessage(WM_CLOSE);
-            break;
         default:
             break;
     }

@@ -15,8 +15,6 @@ public:
     explicit CComboDropWnd(CComboUI* owner) : m_pOwner(owner) {}
 
     bool Open();
-    // Closes now, or when the press held in this window is released.
-    void RequestClose();
     // Gives the rows back to the combo; the window stays until destroyed.
     void ReturnItems();
     // Takes one row out of the open list (the combo removed it).
@@ -43,7 +41,6 @@ private:
     CWindowManagerUI m_pm;
     CVerticalLayoutUI* m_pLayout = nullptr;
     bool m_bItemsReturned = false;
-    bool m_bClosePending = false;
     // The rows' total height and how far they are scrolled up.
     int m_nRowsHeight = 0;
     int m_nScroll = 0;

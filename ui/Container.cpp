@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ui/AttributeList.h"
+#include "ui/Geometry.h"
 #include "ui/ScrollBar.h"
 #include "ui/WindowManager.h"
 
@@ -182,10 +183,8 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC proc, LPVOID data, UINT fl
 }
 
 void CContainerUI::SetAttribute(const char* name, const char* value) {
-    long v[4];
     if (std::strcmp(name, "inset") == 0) {
-        ParseIntList(value, v, 4);
-        SetInset(RECT{v[0], v[1], v[2], v[3]});
+        SetInset(ParseRect(value));
     } else if (std::strcmp(name, "childpadding") == 0) {
         SetChildPadding(std::atoi(value));
     } else if (std::strcmp(name, "vscrollbar") == 0) {
@@ -206,15 +205,7 @@ void CContainerUI::SetAttribute(const char* name, const char* value) {
 }
 
 RECT CContainerUI::ContentRect(RECT rc) const {
-    rc.left += m_rcInset.left;
-    rc.top += m_rcInset.top;
-    rc.right -= m_rcInset.right;
-    rc.bottom -= m_rcInset.bottom;
-    if (rc.right < rc.left)
-        rc.right = rc.left;
-    if (rc.bottom < rc.top)
-        rc.bottom = rc.top;
-    return rc;
+    return Deflated(rc, m_rcInset);
 }
 
 void CContainerUI::SetFloatPos(CControlUI* child) const {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ui/AttributeList.h"
+#include "ui/Geometry.h"
 #include "ui/Render.h"
 #include "ui/WindowManager.h"
 
@@ -20,7 +20,13 @@ std::string CControlUI::GetName() const {
     return m_sName;
 }
 void CControlUI::SetName(const char* name) {
-    m_sName = name ? name : "";
+    std::string value = name ? name : "";
+    if (value == m_sName)
+        return;
+    // The name map follows, so no entry keeps an old name.
+    if (m_pManager)
+        m_pManager->RenameControl(this, m_sName, value);
+    m_sName = std::move(value);
 }
 const char* CControlUI::GetClass() const {
     return "ControlUI";
@@ -45,6 +51,11 @@ CWindowManagerUI* CControlUI::GetManager() const {
 }
 
 void CControlUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init) {
+    // A control that moves (a row into the open drop list and back) leaves
+    // nothing of itself behind in the manager it leaves: no name-map entry,
+    // focus or timer that would outlive it there.
+    if (m_pManager && m_pManager != manager)
+        m_pManager->ReapObjects(this);
     m_pManager = manager;
     m_pParent = parent;
     if (init && m_pParent)
@@ -167,7 +178,6 @@ void CControlUI::DoEvent(TEventUI& event) {
 }
 
 void CControlUI::SetAttribute(const char* name, const char* value) {
-    long v[4];
     if (std::strcmp(name, "name") == 0) {
         SetName(value);
     } else if (std::strcmp(name, "text") == 0) {
@@ -179,13 +189,11 @@ void CControlUI::SetAttribute(const char* name, const char* value) {
     } else if (std::strcmp(name, "mouse") == 0) {
         SetMouseEnabled(ParseBool(value));
     } else if (std::strcmp(name, "pos") == 0) {
-        ParseIntList(value, v, 4);
-        SetFloatPos(RECT{v[0], v[1], v[2], v[3]});
+        SetFloatPos(ParseRect(value));
     } else if (std::strcmp(name, "float") == 0) {
         SetFloat(ParseBool(value));
     } else if (std::strcmp(name, "padding") == 0) {
-        ParseIntList(value, v, 4);
-        SetPadding(RECT{v[0], v[1], v[2], v[3]});
+        SetPadding(ParseRect(value));
     } else if (std::strcmp(name, "width") == 0) {
         SetFixedWidth(std::atoi(value));
     } else if (std::strcmp(name, "height") == 0) {
@@ -205,8 +213,7 @@ void CControlUI::SetAttribute(const char* name, const char* value) {
     } else if (std::strcmp(name, "bordersize") == 0) {
         SetBorderSize(std::atoi(value));
     } else if (std::strcmp(name, "borderround") == 0) {
-        ParseIntList(value, v, 2);
-        SetBorderRound(SIZE{v[0], v[1]});
+        SetBorderRound(ParseSize(value));
     } else if (std::strcmp(name, "bkimage") == 0) {
         SetBkImage(value);
     } else if (std::strcmp(name, "tooltip") == 0) {
@@ -353,9 +360,12 @@ void CControlUI::PaintBorder(HDC hDC) {
 void CControlUI::DoInit() {}
 
 void CControlUI::Init() {
-    DoInit();
-    if (m_pManager)
+    // The manager initialises this control with the subtree.
+    if (m_pManager) {
         m_pManager->InitControls(this, m_pParent);
+    } else {
+        DoInit();
+    }
 }
 
 void CControlUI::Invalidate() {

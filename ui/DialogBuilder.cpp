@@ -12,6 +12,7 @@
 #include "ui/ActiveX.h"
 #include "ui/AttributeList.h"
 #include "ui/ChildLayout.h"
+#include "ui/Geometry.h"
 #include "ui/Combo.h"
 #include "ui/ComboBox.h"
 #include "ui/Edit.h"
@@ -19,6 +20,7 @@
 #include "ui/List.h"
 #include "ui/ListElement.h"
 #include "ui/MarkupDecode.h"
+#include "ui/MarkupWalk.h"
 #include "ui/Option.h"
 #include "ui/Progress.h"
 #include "ui/ResourceLoader.h"
@@ -95,53 +97,27 @@ bool LoadResourceBytes(const char* id, const char* type, std::string& bytes) {
     return true;
 }
 
-SIZE SizeOf(const char* value) {
-    long v[2];
-    ParseIntList(value, v, 2);
-    return SIZE{v[0], v[1]};
+void DebugReport(const std::string& message) {
+    ::OutputDebugStringA(("SkinUI: " + message + "\n").c_str());
 }
 
-RECT RectOf(const char* value) {
-    long v[4];
-    ParseIntList(value, v, 4);
-    return RECT{v[0], v[1], v[2], v[3]};
+bool DecodeUtf8Markup(const std::string& bytes, std::string& text, std::string& error) {
+    return DecodeMarkup(bytes, MarkupEncoding::Utf8, WideToAnsiCodePage, text, error);
 }
 
-class MarkupBuilder {
+// Turns the elements the walk hands over into controls of one manager.
+class ControlSink : public IMarkupSink {
 public:
-    MarkupBuilder(IDialogBuilderCallback* callback, CWindowManagerUI* manager)
+    ControlSink(IDialogBuilderCallback* callback, CWindowManagerUI* manager)
         : m_callback(callback), m_manager(manager) {}
 
-    void ApplyWindow(const pugi::xml_node& window) {
+    void OnWindow(const pugi::xml_node& window, bool included) override {
         if (!m_manager)
             return;
-        for (const pugi::xml_attribute& attr : window.attributes()) {
-            const char* name = attr.name();
-            const char* value = attr.value();
-            if (std::strcmp(name, "size") == 0) {
-                const SIZE size = SizeOf(value);
-                m_manager->SetInitSize(size.cx, size.cy);
-            } else if (std::strcmp(name, "caption") == 0) {
-                m_manager->SetCaptionRect(RectOf(value));
-            } else if (std::strcmp(name, "roundcorner") == 0) {
-                const SIZE size = SizeOf(value);
-                m_manager->SetRoundCorner(size.cx, size.cy);
-            } else if (std::strcmp(name, "sizebox") == 0) {
-                m_manager->SetSizeBox(RectOf(value));
-            } else if (std::strcmp(name, "mininfo") == 0) {
-                const SIZE size = SizeOf(value);
-                m_manager->SetMinInfo(size.cx, size.cy);
-            } else if (std::strcmp(name, "maxinfo") == 0) {
-                const SIZE size = SizeOf(value);
-                m_manager->SetMaxInfo(size.cx, size.cy);
-            } else if (std::strcmp(name, "alpha") == 0) {
-                m_manager->SetTransparent(std::atoi(value));
-            } else if (std::strcmp(name, "defaultfontcolor") == 0) {
-                m_manager->SetDefaultFontColor(ParseColor(value));
-            } else if (std::strcmp(name, "disabledfontcolor") == 0) {
-                m_manager->SetDefaultDisabledColor(ParseColor(value));
-            }
-        }
+        // The window's size and look, and the numbering of its fonts, belong
+        // to the top file: an included file only adds images and defaults.
+        if (!included)
+            ApplyWindowValues(window);
         for (const pugi::xml_node& child : window.children()) {
             const char* tag = child.name();
             if (std::strcmp(tag, "Image") == 0) {
@@ -149,15 +125,12 @@ public:
                 if (*name)
                     m_manager->AddImage(name, ParseColor(child.attribute("mask").value()));
             } else if (std::strcmp(tag, "Font") == 0) {
-                const char* face = child.attribute("name").value();
-                const int size = child.attribute("size").as_int(12);
-                const bool bold = ParseBool(child.attribute("bold").value());
-                const bool underline = ParseBool(child.attribute("underline").value());
-                const bool italic = ParseBool(child.attribute("italic").value());
-                // Fonts are numbered in document order; the default one too.
-                m_manager->AddFont(face, size, bold, underline, italic);
-                if (ParseBool(child.attribute("default").value())) {
-                    m_manager->SetDefaultFont(face, size, bold, underline, italic);
+                if (included) {
+                    DebugReport(
+                        "an included file's fonts are ignored; font numbers count the "
+                        "top file's fonts");
+                } else {
+                    AddFont(child);
                 }
             } else if (std::strcmp(tag, "Default") == 0) {
                 m_manager->AddDefaultAttributeList(child.attribute("name").value(),
@@ -166,35 +139,16 @@ public:
         }
     }
 
-    // Builds the element children of `node` into `parent`; returns the
-    // first control made.
-    CControlUI* BuildChildren(const pugi::xml_node& node, CControlUI* parent) {
-        CControlUI* first = nullptr;
-        for (const pugi::xml_node& child : node.children()) {
-            if (child.type() != pugi::node_element)
-                continue;
-            CControlUI* made = BuildElement(child, parent);
-            if (!first)
-                first = made;
-        }
-        return first;
-    }
-
-    CControlUI* BuildElement(const pugi::xml_node& element, CControlUI* parent) {
+    void* OnElement(const pugi::xml_node& element, void* parentObject) override {
+        auto* parent = static_cast<CControlUI*>(parentObject);
         const char* tag = element.name();
-        if (std::strcmp(tag, "Image") == 0 || std::strcmp(tag, "Font") == 0 ||
-            std::strcmp(tag, "Default") == 0) {
-            return nullptr;
-        }
-        if (std::strcmp(tag, "Include") == 0)
-            return BuildInclude(element, parent);
         CControlUI* control = CreateBuiltin(tag);
         if (!control && m_callback)
             control = m_callback->CreateControl(tag);
         if (!control)
             return nullptr;
         if (parent) {
-            auto* container = dynamic_cast<IContainerUI*>(parent);
+            auto* container = static_cast<IContainerUI*>(parent->GetInterface("IContainer"));
             if (!container || !container->Add(control)) {
                 delete control;
                 return nullptr;
@@ -206,26 +160,69 @@ public:
             if (!defaults.empty())
                 control->ApplyAttributeList(defaults.c_str());
         }
-        for (const pugi::xml_attribute& attr : element.attributes()) {
+        for (const pugi::xml_attribute& attr : element.attributes())
             control->SetAttribute(attr.name(), attr.value());
-        }
-        BuildChildren(element, control);
+        // Built into an attached tree, the control enters the name map now
+        // that its name is set. (A tree without a parent enters it whole in
+        // AttachRoot.)
+        if (parent && m_manager)
+            m_manager->InitControls(control, parent);
         return control;
     }
 
+    bool LoadInclude(const std::string& source, std::string& text, std::string& error) override {
+        std::string bytes;
+        return LoadMarkupBytes(CurrentSource(), source, bytes, error) &&
+               DecodeUtf8Markup(bytes, text, error);
+    }
+
+    static ResourceSource CurrentSource() {
+        return ResourceSource{CWindowManagerUI::GetResourcePath(),
+                              CWindowManagerUI::GetResourcePackage(),
+                              CWindowManagerUI::GetResourcePackagePassword()};
+    }
+
 private:
-    CControlUI* BuildInclude(const pugi::xml_node& element, CControlUI* parent) {
-        const char* source = element.attribute("source").value();
-        const int count = element.attribute("count").as_int(1);
-        CControlUI* first = nullptr;
-        for (int i = 0; i < count && *source; ++i) {
-            CDialogBuilder builder;
-            CControlUI* made =
-                builder.BuildFromMarkup(source, nullptr, m_callback, m_manager, parent);
-            if (!first)
-                first = made;
+    void ApplyWindowValues(const pugi::xml_node& window) {
+        for (const pugi::xml_attribute& attr : window.attributes()) {
+            const char* name = attr.name();
+            const char* value = attr.value();
+            if (std::strcmp(name, "size") == 0) {
+                const SIZE size = ParseSize(value);
+                m_manager->SetInitSize(size.cx, size.cy);
+            } else if (std::strcmp(name, "caption") == 0) {
+                m_manager->SetCaptionRect(ParseRect(value));
+            } else if (std::strcmp(name, "roundcorner") == 0) {
+                const SIZE size = ParseSize(value);
+                m_manager->SetRoundCorner(size.cx, size.cy);
+            } else if (std::strcmp(name, "sizebox") == 0) {
+                m_manager->SetSizeBox(ParseRect(value));
+            } else if (std::strcmp(name, "mininfo") == 0) {
+                const SIZE size = ParseSize(value);
+                m_manager->SetMinInfo(size.cx, size.cy);
+            } else if (std::strcmp(name, "maxinfo") == 0) {
+                const SIZE size = ParseSize(value);
+                m_manager->SetMaxInfo(size.cx, size.cy);
+            } else if (std::strcmp(name, "alpha") == 0) {
+                m_manager->SetTransparent(std::atoi(value));
+            } else if (std::strcmp(name, "defaultfontcolor") == 0) {
+                m_manager->SetDefaultFontColor(ParseColor(value));
+            } else if (std::strcmp(name, "disabledfontcolor") == 0) {
+                m_manager->SetDefaultDisabledColor(ParseColor(value));
+            }
         }
-        return first;
+    }
+
+    void AddFont(const pugi::xml_node& font) {
+        const char* face = font.attribute("name").value();
+        const int size = font.attribute("size").as_int(12);
+        const bool bold = ParseBool(font.attribute("bold").value());
+        const bool underline = ParseBool(font.attribute("underline").value());
+        const bool italic = ParseBool(font.attribute("italic").value());
+        // Fonts are numbered in document order; the default one too.
+        m_manager->AddFont(face, size, bold, underline, italic);
+        if (ParseBool(font.attribute("default").value()))
+            m_manager->SetDefaultFont(face, size, bold, underline, italic);
     }
 
     IDialogBuilderCallback* m_callback;
@@ -243,55 +240,29 @@ CControlUI* CDialogBuilder::BuildFromMarkup(const char* source, const char* type
         return nullptr;
     }
     std::string text;
+    std::string sourceName;
     if (IS_INTRESOURCE(source)) {
         std::string bytes;
         if (!LoadResourceBytes(source, type, bytes)) {
             m_sError = "Could not load the markup resource";
             return nullptr;
         }
-        if (!DecodeMarkup(bytes, MarkupEncoding::Utf8, WideToAnsiCodePage, text, m_sError)) {
+        if (!DecodeUtf8Markup(bytes, text, m_sError))
             return nullptr;
-        }
     } else if (source[0] == '<') {
         // Markup handed over as text is already in the program's code page.
         text = source;
     } else {
-        const ResourceSource from{CWindowManagerUI::GetResourcePath(),
-                                  CWindowManagerUI::GetResourcePackage(),
-                                  CWindowManagerUI::GetResourcePackagePassword()};
         std::string bytes;
-        if (!LoadMarkupBytes(from, source, bytes, m_sError))
-            return nullptr;
-        if (!DecodeMarkup(bytes, MarkupEncoding::Utf8, WideToAnsiCodePage, text, m_sError)) {
+        if (!LoadMarkupBytes(ControlSink::CurrentSource(), source, bytes, m_sError) ||
+            !DecodeUtf8Markup(bytes, text, m_sError)) {
             return nullptr;
         }
+        sourceName = source;
     }
-    pugi::xml_document document;
-    // The bytes are taken as they are: no encoding conversion by the parser.
-    const pugi::xml_parse_result parsed =
-        document.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
-    if (!parsed) {
-        m_sError = parsed.description();
-        return nullptr;
-    }
-    const pugi::xml_node top = document.document_element();
-    if (!top) {
-        m_sError = "No root element";
-        return nullptr;
-    }
-    MarkupBuilder builder(callback, manager);
-    CControlUI* root = nullptr;
-    if (std::strcmp(top.name(), "Window") == 0) {
-        builder.ApplyWindow(top);
-        root = builder.BuildChildren(top, parent);
-    } else {
-        root = builder.BuildElement(top, parent);
-    }
-    // Controls built into an attached tree enter the name map now that
-    // their names are set.
-    if (root && parent && manager)
-        manager->InitControls(root, parent);
-    return root;
+    ControlSink sink(callback, manager);
+    MarkupWalk walk(sink, DebugReport);
+    return static_cast<CControlUI*>(walk.Walk(text, sourceName, parent, m_sError));
 }
 
 }  // namespace SkinUI

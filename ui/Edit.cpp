@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-#include "ui/AttributeList.h"
+#include "ui/Geometry.h"
 #include "ui/ControlState.h"
 #include "ui/Button.h"
 #include "ui/Handles.h"
@@ -58,12 +58,7 @@ public:
     // The text area: the control less its text padding, and one line high
     // in the middle, as the control draws its own text.
     RECT EditRect() const {
-        RECT rc = m_pOwner->GetPos();
-        const RECT pad = m_pOwner->GetTextPadding();
-        rc.left += pad.left;
-        rc.top += pad.top;
-        rc.right -= pad.right;
-        rc.bottom -= pad.bottom;
+        RECT rc = Deflated(m_pOwner->GetPos(), m_pOwner->GetTextPadding());
         const LONG lineHeight =
             m_pOwner->GetManager()->GetFontMetrics(m_pOwner->GetFont()).tmHeight + 2;
         if (rc.bottom - rc.top > lineHeight) {

@@ -1,6 +1,8 @@
 #include "ui/ImageDecode.h"
 
 #include <climits>
+#include <exception>
+#include <memory>
 
 #include "stb_image.h"
 
@@ -37,16 +39,31 @@ void PremultiplyRgba(const unsigned char* rgba, int width, int height, uint32_t 
 bool DecodeImage(const std::string& bytes, uint32_t mask, DecodedImage& image) {
     if (bytes.empty() || bytes.size() > static_cast<size_t>(INT_MAX))
         return false;
+    const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
+    const int length = static_cast<int>(bytes.size());
     int width = 0;
     int height = 0;
     int channels = 0;
-    unsigned char* rgba =
-        stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()),
-                              static_cast<int>(bytes.size()), &width, &height, &channels, 4);
+    // A header may claim any size; the pixels are counted before they are
+    // allocated, twice over (the decoder's and ours).
+    if (!stbi_info_from_memory(data, length, &width, &height, &channels) || width <= 0 ||
+        height <= 0 ||
+        static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > kMaxImagePixels) {
+        return false;
+    }
+    struct Freer {
+        void operator()(unsigned char* p) const { stbi_image_free(p); }
+    };
+    std::unique_ptr<unsigned char, Freer> rgba(
+        stbi_load_from_memory(data, length, &width, &height, &channels, 4));
     if (!rgba)
         return false;
-    PremultiplyRgba(rgba, width, height, mask, image);
-    stbi_image_free(rgba);
+    try {
+        PremultiplyRgba(rgba.get(), width, height, mask, image);
+    } catch (const std::exception&) {
+        image = DecodedImage();
+        return false;
+    }
     return true;
 }
 

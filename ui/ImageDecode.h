@@ -22,7 +22,12 @@ struct DecodedImage {
 void PremultiplyRgba(const unsigned char* rgba, int width, int height, uint32_t mask,
                      DecodedImage& image);
 
-// Decodes PNG, JPEG, BMP, GIF and the other formats of stb_image.
+// The most pixels an image may have (a 4096 x 4096 picture): every skin
+// image fits, and a damaged header cannot ask for gigabytes.
+constexpr uint64_t kMaxImagePixels = 4096ull * 4096ull;
+
+// Decodes PNG, JPEG, BMP, GIF and the other formats of stb_image. False for
+// undecodable bytes and for images above kMaxImagePixels.
 bool DecodeImage(const std::string& bytes, uint32_t mask, DecodedImage& image);
 
 }  // namespace SkinUI

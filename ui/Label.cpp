@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ui/AttributeList.h"
+#include "ui/Geometry.h"
 #include "ui/Render.h"
 #include "ui/WindowManager.h"
 
@@ -44,7 +44,6 @@ void CLabelUI::SetTextPadding(RECT rc) {
 }
 
 void CLabelUI::SetAttribute(const char* name, const char* value) {
-    long v[4];
     if (std::strcmp(name, "align") == 0) {
         m_uTextStyle &= ~(DT_LEFT | DT_CENTER | DT_RIGHT);
         if (std::strstr(value, "center")) {
@@ -80,8 +79,7 @@ void CLabelUI::SetAttribute(const char* name, const char* value) {
     } else if (std::strcmp(name, "disabledtextcolor") == 0) {
         SetDisabledTextColor(ParseColor(value));
     } else if (std::strcmp(name, "textpadding") == 0) {
-        ParseIntList(value, v, 4);
-        SetTextPadding(RECT{v[0], v[1], v[2], v[3]});
+        SetTextPadding(ParseRect(value));
     } else {
         CControlUI::SetAttribute(name, value);
     }
@@ -106,12 +104,8 @@ void CLabelUI::DrawLabelText(HDC hDC, const std::string& text, DWORD color) {
         color = m_dwDisabledTextColor != 0 ? m_dwDisabledTextColor
                                            : m_pManager->GetDefaultDisabledColor();
     }
-    RECT rc = m_rcItem;
-    rc.left += m_rcTextPadding.left;
-    rc.top += m_rcTextPadding.top;
-    rc.right -= m_rcTextPadding.right;
-    rc.bottom -= m_rcTextPadding.bottom;
-    Render::DrawText(hDC, m_pManager, rc, text, color, m_iFont, m_uTextStyle);
+    Render::DrawText(hDC, m_pManager, Deflated(m_rcItem, m_rcTextPadding), text, color, m_iFont,
+                     m_uTextStyle);
 }
 
 void CLabelUI::PaintText(HDC hDC) {

@@ -175,7 +175,18 @@ bool CTabLayoutUI::AddAt(CControlUI* control, int index) {
             ++m_iCurSel;
         control->SetVisible(false);
     }
+    // The skin's selection, quietly: the skin is still being built.
+    if (index == m_iPendingSel) {
+        m_iPendingSel = -1;
+        ShowOnly(index);
+    }
     return true;
+}
+
+void CTabLayoutUI::ShowOnly(int index) {
+    m_iCurSel = index;
+    for (int i = 0; i < GetCount(); ++i)
+        m_items[i]->SetVisible(i == index);
 }
 
 bool CTabLayoutUI::Remove(CControlUI* control) {
@@ -203,9 +214,7 @@ bool CTabLayoutUI::SelectItem(int index) {
     if (index == m_iCurSel)
         return true;
     const int old = m_iCurSel;
-    m_iCurSel = index;
-    for (int i = 0; i < GetCount(); ++i)
-        m_items[i]->SetVisible(i == index);
+    ShowOnly(index);
     SetPos(m_rcItem);
     NeedParentUpdate();
     if (m_pManager) {
@@ -219,7 +228,11 @@ bool CTabLayoutUI::SelectItem(int index) {
 
 void CTabLayoutUI::SetAttribute(const char* name, const char* value) {
     if (std::strcmp(name, "selectedid") == 0) {
-        SelectItem(std::atoi(value));
+        // The builder applies attributes before it adds the pages.
+        const int index = std::atoi(value);
+        m_iPendingSel = -1;
+        if (!SelectItem(index) && index >= GetCount())
+            m_iPendingSel = index;
     } else {
         CContainerUI::SetAttribute(name, value);
     }

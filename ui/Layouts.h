@@ -37,7 +37,11 @@ public:
     void SetPos(RECT rc) override;
 
 private:
+    void ShowOnly(int index);
+
     int m_iCurSel = -1;
+    // A "selectedid" read before its page was added.
+    int m_iPendingSel = -1;
 };
 
 }  // namespace SkinUI

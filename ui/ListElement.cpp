@@ -5,6 +5,7 @@
 
 #include "ui/AttributeList.h"
 #include "ui/Button.h"
+#include "ui/Geometry.h"
 #include "ui/Render.h"
 #include "ui/WindowManager.h"
 
@@ -17,7 +18,6 @@ constexpr int kDefaultRowHeight = 26;
 }  // namespace
 
 bool SetListInfoAttribute(TListInfoUI& info, const char* name, const char* value) {
-    long v[4];
     if (std::strcmp(name, "itemtextcolor") == 0) {
         info.textColor = ParseColor(value);
     } else if (std::strcmp(name, "itemselectedtextcolor") == 0) {
@@ -29,8 +29,7 @@ bool SetListInfoAttribute(TListInfoUI& info, const char* name, const char* value
     } else if (std::strcmp(name, "itemfont") == 0) {
         info.font = std::atoi(value);
     } else if (std::strcmp(name, "itemtextpadding") == 0) {
-        ParseIntList(value, v, 4);
-        info.textPadding = RECT{v[0], v[1], v[2], v[3]};
+        info.textPadding = ParseRect(value);
     } else {
         return false;
     }
@@ -87,6 +86,7 @@ UINT CListElementUI::GetControlFlags() const {
 
 void CListElementUI::SetOwner(CControlUI* owner) {
     m_pOwner = owner ? static_cast<IListOwnerUI*>(owner->GetInterface("IListOwner")) : nullptr;
+    m_pOwnerControl = m_pOwner ? owner : nullptr;
 }
 
 bool CListElementUI::Select(bool select) {
@@ -211,18 +211,21 @@ void CListLabelElementUI::DoPaint(HDC hDC, const RECT& rcPaint) {
         back = info.hotBkColor;
     Render::DrawColor(hDC, m_rcItem, back);
     PaintBkImage(hDC);
-    if (m_pManager) {
-        RECT rc = m_rcItem;
-        rc.left += info.textPadding.left;
-        rc.right -= info.textPadding.right;
+    // In the open drop-down the row belongs to the list's own manager,
+    // which has none of the skin's fonts and colours: the owner's manager has.
+    CWindowManagerUI* skin = m_pOwnerControl && m_pOwnerControl->GetManager()
+                                 ? m_pOwnerControl->GetManager()
+                                 : m_pManager;
+    if (skin) {
+        const RECT rc =
+            Deflated(m_rcItem, RECT{info.textPadding.left, 0, info.textPadding.right, 0});
         DWORD color =
             m_bSelected && info.selectedTextColor != 0 ? info.selectedTextColor : info.textColor;
         if (color == 0)
-            color = m_pManager->GetDefaultFontColor();
+            color = skin->GetDefaultFontColor();
         if (!IsEnabled())
-            color = m_pManager->GetDefaultDisabledColor();
-        Render::DrawText(hDC, m_pManager, rc, m_sText, color, info.font,
-                         DT_SINGLELINE | DT_VCENTER);
+            color = skin->GetDefaultDisabledColor();
+        Render::DrawText(hDC, skin, rc, m_sText, color, info.font, DT_SINGLELINE | DT_VCENTER);
     }
     PaintBorder(hDC);
     // The row's children (a delete button) over its text.

@@ -63,6 +63,7 @@ protected:
     bool m_bSelected = false;
     UINT m_uButtonState = 0;
     IListOwnerUI* m_pOwner = nullptr;
+    CControlUI* m_pOwnerControl = nullptr;
 };
 
 // Helpers of the list owners, over their children.

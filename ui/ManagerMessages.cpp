@@ -73,23 +73,23 @@ void CWindowManagerUI::PaintWindow() {
     ::GetClientRect(m_hWndPaint, &client);
     const SIZE size = {client.right - client.left, client.bottom - client.top};
     if (m_pRoot && size.cx > 0 && size.cy > 0 && !::IsRectEmpty(&ps.rcPaint)) {
-        if (!m_hDcOffscreen || m_szOffscreen.cx != size.cx || m_szOffscreen.cy != size.cy) {
-            m_hDcOffscreen.reset();
-            m_hbmpOffscreen.reset();
+        if (!m_offscreen || m_szOffscreen.cx != size.cx || m_szOffscreen.cy != size.cy) {
+            m_offscreen.Reset();
             void* bits = nullptr;
-            m_hbmpOffscreen.reset(Render::CreateTopDownDib(dc, size.cx, size.cy, &bits));
-            m_hDcOffscreen.reset(::CreateCompatibleDC(dc));
-            ::SelectObject(m_hDcOffscreen.get(), m_hbmpOffscreen.get());
+            m_offscreen.Reset(::CreateCompatibleDC(dc),
+                              Render::CreateTopDownDib(dc, size.cx, size.cy, &bits));
             m_szOffscreen = size;
         }
-        HDC off = m_hDcOffscreen.get();
-        const int saved = ::SaveDC(off);
-        ::IntersectClipRect(off, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right,
-                            ps.rcPaint.bottom);
-        m_pRoot->DoPaint(off, ps.rcPaint);
-        ::RestoreDC(off, saved);
-        ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-                 ps.rcPaint.bottom - ps.rcPaint.top, off, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+        if (HDC off = m_offscreen.dc()) {
+            const int saved = ::SaveDC(off);
+            ::IntersectClipRect(off, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right,
+                                ps.rcPaint.bottom);
+            m_pRoot->DoPaint(off, ps.rcPaint);
+            ::RestoreDC(off, saved);
+            ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+                     ps.rcPaint.bottom - ps.rcPaint.top, off, ps.rcPaint.left, ps.rcPaint.top,
+                     SRCCOPY);
+        }
     }
     ::EndPaint(m_hWndPaint, &ps);
 }
@@ -190,15 +190,15 @@ void CWindowManagerUI::ShowToolTip(CControlUI* control) {
     m_sTooltipText = control->GetToolTip();
     if (m_sTooltipText.empty())
         return;
-    if (!m_hwndTooltip) {
+    if (!m_tooltip) {
         INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
         ::InitCommonControlsEx(&icc);
-        m_hwndTooltip = ::CreateWindowExA(
+        m_tooltip.reset(::CreateWindowExA(
             0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-            CW_USEDEFAULT, CW_USEDEFAULT, m_hWndPaint, nullptr, GetInstance(), nullptr);
-        if (!m_hwndTooltip)
+            CW_USEDEFAULT, CW_USEDEFAULT, m_hWndPaint, nullptr, GetInstance(), nullptr));
+        if (!m_tooltip)
             return;
-        ::SendMessageA(m_hwndTooltip, TTM_SETMAXTIPWIDTH, 0, 400);
+        ::SendMessageA(m_tooltip.get(), TTM_SETMAXTIPWIDTH, 0, 400);
     }
     // The older record size works with both versions of the common controls.
     TOOLINFOA ti = {};
@@ -210,22 +210,22 @@ void CWindowManagerUI::ShowToolTip(CControlUI* control) {
     ti.lpszText = &m_sTooltipText[0];
     ti.rect = control->GetPos();
     if (m_pTooltipControl == nullptr) {
-        ::SendMessageA(m_hwndTooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+        ::SendMessageA(m_tooltip.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
     } else {
-        ::SendMessageA(m_hwndTooltip, TTM_SETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&ti));
+        ::SendMessageA(m_tooltip.get(), TTM_SETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&ti));
     }
     m_pTooltipControl = control;
-    ::SendMessageA(m_hwndTooltip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
+    ::SendMessageA(m_tooltip.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
 }
 
 void CWindowManagerUI::HideToolTip() {
-    if (!m_hwndTooltip || !m_pTooltipControl)
+    if (!m_tooltip || !m_pTooltipControl)
         return;
     TOOLINFOA ti = {};
     ti.cbSize = TTTOOLINFOA_V2_SIZE;
     ti.hwnd = m_hWndPaint;
     ti.uId = reinterpret_cast<UINT_PTR>(m_hWndPaint);
-    ::SendMessageA(m_hwndTooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
+    ::SendMessageA(m_tooltip.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
 }
 
 void CWindowManagerUI::RestoreFocus() {

@@ -66,14 +66,14 @@ void CWindowManagerUI::SetTransparent(int alpha) {
 int CWindowManagerUI::AddFont(const char* faceName, int size, bool bold, bool underline,
                               bool italic) {
     auto info = std::make_unique<TFontInfo>();
-    MakeFont(*info, m_hDcPaint, faceName, size, bold, underline, italic);
+    MakeFont(*info, m_paintDc.get(), faceName, size, bold, underline, italic);
     m_aFonts.push_back(std::move(info));
     return static_cast<int>(m_aFonts.size()) - 1;
 }
 
 void CWindowManagerUI::SetDefaultFont(const char* faceName, int size, bool bold, bool underline,
                                       bool italic) {
-    MakeFont(m_defaultFont, m_hDcPaint, faceName, size, bold, underline, italic);
+    MakeFont(m_defaultFont, m_paintDc.get(), faceName, size, bold, underline, italic);
 }
 
 HFONT CWindowManagerUI::GetFont(int index) {

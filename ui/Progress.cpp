@@ -1,5 +1,6 @@
 #include "ui/Progress.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -70,15 +71,17 @@ void CProgressUI::SetAttribute(const char* name, const char* value) {
 void CProgressUI::PaintStatusImage(HDC hDC) {
     if (m_nMax <= m_nMin)
         return;
-    const long range = static_cast<long>(m_nMax) - m_nMin;
-    const long done = static_cast<long>(m_nValue) - m_nMin;
-    const long width = m_rcItem.right - m_rcItem.left;
-    const long height = m_rcItem.bottom - m_rcItem.top;
+    // long is 32 bits on Windows: a width times a value above a few
+    // million would overflow it.
+    const int64_t range = static_cast<int64_t>(m_nMax) - m_nMin;
+    const int64_t done = static_cast<int64_t>(m_nValue) - m_nMin;
+    const LONG width = m_rcItem.right - m_rcItem.left;
+    const LONG height = m_rcItem.bottom - m_rcItem.top;
     RECT part = {0, 0, width, height};
     if (m_bHorizontal) {
-        part.right = width * done / range;
+        part.right = static_cast<LONG>(width * done / range);
     } else {
-        part.top = height - height * done / range;
+        part.top = static_cast<LONG>(height - height * done / range);
     }
     if (part.right <= part.left || part.bottom <= part.top)
         return;

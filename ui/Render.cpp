@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ui/AttributeList.h"
+#include "ui/Geometry.h"
 #include "ui/Handles.h"
 #include "ui/WindowManager.h"
 
@@ -27,12 +27,6 @@ struct ImageDescription {
     BYTE fade = 255;
     bool hole = false;
 };
-
-RECT RectOf(const std::string& value) {
-    long v[4];
-    ParseIntList(value.c_str(), v, 4);
-    return RECT{v[0], v[1], v[2], v[3]};
-}
 
 // Reads name='value' parts separated by blanks. A text without any "='" is
 // a bare file name.
@@ -58,13 +52,13 @@ void ParseDescription(const std::string& text, ImageDescription& desc) {
         if (name == "file" || name == "res") {
             desc.file = value;
         } else if (name == "dest") {
-            desc.dest = RectOf(value);
+            desc.dest = ParseRect(value.c_str());
             desc.hasDest = true;
         } else if (name == "source") {
-            desc.source = RectOf(value);
+            desc.source = ParseRect(value.c_str());
             desc.hasSource = true;
         } else if (name == "corner") {
-            desc.corner = RectOf(value);
+            desc.corner = ParseRect(value.c_str());
         } else if (name == "mask") {
             desc.mask = ParseColor(value.c_str());
         } else if (name == "fade") {
@@ -215,8 +209,7 @@ SIZE MeasureText(HDC hDC, CWindowManagerUI* manager, const std::string& text, in
 void DrawBorder(HDC hDC, const RECT& rc, int size, DWORD color, SIZE round) {
     if (size <= 0 || (color >> 24) == 0)
         return;
-    UniqueHandle<HPEN, GdiObjectTraits<HPEN>> pen(
-        ::CreatePen(PS_SOLID | PS_INSIDEFRAME, size, ToColorRef(color)));
+    UniquePen pen(::CreatePen(PS_SOLID | PS_INSIDEFRAME, size, ToColorRef(color)));
     SelectObjectScope selectPen(hDC, pen.get());
     SelectObjectScope selectBrush(hDC, ::GetStockObject(NULL_BRUSH));
     if (round.cx > 0 || round.cy > 0) {

@@ -1,9 +1,8 @@
 #include "ui/ResourceLoader.h"
 
 #include <cstdio>
-#include <limits>
+#include <exception>
 #include <memory>
-#include <new>
 
 #include "ui/LibInterface.h"
 #include "ui/PlainPackage.h"
@@ -11,8 +10,6 @@
 namespace SkinUI {
 
 namespace {
-
-constexpr size_t kNoLimit = std::numeric_limits<size_t>::max();
 
 struct FileCloser {
     void operator()(FILE* f) const { std::fclose(f); }
@@ -29,17 +26,13 @@ Outcome ReadPlainFile(const std::string& path, size_t limit, std::string& bytes)
         return Outcome::kNotOpened;
     bytes.clear();
     char chunk[65536];
-    try {
-        for (;;) {
-            const size_t n = std::fread(chunk, 1, sizeof(chunk), file.get());
-            if (n == 0)
-                break;
-            bytes.append(chunk, n);
-            if (bytes.size() > limit)
-                return Outcome::kTooLarge;
-        }
-    } catch (const std::bad_alloc&) {
-        return Outcome::kReadFailed;
+    for (;;) {
+        const size_t n = std::fread(chunk, 1, sizeof(chunk), file.get());
+        if (n == 0)
+            break;
+        bytes.append(chunk, n);
+        if (bytes.size() > limit)
+            return Outcome::kTooLarge;
     }
     if (std::ferror(file.get()))
         return Outcome::kReadFailed;
@@ -82,11 +75,7 @@ Outcome ReadPasswordPackage(const std::string& packagePath, const std::string& p
         return Outcome::kEmpty;
     if (size > limit)
         return Outcome::kTooLarge;
-    try {
-        bytes.assign(size, '\0');
-    } catch (const std::bad_alloc&) {
-        return Outcome::kReadFailed;
-    }
+    bytes.assign(size, '\0');
     const int read =
         ExtractEntry(package.get(), name.c_str(), password.c_str(), bytes.data(), size);
     if (read < 0 || static_cast<uint32_t>(read) != size) {
@@ -96,14 +85,31 @@ Outcome ReadPasswordPackage(const std::string& packagePath, const std::string& p
     return Outcome::kOk;
 }
 
-Outcome ReadFromSource(const ResourceSource& source, const std::string& name, size_t limit,
-                       std::string& bytes) {
+Outcome ReadUnguarded(const ResourceSource& source, const std::string& name, size_t limit,
+                      std::string& bytes) {
     if (source.packageName.empty())
         return ReadPlainFile(source.resourcePath + name, limit, bytes);
     const std::string packagePath = source.resourcePath + source.packageName;
     if (source.password.empty())
         return ReadPlainPackage(packagePath, name, limit, bytes);
     return ReadPasswordPackage(packagePath, source.password, name, limit, bytes);
+}
+
+// A damaged package or a full address space fails this one file, never the
+// program: allocation failures of every kind stop here.
+template <typename Read>
+Outcome Guarded(std::string& bytes, Read read) {
+    try {
+        return read();
+    } catch (const std::exception&) {
+        bytes.clear();
+        return Outcome::kReadFailed;
+    }
+}
+
+Outcome ReadFromSource(const ResourceSource& source, const std::string& name, size_t limit,
+                       std::string& bytes) {
+    return Guarded(bytes, [&] { return ReadUnguarded(source, name, limit, bytes); });
 }
 
 const char* MarkupError(const ResourceSource& source, Outcome outcome) {
@@ -143,9 +149,12 @@ bool LoadMarkupBytes(const ResourceSource& source, const std::string& name, std:
 }
 
 bool LoadImageBytes(const ResourceSource& source, const std::string& name, std::string& bytes) {
-    if (ReadFromSource(source, name, kNoLimit, bytes) == Outcome::kOk)
+    if (ReadFromSource(source, name, kMaxImageBytes, bytes) == Outcome::kOk)
         return true;
-    return ReadPlainFile(name, kNoLimit, bytes) == Outcome::kOk;
+    if (Guarded(bytes, [&] { return ReadPlainFile(name, kMaxImageBytes, bytes); }) == Outcome::kOk)
+        return true;
+    bytes.clear();
+    return false;
 }
 
 }  // namespace SkinUI

@@ -16,6 +16,9 @@ struct ResourceSource {
 
 // The largest markup file a skin may have, inclusive.
 constexpr size_t kMaxMarkupBytes = 4194304;
+// The largest image file. A damaged package may claim any member size, and
+// the buffer is allocated before a byte is read.
+constexpr size_t kMaxImageBytes = 32 * 1024 * 1024;
 
 // Reads a markup file's raw bytes. On failure returns false and sets error to
 // the loader's message ("File is empty", "OpenZip is fail!", ...).
@@ -23,7 +26,8 @@ bool LoadMarkupBytes(const ResourceSource& source, const std::string& name, std:
                      std::string& error);
 
 // Reads an image file's raw bytes: from the package or the resource path, and
-// failing that from the name itself as a path. False when nothing was found.
+// failing that from the name itself as a path. False when nothing was found
+// or the file is larger than kMaxImageBytes.
 bool LoadImageBytes(const ResourceSource& source, const std::string& name, std::string& bytes);
 
 }  // namespace SkinUI

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "ui/AttributeList.h"
+#include "ui/Geometry.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowWnd.h"
 
@@ -72,15 +73,7 @@ public:
         return true;
     }
 
-    RECT TextRect() const {
-        RECT rc = m_pOwner->GetPos();
-        const RECT pad = m_pOwner->GetTextPadding();
-        rc.left += pad.left;
-        rc.top += pad.top;
-        rc.right = std::max(rc.left, rc.right - pad.right);
-        rc.bottom = std::max(rc.top, rc.bottom - pad.bottom);
-        return rc;
-    }
+    RECT TextRect() const { return Deflated(m_pOwner->GetPos(), m_pOwner->GetTextPadding()); }
 
     void ApplyLook() {
         const CRichEditUI& o = *m_pOwner;

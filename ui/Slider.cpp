@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ui/AttributeList.h"
+#include "ui/Geometry.h"
 #include "ui/Button.h"
 #include "ui/ControlState.h"
 #include "ui/Render.h"
@@ -161,10 +162,8 @@ void CSliderUI::DoEvent(TEventUI& event) {
 }
 
 void CSliderUI::SetAttribute(const char* name, const char* value) {
-    long v[2];
     if (std::strcmp(name, "thumbsize") == 0) {
-        ParseIntList(value, v, 2);
-        SetThumbSize(SIZE{v[0], v[1]});
+        SetThumbSize(ParseSize(value));
     } else if (std::strcmp(name, "step") == 0) {
         SetChangeStep(std::atoi(value));
     } else if (std::strcmp(name, "thumbimage") == 0) {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "ui/AttributeList.h"
+#include "ui/Geometry.h"
 
 namespace SkinUI {
 
@@ -82,12 +82,10 @@ void CTileLayoutUI::SetPos(RECT rc) {
 }
 
 void CTileLayoutUI::SetAttribute(const char* name, const char* value) {
-    long v[2];
     if (std::strcmp(name, "columns") == 0) {
         SetColumns(std::atoi(value));
     } else if (std::strcmp(name, "itemsize") == 0) {
-        ParseIntList(value, v, 2);
-        SetItemSize(SIZE{v[0], v[1]});
+        SetItemSize(ParseSize(value));
     } else {
         CContainerUI::SetAttribute(name, value);
     }

@@ -46,6 +46,13 @@ CControlUI* CALLBACK AttachToManager(CControlUI* control, LPVOID data) {
     return nullptr;
 }
 
+// Attributes are all applied by now, so a control can set itself up from them
+// (a hosted COM control creates its object).
+CControlUI* CALLBACK InitEach(CControlUI* control, LPVOID) {
+    control->DoInit();
+    return nullptr;
+}
+
 CControlUI* CALLBACK FirstHit(CControlUI* control, LPVOID) {
     return control;
 }
@@ -70,12 +77,8 @@ CWindowManagerUI::~CWindowManagerUI() {
     ReapDelayedCleanup();
     delete m_pRoot;
     m_pRoot = nullptr;
-    if (m_hwndTooltip)
-        ::DestroyWindow(m_hwndTooltip);
     auto& live = Process().liveManagers;
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
-    if (m_hDcPaint)
-        ::ReleaseDC(m_hWndPaint, m_hDcPaint);
 }
 
 void CWindowManagerUI::SetInstance(HINSTANCE instance) {
@@ -161,7 +164,7 @@ bool CWindowManagerUI::TranslateUIMessage(MSG* msg) {
 
 void CWindowManagerUI::AttachWindow(HWND hWnd) {
     m_hWndPaint = hWnd;
-    m_hDcPaint = ::GetDC(hWnd);
+    m_paintDc.Reset(hWnd);
     auto& live = Process().liveManagers;
     if (std::find(live.begin(), live.end(), this) == live.end())
         live.push_back(this);
@@ -195,6 +198,7 @@ void CWindowManagerUI::InitControls(CControlUI* control, CControlUI* parent) {
     ManagerOf target{this, parent};
     control->FindControl(AttachToManager, &target, UIFIND_ALL);
     control->FindControl(CollectNamed, &m_mNameHash, UIFIND_ALL);
+    control->FindControl(InitEach, nullptr, UIFIND_ALL);
 }
 
 void CWindowManagerUI::ReapObjects(CControlUI* control) {
@@ -216,6 +220,16 @@ void CWindowManagerUI::ReapObjects(CControlUI* control) {
         if (queued.pSender == control)
             queued.pSender = nullptr;
     }
+}
+
+void CWindowManagerUI::RenameControl(CControlUI* control, const std::string& oldName,
+                                     const std::string& newName) {
+    const auto it = m_mNameHash.find(oldName);
+    if (it == m_mNameHash.end() || it->second != control)
+        return;
+    m_mNameHash.erase(it);
+    if (!newName.empty())
+        m_mNameHash.emplace(newName, control);
 }
 
 void CWindowManagerUI::AddDelayedCleanup(CControlUI* control) {
@@ -299,6 +313,11 @@ bool CWindowManagerUI::AddTranslateAccelerator(ITranslateAccelerator* translator
     return true;
 }
 
+void CWindowManagerUI::RemoveTranslateAccelerator(ITranslateAccelerator* translator) {
+    m_aTranslators.erase(std::remove(m_aTranslators.begin(), m_aTranslators.end(), translator),
+                         m_aTranslators.end());
+}
+
 CControlUI* CWindowManagerUI::FindControl(const char* name) const {
     if (!name)
         return nullptr;
@@ -319,12 +338,8 @@ void CWindowManagerUI::SetFocus(CControlUI* control) {
     if (control == m_pFocus)
         return;
     if (m_pFocus) {
-        TEventUI event;
-        event.Type = UIEVENT_KILLFOCUS;
-        event.pSender = control;
-        event.dwTimestamp = ::GetTickCount();
         CControlUI* old = m_pFocus;
-        old->Event(event);
+        SendEvent(old, UIEVENT_KILLFOCUS);
         SendNotify(old, "killfocus");
         m_pFocus = nullptr;
     }
@@ -333,11 +348,7 @@ void CWindowManagerUI::SetFocus(CControlUI* control) {
         return;
     }
     m_pFocus = control;
-    TEventUI event;
-    event.Type = UIEVENT_SETFOCUS;
-    event.pSender = control;
-    event.dwTimestamp = ::GetTickCount();
-    control->Event(event);
+    SendEvent(control, UIEVENT_SETFOCUS);
     SendNotify(control, "setfocus");
 }
 
@@ -419,16 +430,7 @@ bool CWindowManagerUI::PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam,
                 return true;
             break;
         case WM_SYSKEYDOWN:
-            if (m_pFocus) {
-                TEventUI event;
-                event.Type = UIEVENT_SYSKEY;
-                event.chKey = static_cast<char>(wParam);
-                event.ptMouse = m_ptLastMouse;
-                event.wParam = wParam;
-                event.lParam = lParam;
-                event.dwTimestamp = ::GetTickCount();
-                m_pFocus->Event(event);
-            }
+            SendEvent(m_pFocus, UIEVENT_SYSKEY, wParam, lParam, static_cast<char>(wParam));
             break;
         default:
             break;

@@ -73,11 +73,13 @@ public:
     // Binding to a window and a control tree.
     void AttachWindow(HWND hWnd);
     HWND GetPaintWindow() const { return m_hWndPaint; }
-    HDC GetPaintDC() const { return m_hDcPaint; }
+    HDC GetPaintDC() const { return m_paintDc.get(); }
     bool AttachRoot(CControlUI* root);
     CControlUI* GetRoot() const { return m_pRoot; }
     void InitControls(CControlUI* control, CControlUI* parent);
     void ReapObjects(CControlUI* control);
+    // Keeps the name map in step when a control's name changes.
+    void RenameControl(CControlUI* control, const std::string& oldName, const std::string& newName);
     void AddDelayedCleanup(CControlUI* control);
 
     // Notifications.
@@ -87,6 +89,7 @@ public:
                     bool async = false);
     bool AddMessageFilter(IMessageFilterUI* filter);
     bool AddTranslateAccelerator(ITranslateAccelerator* translator);
+    void RemoveTranslateAccelerator(ITranslateAccelerator* translator);
 
     // Lookup and focus.
     CControlUI* FindControl(const char* name) const;
@@ -175,7 +178,7 @@ private:
     void ReapDelayedCleanup();
 
     HWND m_hWndPaint = nullptr;
-    HDC m_hDcPaint = nullptr;
+    WindowDc m_paintDc;
     CControlUI* m_pRoot = nullptr;
     CControlUI* m_pFocus = nullptr;
     CControlUI* m_pEventHover = nullptr;
@@ -187,9 +190,8 @@ private:
     bool m_bNoActivate = false;
     bool m_bMouseTracking = false;
     bool m_bMouseCapture = false;
-    HWND m_hwndTooltip = nullptr;
-    UniqueMemoryDc m_hDcOffscreen;
-    UniqueBitmap m_hbmpOffscreen;
+    UniqueWindow m_tooltip;
+    MemoryCanvas m_offscreen;
     SIZE m_szOffscreen = {0, 0};
     CControlUI* m_pTooltipControl = nullptr;
     std::string m_sTooltipText;

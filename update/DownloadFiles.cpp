@@ -10,10 +10,13 @@
 #include <vector>
 
 #include "app/PlazaUpdateWnd.h"
-#include "update/DigestSink.h"
+#include "identity/Md5.h"
+#include "update/FileDigestSink.h"
 #include "update/DownloadSession.h"
+#include "update/HttpRange.h"
 #include "update/MirrorFormat.h"
 #include "update/UpdateControls.h"
+#include "update/UpdateLog.h"
 #include "update/UpdateRun.h"
 
 namespace {
@@ -64,7 +67,7 @@ std::string LocalPath(const std::string& installDir, const std::string& name) {
 }
 
 bool IsLauncherExecutable(const std::string& name) {
-    const size_t slash = name.rfind('\\');
+    const size_t slash = FindLastSeparator(name);
     return slash != std::string::npos &&
            name.compare(slash, std::string::npos, kLauncherSuffix) == 0;
 }
@@ -101,14 +104,23 @@ private:
 
         const std::string target = LocalPath(m_store.m_sInstallDir, record.m_sName);
         const std::string temp = target + ".tmp";
-        const std::string url = m_store.m_sBaseUrl + ToUrlPath(record.m_sName);
-        Fetched fetched = FetchToTemp(record.m_sName, url, temp, false);
-        if (!SameDigest(fetched.digest, record.m_sMd5)) {
-            // A stale copy from a cache is the likely cause: ask the server.
+        const std::string url = m_store.m_sBaseUrl + PercentEncodePath(ToUrlPath(record.m_sName));
+        if (IsLauncherExecutable(record.m_sName) && SameDigest(Md5OfFile(temp), record.m_sMd5)) {
+            // This very launcher was downloaded and handed over before, and
+            // it is still waiting: the lobby did not put it in place.
+            // Handing over again would only repeat that on every start.
+            AppendUpdateLog("ReplaceFailed:" + record.m_sName);
+            m_run.m_bHandOverFailed = true;
+            return;
+        }
+        Fetched fetched = FetchToTemp(record, url, temp, false);
+        if (!SameDigest(fetched.md5, record.m_sMd5)) {
+            // A stale copy from a cache, or a resumed .tmp that began as
+            // another release's file: once more, whole and from the server.
             m_passBytes -= fetched.length;
             ::DeleteFileA(temp.c_str());
-            fetched = FetchToTemp(record.m_sName, url, temp, true);
-            if (!SameDigest(fetched.digest, record.m_sMd5)) {
+            fetched = FetchToTemp(record, url, temp, true);
+            if (!SameDigest(fetched.md5, record.m_sMd5)) {
                 ::DeleteFileA(temp.c_str());
                 throw PassFailure{kDigestMismatch};
             }
@@ -146,77 +158,134 @@ private:
 
     struct Fetched {
         uint64_t length;
-        std::string digest;
+        std::string md5;
     };
 
-    // Downloads url into temp and checks its length; returns the length and
-    // the digest of what was written. The temporary file is deleted on every
-    // failure.
-    Fetched FetchToTemp(const std::string& name, const std::string& url, const std::string& temp,
-                        bool bypassCache) {
-        auto file = m_store.Session().Open(url, bypassCache, m_store.GetStopSignal());
+    struct Response {
+        std::unique_ptr<CHttpFile> file;
+        DWORD status = 0;
+        bool hasLength = false;
+        uint64_t length = 0;  // Content-Length: the bytes of this answer
+    };
+
+    Response Open(const std::string& url, bool bypassCache, uint64_t offset) {
+        Response response;
+        response.file = m_store.Session().Open(url, bypassCache, offset, m_store.GetStopSignal());
         if (m_run.IsStopped())
             throw PassStopped{};
-        if (!file)
+        if (!response.file)
             throw PassFailure{};
-        const DWORD status = file->StatusCode();
+        response.status = response.file->StatusCode();
+        response.hasLength = response.file->QueryContentLength(response.length);
+        return response;
+    }
+
+    // The temporary file left by an interrupted download, as far as it can
+    // be resumed: shorter than the listed size (a complete one is more
+    // likely an old file than a finished one).
+    static uint64_t ResumableLength(const std::string& temp, int64_t listedSize) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!::GetFileAttributesExA(temp.c_str(), GetFileExInfoStandard, &data) ||
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            return 0;
+        }
+        const uint64_t length =
+            (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        return listedSize > 0 && length < static_cast<uint64_t>(listedSize) ? length : 0;
+    }
+
+    // Downloads url into temp and checks its length; returns the length and
+    // the digests of the whole file. A .tmp that an interrupted run left is
+    // resumed when the server answers the rest with a matching range;
+    // fromZero starts afresh and bypasses every cache. A transfer that
+    // breaks off keeps what arrived, so the next attempt resumes it.
+    Fetched FetchToTemp(const FileRecord& record, const std::string& url, const std::string& temp,
+                        bool fromZero) {
+        uint64_t offset = fromZero ? 0 : ResumableLength(temp, record.m_nSize);
+        Response response = Open(url, fromZero, offset);
+        if (offset > 0 &&
+            !(response.status == 206 && response.hasLength &&
+              ContentRangeResumes(response.file->QueryHeader(HTTP_QUERY_CONTENT_RANGE), offset,
+                                  response.length))) {
+            // The server ignores ranges (and sent the whole file) or
+            // answered with something else: start from the beginning.
+            offset = 0;
+            if (response.status != 200) {
+                response = Response();
+                response = Open(url, false, 0);
+            }
+        }
         // No status at all: the connection broke before any answer, which
         // is no server error.
-        if (status == 0)
+        if (response.status == 0)
             throw PassFailure{};
-        if (status < 200 || status > 299) {
+        if (response.status < 200 || response.status > 299) {
             char reason[48];
             std::snprintf(reason, sizeof(reason), "服务器错误%lu！",
-                          static_cast<unsigned long>(status));
+                          static_cast<unsigned long>(response.status));
             throw PassFailure{reason};
         }
-        uint64_t length = 0;
-        if (!file->QueryContentLength(length))
+        if (!response.hasLength)
             throw PassFailure{kNoContentLength};
+        const uint64_t length = offset + response.length;
 
-        const size_t slash = name.rfind('\\');
-        const std::string folder = LocalPath(
-            m_store.m_sInstallDir, slash == std::string::npos ? "" : name.substr(0, slash));
-        ::MakeSureDirectoryPathExists(
-            (folder.empty() || folder.back() == '\\' ? folder : folder + "\\").c_str());
-        Base::UniqueKernelHandle out(::CreateFileA(temp.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                                   nullptr));
+        MakeFolder(record.m_sName);
+        Base::UniqueKernelHandle out(::CreateFileA(
+            temp.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+            offset > 0 ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!out)
             throw PassFailure{kCreateFailed};
 
-        uint64_t received = 0;
+        const std::string& name = record.m_sName;
+        uint64_t received = offset;
         uint64_t sinceRefresh = 0;
+        m_passBytes += offset;
         DWORD refreshTime = ::timeGetTime();
-        FileSink fileSink(out.get());
-        DigestSink sink(fileSink);
-        const ReadResult result = file->ReadInto(sink, kBlockSize, [&](size_t got) {
-            received += got;
-            m_passBytes += got;
-            sinceRefresh += got;
-            const DWORD now = ::timeGetTime();
-            if (now - refreshTime >= kRefreshMs || received == length) {
-                const DWORD elapsed = now - refreshTime ? now - refreshTime : 1;
-                const int speed = static_cast<int>((sinceRefresh / 1024.0) / (elapsed / 1000.0));
-                sinceRefresh = 0;
-                refreshTime = now;
-                Refresh(name, Fraction(m_passBytes, m_count.totalSize), Fraction(received, length),
-                        speed);
-            }
-        });
-        const bool flushed = result == ReadResult::Complete && ::FlushFileBuffers(out.get());
+        FileDigestSink sink(out.get());
+        const bool resumed =
+            offset == 0 || (sink.TakeExisting(offset) && ::SetEndOfFile(out.get()));
+        const ReadResult result =
+            !resumed ? ReadResult::WriteFailed
+                     : response.file->ReadInto(sink, kBlockSize, [&](size_t got) {
+                           received += got;
+                           m_passBytes += got;
+                           sinceRefresh += got;
+                           const DWORD now = ::timeGetTime();
+                           if (now - refreshTime >= kRefreshMs || received == length) {
+                               const DWORD elapsed = now - refreshTime ? now - refreshTime : 1;
+                               const int speed =
+                                   static_cast<int>((sinceRefresh / 1024.0) / (elapsed / 1000.0));
+                               sinceRefresh = 0;
+                               refreshTime = now;
+                               Refresh(name, Fraction(m_passBytes, m_count.totalSize),
+                                       Fraction(received, length), speed);
+                           }
+                       });
+        const bool written = sink.Finish() && result != ReadResult::WriteFailed;
+        const bool flushed = written && ::FlushFileBuffers(out.get());
         out.reset();
-        file->Close();
+        response.file->Close();
         if (result != ReadResult::Complete || !flushed || received != length) {
-            ::DeleteFileA(temp.c_str());
             m_passBytes -= received;
+            // What arrived is the start of the file, kept for the next
+            // attempt; a file that could not be written is not.
+            if (!flushed)
+                ::DeleteFileA(temp.c_str());
             if (result == ReadResult::Stopped || m_run.IsStopped())
                 throw PassStopped{};
             if (result == ReadResult::Complete && flushed)
                 throw PassFailure{kIncomplete};
             throw PassFailure{};
         }
-        return {length, sink.HexDigest()};
+        return {length, sink.Digests().Md5Hex()};
+    }
+
+    void MakeFolder(const std::string& name) {
+        const size_t slash = FindLastSeparator(name);
+        const std::string folder = LocalPath(
+            m_store.m_sInstallDir, slash == std::string::npos ? "" : name.substr(0, slash));
+        ::MakeSureDirectoryPathExists(
+            (folder.empty() || folder.back() == '\\' ? folder : folder + "\\").c_str());
     }
 
     void Refresh(const std::string& name, float all, float cur, int speed) {

@@ -1,5 +1,7 @@
 #include "update/DownloadSession.h"
 
+#include "update/HttpRange.h"
+
 namespace {
 
 std::string ExecutableBaseName() {
@@ -16,11 +18,15 @@ std::string ExecutableBaseName() {
 }
 
 constexpr DWORD_PTR kSessionContext = 1;
-// The plain download request: only the transfer-type bit, so the cache may
-// answer. The retry after a digest mismatch must not get the same copy back.
-constexpr DWORD kPlainFlags = INTERNET_FLAG_TRANSFER_ASCII;
-constexpr DWORD kReloadFlags = INTERNET_FLAG_TRANSFER_ASCII | INTERNET_FLAG_RELOAD |
-                               INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
+// The plain download request may be answered from the cache, but never
+// writes its body into it: the file goes to disk once already, and a second
+// copy of every download in the system's cache would cost as much time again
+// and fill the user's disk. A request for the rest of a file always goes to
+// the server: a cache would answer with the whole file. The retry after a
+// digest mismatch must not get the same copy back from any cache.
+constexpr DWORD kPlainFlags = INTERNET_FLAG_TRANSFER_ASCII | INTERNET_FLAG_NO_CACHE_WRITE;
+constexpr DWORD kRangeFlags = kPlainFlags | INTERNET_FLAG_RELOAD;
+constexpr DWORD kReloadFlags = kPlainFlags | INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE;
 
 }  // namespace
 
@@ -29,7 +35,8 @@ CDownloadSession::CDownloadSession()
                                  nullptr, nullptr, 0)) {}
 
 std::unique_ptr<CHttpFile> CDownloadSession::Open(const std::string& url, bool bypassCache,
-                                                  StopSignal* stop) const {
-    return CHttpFile::Open(m_hSession.get(), url, nullptr, 0,
-                           bypassCache ? kReloadFlags : kPlainFlags, kSessionContext, stop);
+                                                  uint64_t offset, StopSignal* stop) const {
+    const DWORD flags = bypassCache ? kReloadFlags : offset > 0 ? kRangeFlags : kPlainFlags;
+    return CHttpFile::Open(m_hSession.get(), url, offset > 0 ? RangeRequestHeader(offset) : "",
+                           flags, kSessionContext, stop);
 }

@@ -1,8 +1,10 @@
 // The long-lived WinInet session the file downloads go through. Its agent is
-// the executable's base name; requests carry no extra headers and may be
-// answered from the system's HTTP cache unless a reload is asked for.
+// the executable's base name; requests may be answered from the system's
+// HTTP cache unless a reload or a part of a file is asked for, and never
+// write into it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -16,8 +18,9 @@ public:
     CDownloadSession& operator=(const CDownloadSession&) = delete;
 
     // Null when the session is missing or the request could not be made.
-    // bypassCache fetches from the server even when the cache has a copy.
-    std::unique_ptr<CHttpFile> Open(const std::string& url, bool bypassCache,
+    // bypassCache fetches from the server even when the cache has a copy;
+    // an offset above 0 asks for the file from that byte on.
+    std::unique_ptr<CHttpFile> Open(const std::string& url, bool bypassCache, uint64_t offset,
                                     StopSignal* stop) const;
 
 private:

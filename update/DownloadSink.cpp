@@ -7,9 +7,3 @@ bool TextSink::Write(const char* data, size_t size) {
     m_sText.append(data, zero ? static_cast<const char*>(zero) - data : size);
     return true;
 }
-
-bool FileSink::Write(const char* data, size_t size) {
-    DWORD written = 0;
-    return ::WriteFile(m_hFile, data, static_cast<DWORD>(size), &written, nullptr) &&
-           written == size;
-}

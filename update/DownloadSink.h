@@ -2,14 +2,16 @@
 // body through the same loop (CHttpFile::ReadInto); only the sink differs.
 #pragma once
 
-#include <windows.h>
-
 #include <cstddef>
 #include <string>
 
 class IDownloadSink {
 public:
     virtual ~IDownloadSink() = default;
+    // Where the next block of up to `size` bytes may be read to, so that
+    // Write gets it in place without a copy; null for the reader's own
+    // buffer.
+    virtual char* BlockBuffer(size_t /*size*/) { return nullptr; }
     // Takes one block; false stops the transfer as a write failure.
     virtual bool Write(const char* data, size_t size) = 0;
 };
@@ -23,14 +25,4 @@ public:
 
 private:
     std::string m_sText;
-};
-
-// Writes the body into an open file.
-class FileSink : public IDownloadSink {
-public:
-    explicit FileSink(HANDLE file) : m_hFile(file) {}
-    bool Write(const char* data, size_t size) override;
-
-private:
-    HANDLE m_hFile;
 };

@@ -43,8 +43,9 @@ std::string HttpFetchText(const std::string& url, StopSignal* stop) {
         AppendUpdateLog("InternetOpen:0");
         return kFetchError;
     }
-    auto file = CHttpFile::Open(session.get(), url, kAcceptHeaders, kAcceptHeadersLength,
-                                kNoCacheFlags, 0, stop);
+    auto file =
+        CHttpFile::Open(session.get(), url, std::string(kAcceptHeaders, kAcceptHeadersLength),
+                        kNoCacheFlags, 0, stop);
     if (!file) {
         if (stop && stop->IsStopped())
             return kFetchError;
@@ -52,6 +53,10 @@ std::string HttpFetchText(const std::string& url, StopSignal* stop) {
         return kFetchError;
     }
     const DWORD status = file->StatusCode();
+    // A stop closes the handle, and the status then reads as 0: no server
+    // said anything, so there is nothing to log.
+    if (stop && stop->IsStopped())
+        return kFetchError;
     if (status < 200 || status > 299) {
         char line[32];
         std::snprintf(line, sizeof(line), "HttpStatus:%lu", static_cast<unsigned long>(status));

@@ -1,14 +1,75 @@
 #include "update/HttpFile.h"
 
 #include <cstdlib>
+#include <mutex>
+#include <thread>
 #include <vector>
 
+namespace {
+
+// One InternetOpenUrlA call on a thread of its own. Name lookup and connect
+// block inside it, and closing handles does not cut that short on every
+// system, so the caller waits for it or for its stop, whichever comes
+// first. An abandoned call closes what it gets when it finally returns.
+struct PendingOpen {
+    PendingOpen(HINTERNET s, std::string u, std::string h, DWORD f, DWORD_PTR c)
+        : session(s), url(std::move(u)), headers(std::move(h)), flags(f), context(c) {}
+
+    const HINTERNET session;
+    const std::string url;
+    const std::string headers;
+    const DWORD flags;
+    const DWORD_PTR context;
+    Base::UniqueKernelHandle done{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    std::mutex mutex;
+    HINTERNET result = nullptr;
+    bool abandoned = false;
+};
+
+HINTERNET OpenUrl(HINTERNET session, const std::string& url, const std::string& headers,
+                  DWORD flags, DWORD_PTR context) {
+    return ::InternetOpenUrlA(session, url.c_str(), headers.empty() ? nullptr : headers.c_str(),
+                              static_cast<DWORD>(headers.size()), flags, context);
+}
+
+HINTERNET OpenUntilStopped(HINTERNET session, const std::string& url, const std::string& headers,
+                           DWORD flags, DWORD_PTR context, StopSignal& stop) {
+    auto open = std::make_shared<PendingOpen>(session, url, headers, flags, context);
+    if (!open->done || !stop.Event())
+        return OpenUrl(session, url, headers, flags, context);
+    std::thread([open] {
+        const HINTERNET h =
+            OpenUrl(open->session, open->url, open->headers, open->flags, open->context);
+        std::lock_guard<std::mutex> lock(open->mutex);
+        if (open->abandoned) {
+            if (h)
+                ::InternetCloseHandle(h);
+        } else {
+            open->result = h;
+        }
+        ::SetEvent(open->done.get());
+    }).detach();
+    const HANDLE events[] = {open->done.get(), stop.Event()};
+    ::WaitForMultipleObjects(2, events, FALSE, INFINITE);
+    std::lock_guard<std::mutex> lock(open->mutex);
+    if (stop.IsStopped()) {
+        open->abandoned = true;
+        if (open->result)
+            ::InternetCloseHandle(open->result);
+        return nullptr;
+    }
+    return open->result;
+}
+
+}  // namespace
+
 std::unique_ptr<CHttpFile> CHttpFile::Open(HINTERNET session, const std::string& url,
-                                           const char* headers, DWORD headersLength, DWORD flags,
+                                           const std::string& headers, DWORD flags,
                                            DWORD_PTR context, StopSignal* stop) {
     if (!session || (stop && stop->IsStopped()))
         return nullptr;
-    HINTERNET h = ::InternetOpenUrlA(session, url.c_str(), headers, headersLength, flags, context);
+    const HINTERNET h = stop ? OpenUntilStopped(session, url, headers, flags, context, *stop)
+                             : OpenUrl(session, url, headers, flags, context);
     if (!h)
         return nullptr;
     std::unique_ptr<CHttpFile> file(new CHttpFile(h, stop));
@@ -27,17 +88,21 @@ DWORD CHttpFile::StatusCode() const {
     return status;
 }
 
+std::string CHttpFile::QueryHeader(DWORD query) const {
+    char text[256] = {};
+    DWORD size = sizeof(text) - 1;
+    if (!::HttpQueryInfoA(m_hUrl.get(), query, text, &size, nullptr))
+        return std::string();
+    return std::string(text, size);
+}
+
 bool CHttpFile::QueryContentLength(uint64_t& length) const {
     // Read as text: the numeric form of the query is only 32 bits wide.
-    char text[32] = {};
-    DWORD size = sizeof(text) - 1;
-    if (!::HttpQueryInfoA(m_hUrl.get(), HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) {
-        return false;
-    }
-    if (text[0] < '0' || text[0] > '9')
+    const std::string text = QueryHeader(HTTP_QUERY_CONTENT_LENGTH);
+    if (text.empty() || text[0] < '0' || text[0] > '9')
         return false;
     char* end = nullptr;
-    const unsigned long long value = std::strtoull(text, &end, 10);
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
     if (*end != '\0')
         return false;
     length = value;
@@ -46,19 +111,24 @@ bool CHttpFile::QueryContentLength(uint64_t& length) const {
 
 ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
                                const std::function<void(size_t)>& onBlock) {
-    std::vector<char> buffer(blockSize);
+    std::vector<char> buffer;
     for (;;) {
         if (m_pStop && m_pStop->IsStopped())
             return ReadResult::Stopped;
+        char* place = sink.BlockBuffer(blockSize);
+        if (!place) {
+            buffer.resize(blockSize);
+            place = buffer.data();
+        }
         DWORD got = 0;
-        if (!::InternetReadFile(m_hUrl.get(), buffer.data(), static_cast<DWORD>(blockSize), &got)) {
+        if (!::InternetReadFile(m_hUrl.get(), place, static_cast<DWORD>(blockSize), &got)) {
             if (m_pStop && m_pStop->IsStopped())
                 return ReadResult::Stopped;
             return ReadResult::ReadFailed;
         }
         if (got == 0)
             return ReadResult::Complete;
-        if (!sink.Write(buffer.data(), got))
+        if (!sink.Write(place, got))
             return ReadResult::WriteFailed;
         if (onBlock)
             onBlock(got);

@@ -18,17 +18,21 @@ enum class ReadResult { Complete, ReadFailed, WriteFailed, Stopped };
 
 class CHttpFile {
 public:
-    // Opens url on session; null when the request could not be made. The
-    // handle is registered with stop (when given), so stopping the run
-    // closes it.
+    // Opens url on session with the extra request headers (each ending in
+    // CR LF); null when the request could not be made or stop (when given)
+    // was set meanwhile, even while the name lookup or the connect still
+    // hangs. The handle is registered with stop, so stopping the run closes
+    // it.
     static std::unique_ptr<CHttpFile> Open(HINTERNET session, const std::string& url,
-                                           const char* headers, DWORD headersLength, DWORD flags,
+                                           const std::string& headers, DWORD flags,
                                            DWORD_PTR context, StopSignal* stop);
 
     // The status code of the response; 0 when the server sent none.
     DWORD StatusCode() const;
     // False when the response has no (numeric) Content-Length header.
     bool QueryContentLength(uint64_t& length) const;
+    // A response header as text (HTTP_QUERY_...); empty when it is missing.
+    std::string QueryHeader(DWORD query) const;
 
     // Reads the body in blocks of blockSize bytes into sink until the end of
     // the body, a failure or a stop. onBlock (optional) hears each block's

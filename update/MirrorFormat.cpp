@@ -163,3 +163,34 @@ std::string ToUrlPath(std::string_view name) {
     }
     return path;
 }
+
+std::size_t FindLastSeparator(std::string_view name) {
+    std::size_t last = std::string_view::npos;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (IsGbkLeadByte(name[i]) && i + 1 < name.size())
+            ++i;
+        else if (name[i] == '\\')
+            last = i;
+    }
+    return last;
+}
+
+std::string PercentEncodePath(std::string_view path) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(path.size());
+    for (char c : path) {
+        const auto u = static_cast<unsigned char>(c);
+        const bool unreserved = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') ||
+                                (u >= '0' && u <= '9') || u == '-' || u == '.' || u == '_' ||
+                                u == '~' || u == '/';
+        if (unreserved) {
+            encoded += c;
+        } else {
+            encoded += '%';
+            encoded += kHex[u >> 4];
+            encoded += kHex[u & 15];
+        }
+    }
+    return encoded;
+}

@@ -70,3 +70,13 @@ bool IsGbkLeadByte(char c);
 // becomes a forward slash ("\Res\x.png" -> "/Res/x.png"). The second byte of a
 // GBK double-byte character is never taken for a separator.
 std::string ToUrlPath(std::string_view name);
+
+// The position of the last backslash in name that is a separator and not the
+// second byte of a GBK character (npos when there is none).
+std::size_t FindLastSeparator(std::string_view name);
+
+// A URL path with every byte outside the unreserved set (letters, digits,
+// "-._~") written as %XX, except '/': "/a b/100%.txt" -> "/a%20b/100%25.txt".
+// Names with '%', '#', '?', spaces or GBK bytes then reach any server, proxy
+// or CDN as the same name.
+std::string PercentEncodePath(std::string_view path);

@@ -24,6 +24,8 @@ public:
     void Stop();
     // Sleeps for ms milliseconds or until stopped; false when stopped.
     bool Sleep(DWORD ms) const;
+    // Signalled once stopped; null when it could not be made.
+    HANDLE Event() const { return m_hEvent.get(); }
 
     // A handle registered here is closed exactly once: by Stop, or by its
     // owner through Close. Track refuses (and closes) a handle once stopped.

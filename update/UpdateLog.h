@@ -1,5 +1,6 @@
 // The update log: "Launcher.log" in the program folder, one CR LF line per
-// failed text fetch. The file is opened and closed around every line.
+// failed text fetch and per new launcher that an earlier hand-over failed to
+// put in place. The file is opened and closed around every line.
 #pragma once
 
 #include <string>

@@ -18,8 +18,8 @@ UpdateRun::UpdateRun(CPlazaUpdateWnd& wnd, std::string builtInMirror)
       m_hWnd(wnd.GetHWND()),
       m_pQueue(wnd.GetUiQueue()),
       m_pStop(std::make_shared<StopSignal>()),
-      m_bForceCheck(wnd.m_bForceCheck.load()),
-      m_nUpdateAttempt(wnd.m_nUpdateAttempt.load()),
+      m_bForceCheck(wnd.m_bForceCheck),
+      m_nUpdateAttempt(wnd.m_nUpdateAttempt),
       m_Store(wnd.m_UpdateStore),
       m_sMirrors{MirrorOr(wnd.m_sMirrorUrl3, builtInMirror), builtInMirror,
                  MirrorOr(wnd.m_sMirrorUrl2, builtInMirror)} {

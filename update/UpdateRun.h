@@ -49,6 +49,8 @@ public:
     // also posted to the window's own fields.
     unsigned m_nUpdateAttempt;
     bool m_bReplacePlazaUpdate = false;
+    // A new launcher from an earlier run still waits beside the old one.
+    bool m_bHandOverFailed = false;
     CUpdateStore m_Store;
     // Held and closed by the UI thread only.
     Base::UniqueKernelHandle m_hThread;

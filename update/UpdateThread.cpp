@@ -36,12 +36,17 @@ void StartUpdateRun(CPlazaUpdateWnd& wnd, const std::string& builtInMirror) {
     wnd.StopUpdateThread();
     auto run = std::make_shared<UpdateRun>(wnd, builtInMirror);
     wnd.m_pUpdateRun = run;
+    // From here a login or a Cancel must see a running update, not wait for
+    // the new thread's first post to say so.
+    wnd.m_bUpdating = true;
+    wnd.m_bUpdateFinished = false;
     auto* param = new std::shared_ptr<UpdateRun>(run);
     const uintptr_t thread =
         ::_beginthreadex(nullptr, 0, UpdateThreadEntry, param, CREATE_SUSPENDED, nullptr);
     if (!thread) {
         delete param;
         wnd.m_pUpdateRun.reset();
+        wnd.m_bUpdating = false;
         return;
     }
     run->m_hThread.reset(reinterpret_cast<HANDLE>(thread));

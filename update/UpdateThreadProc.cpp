@@ -37,6 +37,7 @@ bool ShowState(UpdateRun& run, const std::string& text) {
 
 void BeginAttempt(UpdateRun& run, unsigned attempt) {
     run.m_bReplacePlazaUpdate = false;
+    run.m_bHandOverFailed = false;
     run.Post([](CPlazaUpdateWnd& w) {
         SetLogonButtonsEnabled(w, false);
         w.m_bUpdating = true;
@@ -124,8 +125,18 @@ CheckResult CheckAndDownload(UpdateRun& run, const std::string& mirror) {
 
     if (!ShowState(run, kStateDownloading))
         return CheckResult::Ended;
-    if (run.m_bReplacePlazaUpdate)
+    // The stamp waits until the new launcher is in place: the launcher the
+    // lobby starts after the move finds every file current and saves it.
+    // Saved now, a failed move would go unnoticed and the new launcher would
+    // never be applied.
+    if (run.m_bReplacePlazaUpdate) {
         HandOverToLobby(run);
+        return CheckResult::Ready;
+    }
+    // A hand-over failed before: the old launcher carries on, and the stamp
+    // stays old, so the installation is still known to be out of date.
+    if (run.m_bHandOverFailed)
+        return CheckResult::Ready;
     if (store.IsLocalVersionCurrent())
         return CheckResult::Ready;
     if (store.SaveLocalVersion() || store.SaveLocalVersion())

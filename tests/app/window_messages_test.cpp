@@ -133,3 +133,24 @@ TEST(LauncherWindow, AutoLogonTimerFiresOnceAndLogsIn) {
     EXPECT_EQ(boxes.Boxes()[0].sText, "您还没有填写登录帐号！");
     EXPECT_FALSE(::KillTimer(window.GetHWND(), TIMER_AUTO_LOGON));
 }
+
+TEST(LauncherWindow, UiQueueKeepsWakingTheWindowAfterAFailedPost) {
+    LauncherTestWindow window;
+    const HWND gone = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr,
+                                        ::GetModuleHandleA(nullptr), nullptr);
+    ::DestroyWindow(gone);
+    const std::shared_ptr<UiQueue> queue = window.GetUiQueue();
+    std::vector<int> ran;
+    // The wake-up message cannot be posted: the work waits in the queue.
+    queue->SetTarget(gone);
+    queue->Post([&ran] { ran.push_back(1); });
+    queue->SetTarget(window.GetHWND());
+    queue->Post([&ran] { ran.push_back(2); });
+    MSG msg;
+    for (int i = 0; i < 50 && ran.size() < 2; ++i) {
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&msg);
+        ::Sleep(10);
+    }
+    EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+}

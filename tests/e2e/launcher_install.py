@@ -8,6 +8,7 @@ import subprocess
 import time
 
 from mirror import Mirror
+from nginx_mirror import NginxMirror
 
 BUILT_IN_PORT = 18080  # the default built-in mirror http://127.0.0.1:18080/vedu/
 
@@ -29,6 +30,11 @@ def start_mirror(root, attempts=60):
         except OSError:
             time.sleep(0.5)
     raise RuntimeError("port %d stays busy" % BUILT_IN_PORT)
+
+
+def start_nginx(root):
+    """nginx on the built-in port over ROOT; waits while another run holds it."""
+    return NginxMirror(root, BUILT_IN_PORT).start(attempts=120)
 
 
 def publish(publish_cmd, release, mirror_dir, display="2.5.0"):

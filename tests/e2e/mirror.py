@@ -12,6 +12,9 @@ file server. The faults play the ways a real mirror or network goes wrong:
   stall      the headers and a little of the body, then nothing for a while
   trickle    the body in small pieces with pauses between them
   corrupt    the body with one byte changed (same length)
+  silent     the request is read, then nothing is sent for a while
+
+Ranges are ignored: every answer is the whole file, as some servers do.
 
 Use it as a module (Mirror(root).start()) or from the command line:
 
@@ -36,7 +39,8 @@ import time
 import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-FAULT_KINDS = ("404", "500", "chunked", "truncate", "reset", "stall", "trickle", "corrupt")
+FAULT_KINDS = ("404", "500", "chunked", "truncate", "reset", "stall", "trickle", "corrupt",
+               "silent")
 BLOCK = 1 << 20
 
 
@@ -133,16 +137,25 @@ class Mirror:
         The request line arrives as Latin-1 text, so its characters are the
         bytes the client sent. A name outside ASCII comes in the client's code
         page (GBK for the launcher), raw or %-escaped, and is looked up byte
-        for byte, the way a static web server maps it onto its disk."""
+        for byte, the way a static web server maps it onto its disk (the
+        publish tool writes GBK names there). A folder written under Wine
+        holds the same names in UTF-8, which is tried next. Only '/'
+        separates: a backslash may be the second byte of a GBK character."""
         if not url_path.startswith(self.prefix):
             return None
         rel = urllib.parse.unquote_to_bytes(url_path[len(self.prefix):].encode("latin-1"))
-        rel = rel.replace(b"\\", b"/")
         norm = posixpath.normpath(b"/" + rel).lstrip(b"/")
         if norm.startswith(b".."):
             return None
         root = os.fsencode(self.root)
-        return os.path.join(root, *norm.split(b"/")) if norm else root
+        path = os.path.join(root, *norm.split(b"/")) if norm else root
+        if not os.path.exists(path):
+            try:
+                utf8 = norm.decode("gbk").encode("utf-8")
+            except UnicodeDecodeError:
+                return path
+            return os.path.join(root, *utf8.split(b"/"))
+        return path
 
 
 class _Handler(BaseHTTPRequestHandler):
@@ -175,11 +188,16 @@ class _Handler(BaseHTTPRequestHandler):
             "agent": self.headers.get("User-Agent", ""),
             "pragma": self.headers.get("Pragma", ""),
             "cache_control": self.headers.get("Cache-Control", ""),
+            "range": self.headers.get("Range", ""),
             "time": time.time(),
         })
         fault = mirror.take_fault(parsed.path)
         if fault and fault.kind == "reset":
             return self._reset()
+        if fault and fault.kind == "silent":
+            self.owner._stopping.wait(fault.seconds)
+            self.close_connection = True
+            return self._hard_close()
         if fault and fault.kind in ("404", "500"):
             body = ("<html><body>%s error page</body></html>" % fault.kind).encode()
             return self._simple(int(fault.kind), body, head)

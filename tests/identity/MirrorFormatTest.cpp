@@ -129,4 +129,20 @@ TEST(ListedName, UrlPathUsesForwardSlashesThroughout) {
     EXPECT_EQ(ToUrlPath("\\\xF2\x5C\\x"), "/\xF2\x5C/x");
 }
 
+TEST(ListedName, LastSeparatorSkipsGbkTrailBytes) {
+    // 誠 is D5 5C in GBK: its second byte is no separator.
+    EXPECT_EQ(FindLastSeparator("\\a\\\xD5\x5C.txt"), 2u);
+    EXPECT_EQ(FindLastSeparator("\\x\xD5\x5CLauncher.exe"), 0u);
+    EXPECT_EQ(FindLastSeparator("Lobby.exe"), std::string::npos);
+    EXPECT_EQ(FindLastSeparator("\xD5\x5C"), std::string::npos);
+}
+
+TEST(ListedName, UrlPathsEscapeEveryByteOutsideTheUnreservedSet) {
+    EXPECT_EQ(PercentEncodePath("/Res/a-b_c.d~e/X9.png"), "/Res/a-b_c.d~e/X9.png");
+    EXPECT_EQ(PercentEncodePath("/a b/100%.txt"), "/a%20b/100%25.txt");
+    EXPECT_EQ(PercentEncodePath("/#?+&=;"), "/%23%3F%2B%26%3D%3B");
+    EXPECT_EQ(PercentEncodePath("/\xD5\x5C\xFF"), "/%D5%5C%FF");
+    EXPECT_EQ(PercentEncodePath(std::string("/\0", 2)), "/%00");
+}
+
 }  // namespace

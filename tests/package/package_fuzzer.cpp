@@ -50,6 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;
     SkinUI::LoadMarkupBytes({folder, packageName, kPassword}, "Launcher.xml", bytes, error);
     SkinUI::LoadMarkupBytes({folder, packageName, ""}, "Launcher.xml", bytes, error);
+    // The image loader has its own size cap and falls back to plain files.
+    for (const char* password : {kPassword, ""}) {
+        for (const SkinUI::ZipEntry& entry : package->entries)
+            SkinUI::LoadImageBytes({folder, packageName, password}, entry.name, bytes);
+    }
     std::vector<char> buffer;
     for (const SkinUI::ZipEntry& entry : package->entries) {
         // A damaged directory may claim any size; the buffer is what counts.

@@ -1,3 +1,5 @@
+#include <cstdint>
+
 #include "launcher_settings.h"
 #include "tests/package/PackageFixture.h"
 #include "ui/PlainPackage.h"
@@ -109,6 +111,41 @@ TEST_F(EverySource, ImagesFallBackToTheirNameAsAPath) {
     wrong.password = "wrong";
     EXPECT_EQ(Image(wrong, "in.png"), "loose in") << "an unreadable member counts as missing";
     fs::current_path(saved);
+}
+
+// Rewrites every member's uncompressed size in the central directory, as a
+// damaged or hostile package would claim it.
+void ClaimSizeInDirectory(const std::string& path, uint32_t size) {
+    std::string bytes = ReadAll(path);
+    const std::string signature("PK\x01\x02", 4);
+    for (size_t at = bytes.find(signature); at != std::string::npos;
+         at = bytes.find(signature, at + 4)) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + 24 + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+    }
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+TEST(DamagedPackage, HugeClaimedSizesFailTheOneFileAndNothingElse) {
+    ScratchDir dir;
+    const std::vector<pkgpack::PackageMember> members = {{"Launcher.xml", kMarkup},
+                                                         {"in.png", "packaged"}};
+    MakePackage(dir.File("Launcher.pkg"), settings::kPackagePassword, members);
+    MakePackage(dir.File("Open.pkg"), "", members);
+    const ResourceSource sources[] = {{dir.Folder(), "Launcher.pkg", settings::kPackagePassword},
+                                      {dir.Folder(), "Open.pkg", ""}};
+    // On 32 bits the first of these cannot even be asked of the allocator,
+    // the second can but fails; both are bigger than any skin file.
+    for (const uint32_t claimed : {0xFFFFFFF0u, 0x7FFFFFF0u, 0x2000001u + 0x2000000u}) {
+        SCOPED_TRACE(claimed);
+        for (const char* name : {"Launcher.pkg", "Open.pkg"})
+            ClaimSizeInDirectory(dir.File(name), claimed);
+        for (const ResourceSource& source : sources) {
+            SCOPED_TRACE(source.packageName);
+            EXPECT_EQ(Markup(source, "Launcher.xml"), "File too large");
+            EXPECT_EQ(Image(source, "in.png"), "none");
+        }
+    }
 }
 
 }  // namespace

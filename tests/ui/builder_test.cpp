@@ -123,6 +123,82 @@ TEST(BuilderTest, FilesAreUtf8AndIncludesRepeat) {
     EXPECT_STREQ(list->GetItemAt(3)->GetClass(), "HorizontalLayoutUI");
 }
 
+// A control that counts its live instances, to see what a build leaks.
+struct Counted : CLabelUI {
+    static int live;
+    Counted() { ++live; }
+    ~Counted() override { --live; }
+};
+int Counted::live = 0;
+
+struct CountingCallback : IDialogBuilderCallback {
+    CControlUI* CreateControl(const char* className) override {
+        return std::string(className) == "Counted" ? new Counted : nullptr;
+    }
+};
+
+TEST(BuilderTest, WithoutAParentNothingButTheRootIsMade) {
+    CountingCallback callback;
+    CDialogBuilder builder;
+    CControlUI* root = builder.BuildFromMarkup(
+        "<Window><Counted name=\"first\"/><Counted/><Counted/></Window>", nullptr, &callback);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->GetName(), "first");
+    delete root;
+    EXPECT_EQ(Counted::live, 0) << "the later top-level controls must not be left behind";
+}
+
+TEST(BuilderTest, HostileIncludesAndNestingLeaveAWorkingTree) {
+    SkinFolder folder("skinui_builder_hostile");
+    folder.Write("Self.xml",
+                 "<Window><VerticalLayout name=\"outer\"><Include source=\"self.XML\"/>"
+                 "<Label name=\"after\"/></VerticalLayout></Window>");
+    // Just under the markup limit, nested all the way down.
+    std::string deep = "<Window>";
+    const size_t levels = (4190000 - 32) / 23;
+    for (size_t i = 0; i < levels; ++i)
+        deep += "<Container>";
+    for (size_t i = 0; i < levels; ++i)
+        deep += "</Container>";
+    deep += "</Window>";
+    folder.Write("Deep.xml", deep);
+    for (const char* file : {"Self.xml", "Deep.xml"}) {
+        SCOPED_TRACE(file);
+        CWindowManagerUI manager;
+        CDialogBuilder builder;
+        CControlUI* root = builder.BuildFromMarkup(file, nullptr, nullptr, &manager);
+        ASSERT_NE(root, nullptr) << builder.GetLastError();
+        ASSERT_TRUE(manager.AttachRoot(root));
+    }
+    CWindowManagerUI manager;
+    CDialogBuilder builder;
+    ASSERT_TRUE(
+        manager.AttachRoot(builder.BuildFromMarkup("Self.xml", nullptr, nullptr, &manager)));
+    auto* outer = dynamic_cast<CVerticalLayoutUI*>(manager.FindControl("outer"));
+    ASSERT_NE(outer, nullptr);
+    EXPECT_EQ(outer->GetCount(), 1) << "the cycle is refused, the label after it stays";
+}
+
+TEST(BuilderTest, AnIncludedWindowNeitherResizesNorRenumbersFonts) {
+    SkinFolder folder("skinui_builder_included_window");
+    folder.Write("Part.xml",
+                 "<Window size=\"60,40\" defaultfontcolor=\"#FF00FF00\">"
+                 "<Font name=\"Courier New\" size=\"40\" default=\"true\"/>"
+                 "<Label name=\"part\" font=\"0\"/></Window>");
+    TestWindow window(
+        "<Window size=\"321,123\"><Font name=\"Arial\" size=\"14\"/>"
+        "<VerticalLayout><Include source=\"Part.xml\"/></VerticalLayout></Window>");
+    ASSERT_TRUE(window.Open(50, 50));
+    ASSERT_NE(window.Manager().FindControl("part"), nullptr);
+    RECT rc;
+    ::GetWindowRect(window.GetHWND(), &rc);
+    EXPECT_EQ(rc.right - rc.left, 321);
+    EXPECT_EQ(rc.bottom - rc.top, 123);
+    EXPECT_EQ(window.Manager().GetDefaultFontColor(), 0xFF000000u);
+    EXPECT_EQ(window.Manager().GetFont(1), window.Manager().GetFont(-1)) << "one font only";
+    EXPECT_LT(window.Manager().GetFontMetrics(-1).tmHeight, 30) << "the default font stays";
+}
+
 TEST(BuilderTest, ClassNamesAndInterfaces) {
     TestWindow window(
         "<Window><VerticalLayout name=\"v\"><HorizontalLayout name=\"h\" />"
@@ -157,6 +233,7 @@ TEST(BuilderTest, ClassNamesAndInterfaces) {
     auto* browser = window.Find<CWebBrowserUI>("wb");
     EXPECT_EQ(browser->GetHomePage(), "about:blank");
     EXPECT_TRUE(browser->IsAutoNavigation());
+    // Without COM there is no browser object to hand out.
     void* raw = reinterpret_cast<void*>(1);
     EXPECT_TRUE(FAILED(browser->GetControl(IID_IWebBrowser2, &raw)));
     EXPECT_EQ(raw, nullptr);
@@ -167,14 +244,6 @@ TEST(BuilderTest, ClassNamesAndInterfaces) {
     EXPECT_EQ(browser->GetEventHandler(), &first);
     browser->SetEventHandler(&second);
     EXPECT_EQ(browser->GetEventHandler(), &second);
-    // The handler's answers when a page asks and nobody overrides them.
-    EXPECT_EQ(first.ShowContextMenu(0, nullptr, nullptr, nullptr), S_FALSE);
-    EXPECT_EQ(first.GetExternal(nullptr), S_FALSE);
-    EXPECT_EQ(first.UpdateUI(), S_OK);
-    EXPECT_EQ(first.GetHostInfo(nullptr), E_NOTIMPL);
-    LPWSTR translated = reinterpret_cast<LPWSTR>(1);
-    EXPECT_EQ(first.TranslateUrl(0, nullptr, &translated), E_NOTIMPL);
-    EXPECT_EQ(translated, nullptr);
 }
 
 }  // namespace

@@ -119,6 +119,103 @@ TEST_F(ComboFixture, RemovingTheOnlyRowLeavesNothingSelected) {
     EXPECT_EQ(ItemSelects().size(), before);
 }
 
+// Every opening of the list creates a window, a manager and its off-screen
+// bitmap. Wine deletes a bitmap that is still selected into a DC; Windows
+// does not, so the objects are counted rather than trusted. (Wine's
+// GetGuiResources counts nothing, so there the cycles only have to survive.)
+TEST_F(ComboFixture, OpeningAndClosingTheListLeaksNoGdiObjects) {
+    auto openAndClose = [this] {
+        ASSERT_TRUE(combo->Activate());
+        HWND drop = combo->GetDropWindow();
+        ASSERT_NE(drop, nullptr);
+        ::RedrawWindow(drop, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        ::SendMessageA(drop, WM_CLOSE, 0, 0);
+        TestWindow::Pump();
+        ASSERT_EQ(combo->GetDropWindow(), nullptr);
+    };
+    // The first openings may create what stays for the process (class
+    // brushes, the default font of the system).
+    for (int i = 0; i < 5; ++i)
+        openAndClose();
+    const DWORD before = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    for (int i = 0; i < 200; ++i)
+        openAndClose();
+    const DWORD after = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    if (before == 0)
+        GTEST_SKIP() << "GetGuiResources counts no GDI objects on this system";
+    EXPECT_LE(after, before + 2);
+}
+
+// The launcher's account list: five saved accounts, each row with a hidden
+// delete button. Tab goes from the combo straight to the next control.
+TEST_F(ComboFixture, TabSkipsTheRowsOfTheList) {
+    AddRow(combo, "echo");
+    for (int i = 0; i < combo->GetCount(); ++i)
+        AddDeleteButton(static_cast<CListLabelElementUI*>(combo->GetItemAt(i)));
+    ASSERT_EQ(combo->GetCount(), 5);
+    combo->SetFocus();
+    auto pressTab = [this] {
+        MSG msg = {window.GetHWND(), WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+        EXPECT_TRUE(CWindowManagerUI::TranslateUIMessage(&msg));
+        return window.Manager().GetFocus();
+    };
+    EXPECT_EQ(pressTab(), window.Find<CControlUI>("other"));
+    EXPECT_EQ(pressTab(), combo);
+    // The same with the list open: the rows there belong to its window.
+    ASSERT_TRUE(combo->Activate());
+    EXPECT_EQ(pressTab(), window.Find<CControlUI>("other"));
+    TestWindow::Pump();
+    EXPECT_EQ(combo->GetDropWindow(), nullptr);
+}
+
+TEST_F(ComboFixture, AChildRemovedWhileTheListIsOpenLeavesNoName) {
+    auto* row = static_cast<CListLabelElementUI*>(combo->GetItemAt(1));
+    CButtonUI* button = AddDeleteButton(row);
+    ASSERT_EQ(window.Manager().FindControl("delete"), button);
+    ASSERT_TRUE(combo->Activate());
+    ::UpdateWindow(combo->GetDropWindow());
+    ASSERT_TRUE(row->Remove(button));
+    TestWindow::Pump();
+    combo->CloseDropDown();
+    TestWindow::Pump();
+    ASSERT_EQ(combo->GetDropWindow(), nullptr);
+    EXPECT_NE(window.Manager().FindControl("delete"), button) << "a destroyed button";
+}
+
+// The open list has a manager of its own, without the skin's fonts and
+// colours; the rows still draw with them.
+TEST(ComboLookTest, RowsInTheOpenListUseTheSkinsFontAndColours) {
+    TestWindow window(
+        "<Window defaultfontcolor=\"#FF00C000\"><Font name=\"Arial\" size=\"30\" bold=\"true\"/>"
+        "<VerticalLayout><Combo name=\"Account\" height=\"30\" itemfont=\"0\" "
+        "dropboxsize=\"0,200\" /><Control /></VerticalLayout></Window>");
+    ASSERT_TRUE(window.Open());
+    auto* combo = window.Find<CComboUI>("Account");
+    CListLabelElementUI* row = AddRow(combo, "WWWW");
+    row->SetFixedHeight(40);
+    ASSERT_TRUE(combo->Activate());
+    HWND drop = combo->GetDropWindow();
+    ::UpdateWindow(drop);
+    const RECT pos = row->GetPos();
+    HDC dc = ::GetDC(drop);
+    int greenRows = 0;
+    for (int y = pos.top; y < pos.bottom; ++y) {
+        for (int x = pos.left; x < pos.right; ++x) {
+            const COLORREF c = ::GetPixel(dc, x, y);
+            if (GetGValue(c) > 120 && GetRValue(c) < 80 && GetBValue(c) < 80) {
+                ++greenRows;
+                break;
+            }
+        }
+    }
+    ::ReleaseDC(drop, dc);
+    combo->CloseDropDown();
+    TestWindow::Pump();
+    // A 30-pixel bold "W" is well over 15 rows tall; the list's own default
+    // font (12 pixels, black) gives no green rows at all.
+    EXPECT_GT(greenRows, 15);
+}
+
 TEST_F(ComboFixture, PressingARowInTheDropDownSelectsIt) {
     TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(combo));
     HWND drop = combo->GetDropWindow();

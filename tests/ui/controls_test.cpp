@@ -2,6 +2,10 @@
 // the same messages a user's input produces.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 #include "tests/ui/TestWindow.h"
 
 using namespace SkinUI;
@@ -90,6 +94,49 @@ TEST(ButtonTest, AttributeListBuildsTheAccountDeleteButton) {
     EXPECT_EQ(broken.GetFixedHeight(), 0);
 }
 
+// Paints a control alone into a white bitmap and hands back its pixels.
+std::vector<uint32_t> PaintAlone(CControlUI& control, int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    std::fill_n(static_cast<uint32_t*>(bits), width * height, 0xFFFFFFFFu);
+    control.SetPos(RECT{0, 0, width, height});
+    control.DoPaint(dc, RECT{0, 0, width, height});
+    ::GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<uint32_t*>(bits),
+                                 static_cast<uint32_t*>(bits) + width * height);
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return pixels;
+}
+
+TEST(ProgressTest, LargeRangesFillInProportion) {
+    TestWindow window("<Window><Progress name=\"bar\" forecolor=\"#FF0000FF\" /></Window>");
+    ASSERT_TRUE(window.Open());
+    auto* bar = window.Find<CProgressUI>("bar");
+    // Bytes of a big download: far beyond what width times value fits in 32 bits.
+    bar->SetMaxValue(2000000000);
+    bar->SetValue(1000000000);
+    const std::vector<uint32_t> pixels = PaintAlone(*bar, 400, 4);
+    EXPECT_EQ(pixels[400 + 190] & 0xFFFFFF, 0x0000FFu) << "the first half is filled";
+    EXPECT_EQ(pixels[400 + 210] & 0xFFFFFF, 0xFFFFFFu) << "the second is not";
+}
+
+TEST(TabLayoutTest, TheSkinsSelectedPageIsShown) {
+    TestWindow window(
+        "<Window><TabLayout name=\"tabs\" selectedid=\"1\"><Label name=\"p0\" />"
+        "<Label name=\"p1\" /><Label name=\"p2\" /></TabLayout></Window>");
+    ASSERT_TRUE(window.Open());
+    EXPECT_EQ(window.Find<CTabLayoutUI>("tabs")->GetCurSel(), 1);
+    EXPECT_FALSE(window.Find<CControlUI>("p0")->IsVisible());
+    EXPECT_TRUE(window.Find<CControlUI>("p1")->IsVisible());
+    EXPECT_FALSE(window.Find<CControlUI>("p2")->IsVisible());
+}
+
 TEST(TabLayoutTest, SelectingShowsOnePageMovesFocusAndNotifies) {
     TestWindow window(
         "<Window><TabLayout name=\"tabs\">"
@@ -169,6 +216,22 @@ TEST(ManagerTest, DuplicateNamesAndDestroyedControls) {
     EXPECT_EQ(window.Manager().FindControl("SavePassWord"), nullptr);
     EXPECT_EQ(box->GetCount(), 1);
     EXPECT_EQ(box->GetItemAt(1), nullptr);
+}
+
+TEST(ManagerTest, ARenamedControlLeavesNoEntryUnderItsOldName) {
+    TestWindow window(
+        "<Window><VerticalLayout name=\"box\"><Label name=\"old\" height=\"20\" />"
+        "</VerticalLayout></Window>");
+    ASSERT_TRUE(window.Open());
+    CControlUI* label = window.Manager().FindControl("old");
+    ASSERT_NE(label, nullptr);
+    label->SetName("new");
+    EXPECT_EQ(window.Manager().FindControl("old"), nullptr);
+    EXPECT_EQ(window.Manager().FindControl("new"), label);
+    ASSERT_TRUE(window.Find<CVerticalLayoutUI>("box")->Remove(label));
+    TestWindow::Pump();
+    EXPECT_EQ(window.Manager().FindControl("new"), nullptr);
+    EXPECT_EQ(window.Manager().FindControl("old"), nullptr);
 }
 
 // Counts its own destruction, so a test can see when it happens.

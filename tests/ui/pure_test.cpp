@@ -146,4 +146,32 @@ TEST(ImageDecodeTest, PremultipliesAndMasks) {
     EXPECT_FALSE(DecodeImage("", 0, image));
 }
 
+// A bitmap header with the given size and no pixels after it.
+std::string BmpHeader(uint32_t width, uint32_t height) {
+    std::string bmp = "BM";
+    auto put = [&bmp](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            bmp += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    put(54, 4);  // file size (ignored)
+    put(0, 4);
+    put(54, 4);  // pixel offset
+    put(40, 4);  // info header size
+    put(width, 4);
+    put(height, 4);
+    put(1, 2);   // planes
+    put(24, 2);  // bits per pixel
+    for (int i = 0; i < 6; ++i)
+        put(0, 4);
+    return bmp;
+}
+
+TEST(ImageDecodeTest, AHeaderClaimingHugeSizeIsRefusedBeforeAllocating) {
+    DecodedImage image;
+    EXPECT_TRUE(DecodeImage(BmpHeader(2, 2), 0, image)) << "a short body decodes as black";
+    EXPECT_EQ(image.width, 2);
+    EXPECT_FALSE(DecodeImage(BmpHeader(4097, 4096), 0, image));
+    EXPECT_FALSE(DecodeImage(BmpHeader(30000, 30000), 0, image));
+}
+
 }  // namespace

@@ -96,14 +96,12 @@ size_t CountRequests(const std::string& path) {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-    const size_t slash = path.rfind('\\');
-    if (slash != std::string::npos) {
-        std::string folder = path.substr(0, slash);
-        for (size_t i = 3; i <= folder.size(); ++i) {
-            if (i == folder.size() || folder[i] == '\\') {
-                ::CreateDirectoryA(folder.substr(0, i).c_str(), nullptr);
-            }
-        }
+    // Every folder on the way, split where FindLastSeparator would split.
+    for (size_t i = 3; i < path.size(); ++i) {
+        if (IsGbkLeadByte(path[i]))
+            ++i;
+        else if (path[i] == '\\')
+            ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
     }
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

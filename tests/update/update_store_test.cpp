@@ -11,7 +11,6 @@
 #include "MirrorFixture.h"
 #include "identity/Md5.h"
 #include "base/Handles.h"
-#include "update/DigestSink.h"
 #include "update/HttpFetchText.h"
 #include "update/UpdateStore.h"
 
@@ -260,27 +259,4 @@ TEST_F(DownloadListTest, ThousandEntries) {
 
 }  // namespace
 
-namespace {
-
-class NullSink : public IDownloadSink {
-public:
-    bool Write(const char*, size_t) override { return true; }
-};
-
-TEST(DigestSinkTest, DigestOfPiecesOfAnySizeIsTheDigestOfTheWhole) {
-    std::string body;
-    for (int i = 0; i < 5000; ++i)
-        body += static_cast<char>('A' + i * 7 % 53);
-    for (size_t piece : {1u, 63u, 64u, 65u, 1023u, 16384u}) {
-        NullSink null;
-        DigestSink sink(null);
-        for (size_t at = 0; at < body.size(); at += piece) {
-            ASSERT_TRUE(sink.Write(body.data() + at, std::min(piece, body.size() - at)));
-        }
-        EXPECT_EQ(sink.HexDigest(), Md5OfText(body)) << piece;
-    }
-    NullSink null;
-    EXPECT_EQ(DigestSink(null).HexDigest(), Md5OfText(""));
-}
-
-}  // namespace
+namespace {}  // namespace

@@ -50,6 +50,13 @@ protected:
                     w.IsEnabled("RestoreUpdate"));
     }
 
+    static Base::UniqueKernelHandle CopyThreadHandle(const UpdateRun& run) {
+        HANDLE copy = nullptr;
+        ::DuplicateHandle(::GetCurrentProcess(), run.m_hThread.get(), ::GetCurrentProcess(), &copy,
+                          SYNCHRONIZE, FALSE, 0);
+        return Base::UniqueKernelHandle(copy);
+    }
+
     UpdateTestWindow w;
 };
 
@@ -133,8 +140,61 @@ TEST_F(UpdateRunTest, NewLauncherInASubFolderIsHandedToTheLobby) {
     EXPECT_EQ(LocalText("bin\\Launcher.exe"), "old launcher");
     EXPECT_EQ(LocalText("bin\\Launcher.exe.tmp"), "new launcher");
     EXPECT_EQ(LocalText("after.txt"), "after");
-    EXPECT_EQ(LocalText("ver.ini"), kStamp);
+    // The stamp waits for the new launcher to be in place.
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
     ExpectReady();
+
+    // The next start finds the hand-over failed: it says so in the log and
+    // carries on with the old launcher, without downloading or quitting.
+    mirror::ClearFaults();
+    UpdateTestWindow again;
+    again.RunUpdate(mirror::Url());
+    EXPECT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_FALSE(again.QuitRequested());
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/bin/Launcher.exe"), 0u);
+    EXPECT_EQ(LocalText("Launcher.log"), "ReplaceFailed:\\bin\\Launcher.exe\r\n");
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    EXPECT_EQ(again.Text("UpdateState"), kReady);
+
+    // Once the new launcher is in place, the start after it saves the stamp.
+    ASSERT_TRUE(::MoveFileExA(Local("bin\\Launcher.exe.tmp").c_str(),
+                              Local("bin\\Launcher.exe").c_str(), MOVEFILE_REPLACE_EXISTING));
+    mirror::ClearFaults();
+    UpdateTestWindow moved;
+    moved.RunUpdate(mirror::Url());
+    EXPECT_EQ(LocalText("ver.ini"), kStamp);
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/bin/Launcher.exe"), 0u);
+    EXPECT_FALSE(moved.QuitRequested());
+}
+
+TEST_F(UpdateRunTest, NamesWithEscapesAndGbkTrailBytesDownloadAndLandInTheirFolders) {
+    // 誠 ends in the byte 0x5C, the backslash: it is neither a folder break
+    // nor the start of "\Launcher.exe".
+    mirror::PublishFiles({{"\\100%.txt", "hundred"},
+                          {"\\a b#c+d&e=f;g.txt", "punctuation"},
+                          {"\\x誠Launcher.exe", "not the launcher"},
+                          {"\\gbk\\誠.txt", "in gbk"}});
+    w.RunUpdate(mirror::Url());
+    ExpectReady();
+    EXPECT_EQ(LocalText("100%.txt"), "hundred");
+    EXPECT_EQ(LocalText("a b#c+d&e=f;g.txt"), "punctuation");
+    EXPECT_EQ(LocalText("x誠Launcher.exe"), "not the launcher");
+    EXPECT_FALSE(w.m_bReplacePlazaUpdate);
+    EXPECT_EQ(LocalText("gbk\\誠.txt"), "in gbk");
+    WIN32_FIND_DATAA found;
+    const HANDLE find = ::FindFirstFileA(Local("gbk\\*").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    std::vector<std::string> entries;
+    do {
+        if (found.cFileName[0] != '.')
+            entries.push_back(found.cFileName);
+    } while (::FindNextFileA(find, &found));
+    ::FindClose(find);
+    EXPECT_EQ(entries, (Texts{"誠.txt"})) << "no folder made from half a character";
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/100%25.txt"), 1u);
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/a%20b%23c%2Bd%26e%3Df%3Bg.txt"), 1u);
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/gbk/%D5%5C.txt"), 1u);
+    EXPECT_EQ(LocalText("ver.ini"), kStamp);
 }
 
 TEST_F(UpdateRunTest, MirrorDownOnTheFirstRunThenRepairedOnTheBuiltInMirror) {
@@ -218,7 +278,7 @@ TEST_P(BrokenListTest, FileListEndsTheRunAtTheCheck) {
 INSTANTIATE_TEST_SUITE_P(Faults, BrokenListTest, ::testing::Values("404", "truncate"));
 
 // Each broken download ends the pass with its reason, keeps the target and
-// the old stamp, leaves no temporary file, and still lets the player log in.
+// the old stamp, and still lets the player log in.
 struct BrokenDownload {
     const char* fault;
     const char* reason;
@@ -237,7 +297,9 @@ TEST_P(BrokenDownloadTest, TargetStaysIntactAndTheStampIsNotSaved) {
 
     EXPECT_EQ(w.Text("CurInfo"), std::string("下载失败：\\data.bin") + GetParam().reason);
     EXPECT_EQ(LocalText("data.bin"), "old data");
-    EXPECT_FALSE(HasTemp("data.bin"));
+    // A body that broke off leaves its start for the next run to resume;
+    // nothing else leaves a temporary file.
+    EXPECT_EQ(HasTemp("data.bin"), GetParam().fault == std::string("truncate"));
     EXPECT_EQ(LocalText("first.txt"), "first");
     EXPECT_FALSE(mirror::Exists(Local("last.txt")));
     EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
@@ -301,13 +363,18 @@ TEST_F(UpdateRunTest, UpperCaseDigestsDownloadEveryFileAndStillVerify) {
     ExpectReady();
 }
 
-TEST_F(UpdateRunTest, CancelDuringADownloadKeepsTheOldFileAndANewRunStartsCleanly) {
-    const std::string body(400000, 's');
+TEST_F(UpdateRunTest, CancelDuringADownloadKeepsTheOldFileAndTheNextRunFinishesIt) {
+    std::string body;
+    for (int i = 0; i < 400000; ++i)
+        body += static_cast<char>('a' + i % 23);
     mirror::PublishFiles({{"\\slow.bin", body}});
     mirror::WriteFile(Local("slow.bin"), "old slow");
     mirror::SetFault("plaza/slow.bin", "trickle");
     StartUpdateRun(w, mirror::Url());
-    const std::shared_ptr<UpdateRun> run = w.m_pUpdateRun;
+    // StopUpdateThread closes the run's own handle: wait on a copy.
+    const Base::UniqueKernelHandle ownThread = CopyThreadHandle(*w.m_pUpdateRun);
+    const HANDLE thread = ownThread.get();
+    ASSERT_TRUE(thread);
     ASSERT_TRUE(w.PumpUntil([&] { return HasTemp("slow.bin"); }, 20000));
     w.Pump(300);
 
@@ -316,20 +383,57 @@ TEST_F(UpdateRunTest, CancelDuringADownloadKeepsTheOldFileAndANewRunStartsCleanl
     EXPECT_LT(::GetTickCount() - start, 1000u) << "the stop must not wait for the download";
     EXPECT_FALSE(w.m_bUpdating);
     const std::string stateAtStop = w.Text("UpdateState");
-    // The stopped thread ends on its own and removes its partial file.
-    EXPECT_TRUE(w.PumpUntil(
-        [&] { return ::WaitForSingleObject(run->m_hThread.get(), 0) != WAIT_TIMEOUT; }, 15000));
-    EXPECT_TRUE(w.PumpUntil([&] { return !HasTemp("slow.bin"); }, 15000));
+    // The stopped thread ends on its own and keeps what it received.
+    EXPECT_TRUE(
+        w.PumpUntil([&] { return ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 15000));
+    EXPECT_TRUE(HasTemp("slow.bin"));
     EXPECT_EQ(LocalText("slow.bin"), "old slow");
     EXPECT_EQ(w.Text("UpdateState"), stateAtStop);
 
-    // "again" makes attempt 2, on the second mirror.
+    // "again" makes attempt 2, on the second mirror. It asks for the rest;
+    // this mirror ignores ranges and sends the whole file, which replaces
+    // the partial one.
     mirror::ClearFaults();
     w.m_sMirrorUrl2 = mirror::Url();
     w.RunUpdate("http://127.0.0.1:1/unused/");
     EXPECT_EQ(w.m_nUpdateAttempt, 2u);
     EXPECT_TRUE(LocalText("slow.bin") == body);
+    EXPECT_FALSE(HasTemp("slow.bin"));
+    const std::vector<std::string> asked = mirror::Requests();
+    ASSERT_FALSE(asked.empty());
+    EXPECT_NE(asked.back().find("\"range\": \"bytes="), std::string::npos) << asked.back();
     ExpectReady();
+}
+
+TEST_F(UpdateRunTest, AStartedRunIsVisibleAtOnce) {
+    mirror::WriteFile(Local("ver.ini"), kStamp);
+    w.RunUpdate(mirror::Url());
+    ExpectReady();
+    // A login or a Cancel between the start and the thread's first post
+    // must see a running update.
+    StartUpdateRun(w, mirror::Url());
+    EXPECT_TRUE(w.m_bUpdating);
+    EXPECT_FALSE(w.m_bUpdateFinished);
+    w.StopUpdateThread();
+}
+
+TEST_F(UpdateRunTest, AStopEndsARunThatWaitsForAnAnswer) {
+    // The mirror takes the request and says nothing: the run hangs inside
+    // the request, where no block read checks the stop.
+    mirror::SetFault("ver.html", "silent");
+    StartUpdateRun(w, mirror::Url());
+    // StopUpdateThread closes the run's own handle: wait on a copy.
+    const Base::UniqueKernelHandle ownThread = CopyThreadHandle(*w.m_pUpdateRun);
+    const HANDLE thread = ownThread.get();
+    ASSERT_TRUE(thread);
+    ASSERT_TRUE(w.PumpUntil([] { return mirror::CountRequests("/vedu/ver.html") == 1; }, 20000));
+    w.Pump(200);
+    w.StopUpdateThread();
+    // The stop waited its 100 ms; the thread is gone by then or just after,
+    // not when the mirror's silence ends five seconds later.
+    EXPECT_EQ(::WaitForSingleObject(thread, 400), WAIT_OBJECT_0);
+    w.Pump(200);
+    EXPECT_EQ(LocalText("Launcher.log"), "") << "a stopped fetch is no failed fetch";
 }
 
 }  // namespace

@@ -1,0 +1,93 @@
+// The pages' way back into the launcher: "app:" navigations, read before the
+// browser goes on with them, and the three script calls that arrive as page
+// messages. Page text comes as UTF-16 and is read in the thread's ANSI code
+// page, the one the program compares and shows.
+#include <cstdlib>
+#include <string>
+
+#include "app/ControlLookup.h"
+#include "app/PlazaUpdateWnd.h"
+#include "identity/AppCommand.h"
+#include "ui/Edit.h"
+#include "ui/Layouts.h"
+
+using namespace SkinUI;
+
+namespace {
+
+constexpr char kMessageCaption[] = "提示";
+
+std::string ToAnsi(const wchar_t* text) {
+    if (!text)
+        return std::string();
+    const int bytes =
+        ::WideCharToMultiByte(CP_THREAD_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 1)
+        return std::string();
+    std::string result(static_cast<size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_THREAD_ACP, 0, text, -1, &result[0], bytes, nullptr, nullptr);
+    result.resize(static_cast<size_t>(bytes - 1));
+    return result;
+}
+
+}  // namespace
+
+void CPlazaUpdateWnd::BeforeNavigate2(IDispatch*, VARIANT* url, VARIANT*, VARIANT*, VARIANT*,
+                                      VARIANT*, VARIANT_BOOL*) {
+    if (!url || V_VT(url) != VT_BSTR || !V_BSTR(url))
+        return;
+    const AppCommand command = ParseAppCommand(ToAnsi(V_BSTR(url)));
+    switch (command.kind) {
+        case AppCommandKind::Register:
+            OpenRegisterPage();
+            break;
+        case AppCommandKind::Cancel:
+            if (auto* pages = FindControlAs<CTabLayoutUI>(m_Manager, "LogonRegister"))
+                pages->SelectItem(0);
+            break;
+        case AppCommandKind::Logon:
+            if (!m_pAccountEdit || !m_pPasswordEdit)
+                break;
+            FillLogonBoxes(command.account, command.password);
+            LaunchLobby();
+            break;
+        case AppCommandKind::None:
+            break;
+    }
+}
+
+void CPlazaUpdateWnd::OpenRegisterPage() {
+    if (!m_bUpdateFinished || m_bUpdating)
+        return;
+    ShowRegisterPage();
+    if (auto* pages = FindControlAs<CTabLayoutUI>(m_Manager, "LogonRegister"))
+        pages->SelectItem(1);
+}
+
+void CPlazaUpdateWnd::FillLogonBoxes(const std::string& account, const std::string& password) {
+    if (m_pAccountEdit)
+        m_pAccountEdit->SetText(account.c_str());
+    if (m_pPasswordEdit)
+        m_pPasswordEdit->SetText(password.c_str());
+}
+
+void CPlazaUpdateWnd::ReturnToLogonPage() {
+    auto* pages = FindControlAs<CTabLayoutUI>(m_Manager, "LogonRegister");
+    if (pages && pages->GetCurSel() != 0)
+        pages->SelectItem(0);
+}
+
+void CPlazaUpdateWnd::OnLogonLobby(const wchar_t* account, const wchar_t* password) {
+    ReturnToLogonPage();
+    FillLogonBoxes(ToAnsi(account), ToAnsi(password));
+    LaunchLobby();
+}
+
+void CPlazaUpdateWnd::OnLogonResult(const wchar_t* code, const wchar_t* text) {
+    // atoi: a code that is no number counts as 0, success.
+    if (std::atoi(ToAnsi(code).c_str()) == 0) {
+        LaunchLobby();
+        return;
+    }
+    ::MessageBoxA(m_hWnd, ToAnsi(text).c_str(), kMessageCaption, MB_ICONERROR);
+}
