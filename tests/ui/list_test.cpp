@@ -148,3 +148,43 @@ TEST(TileLayoutTest, ColumnsOrItemSizeMakeTheGrid) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every class a skin may use, made from its tag, answers its class name and
+// its own interface besides its bases'.
+TEST(SkinClassesTest, TagsMakeTheClassesWithTheirInterfaces) {
+    TestWindow window(
+        "<Window><VerticalLayout><List name=\"l\" /><TileLayout name=\"t\" />"
+        "<ChildLayout name=\"c\" xmlfile=\"&lt;Button name=&quot;inner&quot; /&gt;\" />"
+        "<Slider name=\"s\" /><ScrollBar name=\"b\" /><RichEdit name=\"r\" />"
+        "<ComboBox name=\"cb\" /></VerticalLayout></Window>");
+    ASSERT_TRUE(window.Open());
+    const struct {
+        const char* name;
+        const char* cls;
+        const char* own;
+        const char* base;
+    } expected[] = {
+        {"l", "ListUI", "List", "IListOwner"},
+        {"t", "TileLayoutUI", "TileLayout", "IContainer"},
+        {"c", "ChildLayoutUI", "ChildLayout", "VerticalLayout"},
+        {"s", "SliderUI", "Slider", "Progress"},
+        {"b", "ScrollBarUI", "ScrollBar", "Control"},
+        {"r", "RichEditUI", "RichEdit", "Label"},
+        {"cb", "ComboBoxUI", "ComboBox", "IListOwner"},
+    };
+    for (const auto& e : expected) {
+        CControlUI* control = window.Manager().FindControl(e.name);
+        ASSERT_NE(control, nullptr) << e.name;
+        EXPECT_STREQ(control->GetClass(), e.cls);
+        EXPECT_NE(control->GetInterface(e.own), nullptr) << e.name;
+        EXPECT_NE(control->GetInterface(e.base), nullptr) << e.name;
+    }
+    // The child layout built its markup, and its button is in the name map.
+    auto* child = window.Find<CChildLayoutUI>("c");
+    ASSERT_EQ(child->GetCount(), 1);
+    EXPECT_EQ(window.Manager().FindControl("inner"), child->GetItemAt(0));
+}
+
+}  // namespace
