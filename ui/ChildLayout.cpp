@@ -56,7 +56,8 @@ bool CChildLayoutUI::SetChildLayoutXML(const char* source) {
     ++builds.count;
     builds.files.push_back(m_sXmlFile);
     CDialogBuilder builder;
-    const CControlUI* root = builder.BuildFromMarkup(source, nullptr, nullptr, m_pManager, this);
+    const CControlUI* root =
+        builder.BuildFromMarkup(source, nullptr, m_pCallback, m_pManager, this);
     builds.files.pop_back();
     if (!root) {
         ::OutputDebugStringA(

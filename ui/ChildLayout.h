@@ -7,6 +7,8 @@
 
 namespace SkinUI {
 
+class IDialogBuilderCallback;
+
 class CChildLayoutUI : public CVerticalLayoutUI {
 public:
     const char* GetClass() const override;
@@ -16,11 +18,14 @@ public:
     // cannot be loaded or parsed, or would include itself.
     bool SetChildLayoutXML(const char* source);
     std::string GetChildLayoutXML() const { return m_sXmlFile; }
+    // Makes the file's controls of unknown tags (the builder passes its own).
+    void SetBuilderCallback(IDialogBuilderCallback* callback) { m_pCallback = callback; }
 
     void SetAttribute(const char* name, const char* value) override;
 
 private:
     std::string m_sXmlFile;
+    IDialogBuilderCallback* m_pCallback = nullptr;
 };
 
 }  // namespace SkinUI

@@ -160,6 +160,9 @@ public:
             if (!defaults.empty())
                 control->ApplyAttributeList(defaults.c_str());
         }
+        // A child layout builds its file with the same callback as this build.
+        if (auto* child = static_cast<CChildLayoutUI*>(control->GetInterface("ChildLayout")))
+            child->SetBuilderCallback(m_callback);
         for (const pugi::xml_attribute& attr : element.attributes())
             control->SetAttribute(attr.name(), attr.value());
         // Built into an attached tree, the control enters the name map now

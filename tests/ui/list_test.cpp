@@ -154,11 +154,18 @@ namespace {
 // Every class a skin may use, made from its tag, answers its class name and
 // its own interface besides its bases'.
 TEST(SkinClassesTest, TagsMakeTheClassesWithTheirInterfaces) {
+    // The child layout's file asks the window's callback for its own tags.
+    struct : IDialogBuilderCallback {
+        CControlUI* CreateControl(const char* tag) override {
+            return std::string(tag) == "Fancy" ? new CButtonUI : nullptr;
+        }
+    } callback;
     TestWindow window(
         "<Window><VerticalLayout><List name=\"l\" /><TileLayout name=\"t\" />"
-        "<ChildLayout name=\"c\" xmlfile=\"&lt;Button name=&quot;inner&quot; /&gt;\" />"
+        "<ChildLayout name=\"c\" xmlfile=\"&lt;Fancy name=&quot;inner&quot; /&gt;\" />"
         "<Slider name=\"s\" /><ScrollBar name=\"b\" /><RichEdit name=\"r\" />"
-        "<ComboBox name=\"cb\" /></VerticalLayout></Window>");
+        "<ComboBox name=\"cb\" /></VerticalLayout></Window>",
+        &callback);
     ASSERT_TRUE(window.Open());
     const struct {
         const char* name;
@@ -181,7 +188,8 @@ TEST(SkinClassesTest, TagsMakeTheClassesWithTheirInterfaces) {
         EXPECT_NE(control->GetInterface(e.own), nullptr) << e.name;
         EXPECT_NE(control->GetInterface(e.base), nullptr) << e.name;
     }
-    // The child layout built its markup, and its button is in the name map.
+    // The child layout built its markup with the callback's control, which
+    // is in the name map.
     auto* child = window.Find<CChildLayoutUI>("c");
     ASSERT_EQ(child->GetCount(), 1);
     EXPECT_EQ(window.Manager().FindControl("inner"), child->GetItemAt(0));
