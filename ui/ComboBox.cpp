@@ -8,24 +8,6 @@
 
 namespace SkinUI {
 
-namespace {
-
-// Without an arrow image: a small downward triangle in the text colour.
-void DrawArrowGlyph(HDC hDC, const RECT& rc, COLORREF color) {
-    const int cx = (rc.left + rc.right) / 2;
-    const int cy = (rc.top + rc.bottom) / 2;
-    const POINT points[3] = {{cx - 4, cy - 2}, {cx + 5, cy - 2}, {cx, cy + 3}};
-    // Stock objects only, so nothing is created or has to be freed.
-    const int saved = ::SaveDC(hDC);
-    ::SelectObject(hDC, ::GetStockObject(NULL_PEN));
-    ::SelectObject(hDC, ::GetStockObject(DC_BRUSH));
-    ::SetDCBrushColor(hDC, color);
-    ::Polygon(hDC, points, 3);
-    ::RestoreDC(hDC, saved);
-}
-
-}  // namespace
-
 const char* CComboBoxUI::GetClass() const {
     return "ComboBoxUI";
 }
@@ -86,7 +68,8 @@ void CComboBoxUI::DoPaint(HDC hDC, const RECT& rcPaint) {
                draw(m_sArrowImage)) {
         return;
     }
-    DrawArrowGlyph(hDC, arrow, IsEnabled() ? RGB(0x40, 0x40, 0x40) : RGB(0xA0, 0xA0, 0xA0));
+    Render::DrawArrow(hDC, arrow, Render::ArrowDirection::Down,
+                      IsEnabled() ? 0xFF404040 : 0xFFA0A0A0);
 }
 
 }  // namespace SkinUI

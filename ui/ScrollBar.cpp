@@ -292,6 +292,14 @@ void CScrollBarUI::DrawPart(HDC hDC, const RECT& rc, Part part, const std::strin
     const DWORD shade = static_cast<DWORD>(0x10 * state) * 0x010101;
     Render::DrawColor(hDC, rc, color - shade);
     Render::DrawBorder(hDC, rc, 1, 0xFF909090);
+    if (part == Part::Button1 || part == Part::Button2) {
+        const bool first = part == Part::Button1;
+        using Render::ArrowDirection;
+        const ArrowDirection way = m_bHorizontal
+                                       ? (first ? ArrowDirection::Left : ArrowDirection::Right)
+                                       : (first ? ArrowDirection::Up : ArrowDirection::Down);
+        Render::DrawArrow(hDC, rc, way, IsEnabled() ? 0xFF404040 : 0xFFA0A0A0);
+    }
 }
 
 void CScrollBarUI::PaintStatusImage(HDC hDC) {
