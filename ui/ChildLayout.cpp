@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "ui/DialogBuilder.h"
@@ -40,9 +41,13 @@ void* CChildLayoutUI::GetInterface(const char* name) {
 
 bool CChildLayoutUI::SetChildLayoutXML(const char* source) {
     RemoveAll();
-    m_sXmlFile = IS_INTRESOURCE(source) ? std::string() : std::string(source ? source : "");
-    if (!source || (!IS_INTRESOURCE(source) && !*source))
+    if (!source || (!IS_INTRESOURCE(source) && !*source)) {
+        m_sXmlFile.clear();
         return false;
+    }
+    // A resource number is remembered as "#number".
+    m_sXmlFile = IS_INTRESOURCE(source) ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(source))
+                                        : std::string(source);
     ChildBuilds& builds = Builds();
     if (builds.files.empty())
         builds.count = 0;

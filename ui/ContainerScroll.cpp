@@ -16,6 +16,7 @@ CScrollBarUI* MakeScrollBar(CContainerUI* owner, bool horizontal, const std::str
     bar->SetHorizontal(horizontal);
     bar->SetOwner(owner);
     bar->SetVisible(false);
+    bar->SetInternVisible(owner->IsVisible());
     bar->SetManager(owner->GetManager(), owner, false);
     if (!style.empty())
         bar->ApplyAttributeList(style.c_str());
