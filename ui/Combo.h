@@ -2,6 +2,7 @@
 // pop-up window with a manager of its own that borrows the rows.
 #pragma once
 
+#include "ui/ControlState.h"
 #include "ui/ListElement.h"
 
 namespace SkinUI {
@@ -57,10 +58,7 @@ private:
     UINT m_uButtonState = 0;
     SIZE m_szDropBox = {0, 150};
     RECT m_rcTextPadding = {4, 0, 4, 0};
-    std::string m_sNormalImage;
-    std::string m_sHotImage;
-    std::string m_sPushedImage;
-    std::string m_sDisabledImage;
+    StateImages m_images;
     std::string m_sDropBoxAttributes;
     TListInfoUI m_listInfo;
 };
