@@ -95,14 +95,36 @@ void CContainerUI::ScrollIntoView(const RECT& rc) {
     SetScrollPos(pos);
 }
 
+// The wheel, and the keys a focused child leaves unused, scroll the
+// children: up and down the vertical bar, left and right the horizontal.
 void CContainerUI::DoEvent(TEventUI& event) {
-    if (event.Type == UIEVENT_SCROLLWHEEL && IsEnabled()) {
-        for (CScrollBarUI* bar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
-            if (bar && bar->IsVisible()) {
-                bar->DoEvent(event);
-                return;
-            }
+    CScrollBarUI* target = nullptr;
+    const bool vertical = m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible();
+    const bool horizontal = m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible();
+    if (event.Type == UIEVENT_SCROLLWHEEL) {
+        target = vertical ? m_pVerticalScrollBar : horizontal ? m_pHorizontalScrollBar : nullptr;
+    } else if (event.Type == UIEVENT_KEYDOWN) {
+        switch (event.chKey) {
+            case VK_UP:
+            case VK_DOWN:
+            case VK_PRIOR:
+            case VK_NEXT:
+            case VK_HOME:
+            case VK_END:
+                target = vertical ? m_pVerticalScrollBar : nullptr;
+                break;
+            case VK_LEFT:
+            case VK_RIGHT:
+                target = horizontal ? m_pHorizontalScrollBar : nullptr;
+                break;
+            default:
+                break;
         }
+    }
+    // A disabled bar passes events back up here: they go on to the parent.
+    if (target && IsEnabled() && target->IsEnabled()) {
+        target->DoEvent(event);
+        return;
     }
     CControlUI::DoEvent(event);
 }

@@ -55,8 +55,10 @@ void* CScrollBarUI::GetInterface(const char* name) {
     return CControlUI::GetInterface(name);
 }
 
+// A bar alone takes the keyboard; a container's bar hears the keys through
+// the container.
 UINT CScrollBarUI::GetControlFlags() const {
-    return UIFLAG_SETCURSOR;
+    return UIFLAG_SETCURSOR | (!m_pOwner && IsEnabled() ? static_cast<UINT>(UIFLAG_TABSTOP) : 0u);
 }
 
 void CScrollBarUI::SetHorizontal(bool horizontal) {
@@ -239,13 +241,40 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
             m_hot = Part::None;
             Invalidate();
             return;
+        case UIEVENT_KEYDOWN:
+            switch (event.chKey) {
+                case VK_UP:
+                case VK_LEFT:
+                    LineUp();
+                    return;
+                case VK_DOWN:
+                case VK_RIGHT:
+                    LineDown();
+                    return;
+                case VK_PRIOR:
+                    StepPart(Part::RailBefore);
+                    return;
+                case VK_NEXT:
+                    StepPart(Part::RailAfter);
+                    return;
+                case VK_HOME:
+                    ScrollTo(0);
+                    return;
+                case VK_END:
+                    ScrollTo(m_nRange);
+                    return;
+                default:
+                    break;
+            }
+            break;
         case UIEVENT_SCROLLWHEEL:
             // Three lines a notch, as the system scrolls text.
             ScrollTo(m_nPos + (GET_WHEEL_DELTA_WPARAM(event.wParam) > 0 ? -3 : 3) * m_nLineSize);
             return;
         default:
-            CControlUI::DoEvent(event);
+            break;
     }
+    CControlUI::DoEvent(event);
 }
 
 void CScrollBarUI::SetAttribute(const char* name, const char* value) {

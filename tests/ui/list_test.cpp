@@ -117,6 +117,28 @@ TEST_F(ListFixture, ClicksAndKeysSelectAndKeepTheRowInView) {
 
 namespace {
 
+// Keys a focused child does not use scroll its container; a disabled bar
+// lets them pass on.
+TEST(ScrollTest, UnusedKeysOfAFocusedChildScrollTheContainer) {
+    TestWindow window(
+        "<Window><VerticalLayout><VerticalLayout name=\"pane\" height=\"60\" vscrollbar=\"true\" "
+        "vscrollbarstyle=\"linesize=&quot;10&quot;\">"
+        "<Button name=\"b\" height=\"40\" /><Control height=\"80\" /></VerticalLayout>"
+        "<Control /></VerticalLayout></Window>");
+    ASSERT_TRUE(window.Open());
+    auto* pane = window.Find<CVerticalLayoutUI>("pane");
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->GetScrollRange().cy, 60);
+    window.Find<CControlUI>("b")->SetFocus();
+    ::SendMessageA(window.GetHWND(), WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(pane->GetScrollPos().cy, 10);
+    ::SendMessageA(window.GetHWND(), WM_KEYDOWN, VK_END, 0);
+    EXPECT_EQ(pane->GetScrollPos().cy, 60);
+    pane->GetVerticalScrollBar()->SetEnabled(false);
+    ::SendMessageA(window.GetHWND(), WM_KEYDOWN, VK_HOME, 0);
+    EXPECT_EQ(pane->GetScrollPos().cy, 60);
+}
+
 TEST(TileLayoutTest, ColumnsOrItemSizeMakeTheGrid) {
     TestWindow window(
         "<Window><VerticalLayout>"

@@ -11,7 +11,7 @@ Checked, from the notifications the preview prints:
   2. a button in the tile layout and one that the child layout loaded from
      its own file ("click"); a child file that includes itself stays empty;
   3. the slider: a press beside the thumb and the Right key ("valuechanged");
-  4. a scroll bar alone: its second button ("scroll");
+  4. a scroll bar alone: its second button, then the End key ("scroll");
   5. the skin combo: it opens ("dropdown") and a row of its list is chosen
      ("itemselect");
   6. the rich edit takes typing ("textchanged");
@@ -114,6 +114,8 @@ def run(args):
         left, top, right, bottom = preview.places["bar"]
         click(session, preview.window, (right - 4, (top + bottom) // 2))
         preview.expect("the scroll bar's second button", "scroll bar 10")
+        preview.key("End")
+        preview.expect("End on the focused scroll bar", "scroll bar 100")
 
         click(session, preview.window, preview.center("combo"))
         preview.expect("the skin combo opens", "dropdown combo")
