@@ -30,6 +30,8 @@ UINT CListUI::GetControlFlags() const {
 bool CListUI::SelectItem(int index, bool takeFocus) {
     CControlUI* control = GetItemAt(index);
     if (index == m_iCurSel) {
+        if (control && takeFocus)
+            control->SetFocus();
         if (control)
             ScrollIntoView(control->GetPos());
         return control != nullptr;

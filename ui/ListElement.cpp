@@ -80,8 +80,12 @@ void* CListElementUI::GetInterface(const char* name) {
     return CControlUI::GetInterface(name);
 }
 
+// A list is one tab stop, moved through with the arrow keys; its rows take
+// the focus only when clicked.
 UINT CListElementUI::GetControlFlags() const {
-    return IsEnabled() ? static_cast<UINT>(UIFLAG_TABSTOP) : 0u;
+    if (!IsEnabled() || (m_pOwnerControl && m_pOwnerControl->GetInterface("List")))
+        return 0;
+    return UIFLAG_TABSTOP;
 }
 
 void CListElementUI::SetOwner(CControlUI* owner) {

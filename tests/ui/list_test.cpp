@@ -88,6 +88,7 @@ TEST_F(ListFixture, ClicksAndKeysSelectAndKeepTheRowInView) {
     TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(list->GetItemAt(1)));
     window.Paint();
     EXPECT_EQ(list->GetCurSel(), 1);
+    EXPECT_EQ(window.Manager().GetFocus(), list->GetItemAt(1));
     Key(VK_DOWN);
     Key(VK_END);
     EXPECT_EQ(list->GetCurSel(), 9);
@@ -104,6 +105,17 @@ TEST_F(ListFixture, ClicksAndKeysSelectAndKeepTheRowInView) {
     EXPECT_EQ(Selects(), expected);
     EXPECT_TRUE(static_cast<CListLabelElementUI*>(list->GetItemAt(0))->IsSelected());
     EXPECT_FALSE(static_cast<CListLabelElementUI*>(list->GetItemAt(2))->IsSelected());
+
+    // The list is one tab stop: Tab leaves the rows, and the keys still
+    // move the selection with the list focused.
+    window.Manager().SetNextTabControl();
+    EXPECT_EQ(window.Manager().GetFocus(), list);
+    Key(VK_DOWN);
+    EXPECT_EQ(list->GetCurSel(), 2);
+    EXPECT_EQ(window.Manager().GetFocus(), list);
+    // A click on the selected row focuses it again.
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(list->GetItemAt(2)));
+    EXPECT_EQ(window.Manager().GetFocus(), list->GetItemAt(2));
 
     // Removing a row before the selection keeps the same row selected.
     list->SelectItem(5);
