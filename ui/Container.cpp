@@ -216,7 +216,19 @@ void CContainerUI::SetFloatPos(CControlUI* child) const {
 
 void CContainerUI::SetPos(RECT rc) {
     CControlUI::SetPos(rc);
-    const RECT content = ContentRect(rc);
+    // Children lie over each other and fill the container; with scroll bars
+    // they keep their fixed sizes and scroll when those overflow.
+    const bool scrolls = m_pVerticalScrollBar || m_pHorizontalScrollBar;
+    SIZE required = {0, 0};
+    for (CControlUI* child : m_items) {
+        if (!scrolls || !child->IsVisible() || child->IsFloat())
+            continue;
+        const RECT pad = child->GetPadding();
+        required.cx = std::max<LONG>(required.cx, child->GetFixedWidth() + pad.left + pad.right);
+        required.cy = std::max<LONG>(required.cy, child->GetFixedHeight() + pad.top + pad.bottom);
+    }
+    const RECT view = ReserveScrollBars(ContentRect(rc), required);
+    const SIZE scroll = GetScrollPos();
     for (CControlUI* child : m_items) {
         if (!child->IsVisible())
             continue;
@@ -225,8 +237,13 @@ void CContainerUI::SetPos(RECT rc) {
             continue;
         }
         const RECT pad = child->GetPadding();
-        child->SetPos(RECT{content.left + pad.left, content.top + pad.top,
-                           content.right - pad.right, content.bottom - pad.bottom});
+        RECT cell = {view.left + pad.left - scroll.cx, view.top + pad.top - scroll.cy,
+                     view.right - pad.right - scroll.cx, view.bottom - pad.bottom - scroll.cy};
+        if (scrolls && child->GetFixedWidth() > 0)
+            cell.right = cell.left + child->GetFixedWidth();
+        if (scrolls && child->GetFixedHeight() > 0)
+            cell.bottom = cell.top + child->GetFixedHeight();
+        child->SetPos(cell);
     }
 }
 

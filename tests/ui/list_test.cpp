@@ -151,6 +151,33 @@ TEST(ScrollTest, UnusedKeysOfAFocusedChildScrollTheContainer) {
     EXPECT_EQ(pane->GetScrollPos().cy, 60);
 }
 
+// Containers whose children overlap (a plain container, a tab page) and a
+// horizontal layout scroll too.
+TEST(ScrollTest, OverlayAndHorizontalContainersScroll) {
+    TestWindow window(
+        "<Window><VerticalLayout>"
+        "<Container name=\"plain\" height=\"50\" vscrollbar=\"true\">"
+        "<Button name=\"tall\" height=\"120\" /></Container>"
+        "<HorizontalLayout name=\"row\" height=\"50\" hscrollbar=\"true\">"
+        "<Control width=\"300\" /><Button name=\"far\" width=\"300\" /></HorizontalLayout>"
+        "<Control /></VerticalLayout></Window>");
+    ASSERT_TRUE(window.Open(400, 300));
+    auto* plain = window.Find<CContainerUI>("plain");
+    auto* tall = window.Find<CControlUI>("tall");
+    EXPECT_EQ(plain->GetScrollRange().cy, 70);
+    EXPECT_EQ(tall->GetPos().bottom - tall->GetPos().top, 120);
+    EXPECT_EQ(window.Manager().FindControlAt(POINT{20, 10}), tall);
+    plain->SetScrollPos(SIZE{0, 70});
+    EXPECT_EQ(tall->GetPos().top, -70);
+
+    auto* row = window.Find<CHorizontalLayoutUI>("row");
+    EXPECT_EQ(row->GetScrollRange().cx, 600 - 400);
+    const RECT bar = row->GetHorizontalScrollBar()->GetPos();
+    EXPECT_EQ(bar.bottom, row->GetPos().bottom);
+    row->SetScrollPos(SIZE{200, 0});
+    EXPECT_EQ(window.Find<CControlUI>("far")->GetPos().right, 400);
+}
+
 TEST(TileLayoutTest, ColumnsOrItemSizeMakeTheGrid) {
     TestWindow window(
         "<Window><VerticalLayout>"
