@@ -64,6 +64,9 @@ TEST(RichEditTest, NativeBoxCopiesTextKeepsItsStylesAndTabs) {
     EXPECT_EQ(::GetFocus(), box);
     EXPECT_FALSE(Translate(box, WM_KEYDOWN, VK_TAB));
     EXPECT_EQ(window.Manager().GetFocus(), notes);
+    // Enter in a single-line box is heard as "return".
+    ::SendMessageA(line->GetNativeWindow(), WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(window.TypesFrom("line"), std::vector<std::string>{"return"});
     // A box that does not want Tab hands the focus on.
     line->SetFocus();
     EXPECT_TRUE(Translate(line->GetNativeWindow(), WM_KEYDOWN, VK_TAB));

@@ -64,4 +64,19 @@ TEST(SliderTest, PressDragWheelAndKeysChangeTheValue) {
     EXPECT_EQ(slider->GetThumbRect().left, 190);
 }
 
+TEST(SliderTest, VerticalValuesGrowUpwards) {
+    TestWindow window(
+        "<Window><HorizontalLayout><Slider name=\"s\" width=\"20\" height=\"110\" hor=\"false\" "
+        "thumbsize=\"20,10\" /><Control /></HorizontalLayout></Window>");
+    ASSERT_TRUE(window.Open());
+    auto* slider = window.Find<CSliderUI>("s");
+    ASSERT_NE(slider, nullptr);
+    const RECT rc = slider->GetPos();
+    EXPECT_EQ(slider->GetThumbRect().bottom, rc.bottom);
+    // 100 pixels of travel for 0..100: a press 30 below the top is 75.
+    TestWindow::Click(window.GetHWND(), POINT{rc.left + 10, rc.top + 30});
+    EXPECT_EQ(slider->GetValue(), 75);
+    EXPECT_EQ(slider->GetThumbRect().top, rc.top + 25);
+}
+
 }  // namespace
