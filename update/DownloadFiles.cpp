@@ -314,7 +314,8 @@ private:
                                        Fraction(received, length), speed);
                            }
                        });
-        const bool written = sink.Finish() && result != ReadResult::WriteFailed;
+        sink.Finish();
+        const bool written = result != ReadResult::WriteFailed;
         const bool flushed = written && ::FlushFileBuffers(out.get());
         out.reset();
         response.file->Close();

@@ -17,6 +17,7 @@ measured in the same run (asserts nothing):
 
 import argparse
 import os
+import re
 import shlex
 import shutil
 import subprocess
@@ -95,7 +96,8 @@ def bench_download(args, work, publish_cmd):
             for block in (16384, 262144):
                 done = subprocess.run([args.wine_run, loop, url, "Z:" + out, str(block)],
                                       check=True, stdout=subprocess.PIPE, text=True)
-                seconds = float(done.stdout.split()[-2])
+                # Wine may add its own lines; the loop's is "SECONDS BYTES".
+                seconds = float(re.findall(r"^(\d+\.\d+) \d+$", done.stdout, re.M)[-1])
                 key = "loop%d" % (block // 1024)
                 best[key] = min(best.get(key, 1e9), seconds)
                 os.remove(out)
