@@ -5,8 +5,8 @@
 
 namespace {
 
-constexpr size_t kSlabBytes = 1 << 20;
-constexpr size_t kSlabCount = 4;
+constexpr size_t kSlabBytes = 256 << 10;
+constexpr size_t kSlabCount = 8;
 
 }  // namespace
 
@@ -33,7 +33,6 @@ bool FileDigestSink::TakeExisting(uint64_t length) {
         DWORD got = 0;
         const bool read = ::ReadFile(m_hFile, slab->bytes.data(), want, &got, nullptr);
         slab->used = read ? got : 0;
-        slab->write = false;
         Hand(slab);
         if (!read || got != want)
             return false;
@@ -50,7 +49,6 @@ char* FileDigestSink::BlockBuffer(size_t size) {
     if (!m_pFilling) {
         m_pFilling = TakeFreeSlab();
         m_pFilling->used = 0;
-        m_pFilling->write = true;
         if (m_pFilling->bytes.size() < size)
             m_pFilling->bytes.resize(size);
     }
@@ -62,11 +60,14 @@ bool FileDigestSink::Write(const char* data, size_t size) {
     if (place != data)
         std::memcpy(place, data, size);
     m_pFilling->used += size;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return !m_bFailed;
+    // Written at once, while the block is still in the processor's cache;
+    // only the digest waits for the slab to fill.
+    DWORD written = 0;
+    return ::WriteFile(m_hFile, place, static_cast<DWORD>(size), &written, nullptr) &&
+           written == size;
 }
 
-bool FileDigestSink::Finish() {
+void FileDigestSink::Finish() {
     if (m_pFilling) {
         Hand(m_pFilling);
         m_pFilling = nullptr;
@@ -78,7 +79,6 @@ bool FileDigestSink::Finish() {
     m_changed.notify_all();
     if (m_worker.joinable())
         m_worker.join();
-    return !m_bFailed;
 }
 
 FileDigestSink::Slab* FileDigestSink::TakeFreeSlab() {
@@ -100,7 +100,6 @@ void FileDigestSink::Hand(Slab* slab) {
 void FileDigestSink::Work() {
     for (;;) {
         Slab* slab = nullptr;
-        bool failed = false;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_changed.wait(lock, [this] { return !m_full.empty() || m_bDone; });
@@ -108,21 +107,10 @@ void FileDigestSink::Work() {
                 return;
             slab = m_full.front();
             m_full.pop_front();
-            failed = m_bFailed;
         }
-        // After a failed write nothing more goes to the file; the slabs
-        // still come back, so the reader never waits for ever.
-        if (!failed && slab->write) {
-            DWORD written = 0;
-            failed = !::WriteFile(m_hFile, slab->bytes.data(), static_cast<DWORD>(slab->used),
-                                  &written, nullptr) ||
-                     written != slab->used;
-        }
-        if (!failed)
-            m_digests.Update(reinterpret_cast<const uint8_t*>(slab->bytes.data()), slab->used);
+        m_digests.Update(reinterpret_cast<const uint8_t*>(slab->bytes.data()), slab->used);
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_bFailed = m_bFailed || failed;
             m_free.push_back(slab);
         }
         m_changed.notify_all();

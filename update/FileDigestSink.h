@@ -3,11 +3,13 @@
 //
 // Why a second thread: reading from the network, writing the file and
 // digesting it in one loop adds their times up, and the digest alone costs
-// about half of what the transfer does. Here the reading thread only reads:
-// WinInet writes each block straight into a slab of this sink, and a full
-// slab goes to a helper thread that writes it to the file and digests it. A
-// few slabs make a ring, so memory stays bounded and a slow disk holds the
-// reader back instead of piling up.
+// about half of what the transfer does. Here the reading thread reads and
+// writes, like the barest download loop: WinInet puts each block straight
+// into a slab of this sink, which writes it to the file at once, while it is
+// still in the processor's cache (written later, from a cold slab, the copy
+// into the file cost as much as the whole transfer). A full slab goes to a
+// helper thread that digests it. A few slabs make a ring, so memory stays
+// bounded and a slow digest holds the reader back instead of piling up.
 #pragma once
 
 #include <windows.h>
@@ -39,16 +41,15 @@ public:
     char* BlockBuffer(size_t size) override;
     bool Write(const char* data, size_t size) override;
 
-    // Waits until every byte is written and digested; false when a write
-    // failed. The digests are complete after it.
-    bool Finish();
+    // Waits until every byte given is digested; the digests are complete
+    // after it.
+    void Finish();
     const FileDigests& Digests() const { return m_digests; }
 
 private:
     struct Slab {
         std::vector<char> bytes;
         size_t used = 0;
-        bool write = true;  // false: already in the file, only digest it
     };
 
     Slab* TakeFreeSlab();
@@ -58,13 +59,12 @@ private:
     const HANDLE m_hFile;
     std::vector<std::unique_ptr<Slab>> m_slabs;
     Slab* m_pFilling = nullptr;  // the reader's slab
-    FileDigests m_digests;       // the helper's until Finish
+    FileDigests m_digests;       // the helper thread's until Finish
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Slab*> m_free;
     std::deque<Slab*> m_full;
     bool m_bDone = false;
-    bool m_bFailed = false;
     std::thread m_worker;
 };
