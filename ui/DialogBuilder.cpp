@@ -10,16 +10,24 @@
 #include <memory>
 
 #include "ui/ActiveX.h"
+#include "ui/AttributeList.h"
+#include "ui/ChildLayout.h"
 #include "ui/Geometry.h"
 #include "ui/Combo.h"
+#include "ui/ComboBox.h"
 #include "ui/Edit.h"
 #include "ui/Label.h"
+#include "ui/List.h"
 #include "ui/ListElement.h"
 #include "ui/MarkupDecode.h"
 #include "ui/MarkupWalk.h"
 #include "ui/Option.h"
 #include "ui/Progress.h"
 #include "ui/ResourceLoader.h"
+#include "ui/RichEdit.h"
+#include "ui/ScrollBar.h"
+#include "ui/Slider.h"
+#include "ui/TileLayout.h"
 #include "ui/WebBrowser.h"
 #include "ui/WindowManager.h"
 
@@ -49,6 +57,13 @@ CControlUI* CreateBuiltin(const char* tag) {
         {"ListLabelElement", [] { return static_cast<CControlUI*>(new CListLabelElementUI); }},
         {"ActiveX", [] { return static_cast<CControlUI*>(new CActiveXUI); }},
         {"WebBrowser", [] { return static_cast<CControlUI*>(new CWebBrowserUI); }},
+        {"ScrollBar", [] { return static_cast<CControlUI*>(new CScrollBarUI); }},
+        {"List", [] { return static_cast<CControlUI*>(new CListUI); }},
+        {"TileLayout", [] { return static_cast<CControlUI*>(new CTileLayoutUI); }},
+        {"ChildLayout", [] { return static_cast<CControlUI*>(new CChildLayoutUI); }},
+        {"Slider", [] { return static_cast<CControlUI*>(new CSliderUI); }},
+        {"ComboBox", [] { return static_cast<CControlUI*>(new CComboBoxUI); }},
+        {"RichEdit", [] { return static_cast<CControlUI*>(new CRichEditUI); }},
     };
     for (const Entry& entry : kEntries) {
         if (std::strcmp(entry.tag, tag) == 0)
@@ -145,6 +160,9 @@ public:
             if (!defaults.empty())
                 control->ApplyAttributeList(defaults.c_str());
         }
+        // A child layout builds its file with the same callback as this build.
+        if (auto* child = static_cast<CChildLayoutUI*>(control->GetInterface("ChildLayout")))
+            child->SetBuilderCallback(m_callback);
         for (const pugi::xml_attribute& attr : element.attributes())
             control->SetAttribute(attr.name(), attr.value());
         // Built into an attached tree, the control enters the name map now

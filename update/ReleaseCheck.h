@@ -33,7 +33,7 @@ ReleaseVerdict CheckReleaseOfVersion(CUpdateStore& store, const std::string& mir
 ReleaseVerdict CheckReleaseOfFileList(const CUpdateStore& store);
 // A downloaded file, before it replaces anything: its SHA-256 as signed.
 bool IsDownloadAsSigned(const CUpdateStore& store, const std::string& name,
-                        const std::string& path);
+                        const Sha256Digest& sha256);
 // Remembers the run's release as accepted (nothing without signing).
 void RecordAcceptedRelease(const CUpdateStore& store);
 

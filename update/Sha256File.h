@@ -1,5 +1,5 @@
-// SHA-256 of a whole file, read in blocks; shared by the launcher's check of
-// a downloaded file and the publish tool's signing.
+// SHA-256 of a whole file, read in blocks: what the publish tool signs and
+// verifies (the launcher digests a download as it arrives, in FileDigests).
 #pragma once
 
 #include <optional>

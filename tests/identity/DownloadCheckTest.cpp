@@ -16,11 +16,13 @@ TEST(FileDigests, PiecesOfAnySizeGiveTheDigestOfTheWhole) {
         body += static_cast<char>('A' + i * 7 % 53);
     for (size_t piece : {1u, 63u, 64u, 65u, 1023u, 16384u}) {
         FileDigests digests;
+        digests.EnableSha256();
         for (size_t at = 0; at < body.size(); at += piece) {
             digests.Update(reinterpret_cast<const uint8_t*>(body.data()) + at,
                            std::min(piece, body.size() - at));
         }
         EXPECT_EQ(digests.Md5Hex(), Md5OfText(body)) << piece;
+        EXPECT_EQ(digests.Sha256(), Sha256Of(body)) << piece;
         EXPECT_EQ(digests.Length(), body.size());
     }
     FileDigests empty;
