@@ -1,6 +1,5 @@
 #include "ui/RichEdit.h"
 
-#include <olectl.h>
 #include <richedit.h>
 
 #include <algorithm>
