@@ -15,7 +15,6 @@ measured in the same run (asserts nothing):
                   --publish "PUBLISH COMMAND" [--big-mib 256] [--files 2000]
 """
 
-import argparse
 import os
 import re
 import shlex
@@ -169,18 +168,12 @@ def bench_check(args, work, publish_cmd):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__,
-                                     formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--wine-run", required=True)
-    parser.add_argument("--publish", required=True)
-    parser.add_argument("--big-mib", type=int, default=256)
-    parser.add_argument("--files", type=int, default=2000)
-    parser.add_argument("--rounds", type=int, default=2)
-    parser.add_argument("--only", choices=("download", "check"))
-    args = parser.parse_args()
-    args.build = os.path.abspath(args.build)
-    args.wine_run = os.path.abspath(args.wine_run)
+    def extra(parser):
+        parser.add_argument("--big-mib", type=int, default=256)
+        parser.add_argument("--files", type=int, default=2000)
+        parser.add_argument("--rounds", type=int, default=2)
+        parser.add_argument("--only", choices=("download", "check"))
+    args = li.parse_args(__doc__, extra)
     publish_cmd = shlex.split(args.publish)
     work = tempfile.mkdtemp(prefix="launcher-bench-")
     try:
