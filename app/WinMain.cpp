@@ -79,6 +79,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
         ::BringWindowToTop(hwnd);
         ::SetForegroundWindow(hwnd);
         CWindowManagerUI::RunMessageLoop();
+        // A quit posted without closing the window (a login, a hand-over)
+        // leaves it open: its browser objects must go before COM does.
+        if (::IsWindow(hwnd))
+            ::DestroyWindow(hwnd);
         ::CoUninitialize();
     }
     return 0;

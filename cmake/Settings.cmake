@@ -14,6 +14,9 @@ set(LAUNCHER_SERVER_HOST "localhost" CACHE STRING "Game server host name the res
 set(LAUNCHER_SERVER_ADDR "127.0.0.1" CACHE STRING "Default game server address (dotted IPv4)")
 set(LAUNCHER_PACKAGE_PASSWORD_HEX "5A6FB77269C37A8E6F766F21D54C6175F16E6368A47239" CACHE STRING
     "Skin package password: 23 non-zero bytes as 46 hex digits")
+set(LAUNCHER_RELEASE_KEYS "demo" CACHE STRING
+    "Public keys that sign releases: one or two keys of 64 hex digits separated by ';' \
+(two while the key is rotated), empty for no signing, or demo for keys made at configure time")
 
 foreach(url LAUNCHER_MIRROR_URL LAUNCHER_HOST_SERVICE LAUNCHER_HOST_REGISTER LAUNCHER_HOST_MEMBER
             LAUNCHER_HOST_MAIN LAUNCHER_HOST_PAY LAUNCHER_HOST_DOMAIN)
@@ -36,6 +39,25 @@ foreach(i RANGE 0 44 2)
     message(FATAL_ERROR "LAUNCHER_PACKAGE_PASSWORD_HEX must not contain a zero byte")
   endif()
   string(APPEND LAUNCHER_PACKAGE_PASSWORD_LITERAL "\\x${_byte}")
+endforeach()
+
+set(LAUNCHER_RELEASE_KEYS_TEXT "${LAUNCHER_RELEASE_KEYS}")
+if(LAUNCHER_RELEASE_KEYS STREQUAL "demo")
+  include(${CMAKE_CURRENT_LIST_DIR}/DemoKeys.cmake)
+  set(LAUNCHER_RELEASE_KEYS_TEXT "${LAUNCHER_DEMO_RELEASE_KEYS}")
+endif()
+list(LENGTH LAUNCHER_RELEASE_KEYS_TEXT _key_count)
+if(_key_count GREATER 2)
+  message(FATAL_ERROR "LAUNCHER_RELEASE_KEYS holds at most two keys (the current and the next)")
+endif()
+foreach(_key IN LISTS LAUNCHER_RELEASE_KEYS_TEXT)
+  if(NOT _key MATCHES "^[0-9A-Fa-f]+$")
+    message(FATAL_ERROR "LAUNCHER_RELEASE_KEYS: '${_key}' is not a public key of 64 hex digits")
+  endif()
+  string(LENGTH "${_key}" _key_len)
+  if(NOT _key_len EQUAL 64)
+    message(FATAL_ERROR "LAUNCHER_RELEASE_KEYS: '${_key}' is not a public key of 64 hex digits")
+  endif()
 endforeach()
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/launcher_settings.h.in

@@ -75,8 +75,43 @@ void RecordLogin(const std::string& cmdLine) {
     std::fclose(f);
 }
 
+// What the window shows: the login it was started with, so a player (and
+// the demo's screenshot) can see what the launcher handed over.
+std::string g_sShownLogin;
+
+std::string DescribeLogin(const std::string& cmdLine) {
+    const auto args = ParseUpdateOverArgs(cmdLine);
+    if (!args)
+        return "未收到登录信息\r\n" + cmdLine;
+    char text[512];
+    std::snprintf(text, sizeof(text), "账号：%s\r\n线路：%d\r\n合作登录：%s\r\n服务器地址：%s",
+                  args->sAccount.c_str(), args->nServerLine, args->nPartnerLogon != 0 ? "是" : "否",
+                  args->sServerAddr.c_str());
+    return text;
+}
+
+void PaintLogin(HWND hwnd) {
+    PAINTSTRUCT ps;
+    const HDC dc = ::BeginPaint(hwnd, &ps);
+    RECT area;
+    ::GetClientRect(hwnd, &area);
+    ::InflateRect(&area, -24, -24);
+    const HFONT font = ::CreateFontA(-20, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                     DEFAULT_PITCH, "微软雅黑");
+    const HGDIOBJ old = ::SelectObject(dc, font);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::DrawTextA(dc, g_sShownLogin.c_str(), -1, &area, DT_LEFT | DT_TOP | DT_WORDBREAK);
+    ::SelectObject(dc, old);
+    ::DeleteObject(font);
+    ::EndPaint(hwnd, &ps);
+}
+
 LRESULT CALLBACK LobbyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+        case WM_PAINT:
+            PaintLogin(hwnd);
+            return 0;
         case WM_TIMER:
             if (wParam == kExitTimer)
                 ::DestroyWindow(hwnd);
@@ -111,6 +146,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR lpCmdLine, int) {
         return 0;
     }
     RecordLogin(cmdLine);
+    g_sShownLogin = DescribeLogin(cmdLine);
 
     WNDCLASSA wc = {};
     wc.lpfnWndProc = LobbyProc;

@@ -115,6 +115,10 @@ bool CActiveXUI::CreateObject() {
 void CActiveXUI::ReleaseObject() {
     if (m_pManager)
         m_pManager->RemoveTranslateAccelerator(this);
+    // From here on the object's calls must not reach this control: the
+    // control may already be half destroyed (a derived part gone).
+    if (m_pSite)
+        m_pSite->DetachOwner();
     if (m_pObject) {
         if (auto inPlace = m_pObject.Query<IOleInPlaceObject>(IID_IOleInPlaceObject))
             inPlace->InPlaceDeactivate();
@@ -123,7 +127,6 @@ void CActiveXUI::ReleaseObject() {
     }
     if (m_pSite) {
         m_pSite->Disconnect();
-        m_pSite->DetachOwner();
         m_pSite.reset();
     }
     m_pObject.reset();

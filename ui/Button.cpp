@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "ui/AttributeList.h"
-#include "ui/ControlState.h"
 #include "ui/Render.h"
 #include "ui/WindowManager.h"
 
@@ -83,17 +82,11 @@ void CButtonUI::DoEvent(TEventUI& event) {
 }
 
 void CButtonUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "normalimage") == 0) {
-        m_sNormalImage = value;
-    } else if (std::strcmp(name, "hotimage") == 0) {
-        m_sHotImage = value;
-    } else if (std::strcmp(name, "pushedimage") == 0) {
-        m_sPushedImage = value;
-    } else if (std::strcmp(name, "focusedimage") == 0) {
-        m_sFocusedImage = value;
-    } else if (std::strcmp(name, "disabledimage") == 0) {
-        m_sDisabledImage = value;
-    } else if (std::strcmp(name, "hottextcolor") == 0) {
+    if (m_images.SetAttribute(name, value)) {
+        Invalidate();
+        return;
+    }
+    if (std::strcmp(name, "hottextcolor") == 0) {
         m_dwHotTextColor = ParseColor(value);
     } else if (std::strcmp(name, "pushedtextcolor") == 0) {
         m_dwPushedTextColor = ParseColor(value);
@@ -117,21 +110,10 @@ void CButtonUI::PaintText(HDC hDC) {
 }
 
 void CButtonUI::PaintStatusImage(HDC hDC) {
-    if (!IsEnabled()) {
-        // Without an image of its own, a disabled button is its normal look faded.
-        DrawDisabledLook(*this, hDC, m_sDisabledImage, m_sNormalImage);
-        return;
-    }
-    if ((m_uButtonState & UISTATE_HOT) != 0 && m_dwHotBkColor != 0) {
+    if (IsEnabled() && (m_uButtonState & UISTATE_HOT) != 0 && m_dwHotBkColor != 0) {
         Render::DrawColor(hDC, m_rcItem, m_dwHotBkColor);
     }
-    if ((m_uButtonState & UISTATE_PUSHED) != 0 && DrawImage(hDC, m_sPushedImage))
-        return;
-    if ((m_uButtonState & UISTATE_HOT) != 0 && DrawImage(hDC, m_sHotImage))
-        return;
-    if (IsFocused() && DrawImage(hDC, m_sFocusedImage))
-        return;
-    DrawImage(hDC, m_sNormalImage);
+    m_images.Draw(*this, hDC, m_uButtonState | (IsFocused() ? UISTATE_FOCUSED : 0u));
 }
 
 }  // namespace SkinUI

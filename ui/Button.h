@@ -1,18 +1,10 @@
 // A clickable label with normal, hot, pushed, focused and disabled looks.
 #pragma once
 
+#include "ui/ControlState.h"
 #include "ui/Label.h"
 
 namespace SkinUI {
-
-enum : UINT {
-    UISTATE_FOCUSED = 0x01,
-    UISTATE_SELECTED = 0x02,
-    UISTATE_DISABLED = 0x04,
-    UISTATE_HOT = 0x08,
-    UISTATE_PUSHED = 0x10,
-    UISTATE_CAPTURED = 0x40,
-};
 
 class CButtonUI : public CLabelUI {
 public:
@@ -34,11 +26,7 @@ protected:
     DWORD m_dwHotTextColor = 0;
     DWORD m_dwPushedTextColor = 0;
     DWORD m_dwHotBkColor = 0;
-    std::string m_sNormalImage;
-    std::string m_sHotImage;
-    std::string m_sPushedImage;
-    std::string m_sFocusedImage;
-    std::string m_sDisabledImage;
+    StateImages m_images;
 };
 
 }  // namespace SkinUI

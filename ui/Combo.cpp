@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "ui/Geometry.h"
-#include "ui/ControlState.h"
 #include "ui/Button.h"
 #include "ui/ComboDropWnd.h"
 #include "ui/ListElement.h"
@@ -283,15 +282,11 @@ void CComboUI::DoEvent(TEventUI& event) {
 }
 
 void CComboUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "normalimage") == 0) {
-        m_sNormalImage = value;
-    } else if (std::strcmp(name, "hotimage") == 0) {
-        m_sHotImage = value;
-    } else if (std::strcmp(name, "pushedimage") == 0) {
-        m_sPushedImage = value;
-    } else if (std::strcmp(name, "disabledimage") == 0) {
-        m_sDisabledImage = value;
-    } else if (std::strcmp(name, "textpadding") == 0) {
+    if (m_images.SetAttribute(name, value)) {
+        Invalidate();
+        return;
+    }
+    if (std::strcmp(name, "textpadding") == 0) {
         m_rcTextPadding = ParseRect(value);
     } else if (std::strcmp(name, "dropboxsize") == 0) {
         m_szDropBox = ParseSize(value);
@@ -321,13 +316,8 @@ void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint) {
         return;
     PaintBkColor(hDC);
     PaintBkImage(hDC);
-    if (!IsEnabled()) {
-        DrawDisabledLook(*this, hDC, m_sDisabledImage, m_sNormalImage);
-    } else if (!((m_pWindow || (m_uButtonState & UISTATE_PUSHED) != 0) &&
-                 DrawImage(hDC, m_sPushedImage)) &&
-               !((m_uButtonState & UISTATE_HOT) != 0 && DrawImage(hDC, m_sHotImage))) {
-        DrawImage(hDC, m_sNormalImage);
-    }
+    // The open list keeps the combo pushed.
+    m_images.Draw(*this, hDC, m_uButtonState | (m_pWindow ? UISTATE_PUSHED : 0u));
     if (m_pManager) {
         const RECT rc = Deflated(m_rcItem, m_rcTextPadding);
         DWORD color =

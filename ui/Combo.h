@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/Container.h"
+#include "ui/ControlState.h"
 
 namespace SkinUI {
 
@@ -69,10 +70,7 @@ private:
     UINT m_uButtonState = 0;
     SIZE m_szDropBox = {0, 150};
     RECT m_rcTextPadding = {4, 0, 4, 0};
-    std::string m_sNormalImage;
-    std::string m_sHotImage;
-    std::string m_sPushedImage;
-    std::string m_sDisabledImage;
+    StateImages m_images;
     std::string m_sDropBoxAttributes;
     DWORD m_dwItemTextColor = 0;
     DWORD m_dwItemHotBkColor = 0;

@@ -1,5 +1,7 @@
 #include "ui/ControlState.h"
 
+#include <cstring>
+
 namespace SkinUI {
 
 bool TrackHotState(CControlUI& control, const TEventUI& event, UINT& state) {
@@ -15,10 +17,38 @@ bool TrackHotState(CControlUI& control, const TEventUI& event, UINT& state) {
     return true;
 }
 
-void DrawDisabledLook(CControlUI& control, HDC hDC, const std::string& disabledImage,
-                      const std::string& normalImage) {
-    if (!control.DrawImage(hDC, disabledImage))
-        control.DrawImage(hDC, normalImage, "fade='110'");
+bool StateImages::SetAttribute(const char* name, const char* value) {
+    struct Slot {
+        const char* attribute;
+        std::string StateImages::*image;
+    };
+    static const Slot kSlots[] = {{"normalimage", &StateImages::normal},
+                                  {"hotimage", &StateImages::hot},
+                                  {"pushedimage", &StateImages::pushed},
+                                  {"focusedimage", &StateImages::focused},
+                                  {"disabledimage", &StateImages::disabled}};
+    for (const Slot& slot : kSlots) {
+        if (std::strcmp(name, slot.attribute) == 0) {
+            this->*slot.image = value ? value : "";
+            return true;
+        }
+    }
+    return false;
+}
+
+void StateImages::Draw(CControlUI& control, HDC hDC, UINT state) const {
+    if (!control.IsEnabled()) {
+        if (!control.DrawImage(hDC, disabled))
+            control.DrawImage(hDC, normal, "fade='110'");
+        return;
+    }
+    if ((state & UISTATE_PUSHED) != 0 && control.DrawImage(hDC, pushed))
+        return;
+    if ((state & UISTATE_HOT) != 0 && control.DrawImage(hDC, hot))
+        return;
+    if ((state & UISTATE_FOCUSED) != 0 && control.DrawImage(hDC, focused))
+        return;
+    control.DrawImage(hDC, normal);
 }
 
 }  // namespace SkinUI

@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "ui/Geometry.h"
-#include "ui/ControlState.h"
 #include "ui/Button.h"
 #include "ui/Handles.h"
 #include "ui/Render.h"
@@ -322,14 +321,8 @@ void CEditUI::SetAttribute(const char* name, const char* value) {
         SetMaxChar(static_cast<UINT>(std::atoi(value)));
     } else if (std::strcmp(name, "passwordchar") == 0) {
         m_cPasswordChar = value[0] ? value[0] : '*';
-    } else if (std::strcmp(name, "normalimage") == 0) {
-        m_sNormalImage = value;
-    } else if (std::strcmp(name, "hotimage") == 0) {
-        m_sHotImage = value;
-    } else if (std::strcmp(name, "focusedimage") == 0) {
-        m_sFocusedImage = value;
-    } else if (std::strcmp(name, "disabledimage") == 0) {
-        m_sDisabledImage = value;
+    } else if (m_images.SetAttribute(name, value)) {
+        Invalidate();
     } else if (std::strcmp(name, "nativebkcolor") == 0) {
         m_dwEditBkColor = ParseColor(value);
     } else {
@@ -338,15 +331,8 @@ void CEditUI::SetAttribute(const char* name, const char* value) {
 }
 
 void CEditUI::PaintStatusImage(HDC hDC) {
-    if (!IsEnabled()) {
-        DrawDisabledLook(*this, hDC, m_sDisabledImage, m_sNormalImage);
-        return;
-    }
-    if (IsFocused() && DrawImage(hDC, m_sFocusedImage))
-        return;
-    if ((m_uButtonState & UISTATE_HOT) != 0 && DrawImage(hDC, m_sHotImage))
-        return;
-    DrawImage(hDC, m_sNormalImage);
+    // While typing, the box looks focused whether or not it is hovered.
+    m_images.Draw(*this, hDC, IsFocused() ? UISTATE_FOCUSED : m_uButtonState);
 }
 
 void CEditUI::PaintText(HDC hDC) {

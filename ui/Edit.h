@@ -2,6 +2,7 @@
 // places a native EDIT window over itself for the actual typing.
 #pragma once
 
+#include "ui/ControlState.h"
 #include "ui/Label.h"
 
 namespace SkinUI {
@@ -47,10 +48,7 @@ private:
     bool m_bPasswordMode = false;
     char m_cPasswordChar = '*';
     UINT m_uButtonState = 0;
-    std::string m_sNormalImage;
-    std::string m_sHotImage;
-    std::string m_sFocusedImage;
-    std::string m_sDisabledImage;
+    StateImages m_images;
     DWORD m_dwEditBkColor = 0xFFFFFFFF;
 };
 

@@ -15,6 +15,7 @@
 #include "update/DownloadSession.h"
 #include "update/HttpRange.h"
 #include "update/MirrorFormat.h"
+#include "update/ReleaseCheck.h"
 #include "update/UpdateControls.h"
 #include "update/UpdateLog.h"
 #include "update/UpdateRun.h"
@@ -32,6 +33,7 @@ constexpr char kMoveFailed[] = "复盖文件失败！";
 constexpr char kBadName[] = "文件名非法！";
 constexpr char kIncomplete[] = "文件不完整！";
 constexpr char kDigestMismatch[] = "文件校验失败！";
+constexpr char kTooLarge[] = "文件过大！";
 
 // A failure that ends the pass; the reason follows the name on screen.
 struct PassFailure {
@@ -39,6 +41,10 @@ struct PassFailure {
 };
 // The run was stopped: nothing more is shown.
 struct PassStopped {};
+// A signed release that does not hold: the whole release is refused.
+struct PassRefused {
+    ReleaseVerdict verdict;
+};
 
 std::string Format(const char* format, const std::string& name, int number = 0) {
     std::vector<char> text(name.size() + 64);
@@ -85,9 +91,27 @@ public:
             try {
                 Download(record);
             } catch (const PassStopped&) {
+                DiscardPending();
                 return false;
             } catch (const PassFailure& failure) {
+                DiscardPending();
                 const std::string text = kFailed + record.m_sName + failure.reason;
+                m_run.Post([text](CPlazaUpdateWnd& w) { ShowCurInfo(w, text); });
+                return false;
+            } catch (const PassRefused& refused) {
+                DiscardPending();
+                m_run.m_Refusal = refused.verdict;
+                LogRefusal(refused.verdict, record.m_sName);
+                const std::string text =
+                    kFailed + record.m_sName +
+                    (refused.verdict == ReleaseVerdict::TooLarge ? kTooLarge : kDigestMismatch);
+                m_run.Post([text](CPlazaUpdateWnd& w) { ShowCurInfo(w, text); });
+                return false;
+            }
+        }
+        for (const Pending& pending : m_pending) {
+            if (!PutInPlace(*pending.record, pending.temp, pending.target)) {
+                const std::string text = kFailed + pending.record->m_sName + kMoveFailed;
                 m_run.Post([text](CPlazaUpdateWnd& w) { ShowCurInfo(w, text); });
                 return false;
             }
@@ -122,22 +146,44 @@ private:
             fetched = FetchToTemp(record, url, temp, true);
             if (!SameDigest(fetched.md5, record.m_sMd5)) {
                 ::DeleteFileA(temp.c_str());
+                if (m_store.m_pRelease)
+                    throw PassRefused{ReleaseVerdict::HashMismatch};
                 throw PassFailure{kDigestMismatch};
             }
         }
+        if (!IsDownloadAsSigned(m_store, record.m_sName, temp)) {
+            ::DeleteFileA(temp.c_str());
+            throw PassRefused{ReleaseVerdict::HashMismatch};
+        }
         FinishFile(record.m_sName, fetched.length);
+        // A signed release is put in place only once every file has passed,
+        // so a refused one changes no file.
+        if (m_store.m_pRelease) {
+            m_pending.push_back({&record, temp, target});
+            return;
+        }
+        if (!PutInPlace(record, temp, target))
+            throw PassFailure{kMoveFailed};
+    }
 
+    bool PutInPlace(FileRecord& record, const std::string& temp, const std::string& target) {
         if (IsLauncherExecutable(record.m_sName)) {
             // The running launcher cannot be replaced; the lobby moves it.
             record.m_bNeedDownload = false;
             m_run.m_bReplacePlazaUpdate = true;
             m_run.Post([](CPlazaUpdateWnd& w) { w.m_bReplacePlazaUpdate = true; });
-            return;
+            return true;
         }
-        if (!::MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            throw PassFailure{kMoveFailed};
-        }
+        if (!::MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+            return false;
         record.m_bNeedDownload = false;
+        return true;
+    }
+
+    void DiscardPending() {
+        for (const Pending& pending : m_pending)
+            ::DeleteFileA(pending.temp.c_str());
+        m_pending.clear();
     }
 
     void StartFile(const std::string& name) {
@@ -228,6 +274,12 @@ private:
         if (!response.hasLength)
             throw PassFailure{kNoContentLength};
         const uint64_t length = offset + response.length;
+        // The signed list fixes every size: a longer body is never read.
+        if (m_store.m_pRelease && length != static_cast<uint64_t>(record.m_nSize)) {
+            throw PassRefused{length > static_cast<uint64_t>(record.m_nSize)
+                                  ? ReleaseVerdict::TooLarge
+                                  : ReleaseVerdict::HashMismatch};
+        }
 
         MakeFolder(record.m_sName);
         Base::UniqueKernelHandle out(::CreateFileA(
@@ -311,9 +363,16 @@ private:
         });
     }
 
+    struct Pending {
+        FileRecord* record;
+        std::string temp;
+        std::string target;
+    };
+
     UpdateRun& m_run;
     CUpdateStore& m_store;
     const DownloadCount m_count;
+    std::vector<Pending> m_pending;
     std::vector<std::string> m_recent;
     uint64_t m_passBytes = 0;
     uint64_t m_finishedBytes = 0;

@@ -24,9 +24,40 @@ static_assert(kNoCacheFlags == 0x84000100, "text fetch flags");
 // terminating zero after every chunk.
 constexpr size_t kTextBlock = 1023;
 
+// Stops the transfer once the body passes its cap.
+class CappedSink : public IDownloadSink {
+public:
+    CappedSink(IDownloadSink& next, size_t cap) : m_next(next), m_left(cap) {}
+    bool Write(const char* data, size_t size) override {
+        if (size > m_left) {
+            m_bOver = true;
+            return false;
+        }
+        m_left -= size;
+        return m_next.Write(data, size);
+    }
+    bool IsOver() const { return m_bOver; }
+
+private:
+    IDownloadSink& m_next;
+    size_t m_left;
+    bool m_bOver = false;
+};
+
+TextFetch TooLarge(uint64_t size, const std::string& url) {
+    char line[48];
+    std::snprintf(line, sizeof(line), "TooLarge:%llu ", static_cast<unsigned long long>(size));
+    AppendUpdateLog(line + url);
+    return {kFetchError, true};
+}
+
 }  // namespace
 
 std::string HttpFetchText(const std::string& url, StopSignal* stop) {
+    return FetchCappedText(url, SIZE_MAX, stop).text;
+}
+
+TextFetch FetchCappedText(const std::string& url, size_t maxBytes, StopSignal* stop) {
     DWORD connection = 0;
     ::InternetGetConnectedState(&connection, 0);
     const DWORD access = (connection & INTERNET_CONNECTION_PROXY)
@@ -39,48 +70,53 @@ std::string HttpFetchText(const std::string& url, StopSignal* stop) {
     TrackedInternet session(::InternetOpenA(agent, access, nullptr, nullptr, 0), stop);
     if (!session) {
         if (stop && stop->IsStopped())
-            return kFetchError;
+            return {kFetchError};
         AppendUpdateLog("InternetOpen:0");
-        return kFetchError;
+        return {kFetchError};
     }
     auto file =
         CHttpFile::Open(session.get(), url, std::string(kAcceptHeaders, kAcceptHeadersLength),
                         kNoCacheFlags, 0, stop);
     if (!file) {
         if (stop && stop->IsStopped())
-            return kFetchError;
+            return {kFetchError};
         AppendUpdateLog("InternetOpenUrl:00000000");
-        return kFetchError;
+        return {kFetchError};
     }
     const DWORD status = file->StatusCode();
     // A stop closes the handle, and the status then reads as 0: no server
     // said anything, so there is nothing to log.
     if (stop && stop->IsStopped())
-        return kFetchError;
+        return {kFetchError};
     if (status < 200 || status > 299) {
         char line[32];
         std::snprintf(line, sizeof(line), "HttpStatus:%lu", static_cast<unsigned long>(status));
         AppendUpdateLog(std::string(line) + " " + url);
-        return kFetchError;
+        return {kFetchError};
     }
     // A body cut short would pass for a whole one: a version file without its
     // full stamp, or a file list missing its last entries, after which the
     // run would save the new stamp and never fetch those files.
     uint64_t expected = 0;
     const bool hasLength = file->QueryContentLength(expected);
+    if (hasLength && expected > maxBytes)
+        return TooLarge(expected, url);
     uint64_t received = 0;
-    TextSink sink;
+    TextSink text;
+    CappedSink sink(text, maxBytes);
     const ReadResult result =
         file->ReadInto(sink, kTextBlock, [&received](size_t got) { received += got; });
     if (result == ReadResult::Stopped)
-        return kFetchError;
+        return {kFetchError};
+    if (sink.IsOver())
+        return TooLarge(received, url);
     if (result != ReadResult::Complete || (hasLength && received != expected)) {
         char line[64];
         std::snprintf(line, sizeof(line), "Incomplete:%llu/%lld ",
                       static_cast<unsigned long long>(received),
                       hasLength ? static_cast<long long>(expected) : -1LL);
         AppendUpdateLog(line + url);
-        return kFetchError;
+        return {kFetchError};
     }
-    return std::move(sink.Text());
+    return {std::move(text.Text())};
 }

@@ -2,6 +2,8 @@
 // with a fresh session per call and every cache bypassed.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 class StopSignal;
@@ -14,3 +16,11 @@ inline constexpr char kFetchError[] = "Error";
 // body ends early (a failed read, or fewer bytes than its Content-Length). A
 // stopped fetch returns "Error" without a log line.
 std::string HttpFetchText(const std::string& url, StopSignal* stop = nullptr);
+
+struct TextFetch {
+    std::string text;       // the body, or "Error"
+    bool tooLarge = false;  // failed because the body is over the cap
+};
+// HttpFetchText with a cap: a body announced or received longer than
+// maxBytes is a failed fetch (logged as "TooLarge:"), read no further.
+TextFetch FetchCappedText(const std::string& url, size_t maxBytes, StopSignal* stop = nullptr);

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "base/Handles.h"
+#include "update/ReleaseSignature.h"
 #include "update/StopSignal.h"
 #include "update/UpdateStore.h"
 
@@ -51,6 +52,8 @@ public:
     bool m_bReplacePlazaUpdate = false;
     // A new launcher from an earlier run still waits beside the old one.
     bool m_bHandOverFailed = false;
+    // Why the download pass refused a signed release (Accepted: it did not).
+    ReleaseVerdict m_Refusal = ReleaseVerdict::Accepted;
     CUpdateStore m_Store;
     // Held and closed by the UI thread only.
     Base::UniqueKernelHandle m_hThread;

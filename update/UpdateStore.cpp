@@ -8,7 +8,9 @@
 #include "identity/Md5.h"
 #include "update/DownloadSession.h"
 #include "update/HttpFetchText.h"
+#include "launcher_settings.h"
 #include "update/MirrorFormat.h"
+#include "update/ReleaseCheck.h"
 #include "update/StopSignal.h"
 
 namespace {
@@ -20,12 +22,18 @@ constexpr size_t kMaxStampWord = 259;
 
 }  // namespace
 
-CUpdateStore::CUpdateStore() : m_pSession(std::make_shared<CDownloadSession>()) {}
+CUpdateStore::CUpdateStore()
+    : m_vReleaseKeys(
+          ParseReleaseKeys(settings::kReleaseKeys).value_or(std::vector<ReleasePublicKey>{})),
+      m_pSession(std::make_shared<CDownloadSession>()) {}
 
 bool CUpdateStore::FetchVersion(const std::string& url) {
-    m_sVersionText = HttpFetchText(url, m_pStop.get());
+    TextFetch fetch = FetchCappedText(url, kVersionTextCap, m_pStop.get());
+    m_bTextTooLarge = fetch.tooLarge;
+    m_sVersionText = std::move(fetch.text);
     if (m_sVersionText == kFetchError)
         return false;
+    m_sVersionBody = m_sVersionText;
     VersionText version = ParseVersionText(m_sVersionText);
     m_sVersionStamp = std::move(version.stamp);
     m_sVersionText = std::move(version.display);
@@ -62,7 +70,9 @@ bool CUpdateStore::SaveLocalVersion() {
 }
 
 bool CUpdateStore::FetchFileList(const std::string& url) {
-    m_sFileList = HttpFetchText(url, m_pStop.get());
+    TextFetch fetch = FetchCappedText(url, kFileListCap, m_pStop.get());
+    m_bTextTooLarge = fetch.tooLarge;
+    m_sFileList = std::move(fetch.text);
     if (m_sFileList == kFetchError)
         return false;
     m_lstDownload.clear();

@@ -11,6 +11,9 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "update/ReleaseSignature.h"
 
 class CDownloadSession;
 class StopSignal;
@@ -59,6 +62,13 @@ public:
     std::string m_sFileList;
     std::string m_sVersionText;  // after a fetch: the display version
     std::string m_sVersionStamp;
+    std::string m_sVersionBody;  // "ver.html" as fetched, for its signed hash
+    // The last text fetch failed because the body was over its cap.
+    bool m_bTextTooLarge = false;
+    // Keys that sign releases (from the build's settings; empty: unsigned),
+    // and the release this run accepted.
+    std::vector<ReleasePublicKey> m_vReleaseKeys;
+    std::shared_ptr<const ReleaseManifest> m_pRelease;
 
 private:
     std::shared_ptr<const CDownloadSession> m_pSession;

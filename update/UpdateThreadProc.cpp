@@ -7,6 +7,7 @@
 #include "app/PlazaUpdateWnd.h"
 #include "ui/WindowManager.h"
 #include "update/DownloadFiles.h"
+#include "update/ReleaseCheck.h"
 #include "update/UpdateControls.h"
 #include "update/UpdateRun.h"
 #include "update/UpdateThread.h"
@@ -69,22 +70,33 @@ void HandOverToLobby(UpdateRun& run) {
     run.Post([](CPlazaUpdateWnd& w) { ::PostMessageA(w.GetHWND(), WM_QUIT_LAUNCHER, 0, 0); });
 }
 
-void EnterReadyState(UpdateRun& run) {
-    run.Post([](CPlazaUpdateWnd& w) {
+void EnterReadyState(UpdateRun& run, const std::string& state = kStateReady) {
+    run.Post([state](CPlazaUpdateWnd& w) {
         w.m_fAllFileProgress = 1.0f;
         w.m_fCurFileProgress = 1.0f;
-        w.m_sUpdateState = kStateReady;
+        w.m_sUpdateState = state;
         ::PostMessageA(w.GetHWND(), WM_UPDATE_COMPLETE, 0, 0);
         w.m_bUpdateFinished = true;
         w.m_bUpdating = false;
         SetProgressValue(w, "AllFileProgress", 100, true);
-        ShowUpdateState(w, kStateReady);
+        ShowUpdateState(w, state);
         if (w.m_bSavePassword && w.m_bAutoLogon) {
             ::SetTimer(w.GetHWND(), TIMER_AUTO_LOGON, kAutoLogonDelayMs, nullptr);
         } else {
             SetLogonButtonsEnabled(w, true);
         }
     });
+}
+
+// A refused release changes nothing more (no file, no stamp, no release
+// number); the player can still log in with the installation as it is.
+void RefuseRelease(UpdateRun& run, ReleaseVerdict verdict, const std::string& what) {
+    LogRefusal(verdict, what);
+    EnterReadyState(run, RefusalStatusText(verdict));
+}
+
+bool IsSigned(const UpdateRun& run) {
+    return !run.m_Store.m_vReleaseKeys.empty();
 }
 
 enum class CheckResult { Ready, Ended };
@@ -97,8 +109,17 @@ CheckResult CheckAndDownload(UpdateRun& run, const std::string& mirror) {
     if (!store.FetchFileList(mirror + "file.html")) {
         if (run.IsStopped())
             return CheckResult::Ended;
+        if (store.m_bTextTooLarge && IsSigned(run)) {
+            RefuseRelease(run, ReleaseVerdict::TooLarge, mirror + "file.html");
+            return CheckResult::Ended;
+        }
         PostState(run, kStateChecking);
         run.Post([](CPlazaUpdateWnd& w) { SetControlEnabled(w, "RestoreUpdate", true); });
+        return CheckResult::Ended;
+    }
+    if (const ReleaseVerdict verdict = CheckReleaseOfFileList(store);
+        verdict != ReleaseVerdict::Accepted) {
+        RefuseRelease(run, verdict, mirror + "file.html");
         return CheckResult::Ended;
     }
     if (!ShowState(run, kStateChecking))
@@ -120,11 +141,16 @@ CheckResult CheckAndDownload(UpdateRun& run, const std::string& mirror) {
 
     // A pass that failed leaves the old stamp, so the next start checks the
     // files again instead of trusting an installation that is incomplete.
-    if (!DownloadFiles(run))
-        return run.IsStopped() ? CheckResult::Ended : CheckResult::Ready;
+    if (!DownloadFiles(run)) {
+        if (run.m_Refusal != ReleaseVerdict::Accepted && !run.IsStopped())
+            EnterReadyState(run, RefusalStatusText(run.m_Refusal));
+        return run.m_Refusal != ReleaseVerdict::Accepted || run.IsStopped() ? CheckResult::Ended
+                                                                            : CheckResult::Ready;
+    }
 
     if (!ShowState(run, kStateDownloading))
         return CheckResult::Ended;
+    RecordAcceptedRelease(store);
     // The stamp waits until the new launcher is in place: the launcher the
     // lobby starts after the move finds every file current and saves it.
     // Saved now, a failed move would go unnoticed and the new launcher would
@@ -161,6 +187,10 @@ unsigned UpdateThreadProc(const std::shared_ptr<UpdateRun>& run) {
         if (!store.FetchVersion(mirror + "ver.html")) {
             if (run->IsStopped())
                 return 0;
+            if (store.m_bTextTooLarge && IsSigned(*run)) {
+                RefuseRelease(*run, ReleaseVerdict::TooLarge, mirror + "ver.html");
+                return 0;
+            }
             if (!ShowState(*run, kStateVersionFailed))
                 return 0;
             run->Post([](CPlazaUpdateWnd& w) { SetControlEnabled(w, "RestoreUpdate", true); });
@@ -170,6 +200,12 @@ unsigned UpdateThreadProc(const std::shared_ptr<UpdateRun>& run) {
                 continue;
             return 0;
         }
+        if (const ReleaseVerdict verdict = CheckReleaseOfVersion(store, mirror);
+            verdict != ReleaseVerdict::Accepted) {
+            if (!run->IsStopped())
+                RefuseRelease(*run, verdict, mirror + kReleaseSigName);
+            return 0;
+        }
         ShowDisplayVersion(*run);
         if (!ShowState(*run, kStateChecking))
             return 0;
@@ -177,6 +213,8 @@ unsigned UpdateThreadProc(const std::shared_ptr<UpdateRun>& run) {
         if (run->m_bForceCheck || !store.IsLocalVersionCurrent()) {
             if (CheckAndDownload(*run, mirror) == CheckResult::Ended)
                 return 0;
+        } else {
+            RecordAcceptedRelease(store);
         }
         EnterReadyState(*run);
         return 0;

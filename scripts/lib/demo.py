@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Drives the demo: an out-of-date installation, a new release on a loopback
 mirror, Launcher.exe updating it under Wine, and a login typed with xdotool
-that starts the stand-in lobby. Prints what happened and where the
-screenshots are."""
+that starts the stand-in lobby. The stand-in web service records the
+launcher's requests. Prints what happened and where the screenshots are."""
 
 import argparse
 import os
@@ -14,6 +14,7 @@ import time
 root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(root, "tests", "e2e"))
 import launcher_install as li  # noqa: E402
+import webservice as ws  # noqa: E402
 
 ACCOUNT = "player01"
 PASSWORD = "s3cret pass"
@@ -33,6 +34,22 @@ def xdotool(*args):
 def launcher_window():
     ids = xdotool("search", "--name", "^Vedu$").split()
     return ids[0] if ids else None
+
+
+def report_web_requests(service):
+    """Prints what the web service received; False when the logo page or a
+    correctly signed statistics report is missing."""
+    lines = service.requests()
+    print("the web service received %d requests:" % len(lines))
+    for line in lines:
+        print("  " + line)
+    targets = [ws.target_of(line) for line in lines]
+    logo = any(t.endswith("/logo.html") for t in targets)
+    reports = [t for t in targets if "/DataSubmitAD.aspx?" in t]
+    signed = bool(reports) and all(ws.check_statistics(t) for t in reports)
+    print("logo page requested: %s; statistics report with a correct signature: %s" %
+          (logo, signed))
+    return logo and signed
 
 
 def make_release(install, release):
@@ -59,11 +76,12 @@ def main():
     mirror_dir = os.path.join(out, "mirror")
     li.make_installation(args.build, install)
     make_release(install, release)
-    li.publish([args.publish], release, mirror_dir, display="1.7.0")
+    li.publish([args.publish], release, mirror_dir, display="1.7.0", build=args.build)
     stamp = li.stamp_of(mirror_dir)
     print("published release 1.7.0 (stamp %s) to %s" % (stamp.decode(), mirror_dir), flush=True)
 
     mirror = li.start_mirror(mirror_dir)
+    service = ws.open_service(os.path.join(out, "webservice.log"))
     # Slow the big file down to about 500 KB/s so the progress is visible.
     mirror.set_fault("plaza/Data/maps.dat", "trickle", rate=24576)
     wine_run = os.path.join(root, "scripts", "wine-run")
@@ -113,10 +131,14 @@ def main():
         if "account=%s\n" % ACCOUNT not in login.replace("\r\n", "\n"):
             print("the lobby did not get the account %s" % ACCOUNT, file=sys.stderr)
             return 1
+        if not report_web_requests(service):
+            print("the web service did not get the start-up requests", file=sys.stderr)
+            return 1
         return 0
     finally:
         li.stop_programs_in(install)
         mirror.stop()
+        service.stop()
 
 
 if __name__ == "__main__":

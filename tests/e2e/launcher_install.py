@@ -39,9 +39,19 @@ def start_nginx(root, rate="0"):
     return NginxMirror(root, BUILT_IN_PORT, rate=rate).start(attempts=120)
 
 
-def publish(publish_cmd, release, mirror_dir, display="2.5.0"):
-    subprocess.run(publish_cmd + ["make", release, mirror_dir, "--display-version", display],
-                   check=True, stdout=subprocess.DEVNULL)
+def publish(publish_cmd, release, mirror_dir, display="2.5.0", build=None):
+    subprocess.run(publish_cmd + ["make", release, mirror_dir, "--display-version", display]
+                   + signing_args(build), check=True, stdout=subprocess.DEVNULL)
+
+
+def signing_args(build, key=1):
+    """`publish make` options that sign with the build's demo key KEY (1 or 2),
+    or none when the build was configured without demo keys. The release
+    number is the time in milliseconds, so every release outranks the last."""
+    path = os.path.join(build, "demo-keys", "release-%d.key" % key) if build else ""
+    if not path or not os.path.exists(path):
+        return []
+    return ["--sign", path, "--release", str(int(time.time() * 1000))]
 
 
 def stamp_of(mirror_dir):

@@ -39,6 +39,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from mirror import Mirror  # noqa: E402
+import launcher_install as li  # noqa: E402
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 LOGIN_KEY = r"HKCU\Software\DaRidaZorozo\Lobby"
@@ -178,7 +179,7 @@ def publish_tool(args, build):
     return [wine_run, exe], lambda path: "Z:" + path.replace("/", "\\")
 
 
-def make_mirror(publish, work):
+def make_mirror(publish, work, build):
     """A release with one new data file, published into a mirror folder."""
     release = os.path.join(work, "release")
     root = os.path.join(work, "mirror")
@@ -190,8 +191,11 @@ def make_mirror(publish, work):
         f.write("mirror content %s\n" % token * 50)
     version = "1.%d.%d" % (random.randint(0, 99), random.randint(0, 999))
     command, native_path = publish
+    signing = li.signing_args(build)
+    if signing:
+        signing[1] = native_path(signing[1])
     subprocess.run(command + ["make", native_path(release), native_path(root), "--display-version",
-                              version], check=True, stdout=subprocess.DEVNULL)
+                              version] + signing, check=True, stdout=subprocess.DEVNULL)
     with open(os.path.join(root, "ver.html"), encoding="latin-1") as f:
         stamp = f.read().split()[-1]
     return root, os.path.join("e2e", name), stamp
@@ -311,7 +315,7 @@ def main():
 
     try:
         with Session(args) as session:
-            root, new_file, stamp = make_mirror(publish_tool(args, build), work)
+            root, new_file, stamp = make_mirror(publish_tool(args, build), work, build)
             install = install_folder(build, work)
             session.wine("reg", "delete", r"HKCU\Software\DaRidaZorozo", "/f")
             print("account %r, password %r, mirror stamp %s" % (account, password, stamp))

@@ -55,7 +55,7 @@ def run(args):
         write(os.path.join(release, "data", "sub", "b.txt"), b"new text\r\n")
         write(os.path.join(release, "empty.dat"), b"")
         write(os.path.join(install, "data", "a.bin"), b"old")
-        li.publish(publish_cmd, release, mirror_dir)
+        li.publish(publish_cmd, release, mirror_dir, build=args.build)
         stamp = li.stamp_of(mirror_dir)
         mirror = li.start_mirror(mirror_dir)
 
@@ -77,21 +77,25 @@ def run(args):
         leftovers = [n for _, _, files in os.walk(install) for n in files if n.endswith(".tmp")]
         check(not leftovers, "no temporary files left (%s)" % leftovers)
 
-        # A current installation: straight to the ready state, one request.
+        # A current installation: straight to the ready state, one request
+        # (and release.sig with it when the build checks signatures).
         mirror.clear_faults()
         launcher = li.start_launcher(args.wine_run, install)
         li.wait_for(lambda: mirror.request_log(), 60)
         li.wait_for(lambda: False, 3)
         li.stop_launcher(launcher, install)
         paths = [r["path"] for r in mirror.request_log()]
-        check(paths == ["/vedu/ver.html"], "the next start makes one request (%s)" % paths)
+        signed = ["/vedu/release.sig"] if li.signing_args(args.build) else []
+        check(paths == ["/vedu/ver.html"] + signed, "the next start makes one request (%s)" % paths)
+        check(os.path.exists(os.path.join(install, "release.ini")) == bool(signed),
+              "the accepted release number is kept only by a build with keys")
 
         # Killed in the middle of a download: the old file stays whole, and
         # the next start finishes the update from a server that ignores
         # ranges.
         old_a = li.read(os.path.join(install, "data", "a.bin"))
         write(os.path.join(release, "data", "a.bin"), os.urandom(2000000))
-        li.publish(publish_cmd, release, mirror_dir, "2.5.1")
+        li.publish(publish_cmd, release, mirror_dir, "2.5.1", build=args.build)
         stamp = li.stamp_of(mirror_dir)
         mirror.clear_faults()
         mirror.set_fault("plaza/data/a.bin", "trickle")
@@ -118,7 +122,7 @@ def run(args):
         with open(os.path.join(args.build, "Launcher.exe"), "rb") as f:
             new_launcher = f.read() + b"\0" * 4096
         write(os.path.join(release, "Launcher.exe"), new_launcher)
-        li.publish(publish_cmd, release, mirror_dir, "2.6.0")
+        li.publish(publish_cmd, release, mirror_dir, "2.6.0", build=args.build)
         mirror.clear_faults()
         launcher = li.start_launcher(args.wine_run, install)
         replaced = li.wait_for(

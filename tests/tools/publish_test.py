@@ -232,8 +232,55 @@ class PublishTest(unittest.TestCase):
         missing = run("md5", os.path.join(self.root, "nope"), check=1)
         self.assertIn(b"nope", missing.stderr)
 
+    def keygen(self, name):
+        path = os.path.join(self.root, name)
+        public = run("keygen", path, check=0).stdout.strip()
+        self.assertRegex(public, b"^[0-9a-f]{64}$")
+        return path, public.decode()
+
+    def test_signed_release(self):
+        key, public = self.keygen("release.key")
+        if not under_wine():
+            self.assertEqual(os.stat(key).st_mode & 0o777, 0o600)
+        self.assertEqual(run("keygen", key).returncode, 1)  # never overwritten
+        run("make", self.release, self.mirror, "--display-version", "1.0",
+            "--sign", key, "--release", "5", "--expires", "2", check=0)
+        lines = self.read(os.path.join(self.mirror, "release.sig")).split(b"\n")
+        self.assertEqual(lines[:2], [b"launcher-release 1", b"release 5"])
+        expires = lines[2].split(b" ")[1].decode()
+        self.assertRegex(expires, r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ$")
+        for name, line in (("ver.html", lines[4]), ("file.html", lines[5])):
+            digest = hashlib.sha256(self.read(os.path.join(self.mirror, name))).hexdigest()
+            self.assertEqual(line, f"{name} {digest}".encode())
+        files = {l[70:]: l[5:69] for l in lines if l.startswith(b"file ")}
+        self.assertEqual(files, {listed_name(n): hashlib.sha256(d).hexdigest().encode()
+                                 for n, d in self.files.items()})
+        self.assertTrue(lines[-2].startswith(b"signature ") and lines[-1] == b"")
+
+        self.assertIn(b"release 5", run("verify", self.mirror, "--key", public, check=0).stdout)
+        _, other = self.keygen("other.key")
+        self.assertIn(b"signature", run("verify", self.mirror, "--key", other, check=1).stdout)
+        sig = os.path.join(self.mirror, "release.sig")
+        signed = self.read(sig)
+        self.write(sig, signed.replace(b"release 5", b"release 9"))
+        self.assertIn(b"signature", run("verify", self.mirror, "--key", public, check=1).stdout)
+        self.write(sig, signed)
+        with open(os.path.join(self.mirror, "file.html"), "ab") as f:
+            f.write(b"\r\n")
+        self.assertIn(b"hash mismatch",
+                      run("verify", self.mirror, "--key", public, check=1).stdout)
+
+        # Signing needs a release number; an unsigned make drops release.sig.
+        self.assertEqual(run("make", self.release, self.mirror, "--display-version", "1",
+                             "--sign", key).returncode, 1)
+        self.assertEqual(run("make", self.release, self.mirror, "--display-version", "1",
+                             "--release", "6").returncode, 1)
+        self.assertTrue(os.path.exists(sig))
+        run("make", self.release, self.mirror, "--display-version", "1", check=0)
+        self.assertFalse(os.path.exists(sig))
+
     def test_every_command_has_help(self):
-        for command in ("make", "decode", "verify", "verify-install", "md5"):
+        for command in ("make", "decode", "verify", "verify-install", "md5", "keygen"):
             result = run(command, "--help", check=0)
             self.assertIn(b"usage: publish " + command.encode(), result.stdout)
         self.assertEqual(run("make", self.release).returncode, 2)

@@ -49,6 +49,8 @@ constexpr char kSkin[] = R"(<Window size="400,300"><VerticalLayout>
 }  // namespace
 
 UpdateTestWindow::UpdateTestWindow() {
+    // The unsigned protocol; the tests of signed releases set their own keys.
+    m_UpdateStore.m_vReleaseKeys.clear();
     Create(nullptr, "Vedu", WS_POPUP, 0, 0, 0, 400, 300);
 }
 

@@ -2,13 +2,16 @@
 // in with renames, so a refused or failed run never leaves a half-written
 // mirror where a launcher could fetch it.
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
 #include "tools/publish/Commands.h"
 #include "tools/publish/FileText.h"
+#include "tools/publish/KeyFile.h"
 #include "tools/publish/NativePath.h"
 #include "tools/publish/ReleaseScan.h"
+#include "tools/publish/ReleaseSigning.h"
 
 namespace fs = std::filesystem;
 
@@ -17,6 +20,7 @@ namespace {
 const char kUsage[] =
     "usage: publish make RELEASE_DIR MIRROR_DIR --display-version TEXT [--stamp STAMP]\n"
     "                    [--name-encoding utf-8|gbk]\n"
+    "                    [--sign KEYFILE --release N [--expires DAYS]]\n"
     "\n"
     "Writes MIRROR_DIR/ver.html (the display version, a line feed and the stamp),\n"
     "MIRROR_DIR/file.html (path, size and MD5 of every file, scrambled, one field a\n"
@@ -25,7 +29,13 @@ const char kUsage[] =
     "An existing MIRROR_DIR is replaced only once the new mirror is complete.\n"
     "Names are listed in GBK, the launcher's code page. Outside Windows the names\n"
     "on disk are read as UTF-8 (or as GBK with --name-encoding gbk), and the\n"
-    "copies under plaza/ carry the GBK names the launcher asks for.\n";
+    "copies under plaza/ carry the GBK names the launcher asks for.\n"
+    "With --sign, also writes MIRROR_DIR/release.sig: release number N (give each\n"
+    "release a higher one), an expiry DAYS from now (default 30), the SHA-256 of\n"
+    "ver.html, file.html and every file, signed with the key from publish keygen.\n"
+    "Sign again before the expiry, or launchers built with the key refuse it.\n";
+
+constexpr int kDefaultExpiryDays = 30;
 
 struct MakeOptions {
     fs::path release;
@@ -33,6 +43,9 @@ struct MakeOptions {
     std::string display;
     std::string stamp;
     NameEncoding names = NameEncoding::Utf8;
+    std::string keyFile;
+    std::string releaseNumber;
+    std::string expiresDays;
 };
 
 bool ParseOptions(const Args& args, MakeOptions& options) {
@@ -45,6 +58,12 @@ bool ParseOptions(const Args& args, MakeOptions& options) {
             haveDisplay = true;
         } else if (args[i] == "--stamp" && hasValue) {
             options.stamp = args[++i];
+        } else if (args[i] == "--sign" && hasValue) {
+            options.keyFile = args[++i];
+        } else if (args[i] == "--release" && hasValue) {
+            options.releaseNumber = args[++i];
+        } else if (args[i] == "--expires" && hasValue) {
+            options.expiresDays = args[++i];
         } else if (ParseNameEncoding(args, i, options.names)) {
             continue;
         } else if (args[i].rfind("--", 0) == 0) {
@@ -76,6 +95,20 @@ std::vector<std::string> CheckOptions(const MakeOptions& options) {
         (options.stamp.size() != kVersionStampLength ||
          options.stamp.find_first_of(" \t\r\n\v\f") != std::string::npos)) {
         problems.push_back("the stamp must be 20 characters without white space");
+    }
+    const auto isNumber = [](const std::string& text, size_t digits) {
+        return !text.empty() && text.size() <= digits &&
+               text.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (options.keyFile.empty() != options.releaseNumber.empty()) {
+        problems.push_back("--sign and --release go together");
+    } else if (!options.releaseNumber.empty() && !isNumber(options.releaseNumber, 18)) {
+        problems.push_back("the release number must be a whole number of at most 18 digits");
+    }
+    if (!options.expiresDays.empty() &&
+        (options.keyFile.empty() || !isNumber(options.expiresDays, 5) ||
+         std::stoi(options.expiresDays) == 0)) {
+        problems.push_back("--expires takes 1 to 99999 days and needs --sign");
     }
     if (!fs::is_directory(options.release)) {
         problems.push_back("release folder not found: " + ToNarrow(options.release));
@@ -145,7 +178,8 @@ bool ReadsBack(const fs::path& staging, const std::vector<ReleaseFile>& files,
 }
 
 void WriteMirror(const fs::path& staging, const std::vector<ReleaseFile>& files,
-                 const std::string& listText, const std::string& versionText) {
+                 const std::string& listText, const std::string& versionText,
+                 const std::string& releaseSig) {
     fs::create_directories(staging / "plaza");
     for (const ReleaseFile& file : files) {
         const fs::path target =
@@ -154,7 +188,8 @@ void WriteMirror(const fs::path& staging, const std::vector<ReleaseFile>& files,
         fs::copy_file(file.source, target);
     }
     if (!WriteFileBytes(staging / "file.html", listText) ||
-        !WriteFileBytes(staging / "ver.html", versionText)) {
+        !WriteFileBytes(staging / "ver.html", versionText) ||
+        (!releaseSig.empty() && !WriteFileBytes(staging / kReleaseSigName, releaseSig))) {
         throw std::runtime_error("cannot write the mirror's text files");
     }
 }
@@ -210,10 +245,25 @@ int RunMake(const Args& args) {
         return Refuse({"a listed field cannot be scrambled"});
     const std::string stamp = options.stamp.empty() ? StampFromContent(scan.files) : options.stamp;
     const std::string versionText = FormatVersionText(options.display, stamp);
+    std::string releaseSig;
+    if (!options.keyFile.empty()) {
+        std::string error;
+        const auto secretKey = ReadKeyFile(options.keyFile, error);
+        if (!secretKey)
+            return Refuse({error});
+        const int days =
+            options.expiresDays.empty() ? kDefaultExpiryDays : std::stoi(options.expiresDays);
+        const SigningRequest request{
+            *secretKey, std::stoull(options.releaseNumber),
+            static_cast<int64_t>(std::time(nullptr)) + static_cast<int64_t>(days) * 86400};
+        releaseSig = MakeReleaseSig(request, scan.files, versionText, *listText, error);
+        if (releaseSig.empty())
+            return Refuse({error});
+    }
 
     StagingFolder staging(Sibling(options.mirror, ".publish-new"));
     fs::remove_all(staging.path());
-    WriteMirror(staging.path(), scan.files, *listText, versionText);
+    WriteMirror(staging.path(), scan.files, *listText, versionText, releaseSig);
     if (!ReadsBack(staging.path(), scan.files, options.display, stamp)) {
         return Refuse({"the written file list does not read back as written"});
     }
@@ -221,5 +271,7 @@ int RunMake(const Args& args) {
     std::printf("published %zu files (%lld bytes) as stamp %s to %s\n", scan.files.size(),
                 static_cast<long long>(totalBytes), stamp.c_str(),
                 ToNarrow(options.mirror).c_str());
+    if (!releaseSig.empty())
+        std::printf("signed as release %s\n", options.releaseNumber.c_str());
     return 0;
 }

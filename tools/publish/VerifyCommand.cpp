@@ -1,6 +1,7 @@
 // publish verify and verify-install: every listed file must be present below
 // a root folder with the listed size and digest.
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 
 #include "identity/Md5.h"
@@ -8,17 +9,21 @@
 #include "tools/publish/FileText.h"
 #include "tools/publish/NativePath.h"
 #include "update/MirrorFormat.h"
+#include "update/ReleaseSignature.h"
+#include "update/Sha256File.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 const char kVerifyUsage[] =
-    "usage: publish verify MIRROR_DIR\n"
+    "usage: publish verify MIRROR_DIR [--key PUBHEX]\n"
     "\n"
     "Checks MIRROR_DIR/ver.html and that every file listed in MIRROR_DIR/file.html\n"
-    "is under MIRROR_DIR/plaza/ with the listed size and MD5. Names every file\n"
-    "that is not; exit code 1 when any problem was found.\n";
+    "is under MIRROR_DIR/plaza/ with the listed size and MD5. With --key, also\n"
+    "checks MIRROR_DIR/release.sig as the launcher does: signed by that key, not\n"
+    "expired, the SHA-256 of both texts and of every file as signed. Names every\n"
+    "problem; exit code 1 when any was found.\n";
 
 const char kInstallUsage[] =
     "usage: publish verify-install INSTALL_DIR FILE_HTML [--name-encoding utf-8|gbk]\n"
@@ -33,7 +38,8 @@ void Report(int& problems, const std::string& what) {
     ++problems;
 }
 
-void CheckFile(const fs::path& root, NameEncoding encoding, const ListedFile& file, int& problems) {
+void CheckFile(const fs::path& root, NameEncoding encoding, const ListedFile& file,
+               const ReleaseManifest* signedFiles, int& problems) {
     if (!IsSafeListedName(file.name)) {
         Report(problems, "UNSAFE  " + file.name);
         return;
@@ -53,11 +59,19 @@ void CheckFile(const fs::path& root, NameEncoding encoding, const ListedFile& fi
     const std::string digest = Md5OfFile(ToNarrow(path));
     if (digest != file.md5) {
         Report(problems, "DIGEST  " + file.name + ": listed " + file.md5 + ", found " + digest);
+        return;
     }
+    if (!signedFiles)
+        return;
+    const Sha256Digest* signedDigest = FindSignedFile(*signedFiles, file.name);
+    const auto sha256 = Sha256OfFile(ToNarrow(path));
+    if (!signedDigest || !sha256 || *sha256 != *signedDigest)
+        Report(problems, "SHA256  " + file.name + ": not as signed");
 }
 
 int CheckList(const char* command, const fs::path& root, NameEncoding encoding,
-              const fs::path& listPath, int problems) {
+              const fs::path& listPath, int problems,
+              const ReleaseManifest* signedFiles = nullptr) {
     const auto text = ReadFileBytes(listPath);
     if (!text) {
         std::fprintf(stderr, "publish %s: cannot read %s\n", command, ToNarrow(listPath).c_str());
@@ -65,7 +79,7 @@ int CheckList(const char* command, const fs::path& root, NameEncoding encoding,
     }
     const FileList list = DecodeFileList(*text);
     for (const ListedFile& file : list.files)
-        CheckFile(root, encoding, file, problems);
+        CheckFile(root, encoding, file, signedFiles, problems);
     if (list.unfinishedName)
         Report(problems, "CUT     " + *list.unfinishedName);
     std::printf("%zu files checked, %d problem%s\n", list.files.size(), problems,
@@ -75,10 +89,53 @@ int CheckList(const char* command, const fs::path& root, NameEncoding encoding,
 
 }  // namespace
 
+// release.sig as a launcher built with `key` would take it (no release seen
+// before); fills `manifest` when it is accepted.
+bool CheckReleaseSig(const fs::path& mirror, const std::string& keyHex, const std::string& version,
+                     ReleaseManifest& manifest, int& problems) {
+    const auto key = FromHex<32>(keyHex);
+    if (!key) {
+        Report(problems, "KEY     the public key must be 64 hex digits");
+        return false;
+    }
+    const auto sig = ReadFileBytes(mirror / kReleaseSigName);
+    if (!sig) {
+        Report(problems, "SIGNED  release.sig is missing");
+        return false;
+    }
+    SignedRelease release;
+    ReleaseVerdict verdict = VerifyRelease(*sig, {*key}, std::time(nullptr), 0, version, release);
+    if (verdict == ReleaseVerdict::Accepted) {
+        const auto list = ReadFileBytes(mirror / "file.html");
+        verdict = CheckSignedFileList(release.manifest, list ? *list : std::string());
+    }
+    if (verdict != ReleaseVerdict::Accepted) {
+        Report(problems,
+               std::string("SIGNED  release.sig refused: ") + ReleaseVerdictReason(verdict));
+        return false;
+    }
+    std::printf("release %llu, expires %s\n",
+                static_cast<unsigned long long>(release.manifest.release),
+                FormatUtc(release.manifest.expires).c_str());
+    manifest = std::move(release.manifest);
+    return true;
+}
+
 int RunVerify(const Args& args) {
-    if (auto exit = UsageExit(args, kVerifyUsage, args.size() == 1))
+    std::string keyHex;
+    std::vector<std::string> positional;
+    bool wordsFit = true;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--key" && i + 1 < args.size())
+            keyHex = args[++i];
+        else if (args[i].rfind("--", 0) == 0)
+            wordsFit = false;
+        else
+            positional.push_back(args[i]);
+    }
+    if (auto exit = UsageExit(args, kVerifyUsage, wordsFit && positional.size() == 1))
         return *exit;
-    const fs::path mirror = FromNarrow(args[0]);
+    const fs::path mirror = FromNarrow(positional[0]);
     int problems = 0;
     const auto version = ReadFileBytes(mirror / "ver.html");
     const std::string stamp = version ? ParseVersionText(*version).stamp : std::string();
@@ -86,7 +143,11 @@ int RunVerify(const Args& args) {
         stamp.find_first_of(" \t\r\n\v\f") != std::string::npos) {
         Report(problems, "VERSION ver.html is missing or does not end in a 20-character stamp");
     }
-    return CheckList("verify", mirror / "plaza", NameEncoding::Gbk, mirror / "file.html", problems);
+    ReleaseManifest manifest;
+    const bool signedOk = !keyHex.empty() &&
+                          CheckReleaseSig(mirror, keyHex, version.value_or(""), manifest, problems);
+    return CheckList("verify", mirror / "plaza", NameEncoding::Gbk, mirror / "file.html", problems,
+                     signedOk ? &manifest : nullptr);
 }
 
 int RunVerifyInstall(const Args& args) {

@@ -10,9 +10,14 @@ const char kUsage[] =
     "usage: publish COMMAND ...\n"
     "\n"
     "  make RELEASE_DIR MIRROR_DIR --display-version TEXT [--stamp STAMP]\n"
+    "       [--sign KEYFILE --release N [--expires DAYS]]\n"
     "                        write ver.html, file.html and plaza/ for a release\n"
+    "                        (and release.sig when signing)\n"
+    "  keygen KEYFILE        make a release signing key; prints the public key\n"
     "  decode FILE_HTML      print a file list, one file per line\n"
-    "  verify MIRROR_DIR     check the files under plaza/ against the list\n"
+    "  verify MIRROR_DIR [--key PUBHEX]\n"
+    "                        check the files under plaza/ against the list\n"
+    "                        (and release.sig against the public key)\n"
     "  verify-install INSTALL_DIR FILE_HTML\n"
     "                        check an installation against a file list\n"
     "  md5 FILE...           print digests in md5sum's format\n"
@@ -27,7 +32,7 @@ struct Command {
 const Command kCommands[] = {
     {"make", RunMake},     {"decode", RunDecode},
     {"verify", RunVerify}, {"verify-install", RunVerifyInstall},
-    {"md5", RunMd5},
+    {"md5", RunMd5},       {"keygen", RunKeygen},
 };
 
 }  // namespace

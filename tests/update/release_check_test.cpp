@@ -1,0 +1,202 @@
+// Signed releases under Wine against the loopback mirror: what a launcher
+// built with keys installs, and every release it refuses. A refused run
+// changes no file, keeps the old stamp and release number, names the reason
+// in the log and still ends ready for login.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "MirrorFixture.h"
+#include "UpdateTestWindow.h"
+#include "ui/WindowManager.h"
+#include "update/ReleaseSignature.h"
+
+namespace {
+
+const std::string kStamp = "20261207signed000001";
+const std::string kNewStamp = "20261208signed000002";
+const std::string kOldStamp = "20261101stamp0000000";
+const char kReady[] = "请输入账号和密码：";
+
+struct KeyPair {
+    KeyPair() { MakeReleaseKeyPair(pub, secret); }
+    ReleasePublicKey pub{};
+    ReleaseSecretKey secret{};
+};
+
+class ReleaseCheckTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SkinUI::CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
+        mirror::ClearFaults();
+        for (const char* name : {"Launcher.log", "release.ini", "new.txt", "data.bin.tmp"})
+            ::DeleteFileA(Local(name).c_str());
+        mirror::WriteFile(Local("ver.ini"), kOldStamp);
+        mirror::WriteFile(Local("data.bin"), "old data");
+    }
+    static std::string Local(const std::string& name) { return mirror::InstallDir() + name; }
+    static std::string LocalText(const std::string& name) { return mirror::ReadFile(Local(name)); }
+
+    // Publishes a release of two files (one new, one changed) and signs it.
+    void Publish(uint64_t release, const KeyPair& key, const std::string& stamp = kStamp,
+                 int64_t expiresIn = 3600) {
+        m_files = {{"\\new.txt", "a new file"}, {"\\data.bin", "new data " + stamp}};
+        mirror::PublishVersion("2.6.0", stamp);
+        mirror::PublishFiles(m_files);
+        Sign(release, key, expiresIn);
+    }
+    void Sign(uint64_t release, const KeyPair& key, int64_t expiresIn = 3600) {
+        ReleaseManifest m;
+        m.release = release;
+        m.expires = static_cast<int64_t>(std::time(nullptr)) + expiresIn;
+        const std::string version = mirror::ReadFile(mirror::Path("ver.html"));
+        m.stamp = ParseVersionText(version).stamp;
+        m.versionSha256 = Sha256Of(version);
+        m.listSha256 = Sha256Of(mirror::ReadFile(mirror::Path("file.html")));
+        for (const mirror::File& file : m_files)
+            m.files.push_back({file.name, Sha256Of(file.bytes)});
+        mirror::WriteFile(mirror::Path(kReleaseSigName), SignRelease(m, key.secret));
+    }
+
+    void Run(UpdateTestWindow& window) {
+        window.m_UpdateStore.m_vReleaseKeys = {m_current.pub, m_next.pub};
+        window.RunUpdate(mirror::Url());
+    }
+
+    void ExpectInstalled(const std::string& stamp, const std::string& release) {
+        EXPECT_EQ(w.Text("UpdateState"), kReady);
+        EXPECT_EQ(LocalText("new.txt"), "a new file");
+        EXPECT_EQ(LocalText("data.bin"), "new data " + stamp);
+        EXPECT_EQ(LocalText("ver.ini"), stamp);
+        EXPECT_EQ(LocalText("release.ini"), release);
+    }
+
+    void ExpectRefused(const std::string& reason, const std::string& status,
+                       const std::string& release = "") {
+        EXPECT_EQ(w.Text("UpdateState"), status);
+        EXPECT_TRUE(w.m_bUpdateFinished);
+        EXPECT_FALSE(w.m_bUpdating);
+        EXPECT_TRUE(w.IsEnabled("Logon"));
+        EXPECT_EQ(LocalText("data.bin"), "old data");
+        EXPECT_FALSE(mirror::Exists(Local("new.txt")));
+        EXPECT_FALSE(mirror::Exists(Local("new.txt.tmp")) || mirror::Exists(Local("data.bin.tmp")));
+        EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+        EXPECT_EQ(mirror::Exists(Local("release.ini")) ? LocalText("release.ini") : "", release);
+        EXPECT_NE(LocalText("Launcher.log").find("ReleaseRefused: " + reason), std::string::npos)
+            << LocalText("Launcher.log");
+    }
+
+    KeyPair m_current, m_next;
+    std::vector<mirror::File> m_files;
+    UpdateTestWindow w;
+};
+
+TEST_F(ReleaseCheckTest, ReleasesSignedByEitherKeyAreInstalled) {
+    Publish(5, m_current);
+    Run(w);
+    ExpectInstalled(kStamp, "5");
+
+    // The key is rotated: the next release is signed with the second key.
+    Publish(6, m_next, kNewStamp);
+    UpdateTestWindow next;
+    Run(next);
+    EXPECT_EQ(next.Text("UpdateState"), kReady);
+    EXPECT_EQ(LocalText("data.bin"), "new data " + kNewStamp);
+    EXPECT_EQ(LocalText("release.ini"), "6");
+}
+
+TEST_F(ReleaseCheckTest, ChangedFileListIsRefused) {
+    Publish(5, m_current);
+    // The same names, one file changed at the same size and its digest
+    // listed: only the signature stands in the way.
+    m_files[1].bytes = "new data " + std::string(kStamp.size(), 'X');
+    mirror::PublishFiles(m_files);
+    Run(w);
+    ExpectRefused("hash mismatch", "更新被拒绝：文件与签名不符");
+}
+
+TEST_F(ReleaseCheckTest, ChangedFileWithTheListLeftAloneIsRefused) {
+    Publish(5, m_current);
+    mirror::WriteFile(mirror::Path("plaza\\data.bin"), "new data " + std::string(20, 'Y'));
+    Run(w);
+    // \new.txt came first and passed, but nothing is put in place.
+    ExpectRefused("hash mismatch", "更新被拒绝：文件与签名不符");
+    EXPECT_EQ(w.Text("CurInfo"), "下载失败：\\data.bin文件校验失败！");
+}
+
+TEST_F(ReleaseCheckTest, ForeignKeyOrNoSignatureIsRefused) {
+    Publish(5, KeyPair());
+    Run(w);
+    ExpectRefused("signature", "更新被拒绝：发布签名无效");
+
+    ::DeleteFileA(mirror::Path(kReleaseSigName).c_str());
+    UpdateTestWindow next;
+    Run(next);
+    EXPECT_EQ(next.Text("UpdateState"), "更新被拒绝：发布签名无效");
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+}
+
+TEST_F(ReleaseCheckTest, ExpiredReleaseIsRefusedEvenWhenCurrent) {
+    Publish(5, m_current, kStamp, -60);
+    Run(w);
+    ExpectRefused("expired", "更新被拒绝：发布已过期");
+
+    // A mirror frozen on the installed release is noticed too.
+    mirror::WriteFile(Local("ver.ini"), kStamp);
+    UpdateTestWindow next;
+    Run(next);
+    EXPECT_EQ(next.Text("UpdateState"), "更新被拒绝：发布已过期");
+}
+
+TEST_F(ReleaseCheckTest, OlderReleaseAfterANewerOneIsRefused) {
+    Publish(10, m_current);
+    Run(w);
+    ExpectInstalled(kStamp, "10");
+
+    mirror::WriteFile(Local("ver.ini"), kOldStamp);
+    mirror::WriteFile(Local("data.bin"), "old data");
+    ::DeleteFileA(Local("new.txt").c_str());
+    ::DeleteFileA(Local("Launcher.log").c_str());
+    Publish(9, m_current, kNewStamp);
+    UpdateTestWindow next;
+    Run(next);
+    EXPECT_EQ(next.Text("UpdateState"), "更新被拒绝：版本回退");
+    EXPECT_EQ(LocalText("data.bin"), "old data");
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    EXPECT_EQ(LocalText("release.ini"), "10");
+    EXPECT_NE(LocalText("Launcher.log").find("ReleaseRefused: rolled back"), std::string::npos);
+}
+
+TEST_F(ReleaseCheckTest, TextsOverTheirCapsAreRefused) {
+    m_files = {{"\\new.txt", "a new file"}, {"\\data.bin", "new data"}};
+    mirror::PublishVersion(std::string(70 * 1024, 'v'), kStamp);
+    mirror::PublishFiles(m_files);
+    Sign(5, m_current);
+    Run(w);
+    ExpectRefused("too large", "更新被拒绝：文件过大");
+
+    Publish(5, m_current);
+    mirror::WriteFile(mirror::Path("file.html"), std::string(33 * 1024 * 1024, 'f'));
+    UpdateTestWindow next;
+    ::DeleteFileA(Local("Launcher.log").c_str());
+    Run(next);
+    EXPECT_EQ(next.Text("UpdateState"), "更新被拒绝：文件过大");
+    EXPECT_NE(LocalText("Launcher.log").find("ReleaseRefused: too large"), std::string::npos);
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+}
+
+TEST_F(ReleaseCheckTest, BodyLongerThanListedIsCutOff) {
+    Publish(5, m_current);
+    mirror::WriteFile(mirror::Path("plaza\\data.bin"),
+                      "new data " + kStamp + std::string(1 << 20, 'z'));
+    Run(w);
+    ExpectRefused("too large", "更新被拒绝：文件过大");
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/data.bin"), 1u);
+    EXPECT_EQ(w.Text("CurInfo"), "下载失败：\\data.bin文件过大！");
+}
+
+}  // namespace

@@ -1,0 +1,19 @@
+// The operator's signing key on disk: a text file readable by its owner only,
+//   launcher-release-key 1
+//   <libsodium's 64-byte Ed25519 secret key in hex>
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "update/ReleaseSignature.h"
+
+// Makes a key pair and writes the secret key to a new file (mode 0600; an
+// existing file is never overwritten). Gives the public key, or nothing with
+// `error` set.
+std::optional<ReleasePublicKey> CreateKeyFile(const std::string& path, std::string& error);
+
+std::optional<ReleaseSecretKey> ReadKeyFile(const std::string& path, std::string& error);
+
+// The public half of a secret key.
+ReleasePublicKey PublicKeyOf(const ReleaseSecretKey& secretKey);

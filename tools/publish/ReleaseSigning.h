@@ -1,0 +1,21 @@
+// release.sig for a mirror that publish make has just written.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/publish/ReleaseScan.h"
+#include "update/ReleaseSignature.h"
+
+struct SigningRequest {
+    ReleaseSecretKey secretKey{};
+    uint64_t release = 0;
+    int64_t expires = 0;  // seconds since 1970 UTC
+};
+
+// Signs the texts and a SHA-256 of every release file, then checks the result
+// as a launcher would. Empty, with `error` set, when that fails.
+std::string MakeReleaseSig(const SigningRequest& request, const std::vector<ReleaseFile>& files,
+                           const std::string& versionText, const std::string& listText,
+                           std::string& error);
