@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/ProgramFolder.h"
+
 #include "ui/ManagerMessages.h"
 
 #include "ui/PlainPackage.h"
@@ -83,11 +85,7 @@ HINSTANCE CWindowManagerUI::GetInstance() {
 std::string CWindowManagerUI::GetModuleDirectory() {
     if (!Process().instance)
         return {};
-    char path[MAX_PATH + 1] = {};
-    ::GetModuleFileNameA(Process().instance, path, MAX_PATH);
-    std::string dir(path);
-    const size_t slash = dir.rfind('\\');
-    return slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
+    return Base::ProgramFolder(Process().instance);
 }
 
 void CWindowManagerUI::SetResourcePath(const char* path) {

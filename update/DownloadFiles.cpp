@@ -151,7 +151,7 @@ private:
                 throw PassFailure{kDigestMismatch};
             }
         }
-        if (!IsDownloadAsSigned(m_store, record.m_sName, temp)) {
+        if (!IsDownloadAsSigned(m_store, record.m_sName, fetched.sha256)) {
             ::DeleteFileA(temp.c_str());
             throw PassRefused{ReleaseVerdict::HashMismatch};
         }
@@ -205,6 +205,7 @@ private:
     struct Fetched {
         uint64_t length;
         std::string md5;
+        Sha256Digest sha256;
     };
 
     struct Response {
@@ -293,7 +294,7 @@ private:
         uint64_t sinceRefresh = 0;
         m_passBytes += offset;
         DWORD refreshTime = ::timeGetTime();
-        FileDigestSink sink(out.get());
+        FileDigestSink sink(out.get(), m_store.m_pRelease != nullptr);
         const bool resumed =
             offset == 0 || (sink.TakeExisting(offset) && ::SetEndOfFile(out.get()));
         const ReadResult result =
@@ -330,7 +331,7 @@ private:
                 throw PassFailure{kIncomplete};
             throw PassFailure{};
         }
-        return {length, sink.Digests().Md5Hex()};
+        return {length, sink.Digests().Md5Hex(), sink.Digests().Sha256()};
     }
 
     void MakeFolder(const std::string& name) {

@@ -10,7 +10,8 @@ constexpr size_t kSlabCount = 8;
 
 }  // namespace
 
-FileDigestSink::FileDigestSink(HANDLE file) : m_hFile(file) {
+FileDigestSink::FileDigestSink(HANDLE file, bool withSha256)
+    : m_hFile(file), m_digests(withSha256) {
     for (size_t i = 0; i < kSlabCount; ++i) {
         m_slabs.push_back(std::make_unique<Slab>());
         m_slabs.back()->bytes.resize(kSlabBytes);

@@ -27,8 +27,9 @@
 
 class FileDigestSink : public IDownloadSink {
 public:
-    // file: open for writing at the place where the body starts.
-    explicit FileDigestSink(HANDLE file);
+    // file: open for writing at the place where the body starts; withSha256
+    // as for FileDigests.
+    FileDigestSink(HANDLE file, bool withSha256);
     ~FileDigestSink() override;
     FileDigestSink(const FileDigestSink&) = delete;
     FileDigestSink& operator=(const FileDigestSink&) = delete;

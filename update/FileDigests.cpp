@@ -3,9 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
+FileDigests::FileDigests(bool withSha256) : m_bSha256(withSha256) {
+    crypto_hash_sha256_init(&m_sha256);
+}
+
 void FileDigests::Update(const uint8_t* data, std::size_t size) {
     if (size == 0)
         return;
+    if (m_bSha256)
+        crypto_hash_sha256_update(&m_sha256, data, size);
     m_nLength += size;
     if (m_nTail > 0) {
         const std::size_t take = std::min(size, kMd5BlockSize - m_nTail);
@@ -31,4 +37,13 @@ std::string FileDigests::Md5Hex() const {
     const std::size_t padded = Md5Pad(buffer, m_nTail, m_nLength);
     Md5Compress(state, buffer, padded / kMd5BlockSize);
     return ::Md5Hex(state);
+}
+
+Sha256Digest FileDigests::Sha256() const {
+    Sha256Digest digest{};
+    if (m_bSha256) {
+        crypto_hash_sha256_state state = m_sha256;
+        crypto_hash_sha256_final(&state, digest.data());
+    }
+    return digest;
 }

@@ -8,7 +8,6 @@
 #include <fstream>
 
 #include "update/HttpFetchText.h"
-#include "update/Sha256File.h"
 #include "update/UpdateLog.h"
 #include "update/UpdateStore.h"
 
@@ -71,12 +70,11 @@ ReleaseVerdict CheckReleaseOfFileList(const CUpdateStore& store) {
 }
 
 bool IsDownloadAsSigned(const CUpdateStore& store, const std::string& name,
-                        const std::string& path) {
+                        const Sha256Digest& actual) {
     if (!store.m_pRelease)
         return true;
     const Sha256Digest* expected = FindSignedFile(*store.m_pRelease, name);
-    const auto actual = Sha256OfFile(path);
-    return expected && actual && *actual == *expected;
+    return expected && actual == *expected;
 }
 
 void RecordAcceptedRelease(const CUpdateStore& store) {

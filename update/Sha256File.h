@@ -1,5 +1,5 @@
-// SHA-256 of a whole file, read in blocks; shared by the launcher's check of
-// a downloaded file and the publish tool's signing.
+// SHA-256 of a whole file, read in blocks, for the publish tool's signing and
+// checks. (The launcher takes a download's SHA-256 while it arrives.)
 #pragma once
 
 #include <optional>

@@ -28,6 +28,19 @@ TEST(FileDigests, PiecesOfAnySizeGiveTheDigestOfTheWhole) {
     EXPECT_EQ(empty.Md5Hex(), Md5OfText(""));
 }
 
+TEST(FileDigests, Sha256InPiecesIsTheSha256OfTheWhole) {
+    std::string body(100000, '\0');
+    for (size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>(1 + i * 131 % 251);
+    FileDigests digests(true);
+    for (size_t at = 0; at < body.size(); at += 16384) {
+        digests.Update(reinterpret_cast<const uint8_t*>(body.data()) + at,
+                       std::min<size_t>(16384, body.size() - at));
+    }
+    EXPECT_EQ(digests.Sha256(), Sha256Of(body));
+    EXPECT_EQ(digests.Md5Hex(), Md5OfText(body));
+}
+
 TEST(HttpRange, OnlyTheRestOfTheSameFileResumes) {
     EXPECT_EQ(RangeRequestHeader(1000), "Range: bytes=1000-\r\n");
     EXPECT_TRUE(ContentRangeResumes("bytes 1000-1999/2000", 1000, 1000));
