@@ -5,6 +5,7 @@
 #include <ntddscsi.h>
 
 #include <array>
+#include <cstddef>
 #include <cstring>
 
 #include "base/Handles.h"
@@ -41,6 +42,9 @@ void CopyIdentify(const BYTE* data, IdentifyWords& words) {
     std::memcpy(words.data(), data, kIdentifyBytes);
 }
 
+// The SMART driver wants the whole register set (one sector, drive 0 on the
+// first channel: head 0xA0); the miniport only reads the command and the
+// target drive.
 void WriteCommand(BYTE* at, BYTE command, BYTE drive, bool fullRegisters) {
     SENDCMDINPARAMS params = {};
     params.bDriveNumber = drive;

@@ -11,18 +11,6 @@
 
 namespace SkinUI {
 
-namespace {
-
-IListItemUI* AsListItem(CControlUI* control) {
-    return control ? static_cast<IListItemUI*>(control->GetInterface("ListItem")) : nullptr;
-}
-
-bool IsSelectable(CControlUI* control) {
-    return control && control->IsVisible() && control->IsEnabled() && AsListItem(control);
-}
-
-}  // namespace
-
 CComboUI::CComboUI() {
     m_iChildPadding = 0;
 }
@@ -101,7 +89,7 @@ bool CComboUI::SelectItem(int index, bool takeFocus) {
     if (index >= GetCount())
         index = GetCount() - 1;
     CControlUI* control = GetItemAt(index);
-    if (!IsSelectable(control))
+    if (!IsSelectableItem(control))
         return false;
     m_iCurSel = index;
     if (m_pWindow || takeFocus)
@@ -113,13 +101,6 @@ bool CComboUI::SelectItem(int index, bool takeFocus) {
     }
     Invalidate();
     return true;
-}
-
-void CComboUI::RenumberFrom(int index) {
-    for (int i = index; i < GetCount(); ++i) {
-        if (IListItemUI* item = AsListItem(GetItemAt(i)))
-            item->SetIndex(i);
-    }
 }
 
 bool CComboUI::Add(CControlUI* control) {
@@ -135,7 +116,7 @@ bool CComboUI::AddAt(CControlUI* control, int index) {
     }
     if (!CContainerUI::AddAt(control, index))
         return false;
-    RenumberFrom(index + 1);
+    RenumberListItems(*this, index + 1);
     if (index <= m_iCurSel)
         ++m_iCurSel;
     return true;
@@ -153,34 +134,16 @@ bool CComboUI::RemoveAt(int index) {
         m_pWindow->Forget(control);
     if (!CContainerUI::Remove(control))
         return false;
-    RenumberFrom(index);
+    RenumberListItems(*this, index);
     if (index == m_iCurSel) {
         m_iCurSel = -1;
-        ReselectAfterRemoval(index);
+        const int replacement = FindReplacementItem(*this, index);
+        if (replacement >= 0)
+            SelectItem(replacement);
     } else if (index < m_iCurSel) {
         --m_iCurSel;
     }
     return true;
-}
-
-// The row that now holds the removed one's place, or the nearest selectable
-// one before it, or failing that the first selectable one.
-void CComboUI::ReselectAfterRemoval(int removedIndex) {
-    const int count = GetCount();
-    if (count == 0)
-        return;
-    for (int i = std::min(removedIndex, count - 1); i >= 0; --i) {
-        if (IsSelectable(GetItemAt(i))) {
-            SelectItem(i);
-            return;
-        }
-    }
-    for (int i = 0; i < count; ++i) {
-        if (IsSelectable(GetItemAt(i))) {
-            SelectItem(i);
-            return;
-        }
-    }
 }
 
 void CComboUI::RemoveAll() {
@@ -290,16 +253,7 @@ void CComboUI::SetAttribute(const char* name, const char* value) {
         m_rcTextPadding = ParseRect(value);
     } else if (std::strcmp(name, "dropboxsize") == 0) {
         m_szDropBox = ParseSize(value);
-    } else if (std::strcmp(name, "itemtextcolor") == 0) {
-        m_dwItemTextColor = ParseColor(value);
-    } else if (std::strcmp(name, "itemhotbkcolor") == 0) {
-        m_dwItemHotBkColor = ParseColor(value);
-    } else if (std::strcmp(name, "itemselectedbkcolor") == 0) {
-        m_dwItemSelectedBkColor = ParseColor(value);
-    } else if (std::strcmp(name, "itemfont") == 0) {
-        m_iItemFont = std::atoi(value);
-    } else if (std::strcmp(name, "itemtextpadding") == 0) {
-        m_rcItemTextPadding = ParseRect(value);
+    } else if (SetListInfoAttribute(m_listInfo, name, value)) {
     } else {
         CContainerUI::SetAttribute(name, value);
         return;
@@ -321,10 +275,10 @@ void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint) {
     if (m_pManager) {
         const RECT rc = Deflated(m_rcItem, m_rcTextPadding);
         DWORD color =
-            m_dwItemTextColor != 0 ? m_dwItemTextColor : m_pManager->GetDefaultFontColor();
+            m_listInfo.textColor != 0 ? m_listInfo.textColor : m_pManager->GetDefaultFontColor();
         if (!IsEnabled())
             color = m_pManager->GetDefaultDisabledColor();
-        Render::DrawText(hDC, m_pManager, rc, GetText(), color, m_iItemFont,
+        Render::DrawText(hDC, m_pManager, rc, GetText(), color, m_listInfo.font,
                          DT_SINGLELINE | DT_VCENTER);
     }
     PaintBorder(hDC);

@@ -2,20 +2,12 @@
 // pop-up window with a manager of its own that borrows the rows.
 #pragma once
 
-#include "ui/Container.h"
 #include "ui/ControlState.h"
+#include "ui/ListElement.h"
 
 namespace SkinUI {
 
 class CComboDropWnd;
-
-class IListOwnerUI {
-public:
-    virtual ~IListOwnerUI() = default;
-    virtual int GetCurSel() const = 0;
-    virtual bool SelectItem(int index, bool takeFocus = false) = 0;
-    virtual void DoEvent(TEventUI& event) = 0;
-};
 
 class CComboUI : public CContainerUI, public IListOwnerUI {
 public:
@@ -45,11 +37,9 @@ public:
     SIZE GetDropBoxSize() const { return m_szDropBox; }
     RECT GetTextPadding() const { return m_rcTextPadding; }
     // The look of the rows, applied to every row the combo paints.
-    DWORD GetItemTextColor() const { return m_dwItemTextColor; }
-    DWORD GetItemHotBkColor() const { return m_dwItemHotBkColor; }
-    DWORD GetItemSelectedBkColor() const { return m_dwItemSelectedBkColor; }
-    int GetItemFont() const { return m_iItemFont; }
-    RECT GetItemTextPadding() const { return m_rcItemTextPadding; }
+    const TListInfoUI& GetListInfo() const override { return m_listInfo; }
+    DWORD GetItemTextColor() const { return m_listInfo.textColor; }
+    int GetItemFont() const { return m_listInfo.font; }
 
     void SetPos(RECT rc) override;
     CControlUI* FindControl(FINDCONTROLPROC proc, LPVOID data, UINT flags) override;
@@ -60,8 +50,6 @@ public:
 
 private:
     friend class CComboDropWnd;
-    void RenumberFrom(int index);
-    void ReselectAfterRemoval(int removedIndex);
     void OnDropClosed();
 
     CComboDropWnd* m_pWindow = nullptr;
@@ -72,11 +60,7 @@ private:
     RECT m_rcTextPadding = {4, 0, 4, 0};
     StateImages m_images;
     std::string m_sDropBoxAttributes;
-    DWORD m_dwItemTextColor = 0;
-    DWORD m_dwItemHotBkColor = 0;
-    DWORD m_dwItemSelectedBkColor = 0;
-    int m_iItemFont = -1;
-    RECT m_rcItemTextPadding = {6, 0, 6, 0};
+    TListInfoUI m_listInfo;
 };
 
 }  // namespace SkinUI

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/AttributeList.h"
 #include "ui/Geometry.h"
+#include "ui/ScrollBar.h"
 #include "ui/WindowManager.h"
 
 namespace SkinUI {
@@ -14,6 +16,8 @@ CContainerUI::~CContainerUI() {
             delete child;
     }
     m_items.clear();
+    delete m_pVerticalScrollBar;
+    delete m_pHorizontalScrollBar;
 }
 
 const char* CContainerUI::GetClass() const {
@@ -112,17 +116,29 @@ void CContainerUI::SetVisible(bool visible) {
     CControlUI::SetVisible(visible);
     for (CControlUI* child : m_items)
         child->SetInternVisible(IsVisible());
+    for (CScrollBarUI* bar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
+        if (bar)
+            bar->SetInternVisible(IsVisible());
+    }
 }
 
 void CContainerUI::SetInternVisible(bool visible) {
     CControlUI::SetInternVisible(visible);
     for (CControlUI* child : m_items)
         child->SetInternVisible(IsVisible());
+    for (CScrollBarUI* bar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
+        if (bar)
+            bar->SetInternVisible(IsVisible());
+    }
 }
 
 void CContainerUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init) {
     for (CControlUI* child : m_items)
         child->SetManager(manager, this, init);
+    for (CScrollBarUI* bar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
+        if (bar)
+            bar->SetManager(manager, this, false);
+    }
     CControlUI::SetManager(manager, parent, init);
 }
 
@@ -134,6 +150,12 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC proc, LPVOID data, UINT fl
     if ((flags & UIFIND_HITTEST) != 0) {
         if (!::PtInRect(&m_rcItem, *static_cast<const POINT*>(data)))
             return nullptr;
+        if (CControlUI* bar = FindInScrollBars(proc, data, flags))
+            return bar;
+        // Children scrolled out of view are not under the pointer.
+        const bool scrolled = m_pVerticalScrollBar || m_pHorizontalScrollBar;
+        if (scrolled && !::PtInRect(&m_rcScrollView, *static_cast<const POINT*>(data)))
+            return m_bMouseEnabled ? proc(this, data) : nullptr;
         // Children lie over their container: the topmost one wins.
         for (auto it = m_items.rbegin(); it != m_items.rend(); ++it) {
             if (CControlUI* found = (*it)->FindControl(proc, data, flags))
@@ -165,6 +187,18 @@ void CContainerUI::SetAttribute(const char* name, const char* value) {
         SetInset(ParseRect(value));
     } else if (std::strcmp(name, "childpadding") == 0) {
         SetChildPadding(std::atoi(value));
+    } else if (std::strcmp(name, "vscrollbar") == 0) {
+        EnableScrollBar(ParseBool(value), m_pHorizontalScrollBar != nullptr);
+    } else if (std::strcmp(name, "hscrollbar") == 0) {
+        EnableScrollBar(m_pVerticalScrollBar != nullptr, ParseBool(value));
+    } else if (std::strcmp(name, "vscrollbarstyle") == 0) {
+        m_sVerticalScrollBarStyle = value;
+        if (m_pVerticalScrollBar)
+            m_pVerticalScrollBar->ApplyAttributeList(value);
+    } else if (std::strcmp(name, "hscrollbarstyle") == 0) {
+        m_sHorizontalScrollBarStyle = value;
+        if (m_pHorizontalScrollBar)
+            m_pHorizontalScrollBar->ApplyAttributeList(value);
     } else {
         CControlUI::SetAttribute(name, value);
     }
@@ -182,7 +216,19 @@ void CContainerUI::SetFloatPos(CControlUI* child) const {
 
 void CContainerUI::SetPos(RECT rc) {
     CControlUI::SetPos(rc);
-    const RECT content = ContentRect(rc);
+    // Children lie over each other and fill the container; with scroll bars
+    // they keep their fixed sizes and scroll when those overflow.
+    const bool scrolls = m_pVerticalScrollBar || m_pHorizontalScrollBar;
+    SIZE required = {0, 0};
+    for (CControlUI* child : m_items) {
+        if (!scrolls || !child->IsVisible() || child->IsFloat())
+            continue;
+        const RECT pad = child->GetPadding();
+        required.cx = std::max<LONG>(required.cx, child->GetFixedWidth() + pad.left + pad.right);
+        required.cy = std::max<LONG>(required.cy, child->GetFixedHeight() + pad.top + pad.bottom);
+    }
+    const RECT view = ReserveScrollBars(ContentRect(rc), required);
+    const SIZE scroll = GetScrollPos();
     for (CControlUI* child : m_items) {
         if (!child->IsVisible())
             continue;
@@ -191,8 +237,13 @@ void CContainerUI::SetPos(RECT rc) {
             continue;
         }
         const RECT pad = child->GetPadding();
-        child->SetPos(RECT{content.left + pad.left, content.top + pad.top,
-                           content.right - pad.right, content.bottom - pad.bottom});
+        RECT cell = {view.left + pad.left - scroll.cx, view.top + pad.top - scroll.cy,
+                     view.right - pad.right - scroll.cx, view.bottom - pad.bottom - scroll.cy};
+        if (scrolls && child->GetFixedWidth() > 0)
+            cell.right = cell.left + child->GetFixedWidth();
+        if (scrolls && child->GetFixedHeight() > 0)
+            cell.bottom = cell.top + child->GetFixedHeight();
+        child->SetPos(cell);
     }
 }
 
@@ -201,6 +252,12 @@ void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint) {
     if (!::IntersectRect(&paint, &rcPaint, &m_rcItem))
         return;
     CControlUI::DoPaint(hDC, rcPaint);
+    // Scrolled children show only in the view beside the scroll bars.
+    const bool scrolled = m_pVerticalScrollBar || m_pHorizontalScrollBar;
+    if (scrolled && !::IntersectRect(&paint, &paint, &m_rcScrollView)) {
+        PaintScrollBars(hDC, rcPaint);
+        return;
+    }
     const int saved = ::SaveDC(hDC);
     ::IntersectClipRect(hDC, paint.left, paint.top, paint.right, paint.bottom);
     for (CControlUI* child : m_items) {
@@ -212,6 +269,7 @@ void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint) {
             child->DoPaint(hDC, paint);
     }
     ::RestoreDC(hDC, saved);
+    PaintScrollBars(hDC, rcPaint);
 }
 
 }  // namespace SkinUI

@@ -21,6 +21,8 @@ public:
     virtual void RemoveAll() = 0;
 };
 
+class CScrollBarUI;
+
 class CContainerUI : public CControlUI, public IContainerUI {
 public:
     CContainerUI() = default;
@@ -49,6 +51,19 @@ public:
     int GetChildPadding() const { return m_iChildPadding; }
     void SetChildPadding(int padding);
 
+    // Scrolling: a container with "vscrollbar" or "hscrollbar" lays its
+    // children out at their full size and scrolls them under a scroll bar
+    // that appears when they overflow (flow and tile layouts).
+    void EnableScrollBar(bool vertical, bool horizontal);
+    CScrollBarUI* GetVerticalScrollBar() const { return m_pVerticalScrollBar; }
+    CScrollBarUI* GetHorizontalScrollBar() const { return m_pHorizontalScrollBar; }
+    SIZE GetScrollPos() const;
+    SIZE GetScrollRange() const;
+    void SetScrollPos(SIZE pos);
+    // Scrolls the least distance that brings rc (laid out) into view.
+    void ScrollIntoView(const RECT& rc);
+    void DoEvent(TEventUI& event) override;
+
     void SetVisible(bool visible = true) override;
     void SetInternVisible(bool visible = true) override;
     void SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init = true) override;
@@ -65,11 +80,22 @@ protected:
     void LayoutFlow(bool vertical);
     // Places a float child at its "pos", relative to this container.
     void SetFloatPos(CControlUI* child) const;
+    // Shows, sizes and places the scroll bars for children that need
+    // `required` room in `content`; returns the part left for the children.
+    RECT ReserveScrollBars(RECT content, SIZE required);
+    void PaintScrollBars(HDC hDC, const RECT& rcPaint);
+    CControlUI* FindInScrollBars(FINDCONTROLPROC proc, LPVOID data, UINT flags);
 
     std::vector<CControlUI*> m_items;
     RECT m_rcInset = {0, 0, 0, 0};
     int m_iChildPadding = 0;
     bool m_bAutoDestroy = true;
+    CScrollBarUI* m_pVerticalScrollBar = nullptr;
+    CScrollBarUI* m_pHorizontalScrollBar = nullptr;
+    std::string m_sVerticalScrollBarStyle;
+    std::string m_sHorizontalScrollBarStyle;
+    // Where the scrolled children show: the content less the scroll bars.
+    RECT m_rcScrollView = {0, 0, 0, 0};
 };
 
 }  // namespace SkinUI

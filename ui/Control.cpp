@@ -220,6 +220,8 @@ void CControlUI::SetAttribute(const char* name, const char* value) {
         SetToolTip(value);
     } else if (std::strcmp(name, "userdata") == 0) {
         SetUserData(value);
+    } else if (std::strcmp(name, "shortcut") == 0) {
+        SetShortcut(value[0]);
     }
 }
 

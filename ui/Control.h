@@ -17,6 +17,8 @@ enum : UINT {
     UIFLAG_TABSTOP = 0x01,
     UIFLAG_SETCURSOR = 0x02,
     UIFLAG_WANTRETURN = 0x04,
+    // Tab goes into the control (a rich edit) instead of moving the focus.
+    UIFLAG_WANTTAB = 0x08,
 };
 
 // Flags of the FindControl visitor.
@@ -121,6 +123,9 @@ public:
     void SetToolTip(const char* tip);
     std::string GetUserData() const { return m_sUserData; }
     void SetUserData(const char* data);
+    // Alt and this character focus and activate the control; 0 for none.
+    char GetShortcut() const { return m_chShortcut; }
+    void SetShortcut(char ch) { m_chShortcut = ch; }
 
     // Draws an image description ("name" or "file='name' source='..' ...")
     // into this control's rectangle; false when the image is missing.
@@ -152,6 +157,7 @@ protected:
     std::string m_sBkImage;
     std::string m_sToolTip;
     std::string m_sUserData;
+    char m_chShortcut = 0;
 };
 
 }  // namespace SkinUI

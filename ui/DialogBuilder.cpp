@@ -10,16 +10,24 @@
 #include <memory>
 
 #include "ui/ActiveX.h"
+#include "ui/AttributeList.h"
+#include "ui/ChildLayout.h"
 #include "ui/Geometry.h"
 #include "ui/Combo.h"
+#include "ui/ComboBox.h"
 #include "ui/Edit.h"
 #include "ui/Label.h"
+#include "ui/List.h"
 #include "ui/ListElement.h"
 #include "ui/MarkupDecode.h"
 #include "ui/MarkupWalk.h"
 #include "ui/Option.h"
 #include "ui/Progress.h"
 #include "ui/ResourceLoader.h"
+#include "ui/RichEdit.h"
+#include "ui/ScrollBar.h"
+#include "ui/Slider.h"
+#include "ui/TileLayout.h"
 #include "ui/WebBrowser.h"
 #include "ui/WindowManager.h"
 
@@ -49,6 +57,13 @@ CControlUI* CreateBuiltin(const char* tag) {
         {"ListLabelElement", [] { return static_cast<CControlUI*>(new CListLabelElementUI); }},
         {"ActiveX", [] { return static_cast<CControlUI*>(new CActiveXUI); }},
         {"WebBrowser", [] { return static_cast<CControlUI*>(new CWebBrowserUI); }},
+        {"ScrollBar", [] { return static_cast<CControlUI*>(new CScrollBarUI); }},
+        {"List", [] { return static_cast<CControlUI*>(new CListUI); }},
+        {"TileLayout", [] { return static_cast<CControlUI*>(new CTileLayoutUI); }},
+        {"ChildLayout", [] { return static_cast<CControlUI*>(new CChildLayoutUI); }},
+        {"Slider", [] { return static_cast<CControlUI*>(new CSliderUI); }},
+        {"ComboBox", [] { return static_cast<CControlUI*>(new CComboBoxUI); }},
+        {"RichEdit", [] { return static_cast<CControlUI*>(new CRichEditUI); }},
     };
     for (const Entry& entry : kEntries) {
         if (std::strcmp(entry.tag, tag) == 0)
@@ -103,6 +118,7 @@ public:
         // to the top file: an included file only adds images and defaults.
         if (!included)
             ApplyWindowValues(window);
+        bool ignoredFonts = false;
         for (const pugi::xml_node& child : window.children()) {
             const char* tag = child.name();
             if (std::strcmp(tag, "Image") == 0) {
@@ -110,17 +126,19 @@ public:
                 if (*name)
                     m_manager->AddImage(name, ParseColor(child.attribute("mask").value()));
             } else if (std::strcmp(tag, "Font") == 0) {
-                if (included) {
-                    DebugReport(
-                        "an included file's fonts are ignored; font numbers count the "
-                        "top file's fonts");
-                } else {
+                if (!included)
                     AddFont(child);
-                }
+                else
+                    ignoredFonts = true;
             } else if (std::strcmp(tag, "Default") == 0) {
                 m_manager->AddDefaultAttributeList(child.attribute("name").value(),
                                                    child.attribute("value").value());
             }
+        }
+        if (ignoredFonts) {
+            DebugReport(
+                "an included file's fonts are ignored; font numbers count the top "
+                "file's fonts");
         }
     }
 
@@ -145,6 +163,9 @@ public:
             if (!defaults.empty())
                 control->ApplyAttributeList(defaults.c_str());
         }
+        // A child layout builds its file with the same callback as this build.
+        if (auto* child = static_cast<CChildLayoutUI*>(control->GetInterface("ChildLayout")))
+            child->SetBuilderCallback(m_callback);
         for (const pugi::xml_attribute& attr : element.attributes())
             control->SetAttribute(attr.name(), attr.value());
         // Built into an attached tree, the control enters the name map now

@@ -64,10 +64,12 @@ RECT Swap(const RECT& rc) {
 
 void CContainerUI::LayoutFlow(bool vertical) {
     auto toFlow = [vertical](const RECT& rc) { return vertical ? rc : Swap(rc); };
-    const RECT content = toFlow(ContentRect(m_rcItem));
     const SIZE available = {m_rcItem.right - m_rcItem.left, m_rcItem.bottom - m_rcItem.top};
     std::vector<FlowItem> items;
     int paddings = 0;
+    // The room the children need along and across the flow, for scrolling.
+    int needAlong = 0;
+    int needAcross = 0;
     for (CControlUI* child : m_items) {
         if (!child->IsVisible())
             continue;
@@ -80,12 +82,23 @@ void CContainerUI::LayoutFlow(bool vertical) {
         const int main = static_cast<int>(vertical ? estimate.cy : estimate.cx);
         paddings += pad.top + pad.bottom;
         items.push_back(FlowItem{child, main, main <= 0});
+        needAlong += std::max(0, main);
+        const int across = vertical ? child->GetFixedWidth() : child->GetFixedHeight();
+        needAcross = std::max(needAcross, static_cast<int>(across + pad.left + pad.right));
     }
     if (items.size() > 1)
         paddings += m_iChildPadding * static_cast<int>(items.size() - 1);
+    needAlong += paddings;
+    const RECT view =
+        ReserveScrollBars(ContentRect(m_rcItem),
+                          vertical ? SIZE{needAcross, needAlong} : SIZE{needAlong, needAcross});
+    const RECT content = toFlow(view);
+    const SIZE scroll = GetScrollPos();
+    const int scrollAlong = static_cast<int>(vertical ? scroll.cy : scroll.cx);
+    const int scrollAcross = static_cast<int>(vertical ? scroll.cx : scroll.cy);
     ShareRemaining(items, content.bottom - content.top - paddings, vertical);
     const int across = static_cast<int>(content.right - content.left);
-    int along = static_cast<int>(content.top);
+    int along = static_cast<int>(content.top) - scrollAlong;
     for (const FlowItem& item : items) {
         CControlUI* child = item.control;
         const RECT pad = toFlow(child->GetPadding());
@@ -98,7 +111,7 @@ void CContainerUI::LayoutFlow(bool vertical) {
         size = std::clamp(size, lo, std::max(lo, hi));
         // Across a row, fixed-size children sit in the middle; down a
         // column they keep to the left.
-        int start = static_cast<int>(content.left + pad.left);
+        int start = static_cast<int>(content.left + pad.left) - scrollAcross;
         if (fixed && !vertical)
             start += std::max(0, static_cast<int>(across - pad.left - pad.right - size)) / 2;
         along += pad.top;

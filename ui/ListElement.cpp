@@ -1,9 +1,10 @@
 #include "ui/ListElement.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "ui/AttributeList.h"
 #include "ui/Button.h"
-#include "ui/Combo.h"
 #include "ui/Geometry.h"
 #include "ui/Render.h"
 #include "ui/WindowManager.h"
@@ -15,6 +16,53 @@ namespace {
 constexpr int kDefaultRowHeight = 26;
 
 }  // namespace
+
+bool SetListInfoAttribute(TListInfoUI& info, const char* name, const char* value) {
+    if (std::strcmp(name, "itemtextcolor") == 0) {
+        info.textColor = ParseColor(value);
+    } else if (std::strcmp(name, "itemselectedtextcolor") == 0) {
+        info.selectedTextColor = ParseColor(value);
+    } else if (std::strcmp(name, "itemhotbkcolor") == 0) {
+        info.hotBkColor = ParseColor(value);
+    } else if (std::strcmp(name, "itemselectedbkcolor") == 0) {
+        info.selectedBkColor = ParseColor(value);
+    } else if (std::strcmp(name, "itemfont") == 0) {
+        info.font = std::atoi(value);
+    } else if (std::strcmp(name, "itemtextpadding") == 0) {
+        info.textPadding = ParseRect(value);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+IListItemUI* AsListItem(CControlUI* control) {
+    return control ? static_cast<IListItemUI*>(control->GetInterface("ListItem")) : nullptr;
+}
+
+bool IsSelectableItem(CControlUI* control) {
+    return control && control->IsVisible() && control->IsEnabled() && AsListItem(control);
+}
+
+void RenumberListItems(const IContainerUI& owner, int from) {
+    for (int i = std::max(0, from); i < owner.GetCount(); ++i) {
+        if (IListItemUI* item = AsListItem(owner.GetItemAt(i)))
+            item->SetIndex(i);
+    }
+}
+
+int FindReplacementItem(const IContainerUI& owner, int removed) {
+    const int count = owner.GetCount();
+    for (int i = std::min(removed, count - 1); i >= 0; --i) {
+        if (IsSelectableItem(owner.GetItemAt(i)))
+            return i;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (IsSelectableItem(owner.GetItemAt(i)))
+            return i;
+    }
+    return -1;
+}
 
 CListElementUI::CListElementUI() = default;
 
@@ -32,14 +80,17 @@ void* CListElementUI::GetInterface(const char* name) {
     return CControlUI::GetInterface(name);
 }
 
+// A list is one tab stop, moved through with the arrow keys; its rows take
+// the focus only when clicked.
 UINT CListElementUI::GetControlFlags() const {
-    return IsEnabled() ? static_cast<UINT>(UIFLAG_TABSTOP) : 0u;
+    if (!IsEnabled() || (m_pOwnerControl && m_pOwnerControl->GetInterface("List")))
+        return 0;
+    return UIFLAG_TABSTOP;
 }
 
 void CListElementUI::SetOwner(CControlUI* owner) {
-    m_pOwner =
-        owner ? static_cast<IListOwnerUI*>(static_cast<CComboUI*>(owner->GetInterface("Combo")))
-              : nullptr;
+    m_pOwner = owner ? static_cast<IListOwnerUI*>(owner->GetInterface("IListOwner")) : nullptr;
+    m_pOwnerControl = m_pOwner ? owner : nullptr;
 }
 
 bool CListElementUI::Select(bool select) {
@@ -155,28 +206,30 @@ SIZE CListLabelElementUI::EstimateSize(SIZE available) {
 void CListLabelElementUI::DoPaint(HDC hDC, const RECT& rcPaint) {
     if (!::IntersectRect(&m_rcPaint, &rcPaint, &m_rcItem))
         return;
-    auto* combo = m_pOwner ? static_cast<CComboUI*>(m_pOwner) : nullptr;
+    static const TListInfoUI kPlain;
+    const TListInfoUI& info = m_pOwner ? m_pOwner->GetListInfo() : kPlain;
     DWORD back = m_dwBkColor;
-    if (combo && m_bSelected && combo->GetItemSelectedBkColor() != 0) {
-        back = combo->GetItemSelectedBkColor();
-    }
-    if (combo && (m_uButtonState & UISTATE_HOT) != 0 && combo->GetItemHotBkColor() != 0) {
-        back = combo->GetItemHotBkColor();
-    }
+    if (m_bSelected && info.selectedBkColor != 0)
+        back = info.selectedBkColor;
+    if ((m_uButtonState & UISTATE_HOT) != 0 && info.hotBkColor != 0)
+        back = info.hotBkColor;
     Render::DrawColor(hDC, m_rcItem, back);
     PaintBkImage(hDC);
-    // In the open list the row belongs to the list's own manager, which
-    // has none of the skin's fonts and colours: the combo's manager has.
-    CWindowManagerUI* skin = combo && combo->GetManager() ? combo->GetManager() : m_pManager;
+    // In the open drop-down the row belongs to the list's own manager,
+    // which has none of the skin's fonts and colours: the owner's manager has.
+    CWindowManagerUI* skin = m_pOwnerControl && m_pOwnerControl->GetManager()
+                                 ? m_pOwnerControl->GetManager()
+                                 : m_pManager;
     if (skin) {
-        const RECT rc = Deflated(m_rcItem, combo ? combo->GetItemTextPadding() : RECT{4, 0, 4, 0});
-        DWORD color = combo ? combo->GetItemTextColor() : 0;
+        const RECT rc =
+            Deflated(m_rcItem, RECT{info.textPadding.left, 0, info.textPadding.right, 0});
+        DWORD color =
+            m_bSelected && info.selectedTextColor != 0 ? info.selectedTextColor : info.textColor;
         if (color == 0)
             color = skin->GetDefaultFontColor();
         if (!IsEnabled())
             color = skin->GetDefaultDisabledColor();
-        Render::DrawText(hDC, skin, rc, m_sText, color, combo ? combo->GetItemFont() : -1,
-                         DT_SINGLELINE | DT_VCENTER);
+        Render::DrawText(hDC, skin, rc, m_sText, color, info.font, DT_SINGLELINE | DT_VCENTER);
     }
     PaintBorder(hDC);
     // The row's children (a delete button) over its text.

@@ -1,12 +1,32 @@
-// Rows of a list owner (the combo). A row is a horizontal layout, so it can
-// hold child controls beside its own text.
+// Rows of a list owner (the combo, the list). A row is a horizontal layout,
+// so it can hold child controls beside its own text.
 #pragma once
 
 #include "ui/Layouts.h"
 
 namespace SkinUI {
 
-class IListOwnerUI;
+// The look of an owner's rows, from its "item..." attributes.
+struct TListInfoUI {
+    DWORD textColor = 0;
+    DWORD selectedTextColor = 0;
+    DWORD hotBkColor = 0;
+    DWORD selectedBkColor = 0;
+    int font = -1;
+    RECT textPadding = {6, 0, 6, 0};
+};
+
+// Applies one "item..." attribute; false when the name is not one of them.
+bool SetListInfoAttribute(TListInfoUI& info, const char* name, const char* value);
+
+class IListOwnerUI {
+public:
+    virtual ~IListOwnerUI() = default;
+    virtual int GetCurSel() const = 0;
+    virtual bool SelectItem(int index, bool takeFocus = false) = 0;
+    virtual void DoEvent(TEventUI& event) = 0;
+    virtual const TListInfoUI& GetListInfo() const = 0;
+};
 
 class IListItemUI {
 public:
@@ -43,7 +63,17 @@ protected:
     bool m_bSelected = false;
     UINT m_uButtonState = 0;
     IListOwnerUI* m_pOwner = nullptr;
+    CControlUI* m_pOwnerControl = nullptr;
 };
+
+// Helpers of the list owners, over their children.
+IListItemUI* AsListItem(CControlUI* control);
+bool IsSelectableItem(CControlUI* control);
+// Gives the rows from `from` on their index in the owner.
+void RenumberListItems(const IContainerUI& owner, int from);
+// After the selected row at `removed` went: the row now in its place, or the
+// nearest selectable one before it, or the first selectable one; -1 if none.
+int FindReplacementItem(const IContainerUI& owner, int removed);
 
 class CListLabelElementUI : public CListElementUI {
 public:

@@ -385,13 +385,16 @@ bool CWindowManagerUI::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
         case WM_KEYUP:
         case WM_CHAR:
             return HandleKeyMessage(msg, wParam, lParam);
-        case WM_MOUSEWHEEL:
-            // The wheel turns for the control with the focus, as the system
-            // sends it to the focused window.
-            if (!m_pFocus)
+        case WM_MOUSEWHEEL: {
+            // The wheel turns what is under the pointer (a list, a slider),
+            // else the control with the focus, as the system sends it to
+            // the focused window.
+            CControlUI* target = m_pEventHover ? m_pEventHover : m_pFocus;
+            if (!target)
                 return false;
-            SendEvent(m_pFocus, UIEVENT_SCROLLWHEEL, wParam, lParam);
+            SendEvent(target, UIEVENT_SCROLLWHEEL, wParam, lParam);
             return true;
+        }
         case WM_MOUSEMOVE:
         case WM_MOUSEHOVER:
         case WM_MOUSELEAVE:

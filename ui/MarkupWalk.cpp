@@ -8,6 +8,9 @@ namespace SkinUI {
 
 namespace {
 
+// The walk running on this thread, which a walk started inside it joins.
+thread_local MarkupWalk* t_innermost = nullptr;
+
 // Package members and Windows file names are found ignoring case, so an
 // include cycle may spell a name differently.
 std::string FoldCase(std::string name) {
@@ -35,13 +38,68 @@ void MarkupWalk::Report(const std::string& message) const {
 
 void* MarkupWalk::Walk(const std::string& text, const std::string& sourceName, void* parent,
                        std::string& error) {
+    MarkupWalk* outer = t_innermost;
+    int depth = 1;
     m_openFiles.clear();
-    if (!sourceName.empty())
-        m_openFiles.push_back(FoldCase(sourceName));
     m_includedFiles = 0;
     m_depthReported = false;
     m_budgetReported = false;
-    return WalkText(text, parent, 1, false, error);
+    if (outer) {
+        m_openFiles = outer->m_openFiles;
+        m_includedFiles = outer->m_includedFiles;
+        m_depthReported = outer->m_depthReported;
+        m_budgetReported = outer->m_budgetReported;
+        depth = outer->m_depth + 1;
+        if (depth > kMaxMarkupDepth) {
+            error = "nested deeper than " + std::to_string(kMaxMarkupDepth) + " levels";
+            Report("Markup \"" + sourceName + "\": " + error);
+            return nullptr;
+        }
+    }
+    // The top file of a build is free; one a control loads inside it counts.
+    if (!sourceName.empty() && !EnterFile(sourceName, outer != nullptr)) {
+        error = "refused: an include cycle, or too many files";
+        return nullptr;
+    }
+    struct Innermost {
+        MarkupWalk* outer;
+        ~Innermost() { t_innermost = outer; }
+    } restore{outer};
+    t_innermost = this;
+    // A file loaded inside another walk is an included one: its window
+    // values and fonts do not apply.
+    void* made = WalkText(text, parent, depth, outer != nullptr, error);
+    if (outer) {
+        outer->m_includedFiles = m_includedFiles;
+        outer->m_depthReported = m_depthReported;
+        outer->m_budgetReported = m_budgetReported;
+    }
+    return made;
+}
+
+bool MarkupWalk::EnterFile(const std::string& source, bool counts) {
+    const std::string folded = FoldCase(source);
+    if (std::find(m_openFiles.begin(), m_openFiles.end(), folded) != m_openFiles.end()) {
+        std::string chain;
+        for (const std::string& open : m_openFiles)
+            chain += open + " -> ";
+        Report("Include cycle refused: " + chain + folded);
+        return false;
+    }
+    if (counts) {
+        if (m_includedFiles >= kMaxIncludedFiles) {
+            if (!m_budgetReported) {
+                m_budgetReported = true;
+                Report("Include \"" + source + "\": more than " +
+                       std::to_string(kMaxIncludedFiles) +
+                       " files included in one skin; the rest are skipped");
+            }
+            return false;
+        }
+        ++m_includedFiles;
+    }
+    m_openFiles.push_back(folded);
+    return true;
 }
 
 void* MarkupWalk::WalkText(const std::string& text, void* parent, int depth, bool included,
@@ -97,6 +155,7 @@ void* MarkupWalk::WalkElement(const pugi::xml_node& element, void* parent, int d
     }
     if (std::strcmp(tag, "Include") == 0)
         return WalkInclude(element, parent, depth);
+    m_depth = depth;
     void* made = m_sink.OnElement(element, parent);
     if (made)
         WalkChildren(element, made, depth + 1);
@@ -107,14 +166,6 @@ void* MarkupWalk::WalkInclude(const pugi::xml_node& element, void* parent, int d
     const std::string source = element.attribute("source").value();
     if (source.empty())
         return nullptr;
-    const std::string folded = FoldCase(source);
-    if (std::find(m_openFiles.begin(), m_openFiles.end(), folded) != m_openFiles.end()) {
-        std::string chain;
-        for (const std::string& open : m_openFiles)
-            chain += open + " -> ";
-        Report("Include cycle refused: " + chain + folded);
-        return nullptr;
-    }
     int count = element.attribute("count").as_int(1);
     if (count > kMaxIncludeCount) {
         Report("Include \"" + source + "\": count " + std::to_string(count) + " is cut to " +
@@ -122,20 +173,9 @@ void* MarkupWalk::WalkInclude(const pugi::xml_node& element, void* parent, int d
         count = kMaxIncludeCount;
     }
     void* first = nullptr;
-    m_openFiles.push_back(folded);
-    for (int i = 0; i < count; ++i) {
-        if (!parent && first)
+    for (int i = 0; i < count && (parent || !first); ++i) {
+        if (!EnterFile(source, true))
             break;
-        if (m_includedFiles >= kMaxIncludedFiles) {
-            if (!m_budgetReported) {
-                m_budgetReported = true;
-                Report("Include \"" + source + "\": more than " +
-                       std::to_string(kMaxIncludedFiles) +
-                       " files included in one skin; the rest are skipped");
-            }
-            break;
-        }
-        ++m_includedFiles;
         std::string text;
         std::string error;
         void* made = nullptr;
@@ -143,6 +183,7 @@ void* MarkupWalk::WalkInclude(const pugi::xml_node& element, void* parent, int d
             made = WalkText(text, parent, depth + 1, true, error);
         else if (error.empty())
             error = "could not be loaded";
+        m_openFiles.pop_back();
         if (!error.empty()) {
             Report("Include \"" + source + "\": " + error);
             break;
@@ -150,7 +191,6 @@ void* MarkupWalk::WalkInclude(const pugi::xml_node& element, void* parent, int d
         if (!first)
             first = made;
     }
-    m_openFiles.pop_back();
     return first;
 }
 

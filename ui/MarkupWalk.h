@@ -47,6 +47,11 @@ public:
     // as a cycle. Returns the first object made. Without a parent only one
     // object can be handed back, so only the first top-level element is
     // built. Null with error set when the text does not parse.
+    //
+    // A walk started while another runs on the same thread (a control that
+    // loads a markup file of its own while its attributes are applied) is
+    // part of that walk: it continues its depth, its open files and its
+    // budget, so such controls cannot nest or cycle without bound either.
     void* Walk(const std::string& text, const std::string& sourceName, void* parent,
                std::string& error);
 
@@ -56,10 +61,15 @@ private:
     void* WalkChildren(const pugi::xml_node& node, void* parent, int depth);
     void* WalkElement(const pugi::xml_node& element, void* parent, int depth);
     void* WalkInclude(const pugi::xml_node& element, void* parent, int depth);
+    // Refuses a file already open, or one over the budget when it counts
+    // against it; else opens it.
+    bool EnterFile(const std::string& source, bool counts);
     void Report(const std::string& message) const;
 
     IMarkupSink& m_sink;
     MarkupReport m_report;
+    // The depth of the element whose object is being made.
+    int m_depth = 0;
     // The files being walked, outermost first, in lower case.
     std::vector<std::string> m_openFiles;
     int m_includedFiles = 0;

@@ -219,5 +219,29 @@ void DrawBorder(HDC hDC, const RECT& rc, int size, DWORD color, SIZE round) {
     }
 }
 
+void DrawArrow(HDC hDC, const RECT& rc, ArrowDirection direction, DWORD color) {
+    const int cx = (rc.left + rc.right) / 2;
+    const int cy = (rc.top + rc.bottom) / 2;
+    // A triangle pointing down, mirrored or turned for the other ways.
+    static const POINT kDown[3] = {{-4, -2}, {5, -2}, {0, 3}};
+    POINT points[3];
+    for (int i = 0; i < 3; ++i) {
+        const LONG x = kDown[i].x;
+        const LONG y = kDown[i].y;
+        const POINT turned = direction == ArrowDirection::Up      ? POINT{x, -y}
+                             : direction == ArrowDirection::Left  ? POINT{-y, x}
+                             : direction == ArrowDirection::Right ? POINT{y, x}
+                                                                  : POINT{x, y};
+        points[i] = POINT{cx + turned.x, cy + turned.y};
+    }
+    // Stock objects only, so nothing is created or has to be freed.
+    const int saved = ::SaveDC(hDC);
+    ::SelectObject(hDC, ::GetStockObject(NULL_PEN));
+    ::SelectObject(hDC, ::GetStockObject(DC_BRUSH));
+    ::SetDCBrushColor(hDC, ToColorRef(color));
+    ::Polygon(hDC, points, 3);
+    ::RestoreDC(hDC, saved);
+}
+
 }  // namespace Render
 }  // namespace SkinUI

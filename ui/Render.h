@@ -34,6 +34,11 @@ void DrawText(HDC hDC, CWindowManagerUI* manager, RECT rc, const std::string& te
 SIZE MeasureText(HDC hDC, CWindowManagerUI* manager, const std::string& text, int font, UINT style,
                  int width);
 
+// A small solid triangle centred in rc, pointing the given way: the arrow
+// of a control that has no image for it.
+enum class ArrowDirection { Up, Down, Left, Right };
+void DrawArrow(HDC hDC, const RECT& rc, ArrowDirection direction, DWORD color);
+
 // A frame of `size` pixels inside rc; rounded when round.cx/cy are set.
 void DrawBorder(HDC hDC, const RECT& rc, int size, DWORD color, SIZE round = SIZE{0, 0});
 

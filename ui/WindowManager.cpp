@@ -1,6 +1,7 @@
 #include "ui/WindowManager.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "base/ProgramFolder.h"
 
@@ -56,6 +57,13 @@ CControlUI* CALLBACK InitEach(CControlUI* control, LPVOID) {
 
 CControlUI* CALLBACK FirstHit(CControlUI* control, LPVOID) {
     return control;
+}
+
+// The control whose shortcut is the character, either case.
+CControlUI* CALLBACK MatchShortcut(CControlUI* control, LPVOID data) {
+    const auto wanted = static_cast<unsigned char>(*static_cast<const char*>(data));
+    const auto own = static_cast<unsigned char>(control->GetShortcut());
+    return own != 0 && std::toupper(own) == std::toupper(wanted) ? control : nullptr;
 }
 
 CControlUI* CALLBACK CollectInOrder(CControlUI* control, LPVOID data) {
@@ -375,6 +383,18 @@ void CWindowManagerUI::Invalidate(const RECT& rc) {
         ::InvalidateRect(m_hWndPaint, &rc, FALSE);
 }
 
+bool CWindowManagerUI::ActivateShortcut(char ch) {
+    if (!m_pRoot || ch == 0)
+        return false;
+    CControlUI* control =
+        m_pRoot->FindControl(MatchShortcut, &ch, UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST);
+    if (!control)
+        return false;
+    control->SetFocus();
+    control->Activate();
+    return true;
+}
+
 bool CWindowManagerUI::TranslateAccelerator(MSG* msg) {
     for (ITranslateAccelerator* translator : m_aTranslators) {
         if (translator->TranslateAccelerator(msg) == S_OK)
@@ -394,13 +414,18 @@ bool CWindowManagerUI::PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam,
     }
     switch (msg) {
         case WM_KEYDOWN:
-            if (wParam == VK_TAB) {
+            if (wParam == VK_TAB &&
+                !(m_pFocus && (m_pFocus->GetControlFlags() & UIFLAG_WANTTAB) != 0)) {
                 // An edit box hears about the Tab before the focus leaves it.
                 if (m_pFocus && m_pFocus->GetInterface("Edit"))
                     SendNotify(m_pFocus, "tab");
                 SetNextTabControl(::GetKeyState(VK_SHIFT) >= 0);
                 return true;
             }
+            break;
+        case WM_SYSCHAR:
+            if (ActivateShortcut(static_cast<char>(wParam)))
+                return true;
             break;
         case WM_SYSKEYDOWN:
             SendEvent(m_pFocus, UIEVENT_SYSKEY, wParam, lParam, static_cast<char>(wParam));

@@ -100,6 +100,8 @@ public:
     void SetNoActivate(bool noActivate) { m_bNoActivate = noActivate; }
     void SetFocus(CControlUI* control);
     bool SetNextTabControl(bool forward = true);
+    // Focuses and activates the control whose "shortcut" is ch (Alt+ch).
+    bool ActivateShortcut(char ch);
     // Moves the focus on at the next paint, after the pending layout.
     void NeedFocusNext() { m_bFocusNeeded = true; }
     POINT GetMousePos() const { return m_ptLastMouse; }

@@ -205,7 +205,7 @@ private:
     struct Fetched {
         uint64_t length;
         std::string md5;
-        Sha256Digest sha256;
+        Sha256Digest sha256;  // only for a signed release
     };
 
     struct Response {

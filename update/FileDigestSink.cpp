@@ -10,8 +10,9 @@ constexpr size_t kSlabCount = 8;
 
 }  // namespace
 
-FileDigestSink::FileDigestSink(HANDLE file, bool withSha256)
-    : m_hFile(file), m_digests(withSha256) {
+FileDigestSink::FileDigestSink(HANDLE file, bool withSha256) : m_hFile(file) {
+    if (withSha256)
+        m_digests.EnableSha256();
     for (size_t i = 0; i < kSlabCount; ++i) {
         m_slabs.push_back(std::make_unique<Slab>());
         m_slabs.back()->bytes.resize(kSlabBytes);

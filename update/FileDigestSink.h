@@ -28,8 +28,8 @@
 class FileDigestSink : public IDownloadSink {
 public:
     // file: open for writing at the place where the body starts; withSha256
-    // as for FileDigests.
-    FileDigestSink(HANDLE file, bool withSha256);
+    // adds the SHA-256 a signed release is checked with.
+    explicit FileDigestSink(HANDLE file, bool withSha256 = false);
     ~FileDigestSink() override;
     FileDigestSink(const FileDigestSink&) = delete;
     FileDigestSink& operator=(const FileDigestSink&) = delete;

@@ -1,18 +1,24 @@
 #include "update/FileDigests.h"
 
+#include <sodium.h>
+
 #include <algorithm>
 #include <cstring>
 
-FileDigests::FileDigests(bool withSha256) : m_bSha256(withSha256) {
-    crypto_hash_sha256_init(&m_sha256);
+FileDigests::FileDigests() = default;
+FileDigests::~FileDigests() = default;
+
+void FileDigests::EnableSha256() {
+    m_pSha256 = std::make_unique<crypto_hash_sha256_state>();
+    crypto_hash_sha256_init(m_pSha256.get());
 }
 
 void FileDigests::Update(const uint8_t* data, std::size_t size) {
     if (size == 0)
         return;
-    if (m_bSha256)
-        crypto_hash_sha256_update(&m_sha256, data, size);
     m_nLength += size;
+    if (m_pSha256)
+        crypto_hash_sha256_update(m_pSha256.get(), data, size);
     if (m_nTail > 0) {
         const std::size_t take = std::min(size, kMd5BlockSize - m_nTail);
         std::memcpy(m_tail.data() + m_nTail, data, take);
@@ -41,8 +47,8 @@ std::string FileDigests::Md5Hex() const {
 
 Sha256Digest FileDigests::Sha256() const {
     Sha256Digest digest{};
-    if (m_bSha256) {
-        crypto_hash_sha256_state state = m_sha256;
+    if (m_pSha256) {
+        crypto_hash_sha256_state state = *m_pSha256;
         crypto_hash_sha256_final(&state, digest.data());
     }
     return digest;

@@ -70,11 +70,11 @@ ReleaseVerdict CheckReleaseOfFileList(const CUpdateStore& store) {
 }
 
 bool IsDownloadAsSigned(const CUpdateStore& store, const std::string& name,
-                        const Sha256Digest& actual) {
+                        const Sha256Digest& sha256) {
     if (!store.m_pRelease)
         return true;
     const Sha256Digest* expected = FindSignedFile(*store.m_pRelease, name);
-    return expected && actual == *expected;
+    return expected && *expected == sha256;
 }
 
 void RecordAcceptedRelease(const CUpdateStore& store) {

@@ -31,10 +31,9 @@ bool SaveHighestRelease(const std::string& installDir, uint64_t release);
 ReleaseVerdict CheckReleaseOfVersion(CUpdateStore& store, const std::string& mirror);
 // After "file.html" arrived: it must be the signed list.
 ReleaseVerdict CheckReleaseOfFileList(const CUpdateStore& store);
-// A downloaded file, before it replaces anything: its SHA-256 (taken while
-// it downloaded) as signed.
+// A downloaded file, before it replaces anything: its SHA-256 as signed.
 bool IsDownloadAsSigned(const CUpdateStore& store, const std::string& name,
-                        const Sha256Digest& actual);
+                        const Sha256Digest& sha256);
 // Remembers the run's release as accepted (nothing without signing).
 void RecordAcceptedRelease(const CUpdateStore& store);
 

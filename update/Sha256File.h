@@ -1,5 +1,5 @@
-// SHA-256 of a whole file, read in blocks, for the publish tool's signing and
-// checks. (The launcher takes a download's SHA-256 while it arrives.)
+// SHA-256 of a whole file, read in blocks: what the publish tool signs and
+// verifies (the launcher digests a download as it arrives, in FileDigests).
 #pragma once
 
 #include <optional>

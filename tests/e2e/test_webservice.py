@@ -185,7 +185,7 @@ def main():
                 print("-- start in an internet café, with an update and the clicks", flush=True)
                 session.wine("reg", "add", CAFE_KEY, "/v", "BarId", "/t", "REG_DWORD", "/d",
                              str(BAR_ID), "/f")
-                root, new_file, stamp = tl.make_mirror(tl.publish_tool(args, build), work)
+                root, new_file, stamp = tl.make_mirror(tl.publish_tool(args, build), work, build)
                 with tl.open_mirror(root, 18080) as mirror:
                     # The new file trickles in over about eight seconds.
                     mirror.set_fault("plaza/" + new_file.replace(os.sep, "/"), "trickle",

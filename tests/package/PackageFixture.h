@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -53,6 +54,25 @@ inline void MakePackage(const std::string& path, const std::string& password,
 inline std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Rewrites the uncompressed size that the central directory claims for
+// every member (or every member except `spare`), as a damaged or hostile
+// package would claim it.
+inline void ClaimSizeInDirectory(const std::string& path, uint32_t size,
+                                 const std::string& spare = "") {
+    std::string bytes = ReadAll(path);
+    const std::string signature("PK\x01\x02", 4);
+    for (size_t at = bytes.find(signature); at != std::string::npos && at + 46 <= bytes.size();
+         at = bytes.find(signature, at + 4)) {
+        const size_t nameLength = static_cast<unsigned char>(bytes[at + 28]) |
+                                  static_cast<unsigned char>(bytes[at + 29]) << 8;
+        if (bytes.compare(at + 46, nameLength, spare) == 0)
+            continue;
+        for (int i = 0; i < 4; ++i)
+            bytes[at + 24 + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+    }
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 }  // namespace package_test

@@ -176,6 +176,46 @@ TEST_F(LauncherFromPackage, AWrongPasswordLeavesAnEmptyWindowAndSaysWhy) {
     EXPECT_TRUE(launcher.Exited()) << "closing the empty window ends the launcher";
 }
 
+// What a damaged or hostile package can do to the skin costs the player the
+// skin at most, never the launcher.
+TEST_F(LauncherFromPackage, ADamagedPackageOrASelfIncludingSkinLeavesTheLauncherAlive) {
+    std::vector<pkgpack::PackageMember> members;
+    std::string error;
+    ASSERT_TRUE(pkgpack::CollectFolder(LAUNCHER_RES_DIR, members, error)) << error;
+    for (pkgpack::PackageMember& member : members) {
+        if (member.name != "Launcher.xml")
+            continue;
+        const size_t layout = member.bytes.find("<VerticalLayout");
+        ASSERT_NE(layout, std::string::npos);
+        const size_t end = member.bytes.find('>', layout);
+        member.bytes.insert(end + 1, "<Include source=\"launcher.XML\" count=\"3\"/>");
+    }
+    const std::string package = dir.File("Res/Launcher/Launcher.pkg");
+    MakePackage(package, settings::kPackagePassword, members);
+    // Every image claims 4 GiB; the markup is left whole.
+    ClaimSizeInDirectory(package, 0xFFFFFFF0u, "Launcher.xml");
+    {
+        DebuggedLauncher launcher(install);
+        const HWND window = launcher.WaitForWindow();
+        ASSERT_TRUE(window);
+        ::Sleep(1000);
+        EXPECT_FALSE(launcher.Exited()) << launcher.Output();
+        const SIZE size = ClientSize(window);
+        EXPECT_EQ(size.cx, skinSize.cx) << "the skin, without its images, is there";
+        EXPECT_EQ(size.cy, skinSize.cy);
+        EXPECT_NE(launcher.Output().find("Include cycle refused"), std::string::npos)
+            << launcher.Output();
+    }
+    // With the markup's size damaged too, the window is as for a wrong password.
+    ClaimSizeInDirectory(package, 0xFFFFFFF0u);
+    DebuggedLauncher launcher(install);
+    ASSERT_TRUE(launcher.WaitForWindow());
+    ::Sleep(1000);
+    EXPECT_FALSE(launcher.Exited());
+    EXPECT_NE(launcher.Output().find("Launcher.xml: File too large"), std::string::npos)
+        << launcher.Output();
+}
+
 TEST(SetResourcePackage, TheSameNameChangesNothingAndOnlyUnprotectedPackagesAreCached) {
     using SkinUI::CWindowManagerUI;
     ScratchDir dir;

@@ -1,5 +1,3 @@
-#include <cstdint>
-
 #include "launcher_settings.h"
 #include "tests/package/PackageFixture.h"
 #include "ui/PlainPackage.h"
@@ -111,19 +109,6 @@ TEST_F(EverySource, ImagesFallBackToTheirNameAsAPath) {
     wrong.password = "wrong";
     EXPECT_EQ(Image(wrong, "in.png"), "loose in") << "an unreadable member counts as missing";
     fs::current_path(saved);
-}
-
-// Rewrites every member's uncompressed size in the central directory, as a
-// damaged or hostile package would claim it.
-void ClaimSizeInDirectory(const std::string& path, uint32_t size) {
-    std::string bytes = ReadAll(path);
-    const std::string signature("PK\x01\x02", 4);
-    for (size_t at = bytes.find(signature); at != std::string::npos;
-         at = bytes.find(signature, at + 4)) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + 24 + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
-    }
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 TEST(DamagedPackage, HugeClaimedSizesFailTheOneFileAndNothingElse) {

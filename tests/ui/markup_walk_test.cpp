@@ -117,4 +117,40 @@ TEST(MarkupWalkTest, WithoutAParentOnlyTheFirstRootIsBuilt) {
     EXPECT_FALSE(w.error.empty());
 }
 
+// A sink whose "Child" elements load a file of their own while they are
+// made, as a child layout's "xmlfile" does.
+struct LoadingFiles : MarkupFiles {
+    std::vector<std::string>* reports = nullptr;
+    void* OnElement(const pugi::xml_node& element, void* parent) override {
+        void* made = MarkupFiles::OnElement(element, parent);
+        const char* file = element.attribute("xmlfile").value();
+        if (made && *file) {
+            MarkupWalk inner(*this, [this](const std::string& m) { reports->push_back(m); });
+            std::string error;
+            inner.Walk(files[file], file, made, error);
+        }
+        return made;
+    }
+};
+
+TEST(MarkupWalkTest, FilesLoadedByControlsJoinTheWalk) {
+    LoadingFiles files;
+    std::vector<std::string> reports;
+    files.reports = &reports;
+    files.files["loop.xml"] = "<Window size=\"1,1\"><Child xmlfile=\"Loop.xml\"/></Window>";
+    files.files["down.xml"] = "<A><Child xmlfile=\"down2.xml\"/></A>";
+    files.files["down2.xml"] = "<A><Child xmlfile=\"down.xml\"/></A>";
+    Node top;
+    std::string error;
+    MarkupWalk walk(files, [&reports](const std::string& m) { reports.push_back(m); });
+    walk.Walk("<Window><Child xmlfile=\"loop.xml\"/><Child xmlfile=\"down.xml\"/></Window>", "",
+              &top, error);
+    EXPECT_EQ(files.windows, 1) << "the loaded file's window counts as included";
+    EXPECT_EQ(files.includedWindows, 1);
+    EXPECT_EQ(files.made, 2 + 5);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0], "Include cycle refused: loop.xml -> loop.xml");
+    EXPECT_EQ(reports[1], "Include cycle refused: down.xml -> down2.xml -> down.xml");
+}
+
 }  // namespace

@@ -1,9 +1,15 @@
-// Shows the launcher's skin in a plain window and prints every notification
-// it raises, one line each: "<type> <sender> <wParam> <lParam>". The account
-// drop list gets three rows with delete buttons, as the launcher fills it.
-// For trying the skin by hand or with xdotool:
-//   wine build/<tree>/tests/ui/skin_preview.exe
+// Shows a skin in a plain window and prints every notification it raises,
+// one line each: "<type> <sender> <wParam> <lParam>". After the first layout
+// it prints "at <name> <left> <top> <right> <bottom>" for every named control
+// and then "ready", so a script knows where to click. Without arguments it
+// shows the launcher's skin, whose account drop list gets three rows with
+// delete buttons as the launcher fills it; with a folder and a markup file
+// it shows that skin from plain files. For trying a skin by hand or with
+// xdotool:
+//   wine build/<tree>/tests/ui/skin_preview.exe [FOLDER MARKUP]
 #include <cstdio>
+#include <string>
+#include <utility>
 
 #include "tests/ui/SkinHost.h"
 
@@ -11,12 +17,26 @@ using namespace SkinUI;
 
 namespace {
 
+CControlUI* CALLBACK PrintPlace(CControlUI* control, LPVOID) {
+    const std::string name = control->GetName();
+    const RECT rc = control->GetPos();
+    if (!name.empty() && control->IsVisible())
+        std::printf("at %s %ld %ld %ld %ld\n", name.c_str(), rc.left, rc.top, rc.right, rc.bottom);
+    return nullptr;
+}
+
 class PreviewWindow : public CWindowWnd, public INotifyUI {
 public:
+    explicit PreviewWindow(std::string markup) : m_markup(std::move(markup)) {}
+
     void Notify(TNotifyMsg& msg) override {
         std::printf("%s %s %u %ld\n", msg.sType.c_str(),
                     msg.pSender ? msg.pSender->GetName().c_str() : "-",
                     static_cast<unsigned>(msg.wParam), static_cast<long>(msg.lParam));
+        if (msg.sType == "windowinit" && m_pm.GetRoot()) {
+            m_pm.GetRoot()->FindControl(PrintPlace, nullptr, UIFIND_ALL);
+            std::printf("ready\n");
+        }
         std::fflush(stdout);
         if (msg.sType == "click" && msg.pSender && msg.pSender->GetName() == "CloseWindow") {
             ::PostQuitMessage(0);
@@ -30,7 +50,7 @@ protected:
         if (msg == WM_CREATE) {
             m_pm.AttachWindow(m_hWnd);
             CDialogBuilder builder;
-            m_pm.AttachRoot(builder.BuildFromMarkup("Launcher.xml", nullptr, &m_callback, &m_pm));
+            m_pm.AttachRoot(builder.BuildFromMarkup(m_markup.c_str(), nullptr, &m_callback, &m_pm));
             m_pm.AddNotifier(this);
             FillAccounts();
             if (CControlUI* password = m_pm.FindControl("PassWord"))
@@ -63,16 +83,27 @@ private:
         }
     }
 
+    std::string m_markup;
     CWindowManagerUI m_pm;
     uitest::StandInCallback m_callback;
 };
 
 }  // namespace
 
-int main() {
-    uitest::UseBuiltSkin();
-    PreviewWindow window;
-    if (!window.Create(nullptr, "Vedu", WS_POPUP | WS_CLIPCHILDREN, 0))
+int main(int argc, char** argv) {
+    std::string markup = "Launcher.xml";
+    const char* title = "Vedu";
+    if (argc >= 3) {
+        CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
+        CWindowManagerUI::SetResourcePath(argv[1]);
+        CWindowManagerUI::SetResourcePackage("", false, "");
+        markup = argv[2];
+        title = "SkinUI preview";
+    } else {
+        uitest::UseBuiltSkin();
+    }
+    PreviewWindow window(markup);
+    if (!window.Create(nullptr, title, WS_POPUP | WS_CLIPCHILDREN, 0))
         return 1;
     window.CenterWindow();
     window.ShowWindow(true, true);
