@@ -98,7 +98,7 @@ def bench_download(args, work, publish_cmd):
     install, release, mirror_dir = (os.path.join(work, n) for n in ("i1", "r1", "m1"))
     li.make_installation(args.build, release)
     write_random(os.path.join(release, "big.bin"), args.big_mib << 20)
-    li.publish(publish_cmd, release, mirror_dir)  # unsigned: the engine alone
+    li.publish(publish_cmd, release, mirror_dir, build=args.build)
     shutil.rmtree(release)
     stamp = li.stamp_of(mirror_dir)
     out = os.path.join(work, "out.bin")
@@ -153,7 +153,7 @@ def bench_check(args, work, publish_cmd):
         name = os.path.join("data", "d%02d" % (i % 50), "f%04d.bin" % i)
         write_random(os.path.join(release, name), size)
         names.append(name)
-    li.publish(publish_cmd, release, mirror_dir)
+    li.publish(publish_cmd, release, mirror_dir, build=args.build)
     shutil.copytree(release, install)  # every file current, only the stamp differs
     shutil.rmtree(release)
     stamp = li.stamp_of(mirror_dir)

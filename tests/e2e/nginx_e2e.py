@@ -66,7 +66,7 @@ def gbk_names_on_disk(plaza):
 
 def publish(args, release, mirror_dir, display):
     shutil.rmtree(mirror_dir, ignore_errors=True)
-    li.publish(shlex.split(args.publish), release, mirror_dir, display)
+    li.publish(shlex.split(args.publish), release, mirror_dir, display, build=args.build)
     gbk_names_on_disk(os.path.join(mirror_dir, "plaza"))
     return li.stamp_of(mirror_dir)
 
