@@ -14,6 +14,7 @@
 #include "ui/Edit.h"
 #include "ui/Layouts.h"
 #include "ui/Option.h"
+#include "update/UpdateControls.h"
 
 using namespace SkinUI;
 
@@ -174,14 +175,6 @@ void CPlazaUpdateWnd::ToggleAutoLogon() {
     ::KillTimer(m_hWnd, TIMER_AUTO_LOGON);
     if (!m_bUpdateFinished || m_bUpdating)
         return;
-    for (const char* button : {"Logon", "Register", "RestoreUpdate"}) {
-        if (CControlUI* control = m_Manager.FindControl(button))
-            control->SetEnabled(true);
-    }
-    if (m_pAccountCombo)
-        m_pAccountCombo->SetEnabled(true);
-    if (m_pAccountEdit)
-        m_pAccountEdit->SetEnabled(true);
-    if (m_pPasswordEdit)
-        m_pPasswordEdit->SetEnabled(true);
+    SetLogonButtonsEnabled(*this, true);
+    SetLoginBoxesEnabled(true);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/ControlLookup.h"
+#include "app/LauncherConstants.h"
 #include "app/PlazaUpdateWnd.h"
 #include "identity/AppCommand.h"
 #include "ui/Edit.h"
@@ -14,8 +15,6 @@
 using namespace SkinUI;
 
 namespace {
-
-constexpr char kMessageCaption[] = "提示";
 
 std::string ToAnsi(const wchar_t* text) {
     if (!text)

@@ -53,6 +53,8 @@ public:
     void RemoveAccount(SkinUI::CControlUI* deleteButton);
     void ClearAccount();
     void SaveLogonAccount(const std::string& account, const std::string& password);
+    // The account drop list and the account and password boxes.
+    void SetLoginBoxesEnabled(bool enabled);
 
     // Starts the lobby with the login (or the self-update hand-over) and quits.
     void LaunchLobby();

@@ -14,24 +14,18 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/LobbyInterface.h"
+#include "base/ProgramFolder.h"
 #include "lobby/ReplaceLauncher.h"
 #include "lobby/UpdateOverArgs.h"
 
 namespace {
 
-constexpr char kLobbyWindowClass[] = "ReRodaDeviz";
 constexpr char kExitAfterSwitch[] = "-exitAfter=";
 constexpr UINT_PTR kExitTimer = 1;
 
-std::string ModuleDirectory() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    return dir.substr(0, dir.rfind('\\') + 1);
-}
-
 void RecordCommandLine(const std::string& cmdLine) {
-    const std::string file = ModuleDirectory() + "LobbyCommandLine.txt";
+    const std::string file = Base::ProgramFolder() + "LobbyCommandLine.txt";
     if (FILE* f = std::fopen(file.c_str(), "wb")) {
         std::fwrite(cmdLine.data(), 1, cmdLine.size(), f);
         std::fclose(f);
@@ -45,7 +39,7 @@ void RecordCommandLine(const std::string& cmdLine) {
 void RememberAccount(const UpdateOverArgs& args) {
     if (args.nPartnerLogon != 0 || args.sAccount.empty())
         return;
-    const std::string path = "Software\\DaRidaZorozo\\Lobby\\LogonAccount\\" + args.sAccount;
+    const std::string path = std::string(kAccountListKey) + "\\" + args.sAccount;
     HKEY key = nullptr;
     if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                           KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
@@ -57,9 +51,9 @@ void RememberAccount(const UpdateOverArgs& args) {
 }
 
 void RecordLogin(const std::string& cmdLine) {
-    const std::string file = ModuleDirectory() + "LobbyLogin.txt";
+    const std::string file = Base::ProgramFolder() + "LobbyLogin.txt";
     ::DeleteFileA(file.c_str());
-    if (cmdLine.rfind("-Update_Over", 0) != 0)
+    if (cmdLine.rfind(kUpdateOverSwitch, 0) != 0)
         return;
     FILE* f = std::fopen(file.c_str(), "wb");
     if (!f)
@@ -141,8 +135,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR lpCmdLine, int) {
     RecordCommandLine(cmdLine);
     // The self-update hand-over needs no lobby window: a window of ours
     // would make the restarted launcher step aside for us.
-    if (cmdLine == kReplaceLauncherSwitch) {
-        ReplaceLauncher(ModuleDirectory());
+    if (cmdLine == kReplacePlazaUpdateSwitch) {
+        ReplaceLauncher(Base::ProgramFolder());
         return 0;
     }
     RecordLogin(cmdLine);

@@ -7,7 +7,5 @@
 
 #include <string>
 
-inline constexpr char kReplaceLauncherSwitch[] = "-Replace_PlazaUpdate";
-
 // folder ends in a backslash. True when the new launcher was put in place.
 bool ReplaceLauncher(const std::string& folder);

@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "base/LobbyInterface.h"
+
 namespace accounts {
 
-inline constexpr char kLastLogonKey[] = "Software\\DaRidaZorozo\\Lobby\\LastLogonAccount";
-inline constexpr char kAccountListKey[] = "Software\\DaRidaZorozo\\Lobby\\LogonAccount";
+using ::kAccountListKey;
+using ::kLastLogonKey;
 
 inline constexpr char kUserAccount[] = "UserAccount";
 inline constexpr char kUserPassword[] = "UserPassword";

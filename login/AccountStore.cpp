@@ -94,6 +94,15 @@ void CPlazaUpdateWnd::ApplySavedOptions(HKEY key) {
     m_bSavePassword = ApplySavedFlag(m_Manager, key, accounts::kSavePassword);
 }
 
+void CPlazaUpdateWnd::SetLoginBoxesEnabled(bool enabled) {
+    for (CControlUI* box :
+         {static_cast<CControlUI*>(m_pAccountCombo), static_cast<CControlUI*>(m_pAccountEdit),
+          static_cast<CControlUI*>(m_pPasswordEdit)}) {
+        if (box)
+            box->SetEnabled(enabled);
+    }
+}
+
 void CPlazaUpdateWnd::LoadSavedAccounts() {
     if (const UniqueKey last =
             registry::OpenKey(HKEY_CURRENT_USER, accounts::kLastLogonKey, KEY_READ)) {
@@ -109,12 +118,7 @@ void CPlazaUpdateWnd::LoadSavedAccounts() {
         ApplySavedOptions(last.get());
         if (m_bAutoLogon && m_bSavePassword) {
             // Auto-logon with a saved password: the update's end logs in.
-            if (m_pAccountCombo)
-                m_pAccountCombo->SetEnabled(false);
-            if (m_pAccountEdit)
-                m_pAccountEdit->SetEnabled(false);
-            if (m_pPasswordEdit)
-                m_pPasswordEdit->SetEnabled(false);
+            SetLoginBoxesEnabled(false);
         }
     }
 

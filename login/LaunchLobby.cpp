@@ -4,7 +4,9 @@
 #include <shellapi.h>
 
 #include "app/ControlLookup.h"
+#include "app/LauncherConstants.h"
 #include "app/PlazaUpdateWnd.h"
+#include "base/LobbyInterface.h"
 #include "login/LobbyCommandLine.h"
 #include "ui/Button.h"
 #include "ui/Edit.h"
@@ -14,7 +16,6 @@ using namespace SkinUI;
 namespace {
 
 constexpr char kInputCaption[] = "提 示";
-constexpr char kLaunchFailedCaption[] = "提示";
 
 // The lobby beside the launcher. The module directory already ends in a
 // backslash; joining with a second one would give "dir\\Lobby.exe".
@@ -50,7 +51,7 @@ void CPlazaUpdateWnd::LaunchLobby() {
     const std::string password = m_pPasswordEdit ? m_pPasswordEdit->GetText() : std::string();
     std::string parameters;
     if (m_bReplacePlazaUpdate) {
-        parameters = kReplacePlazaUpdateParameters;
+        parameters = kReplacePlazaUpdateSwitch;
     } else {
         SelectLoginServer();
         parameters = FormatUpdateOverParameters(
@@ -60,7 +61,7 @@ void CPlazaUpdateWnd::LaunchLobby() {
     const HINSTANCE started =
         ::ShellExecuteA(m_hWnd, "open", LobbyPath().c_str(), parameters.c_str(), "", SW_SHOWNORMAL);
     if (reinterpret_cast<INT_PTR>(started) < 32) {
-        ::MessageBoxA(m_hWnd, "大厅启动失败!", kLaunchFailedCaption, MB_OK);
+        ::MessageBoxA(m_hWnd, "大厅启动失败!", kMessageCaption, MB_OK);
     } else if (!m_bPartnerLogon) {
         SaveLogonAccount(account, password);
     }

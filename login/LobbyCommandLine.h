@@ -5,9 +5,6 @@
 
 #include <string>
 
-// Parameters that hand a freshly downloaded launcher over to the lobby.
-inline constexpr char kReplacePlazaUpdateParameters[] = "-Replace_PlazaUpdate";
-
 // Longest parameter text the lobby is given; longer text is cut.
 inline constexpr size_t kMaxLobbyParameters = 259;
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/ProgramFolder.h"
+
 #include "ui/ManagerMessages.h"
 
 #include "ui/PlainPackage.h"
@@ -91,11 +93,7 @@ HINSTANCE CWindowManagerUI::GetInstance() {
 std::string CWindowManagerUI::GetModuleDirectory() {
     if (!Process().instance)
         return {};
-    char path[MAX_PATH + 1] = {};
-    ::GetModuleFileNameA(Process().instance, path, MAX_PATH);
-    std::string dir(path);
-    const size_t slash = dir.rfind('\\');
-    return slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
+    return Base::ProgramFolder(Process().instance);
 }
 
 void CWindowManagerUI::SetResourcePath(const char* path) {

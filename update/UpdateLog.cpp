@@ -4,20 +4,11 @@
 
 #include <cstdio>
 
-namespace {
-
-// The program folder: the log lives beside the executable.
-std::string ProgramFolder() {
-    char path[MAX_PATH + 1] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    return folder.substr(0, folder.rfind('\\') + 1);
-}
-
-}  // namespace
+#include "base/ProgramFolder.h"
 
 void AppendUpdateLog(const std::string& line) {
-    const std::string path = ProgramFolder() + "Launcher.log";
+    // The log lives beside the executable.
+    const std::string path = Base::ProgramFolder() + "Launcher.log";
     FILE* f = std::fopen(path.c_str(), "ab");
     if (!f)
         return;

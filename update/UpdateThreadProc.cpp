@@ -3,8 +3,10 @@
 
 #include <cstdio>
 
+#include "app/LauncherConstants.h"
 #include "app/Messages.h"
 #include "app/PlazaUpdateWnd.h"
+#include "base/LobbyInterface.h"
 #include "ui/WindowManager.h"
 #include "update/DownloadFiles.h"
 #include "update/ReleaseCheck.h"
@@ -64,9 +66,9 @@ void ShowDisplayVersion(UpdateRun& run) {
 void HandOverToLobby(UpdateRun& run) {
     const std::string lobby = run.m_Store.m_sInstallDir + "Lobby.exe";
     const auto started = reinterpret_cast<INT_PTR>(::ShellExecuteA(
-        run.m_hWnd, "open", lobby.c_str(), "-Replace_PlazaUpdate", "", SW_SHOWNORMAL));
+        run.m_hWnd, "open", lobby.c_str(), kReplacePlazaUpdateSwitch, "", SW_SHOWNORMAL));
     if (started < 32)
-        ::MessageBoxA(nullptr, "Lobby.exe启动失败!", "提示", MB_OK);
+        ::MessageBoxA(nullptr, "Lobby.exe启动失败!", kMessageCaption, MB_OK);
     run.Post([](CPlazaUpdateWnd& w) { ::PostMessageA(w.GetHWND(), WM_QUIT_LAUNCHER, 0, 0); });
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Drives the demo: an out-of-date installation, a new release on a loopback
-mirror, Launcher.exe updating it under Wine, and a login typed with xdotool
+"""Drives the demo: an out-of-date installation, a new release served by nginx
+on loopback, Launcher.exe updating it under Wine, and a login typed with xdotool
 that starts the stand-in lobby. The stand-in web service records the
 launcher's requests. Prints what happened and where the screenshots are."""
 
@@ -80,10 +80,10 @@ def main():
     stamp = li.stamp_of(mirror_dir)
     print("published release 1.7.0 (stamp %s) to %s" % (stamp.decode(), mirror_dir), flush=True)
 
-    mirror = li.start_mirror(mirror_dir)
+    # About 500 KB/s, so the progress of the big file is visible.
+    mirror = li.start_nginx(mirror_dir, rate="500k")
+    print("nginx (pid %d) serves %s at %s" % (mirror.pid, mirror_dir, mirror.url), flush=True)
     service = ws.open_service(os.path.join(out, "webservice.log"))
-    # Slow the big file down to about 500 KB/s so the progress is visible.
-    mirror.set_fault("plaza/Data/maps.dat", "trickle", rate=24576)
     wine_run = os.path.join(root, "scripts", "wine-run")
     launcher = li.start_launcher(wine_run, install)
     try:

@@ -2,6 +2,7 @@
 folder made from a build tree, the Launcher.exe process under Wine, and the
 mirror on the port the launcher has built in."""
 
+import argparse
 import os
 import shutil
 import subprocess
@@ -32,9 +33,10 @@ def start_mirror(root, attempts=60):
     raise RuntimeError("port %d stays busy" % BUILT_IN_PORT)
 
 
-def start_nginx(root):
-    """nginx on the built-in port over ROOT; waits while another run holds it."""
-    return NginxMirror(root, BUILT_IN_PORT).start(attempts=120)
+def start_nginx(root, rate="0"):
+    """nginx on the built-in port over ROOT; waits while another run holds it.
+    RATE limits each connection ("0": no limit, "4m": 4 MiB/s)."""
+    return NginxMirror(root, BUILT_IN_PORT, rate=rate).start(attempts=120)
 
 
 def publish(publish_cmd, release, mirror_dir, display="2.5.0", build=None):
@@ -114,3 +116,35 @@ def stop_programs_in(folder):
         except OSError:
             pass
     wait_for(lambda: not processes_in(folder), 10)
+
+
+def parse_args(doc, extra=None):
+    """The arguments every whole-program script takes (--build, --wine-run,
+    --publish), with paths made absolute; EXTRA(parser) adds more."""
+    parser = argparse.ArgumentParser(description=doc,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--wine-run", required=True)
+    parser.add_argument("--publish", required=True)
+    if extra:
+        extra(parser)
+    args = parser.parse_args()
+    args.build = os.path.abspath(args.build)
+    args.wine_run = os.path.abspath(args.wine_run)
+    return args
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+failures = []
+
+
+def check(condition, what):
+    """Prints one result line; the failures are kept in `failures`."""
+    print("%s: %s" % ("ok  " if condition else "FAIL", what), flush=True)
+    if not condition:
+        failures.append(what)

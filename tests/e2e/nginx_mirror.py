@@ -51,7 +51,7 @@ http {{
         server_name localhost;
         location {prefix} {{
             alias {root}/;
-            etag on;
+            limit_rate {rate};
         }}
     }}
 }}
@@ -65,10 +65,12 @@ def free_port():
 
 
 class NginxMirror:
-    def __init__(self, root, port=0, prefix="/vedu/"):
+    def __init__(self, root, port=0, prefix="/vedu/", rate="0"):
+        """RATE: nginx's limit_rate per connection ("0" unlimited, "512k")."""
         self.root = os.path.abspath(root)
         self.port = port or free_port()
         self.prefix = prefix
+        self.rate = rate
         self.work = None
         self.pid = None
 
@@ -85,7 +87,7 @@ class NginxMirror:
             # a private temporary folder.
             user = "user root;\n" if os.geteuid() == 0 else ""
             f.write(CONFIG.format(user=user, work=self.work, port=self.port,
-                                  prefix=self.prefix, root=self.root))
+                                  prefix=self.prefix, root=self.root, rate=self.rate))
         for _ in range(attempts):
             done = subprocess.run([NGINX, "-c", conf, "-p", self.work, "-e",
                                    os.path.join(self.work, "error.log")],

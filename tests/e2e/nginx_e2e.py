@@ -1,0 +1,144 @@
+#!/usr/bin/env python3
+"""The launcher against nginx, the static server operators really use:
+
+1. a release whose names hold Chinese characters, spaces, '%' and '#', a
+   character whose second GBK byte is a backslash, an empty file, files in
+   sub-folders and a stale file brings the installation up to date, every
+   URL %-escaped, nothing left behind;
+2. a launcher killed (kill -9) in the middle of a large download resumes on
+   the next start: nginx's access log shows a request for the rest only, and
+   the file ends whole.
+
+  nginx_e2e.py --build BUILD_DIR --wine-run scripts/wine-run \
+               --publish "scripts/wine-run BUILD_DIR/tools/publish/publish.exe"
+
+Needs nginx and the port of the built-in mirror (18080).
+"""
+
+import os
+import shlex
+import shutil
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import launcher_install as li  # noqa: E402
+
+failures = []
+
+NAMES = {
+    "中文 名字.txt": b"chinese and a space\r\n",
+    "100%.txt": b"one hundred per cent",
+    "a#b c.txt": b"hash and space",
+    "誠.txt": b"second byte 0x5c",
+    "empty.dat": b"",
+    os.path.join("sub", "子目录", "文件.bin"): os.urandom(70000),
+    os.path.join("data", "stale.bin"): b"the new content of a stale file",
+}
+
+
+def check(condition, what):
+    print("%s: %s" % ("ok  " if condition else "FAIL", what), flush=True)
+    if not condition:
+        failures.append(what)
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def gbk_names_on_disk(plaza):
+    """The mirror folder as the publish tool writes it on Linux, where nginx
+    maps the GBK bytes of a request onto the disk byte for byte. Run under
+    Wine, the tool wrote UTF-8 names; they are renamed, deepest first."""
+    plaza = os.fsencode(plaza)
+    for folder, dirs, files in os.walk(plaza, topdown=False):
+        for name in dirs + files:
+            try:
+                gbk = name.decode("utf-8").encode("gbk")
+            except (UnicodeDecodeError, UnicodeEncodeError):
+                continue
+            if gbk != name:
+                os.rename(os.path.join(folder, name), os.path.join(folder, gbk))
+
+
+def publish(args, release, mirror_dir, display):
+    shutil.rmtree(mirror_dir, ignore_errors=True)
+    li.publish(shlex.split(args.publish), release, mirror_dir, display, build=args.build)
+    gbk_names_on_disk(os.path.join(mirror_dir, "plaza"))
+    return li.stamp_of(mirror_dir)
+
+
+def temporary_files(folder):
+    return [n for _, _, files in os.walk(folder) for n in files if n.endswith(".tmp")]
+
+
+def run_to_stamp(args, install, stamp, timeout=120):
+    launcher = li.start_launcher(args.wine_run, install)
+    done = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, timeout)
+    li.stop_launcher(launcher, install)
+    return done
+
+
+def interop(args, install, release, mirror_dir):
+    for name, data in NAMES.items():
+        write(os.path.join(release, name), data)
+    write(os.path.join(install, "data", "stale.bin"), b"old")
+    stamp = publish(args, release, mirror_dir, "3.0.0")
+    with li.start_nginx(mirror_dir) as mirror:
+        check(run_to_stamp(args, install, stamp), "the update from nginx ended current")
+        log = mirror.request_log()
+    for name, data in NAMES.items():
+        check(li.read(os.path.join(install, name)) == data, "%s arrived whole" % name)
+    check(not temporary_files(install), "no temporary files left (%s)" % temporary_files(install))
+    files = [r for r in log if "/plaza/" in r["path"]]
+    check(len(files) == len(NAMES) and all(r["status"] == 200 for r in files),
+          "one good answer per file (%s)" % [(r["path"], r["status"]) for r in files])
+    raw = [r["path"] for r in files if any(ord(c) > 0x7e or c in " #" for c in r["path"])]
+    check(not raw, "every URL %%-escaped (%s)" % raw)
+
+
+def resume(args, install, release, mirror_dir):
+    size = 96 << 20
+    big = os.urandom(size)
+    write(os.path.join(release, "big.bin"), big)
+    stamp = publish(args, release, mirror_dir, "3.1.0")
+    partial = os.path.join(install, "big.bin.tmp")
+    # Slowed down so the kill lands in the middle.
+    with li.start_nginx(mirror_dir, rate="16m"):
+        launcher = li.start_launcher(args.wine_run, install)
+        started = li.wait_for(lambda: os.path.getsize(partial) > size // 4
+                              if os.path.exists(partial) else False, 90, 0.02)
+        li.stop_launcher(launcher, install)  # SIGKILL
+    check(started, "the large download was under way when the launcher was killed")
+    kept = os.path.getsize(partial) if os.path.exists(partial) else 0
+    check(0 < kept < size, "the killed download left %d of %d bytes" % (kept, size))
+    with li.start_nginx(mirror_dir) as mirror:
+        check(run_to_stamp(args, install, stamp), "the next start ended current")
+        asked = [r for r in mirror.request_log() if r["path"].endswith("/big.bin")]
+    check(li.read(os.path.join(install, "big.bin")) == big, "big.bin is whole")
+    check(len(asked) == 1 and asked[0]["range"] == "bytes=%d-" % kept and
+          asked[0]["status"] == 206 and asked[0]["bytes"] == size - kept,
+          "only the rest was asked for and sent (%s)" % asked)
+    check(not temporary_files(install), "no temporary files left")
+
+
+def main():
+    args = li.parse_args(__doc__)
+    work = tempfile.mkdtemp(prefix="launcher-nginx-e2e-")
+    install, release, mirror_dir = (os.path.join(work, n) for n in ("install", "release", "m"))
+    try:
+        li.make_installation(args.build, install)
+        li.make_installation(args.build, release)
+        interop(args, install, release, mirror_dir)
+        resume(args, install, release, mirror_dir)
+    finally:
+        li.stop_programs_in(install)
+        shutil.rmtree(work, ignore_errors=True)
+    return 1 if li.failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
