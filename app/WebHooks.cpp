@@ -6,14 +6,12 @@
 // counts at the next one.
 #include <windows.h>
 #include <shellapi.h>
-#include <exdisp.h>
 
 #include <functional>
 #include <string>
 
 #include "app/ControlLookup.h"
 #include "app/PlazaUpdateWnd.h"
-#include "base/Handles.h"
 #include "identity/MachineIdentity.h"
 #include "identity/WebRequests.h"
 #include "launcher_settings.h"
@@ -41,16 +39,6 @@ MachineInfo ReadMachineInfo() {
     return machine;
 }
 
-std::wstring Widen(const std::string& text) {
-    const int length = ::MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 1)
-        return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, &wide[0], length);
-    wide.resize(static_cast<size_t>(length - 1));
-    return wide;
-}
-
 // Navigates the named browser to the URL that `makeUrl` formats. A missing
 // control, or one without a browser inside, skips the request. `handler`,
 // when given, becomes the browser's event handler first, so the window sees
@@ -62,15 +50,7 @@ void Navigate(const CWindowManagerUI& manager, const char* name, CWebBrowserEven
         return;
     if (handler)
         control->SetEventHandler(handler);
-    Base::ComPtr<IWebBrowser2> browser;
-    control->GetControl(IID_IWebBrowser2, browser.put_void());
-    if (!browser)
-        return;
-    BSTR url = ::SysAllocString(Widen(makeUrl()).c_str());
-    VARIANT none;
-    ::VariantInit(&none);
-    browser->Navigate(url, &none, &none, &none, &none);
-    ::SysFreeString(url);
+    control->Navigate(makeUrl().c_str());
 }
 
 std::string TextOf(const CEditUI* edit) {

@@ -52,6 +52,10 @@ bool CActiveXUI::SetClsid(const char* clsid) {
                                        : ::CLSIDFromProgID(wide.c_str(), &value);
     if (FAILED(hr))
         return false;
+    // Another class replaces the object made for the old one at the next
+    // initialisation.
+    if (m_pObject && value != m_clsid)
+        ReleaseObject();
     m_clsid = value;
     return true;
 }
@@ -65,16 +69,14 @@ void CActiveXUI::SetAttribute(const char* name, const char* value) {
 }
 
 void CActiveXUI::DoInit() {
-    // Once, and only inside a window: a hidden control ("LogonWeb") is
-    // created too, because the program navigates it.
-    if (m_bCreated || !m_pManager || !m_pManager->GetPaintWindow())
+    // Only inside a live window; a hidden control ("LogonWeb") is created
+    // too, because the program navigates it. The builder may initialise a
+    // control before and again after its attributes: the object is made at
+    // the first chance its class id allows.
+    if (m_pObject || !m_pManager || !::IsWindow(m_pManager->GetPaintWindow()))
         return;
-    m_bCreated = true;
-    if (CreateObject()) {
-        OnObjectCreated();
-    } else {
+    if (!CreateObject())
         ReleaseObject();
-    }
 }
 
 Base::ComPtr<CActiveXSite> CActiveXUI::CreateSite() {
@@ -91,7 +93,7 @@ bool CActiveXUI::CreateObject() {
     const LONG_PTR style = ::GetWindowLongPtrA(parent, GWL_STYLE);
     if ((style & WS_CLIPCHILDREN) == 0)
         ::SetWindowLongPtrA(parent, GWL_STYLE, style | WS_CLIPCHILDREN);
-    if (!m_HostWnd.Init(parent, m_rcItem))
+    if (!m_HostWnd.GetHWND() && !m_HostWnd.Init(parent, m_rcItem))
         return false;
     if (FAILED(::CoCreateInstance(m_clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
                                   m_pObject.put_void()))) {

@@ -52,8 +52,6 @@ public:
 protected:
     // The site a kind of control needs; the base hosts any object.
     virtual Base::ComPtr<CActiveXSite> CreateSite();
-    // Runs once the object is in place.
-    virtual void OnObjectCreated() {}
     // The host window is shown only while the content may be seen.
     void SetContentShown(bool shown);
 
@@ -66,7 +64,6 @@ private:
     void UpdateHostWindow();
 
     CActiveXWnd m_HostWnd;
-    bool m_bCreated = false;
     bool m_bContentShown = true;
 };
 

@@ -13,41 +13,33 @@
 #include "ui/Handles.h"
 #include "ui/Render.h"
 #include "ui/WindowManager.h"
-#include "ui/WindowWnd.h"
 
 namespace SkinUI {
 
-class CEditWnd : public CWindowWnd {
+class CEditWnd : public CNativeEditWnd {
 public:
-    explicit CEditWnd(CEditUI* owner) : m_pOwner(owner) {}
+    explicit CEditWnd(CEditUI* owner) : CNativeEditWnd(owner) {}
 
-    bool Open() {
-        CWindowManagerUI* manager = m_pOwner->GetManager();
-        const RECT rc = EditRect();
+    bool Open() override {
         DWORD style = WS_CHILD | ES_AUTOHSCROLL;
-        if (m_pOwner->IsPasswordMode())
+        if (Edit()->IsPasswordMode())
             style |= ES_PASSWORD;
-        if (m_pOwner->IsReadOnly())
+        if (Edit()->IsReadOnly())
             style |= ES_READONLY;
-        const UINT align = m_pOwner->GetTextStyle();
+        const UINT align = Edit()->GetTextStyle();
         if ((align & DT_CENTER) != 0)
             style |= ES_CENTER;
         if ((align & DT_RIGHT) != 0)
             style |= ES_RIGHT;
-        if (!Create(manager->GetPaintWindow(), nullptr, style, 0, rc.left, rc.top,
-                    rc.right - rc.left, rc.bottom - rc.top)) {
+        if (!CreateOver(style, EditRect()))
             return false;
-        }
-        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(manager->GetFont(m_pOwner->GetFont())),
-                    FALSE);
-        SendMessage(EM_LIMITTEXT, m_pOwner->GetMaxChar(), 0);
-        if (m_pOwner->IsPasswordMode()) {
-            SendMessage(EM_SETPASSWORDCHAR, static_cast<unsigned char>(m_pOwner->GetPasswordChar()),
+        ApplyFont();
+        SendMessage(EM_LIMITTEXT, Edit()->GetMaxChar(), 0);
+        if (Edit()->IsPasswordMode()) {
+            SendMessage(EM_SETPASSWORDCHAR, static_cast<unsigned char>(Edit()->GetPasswordChar()),
                         0);
         }
-        m_bSettingText = true;
-        ::SetWindowTextA(m_hWnd, m_pOwner->GetText().c_str());
-        m_bSettingText = false;
+        SetOwnerText(Edit()->GetText());
         SendMessage(EM_SETSEL, 0x7FFF, 0x7FFF);
         ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
         ::SetFocus(m_hWnd);
@@ -57,9 +49,9 @@ public:
     // The text area: the control less its text padding, and one line high
     // in the middle, as the control draws its own text.
     RECT EditRect() const {
-        RECT rc = Deflated(m_pOwner->GetPos(), m_pOwner->GetTextPadding());
+        RECT rc = Deflated(Edit()->GetPos(), Edit()->GetTextPadding());
         const LONG lineHeight =
-            m_pOwner->GetManager()->GetFontMetrics(m_pOwner->GetFont()).tmHeight + 2;
+            Edit()->GetManager()->GetFontMetrics(Edit()->GetFont()).tmHeight + 2;
         if (rc.bottom - rc.top > lineHeight) {
             rc.top += (rc.bottom - rc.top - lineHeight) / 2;
             rc.bottom = rc.top + lineHeight;
@@ -67,16 +59,9 @@ public:
         return rc;
     }
 
-    void Reposition() {
-        const RECT rc = EditRect();
-        RECT current;
-        ::GetWindowRect(m_hWnd, &current);
-        ::MapWindowPoints(nullptr, ::GetParent(m_hWnd), reinterpret_cast<POINT*>(&current), 2);
-        if (::EqualRect(&rc, &current))
-            return;
-        ::SetWindowPos(m_hWnd, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-        ScrollTextIntoView();
+    void Place() override {
+        if (MoveTo(EditRect()))
+            ScrollTextIntoView();
     }
 
     // A box opened before the first layout had no width, so the system
@@ -93,14 +78,6 @@ public:
         SendMessage(EM_SCROLLCARET, 0, 0);
     }
 
-    void SetOwnerText(const std::string& text) {
-        m_bSettingText = true;
-        ::SetWindowTextA(m_hWnd, text.c_str());
-        m_bSettingText = false;
-    }
-
-    void Detach() { m_pOwner = nullptr; }
-
 protected:
     const char* GetWindowClassName() const override { return "SkinUIEditWnd"; }
     const char* GetSuperClassName() const override { return "EDIT"; }
@@ -114,80 +91,39 @@ protected:
             case WM_CLOSE:
                 ::DestroyWindow(m_hWnd);
                 return 0;
-            case WM_KEYDOWN:
-                if (wParam == VK_RETURN && m_pOwner && m_pOwner->GetManager()) {
-                    m_pOwner->GetManager()->SendNotify(m_pOwner, "return");
-                    return 0;
-                }
-                break;
             case WM_CHAR:
                 // The single-line box would beep at Enter.
                 if (wParam == VK_RETURN)
                     return 0;
                 break;
-            case OCM_COMMAND:
-                if (HIWORD(wParam) == EN_CHANGE && !m_bSettingText)
-                    OnTextChanged();
-                return 0;
             case OCM_CTLCOLOREDIT:
             case OCM_CTLCOLORSTATIC:
                 return OnColor(reinterpret_cast<HDC>(wParam));
             default:
                 break;
         }
-        return CWindowWnd::HandleMessage(msg, wParam, lParam);
-    }
-
-    void OnFinalMessage(HWND) override {
-        if (m_pOwner)
-            m_pOwner->OnNativeEditClosed();
-        delete this;
+        return CNativeEditWnd::HandleMessage(msg, wParam, lParam);
     }
 
 private:
-    void OnTextChanged() {
-        if (!m_pOwner)
-            return;
-        const int length = ::GetWindowTextLengthA(m_hWnd);
-        std::string text(static_cast<size_t>(length) + 1, '\0');
-        ::GetWindowTextA(m_hWnd, &text[0], length + 1);
-        text.resize(static_cast<size_t>(length));
-        m_pOwner->m_sText = text;
-        if (m_pOwner->GetManager())
-            m_pOwner->GetManager()->SendNotify(m_pOwner, "textchanged");
-    }
+    CEditUI* Edit() const { return static_cast<CEditUI*>(m_pOwner); }
 
     LRESULT OnColor(HDC dc) {
         if (!m_pOwner)
             return 0;
-        const DWORD bk = m_pOwner->m_dwEditBkColor;
-        DWORD text = m_pOwner->GetTextColor();
-        if (text == 0)
-            text = m_pOwner->GetManager()->GetDefaultFontColor();
-        ::SetTextColor(dc, RGB((text >> 16) & 0xFF, (text >> 8) & 0xFF, text & 0xFF));
-        const COLORREF back = RGB((bk >> 16) & 0xFF, (bk >> 8) & 0xFF, bk & 0xFF);
+        const COLORREF back = Edit()->NativeBkColor();
+        ::SetTextColor(dc, Edit()->NativeTextColor());
         ::SetBkColor(dc, back);
         m_brush.reset(::CreateSolidBrush(back));
         return reinterpret_cast<LRESULT>(m_brush.get());
     }
 
-    CEditUI* m_pOwner;
-    bool m_bSettingText = false;
     UniqueBrush m_brush;
 };
 
 CEditUI::CEditUI() {
     m_rcTextPadding = RECT{4, 3, 4, 3};
     m_uTextStyle = DT_SINGLELINE | DT_VCENTER;
-}
-
-CEditUI::~CEditUI() {
-    if (m_pWindow) {
-        CEditWnd* window = m_pWindow;
-        m_pWindow = nullptr;
-        window->Detach();
-        ::DestroyWindow(window->GetHWND());
-    }
 }
 
 const char* CEditUI::GetClass() const {
@@ -204,39 +140,24 @@ UINT CEditUI::GetControlFlags() const {
     return IsEnabled() ? static_cast<UINT>(UIFLAG_TABSTOP | UIFLAG_SETCURSOR) : 0u;
 }
 
-HWND CEditUI::GetNativeWindow() const {
-    return m_pWindow ? m_pWindow->GetHWND() : nullptr;
-}
-
-void CEditUI::SetText(const char* text) {
-    const std::string value = text ? text : "";
-    if (value == m_sText)
-        return;
-    m_sText = value;
-    if (m_pWindow)
-        m_pWindow->SetOwnerText(m_sText);
-    Invalidate();
-}
-
 void CEditUI::SetEnabled(bool enabled) {
     CControlUI::SetEnabled(enabled);
     if (!IsEnabled()) {
         m_uButtonState = 0;
-        if (m_pWindow)
-            ::DestroyWindow(m_pWindow->GetHWND());
+        CloseNativeWindow();
     }
 }
 
 void CEditUI::SetVisible(bool visible) {
     CControlUI::SetVisible(visible);
-    if (!IsVisible() && m_pWindow)
-        ::DestroyWindow(m_pWindow->GetHWND());
+    if (!IsVisible())
+        CloseNativeWindow();
 }
 
 void CEditUI::SetPos(RECT rc) {
     CControlUI::SetPos(rc);
     if (m_pWindow)
-        m_pWindow->Reposition();
+        m_pWindow->Place();
 }
 
 void CEditUI::SetMaxChar(UINT max) {
@@ -245,38 +166,29 @@ void CEditUI::SetMaxChar(UINT max) {
         ::SendMessageA(m_pWindow->GetHWND(), EM_LIMITTEXT, m_uMaxChar, 0);
 }
 
-void CEditUI::SetReadOnly(bool readOnly) {
-    m_bReadOnly = readOnly;
-    if (m_pWindow)
-        ::SendMessageA(m_pWindow->GetHWND(), EM_SETREADONLY, readOnly, 0);
-    Invalidate();
-}
-
 void CEditUI::SetPasswordMode(bool password) {
     m_bPasswordMode = password;
     Invalidate();
 }
 
+CNativeEditWnd* CEditUI::NewNativeWindow() {
+    return new CEditWnd(this);
+}
+
 void CEditUI::OpenNativeEdit(bool selectAll) {
-    if (!m_pManager || !m_pManager->GetPaintWindow() || !IsVisible() || !IsEnabled())
+    if (!IsVisible() || !IsEnabled())
         return;
-    if (!m_pWindow) {
-        m_pWindow = new CEditWnd(this);
-        if (!m_pWindow->Open()) {
-            delete m_pWindow;
-            m_pWindow = nullptr;
-            return;
-        }
-    } else if (::GetFocus() != m_pWindow->GetHWND()) {
-        ::SetFocus(m_pWindow->GetHWND());
-    }
+    if (m_pWindow)
+        FocusNativeWindow();
+    else if (!OpenNativeWindow())
+        return;
     if (selectAll)
         ::SendMessageA(m_pWindow->GetHWND(), EM_SETSEL, 0, -1);
     Invalidate();
 }
 
-void CEditUI::OnNativeEditClosed() {
-    m_pWindow = nullptr;
+void CEditUI::OnNativeWindowClosed() {
+    CNativeEditUI::OnNativeWindowClosed();
     Invalidate();
 }
 
@@ -285,13 +197,12 @@ void CEditUI::DoEvent(TEventUI& event) {
         return;
     switch (event.Type) {
         case UIEVENT_SETFOCUS:
-            CLabelUI::DoEvent(event);
+            CNativeEditUI::DoEvent(event);
             OpenNativeEdit(false);
             return;
         case UIEVENT_KILLFOCUS:
-            CLabelUI::DoEvent(event);
-            if (m_pWindow)
-                ::DestroyWindow(m_pWindow->GetHWND());
+            CNativeEditUI::DoEvent(event);
+            CloseNativeWindow();
             return;
         case UIEVENT_BUTTONDOWN:
         case UIEVENT_DBLCLICK:
@@ -304,29 +215,22 @@ void CEditUI::DoEvent(TEventUI& event) {
         case UIEVENT_BUTTONUP:
         case UIEVENT_MOUSEMOVE:
             return;
-        case UIEVENT_SETCURSOR:
-            ::SetCursor(::LoadCursor(nullptr, IDC_IBEAM));
-            return;
         default:
-            CLabelUI::DoEvent(event);
+            CNativeEditUI::DoEvent(event);
     }
 }
 
 void CEditUI::SetAttribute(const char* name, const char* value) {
     if (std::strcmp(name, "password") == 0) {
         SetPasswordMode(ParseBool(value));
-    } else if (std::strcmp(name, "readonly") == 0) {
-        SetReadOnly(ParseBool(value));
     } else if (std::strcmp(name, "maxchar") == 0) {
         SetMaxChar(static_cast<UINT>(std::atoi(value)));
     } else if (std::strcmp(name, "passwordchar") == 0) {
         m_cPasswordChar = value[0] ? value[0] : '*';
     } else if (m_images.SetAttribute(name, value)) {
         Invalidate();
-    } else if (std::strcmp(name, "nativebkcolor") == 0) {
-        m_dwEditBkColor = ParseColor(value);
     } else {
-        CLabelUI::SetAttribute(name, value);
+        CNativeEditUI::SetAttribute(name, value);
     }
 }
 

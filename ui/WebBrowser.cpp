@@ -105,9 +105,12 @@ Base::ComPtr<CActiveXSite> CWebBrowserUI::CreateSite() {
     return site;
 }
 
-void CWebBrowserUI::OnObjectCreated() {
-    if (m_bAutoNavigate && !m_sHomePage.empty())
+void CWebBrowserUI::DoInit() {
+    CActiveXUI::DoInit();
+    if (m_pObject && m_bAutoNavigate && !m_sHomePage.empty() && !m_bHomeVisited) {
+        m_bHomeVisited = true;
         Navigate(m_sHomePage.c_str());
+    }
 }
 
 bool CWebBrowserUI::Navigate(const char* url) {

@@ -32,6 +32,8 @@ public:
     bool Navigate(const char* url);
 
     void SetAttribute(const char* name, const char* value) override;
+    // Creates the browser, and goes to the home page once "autonavi" is set.
+    void DoInit() override;
 
     // The browser's event sink, which is also the object pages reach as
     // window.external. The base knows no script names; its Invoke runs the
@@ -44,7 +46,6 @@ public:
 
 protected:
     Base::ComPtr<CActiveXSite> CreateSite() override;
-    void OnObjectCreated() override;
 
 private:
     bool IsTopLevel(IDispatch* disp) const;
@@ -53,6 +54,7 @@ private:
     CWebBrowserEventHandler* m_pEventHandler = nullptr;
     std::string m_sHomePage;
     bool m_bAutoNavigate = false;
+    bool m_bHomeVisited = false;
 };
 
 }  // namespace SkinUI

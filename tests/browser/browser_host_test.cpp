@@ -32,6 +32,7 @@ const char kSkin[] = R"(<Window size="400,300"><VerticalLayout>
     <VerticalLayout><Label name="other" text="other page" /></VerticalLayout>
   </TabLayout>
   <WebBrowser name="hidden" float="true" pos="0,0,1,1" visible="false" />
+  <WebBrowser name="home" homepage="app:home" autonavi="true" float="true" pos="0,0,1,1" />
 </VerticalLayout></Window>)";
 
 // The document host's command group (not in the import libraries).
@@ -174,7 +175,16 @@ TEST(BrowserHost, NavigationsReachTheHandlerWithTheirUrlUnchanged) {
     EXPECT_GE(recorder.errors, 1);
     EXPECT_FALSE(HostShown(hidden));
 
-    // "autonavi" goes to the home page as soon as the browser exists.
+    // "autonavi" goes to the home page as soon as the browser exists, in
+    // markup (its attributes come after the control was first initialised)
+    // and in code.
+    Base::ComPtr<IWebBrowser2> home;
+    ASSERT_EQ(window.Find<CWebBrowserUI>("home")->GetControl(IID_IWebBrowser2, home.put_void()),
+              S_OK);
+    BSTR location = nullptr;
+    home->get_LocationURL(&location);
+    EXPECT_STREQ(location ? location : L"", L"app:home");
+    ::SysFreeString(location);
     auto* added = new CWebBrowserUI;
     added->SetHomePage("app:home");
     added->SetAutoNavigation(true);

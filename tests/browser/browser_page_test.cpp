@@ -1,7 +1,7 @@
-// The pages' way back into the real launcher window, through the real browser
-// control: "app:" navigations of "LogonWeb", and window.external calls played
-// by the JScript engine against "RegisterWeb", down to the stand-in lobby's
-// recorded login.
+// The pages' way back into the real launcher window, after a real update run
+// against the loopback mirror, through the real browser control: "app:"
+// navigations of "LogonWeb", and window.external calls played by the JScript
+// engine against "RegisterWeb", down to the stand-in lobby's recorded login.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,12 +10,16 @@
 #include "tests/browser/BrowserTestSupport.h"
 #include "tests/browser/ScriptHost.h"
 #include "tests/login/LobbyFixture.h"
+#include "tests/update/MirrorFixture.h"
 #include "ui/Edit.h"
 #include "ui/Layouts.h"
+#include "update/UpdateThread.h"
 
 using namespace SkinUI;
 
 namespace {
+
+const char kStamp[] = "20261207stamp0000001";
 
 // The launcher's test skin with its browsers: "RegisterWeb" on the second
 // page of "LogonRegister", "LogonWeb" floated, 1x1 and hidden.
@@ -39,8 +43,22 @@ protected:
         // What the window's initialisation does for its browsers.
         RegisterWeb()->SetMainWindow(m_window->GetHWND());
         LogonWeb()->SetEventHandler(m_window.get());
-        // Ready for login on line 0 once an update has finished.
+        // Line 0, empty boxes, and an update run that finishes: the
+        // installation is current, so one request to the mirror ends it.
         Prepare(*m_window, "", "");
+        mirror::ClearFaults();
+        mirror::WriteFile(mirror::InstallDir() + "ver.ini", kStamp);
+        mirror::PublishVersion("2.5.0", kStamp);
+        RunUpdate();
+        ASSERT_TRUE(m_window->m_bUpdateFinished);
+    }
+
+    // Starts an update run and pumps until it has ended.
+    void RunUpdate() {
+        StartUpdateRun(*m_window, mirror::Url());
+        const DWORD start = ::GetTickCount();
+        while (m_window->m_bUpdating && ::GetTickCount() - start < 30000)
+            PumpMessages(10);
     }
     void TearDown() override {
         m_window.reset();
@@ -77,10 +95,17 @@ TEST_F(PageCommands, APlainCommandFillsBothBoxesAndLogsInWithExactlyThatLogin) {
 }
 
 TEST_F(PageCommands, RegisterWaitsForTheUpdateAndCancelReturnsToTheLogin) {
-    m_window->m_bUpdating = true;
+    // A run that hangs on the version file is still running.
+    mirror::SetFault("ver.html", "stall");
+    StartUpdateRun(*m_window, mirror::Url());
+    PumpMessages(300);
+    ASSERT_TRUE(m_window->m_bUpdating);
     NavigateLogonWeb("app:register");
     EXPECT_EQ(Pages()->GetCurSel(), 0);
-    m_window->m_bUpdating = false;
+    m_window->StopUpdateThread();
+    mirror::ClearFaults();
+    RunUpdate();
+    ASSERT_TRUE(m_window->m_bUpdateFinished);
     NavigateLogonWeb("app:register");
     EXPECT_EQ(Pages()->GetCurSel(), 1);
     NavigateLogonWeb("app:cancel");

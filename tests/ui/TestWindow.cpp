@@ -58,6 +58,16 @@ std::vector<std::string> TestWindow::TypesFrom(const std::string& sender) const 
     return types;
 }
 
+std::vector<Heard> TestWindow::HeardOfType(const std::string& type,
+                                           const SkinUI::CControlUI* control) const {
+    std::vector<Heard> found;
+    for (const Heard& h : heard) {
+        if (h.type == type && (!control || h.control == control))
+            found.push_back(h);
+    }
+    return found;
+}
+
 void TestWindow::Pump() {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

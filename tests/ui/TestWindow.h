@@ -37,6 +37,9 @@ public:
     std::function<void(SkinUI::TNotifyMsg&)> onNotify;
     std::vector<Heard> heard;
     std::vector<std::string> TypesFrom(const std::string& sender) const;
+    // The notifications of one type, from one control if it is given.
+    std::vector<Heard> HeardOfType(const std::string& type,
+                                   const SkinUI::CControlUI* control = nullptr) const;
 
     // Runs the message queue dry, through the toolkit's translation step.
     static void Pump();

@@ -41,14 +41,7 @@ struct ComboFixture : ::testing::Test {
         for (const char* name : {"alpha", "bravo", "charlie", "delta"})
             AddRow(combo, name);
     }
-    std::vector<Heard> ItemSelects() const {
-        std::vector<Heard> selects;
-        for (const Heard& h : window.heard) {
-            if (h.type == "itemselect")
-                selects.push_back(h);
-        }
-        return selects;
-    }
+    std::vector<Heard> ItemSelects() const { return window.HeardOfType("itemselect"); }
     TestWindow window;
     CComboUI* combo = nullptr;
 };

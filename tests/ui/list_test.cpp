@@ -34,10 +34,8 @@ struct ListFixture : ::testing::Test {
     }
     std::vector<std::pair<WPARAM, LPARAM>> Selects() const {
         std::vector<std::pair<WPARAM, LPARAM>> selects;
-        for (const uitest::Heard& h : window.heard) {
-            if (h.type == "itemselect" && h.control == list)
-                selects.emplace_back(h.wParam, h.lParam);
-        }
+        for (const uitest::Heard& h : window.HeardOfType("itemselect", list))
+            selects.emplace_back(h.wParam, h.lParam);
         return selects;
     }
     void Key(WPARAM key) {

@@ -11,10 +11,8 @@ namespace {
 
 std::vector<WPARAM> ValueChanges(const TestWindow& window) {
     std::vector<WPARAM> values;
-    for (const uitest::Heard& h : window.heard) {
-        if (h.type == "valuechanged")
-            values.push_back(h.wParam);
-    }
+    for (const uitest::Heard& h : window.HeardOfType("valuechanged"))
+        values.push_back(h.wParam);
     return values;
 }
 
