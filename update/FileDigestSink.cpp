@@ -7,6 +7,7 @@ namespace {
 
 constexpr size_t kSlabBytes = 256 << 10;
 constexpr size_t kSlabCount = 8;
+constexpr uint64_t kFlushBytes = 16 << 20;
 
 }  // namespace
 
@@ -111,6 +112,15 @@ void FileDigestSink::Work() {
             m_full.pop_front();
         }
         m_digests.Update(reinterpret_cast<const uint8_t*>(slab->bytes.data()), slab->used);
+        // The file is flushed before it replaces anything. Flushed all at
+        // once at the end, a large file waits for the disk for as long as a
+        // tenth of its transfer; flushed as it grows, here, off the reading
+        // thread, that wait overlaps the transfer and the last flush is short.
+        m_nUnflushed += slab->used;
+        if (m_nUnflushed >= kFlushBytes) {
+            ::FlushFileBuffers(m_hFile);
+            m_nUnflushed = 0;
+        }
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_free.push_back(slab);

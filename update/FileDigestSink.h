@@ -61,6 +61,7 @@ private:
     std::vector<std::unique_ptr<Slab>> m_slabs;
     Slab* m_pFilling = nullptr;  // the reader's slab
     FileDigests m_digests;       // the helper thread's until Finish
+    uint64_t m_nUnflushed = 0;   // the helper thread's
 
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -1,7 +1,9 @@
 // The stop token of one update run. The UI thread stops a run by setting it;
-// the update thread checks it at every sleep and between blocks. Setting it
-// also closes the internet handles the run registered, which makes a WinInet
-// call blocked on the network return instead of waiting for its time-out.
+// the update thread checks it at every sleep and between blocks, and waits
+// for a request being opened or for the stop, whichever comes first
+// (CHttpFile::Open). Setting it also closes the internet handles the run
+// registered, which on Windows makes a WinInet call blocked on the network
+// return instead of waiting for its time-out (Wine lets such a call finish).
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,7 @@
 #include "update/UpdateStore.h"
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <cstdio>
 #include <fstream>
@@ -83,16 +84,19 @@ bool CUpdateStore::BuildDownloadList(const std::function<void(const std::string&
     if (m_sFileList.empty())
         return true;
     const FileList list = DecodeFileList(m_sFileList);
-    const auto pause = [this] {
+    // Each name stays on screen for the pause; the file's digest is taken
+    // meanwhile, so the check costs the longer of the two, not their sum.
+    const auto pauseSince = [this](DWORD shown) {
+        const DWORD spent = ::timeGetTime() - shown;
+        const DWORD rest = spent < kEntryPauseMs ? kEntryPauseMs - spent : 0;
         if (m_pStop)
-            return m_pStop->Sleep(kEntryPauseMs);
-        ::Sleep(kEntryPauseMs);
+            return rest ? m_pStop->Sleep(rest) : !m_pStop->IsStopped();
+        ::Sleep(rest);
         return true;
     };
     for (const ListedFile& file : list.files) {
         onEntry(file.name);
-        if (!pause())
-            return false;
+        const DWORD shown = ::timeGetTime();
         FileRecord record;
         record.m_sName = file.name;
         record.m_nSize = file.size;
@@ -101,12 +105,14 @@ bool CUpdateStore::BuildDownloadList(const std::function<void(const std::string&
         // written; it stays on the list so the download pass reports it.
         record.m_bNeedDownload =
             !IsSafeListedName(file.name) || Md5OfFile(m_sInstallDir + file.name) != file.md5;
+        if (!pauseSince(shown))
+            return false;
         if (record.m_bNeedDownload)
             m_lstDownload.push_back(std::move(record));
     }
     if (list.unfinishedName) {
         onEntry(*list.unfinishedName);
-        if (!pause())
+        if (!pauseSince(::timeGetTime()))
             return false;
     }
     return true;

@@ -50,8 +50,7 @@ http {{
         listen 127.0.0.1:{port};
         server_name localhost;
         location {prefix} {{
-            alias {root}/;
-            limit_rate {rate};
+            alias {root}/;{limit}
         }}
     }}
 }}
@@ -87,7 +86,9 @@ class NginxMirror:
             # a private temporary folder.
             user = "user root;\n" if os.geteuid() == 0 else ""
             f.write(CONFIG.format(user=user, work=self.work, port=self.port,
-                                  prefix=self.prefix, root=self.root, rate=self.rate))
+                                  prefix=self.prefix, root=self.root,
+                                  limit="\n            limit_rate %s;" % self.rate
+                                  if self.rate != "0" else ""))
         for _ in range(attempts):
             done = subprocess.run([NGINX, "-c", conf, "-p", self.work, "-e",
                                    os.path.join(self.work, "error.log")],

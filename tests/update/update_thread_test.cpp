@@ -7,58 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "MirrorFixture.h"
-#include "UpdateTestWindow.h"
+#include "UpdateRunFixture.h"
 #include "identity/Md5.h"
 #include "tests/support/MessageBoxWatcher.h"
-#include "ui/WindowManager.h"
-#include "update/UpdateRun.h"
-#include "update/UpdateThread.h"
 
 namespace {
-
-using Texts = std::vector<std::string>;
-
-const std::string kStamp = "20261207stamp0000001";
-const std::string kOldStamp = "20261101stamp0000000";
-const char kUpdating[] = "正在更新...";
-const char kVersionFailed[] = "版本文件下载失败...";
-const char kChecking[] = "校对版本...";
-const char kDownloading[] = "更新中...";
-const char kReady[] = "请输入账号和密码：";
-
-class UpdateRunTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        SkinUI::CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
-        mirror::ClearFaults();
-        ::DeleteFileA(Local("Launcher.log").c_str());
-        mirror::WriteFile(Local("ver.ini"), kOldStamp);
-        mirror::PublishVersion("2.5.0", kStamp);
-    }
-    static std::string Local(const std::string& name) { return mirror::InstallDir() + name; }
-    static std::string LocalText(const std::string& name) { return mirror::ReadFile(Local(name)); }
-    static bool HasTemp(const std::string& name) { return mirror::Exists(Local(name + ".tmp")); }
-
-    void ExpectReady() {
-        EXPECT_EQ(w.Text("UpdateState"), kReady);
-        EXPECT_TRUE(w.m_bUpdateFinished);
-        EXPECT_FALSE(w.m_bUpdating);
-        EXPECT_EQ(w.ProgressValue("AllFileProgress"), 100);
-        EXPECT_EQ(w.Text("AllFileProgress"), "100%");
-        EXPECT_TRUE(w.IsEnabled("Logon") && w.IsEnabled("Register") &&
-                    w.IsEnabled("RestoreUpdate"));
-    }
-
-    static Base::UniqueKernelHandle CopyThreadHandle(const UpdateRun& run) {
-        HANDLE copy = nullptr;
-        ::DuplicateHandle(::GetCurrentProcess(), run.m_hThread.get(), ::GetCurrentProcess(), &copy,
-                          SYNCHRONIZE, FALSE, 0);
-        return Base::UniqueKernelHandle(copy);
-    }
-
-    UpdateTestWindow w;
-};
 
 TEST_F(UpdateRunTest, CurrentInstallationIsReadyAfterOneRequest) {
     mirror::WriteFile(Local("ver.ini"), kStamp);
@@ -361,79 +314,6 @@ TEST_F(UpdateRunTest, UpperCaseDigestsDownloadEveryFileAndStillVerify) {
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/a.txt"), 1u);
     EXPECT_EQ(LocalText("ver.ini"), kStamp);
     ExpectReady();
-}
-
-TEST_F(UpdateRunTest, CancelDuringADownloadKeepsTheOldFileAndTheNextRunFinishesIt) {
-    std::string body;
-    for (int i = 0; i < 400000; ++i)
-        body += static_cast<char>('a' + i % 23);
-    mirror::PublishFiles({{"\\slow.bin", body}});
-    mirror::WriteFile(Local("slow.bin"), "old slow");
-    mirror::SetFault("plaza/slow.bin", "trickle");
-    StartUpdateRun(w, mirror::Url());
-    // StopUpdateThread closes the run's own handle: wait on a copy.
-    const Base::UniqueKernelHandle ownThread = CopyThreadHandle(*w.m_pUpdateRun);
-    const HANDLE thread = ownThread.get();
-    ASSERT_TRUE(thread);
-    ASSERT_TRUE(w.PumpUntil([&] { return HasTemp("slow.bin"); }, 20000));
-    w.Pump(300);
-
-    const DWORD start = ::GetTickCount();
-    w.StopUpdateThread();
-    EXPECT_LT(::GetTickCount() - start, 1000u) << "the stop must not wait for the download";
-    EXPECT_FALSE(w.m_bUpdating);
-    const std::string stateAtStop = w.Text("UpdateState");
-    // The stopped thread ends on its own and keeps what it received.
-    EXPECT_TRUE(
-        w.PumpUntil([&] { return ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 15000));
-    EXPECT_TRUE(HasTemp("slow.bin"));
-    EXPECT_EQ(LocalText("slow.bin"), "old slow");
-    EXPECT_EQ(w.Text("UpdateState"), stateAtStop);
-
-    // "again" makes attempt 2, on the second mirror. It asks for the rest;
-    // this mirror ignores ranges and sends the whole file, which replaces
-    // the partial one.
-    mirror::ClearFaults();
-    w.m_sMirrorUrl2 = mirror::Url();
-    w.RunUpdate("http://127.0.0.1:1/unused/");
-    EXPECT_EQ(w.m_nUpdateAttempt, 2u);
-    EXPECT_TRUE(LocalText("slow.bin") == body);
-    EXPECT_FALSE(HasTemp("slow.bin"));
-    const std::vector<std::string> asked = mirror::Requests();
-    ASSERT_FALSE(asked.empty());
-    EXPECT_NE(asked.back().find("\"range\": \"bytes="), std::string::npos) << asked.back();
-    ExpectReady();
-}
-
-TEST_F(UpdateRunTest, AStartedRunIsVisibleAtOnce) {
-    mirror::WriteFile(Local("ver.ini"), kStamp);
-    w.RunUpdate(mirror::Url());
-    ExpectReady();
-    // A login or a Cancel between the start and the thread's first post
-    // must see a running update.
-    StartUpdateRun(w, mirror::Url());
-    EXPECT_TRUE(w.m_bUpdating);
-    EXPECT_FALSE(w.m_bUpdateFinished);
-    w.StopUpdateThread();
-}
-
-TEST_F(UpdateRunTest, AStopEndsARunThatWaitsForAnAnswer) {
-    // The mirror takes the request and says nothing: the run hangs inside
-    // the request, where no block read checks the stop.
-    mirror::SetFault("ver.html", "silent");
-    StartUpdateRun(w, mirror::Url());
-    // StopUpdateThread closes the run's own handle: wait on a copy.
-    const Base::UniqueKernelHandle ownThread = CopyThreadHandle(*w.m_pUpdateRun);
-    const HANDLE thread = ownThread.get();
-    ASSERT_TRUE(thread);
-    ASSERT_TRUE(w.PumpUntil([] { return mirror::CountRequests("/vedu/ver.html") == 1; }, 20000));
-    w.Pump(200);
-    w.StopUpdateThread();
-    // The stop waited its 100 ms; the thread is gone by then or just after,
-    // not when the mirror's silence ends five seconds later.
-    EXPECT_EQ(::WaitForSingleObject(thread, 400), WAIT_OBJECT_0);
-    w.Pump(200);
-    EXPECT_EQ(LocalText("Launcher.log"), "") << "a stopped fetch is no failed fetch";
 }
 
 }  // namespace

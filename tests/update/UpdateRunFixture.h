@@ -1,0 +1,61 @@
+// The launcher window with the update controls, a fresh installation with an
+// old stamp, and the mirror's new version: what every whole-run test starts
+// from.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "MirrorFixture.h"
+#include "UpdateTestWindow.h"
+#include "base/Handles.h"
+#include "ui/WindowManager.h"
+#include "update/UpdateRun.h"
+#include "update/UpdateThread.h"
+
+using Texts = std::vector<std::string>;
+
+inline const std::string kStamp = "20261207stamp0000001";
+inline const std::string kOldStamp = "20261101stamp0000000";
+inline constexpr char kUpdating[] = "正在更新...";
+inline constexpr char kVersionFailed[] = "版本文件下载失败...";
+inline constexpr char kChecking[] = "校对版本...";
+inline constexpr char kDownloading[] = "更新中...";
+inline constexpr char kReady[] = "请输入账号和密码：";
+
+class UpdateRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SkinUI::CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
+        mirror::ClearFaults();
+        ::DeleteFileA(Local("Launcher.log").c_str());
+        mirror::WriteFile(Local("ver.ini"), kOldStamp);
+        mirror::PublishVersion("2.5.0", kStamp);
+    }
+    static std::string Local(const std::string& name) { return mirror::InstallDir() + name; }
+    static std::string LocalText(const std::string& name) { return mirror::ReadFile(Local(name)); }
+    static bool HasTemp(const std::string& name) { return mirror::Exists(Local(name + ".tmp")); }
+
+    void ExpectReady() {
+        EXPECT_EQ(w.Text("UpdateState"), kReady);
+        EXPECT_TRUE(w.m_bUpdateFinished);
+        EXPECT_FALSE(w.m_bUpdating);
+        EXPECT_EQ(w.ProgressValue("AllFileProgress"), 100);
+        EXPECT_EQ(w.Text("AllFileProgress"), "100%");
+        EXPECT_TRUE(w.IsEnabled("Logon") && w.IsEnabled("Register") &&
+                    w.IsEnabled("RestoreUpdate"));
+    }
+
+    static Base::UniqueKernelHandle CopyThreadHandle(const UpdateRun& run) {
+        HANDLE copy = nullptr;
+        ::DuplicateHandle(::GetCurrentProcess(), run.m_hThread.get(), ::GetCurrentProcess(), &copy,
+                          SYNCHRONIZE, FALSE, 0);
+        return Base::UniqueKernelHandle(copy);
+    }
+
+    UpdateTestWindow w;
+};
