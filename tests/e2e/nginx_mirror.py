@@ -167,10 +167,11 @@ def main(argv=None):
     with NginxMirror(args.root, args.port, args.prefix) as mirror:
         print("serving %s at %s (nginx pid %d)" % (mirror.root, mirror.url, mirror.pid),
               flush=True)
-        try:
-            signal.sigwait({signal.SIGINT, signal.SIGTERM})
-        except KeyboardInterrupt:
-            pass
+        # Blocked first, so that either signal is taken here and nginx is
+        # stopped, instead of ending this process and leaving nginx behind.
+        stops = {signal.SIGINT, signal.SIGTERM}
+        signal.pthread_sigmask(signal.SIG_BLOCK, stops)
+        signal.sigwait(stops)
     return 0
 
 
