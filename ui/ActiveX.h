@@ -14,7 +14,7 @@
 
 #include <memory>
 
-#include "base/Handles.h"
+#include "base/ComPtr.h"
 #include "ui/ActiveXSite.h"
 #include "ui/ActiveXWnd.h"
 #include "ui/Control.h"

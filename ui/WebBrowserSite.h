@@ -13,7 +13,7 @@
 #include <mshtmhst.h>
 #include <servprov.h>
 
-#include "base/Handles.h"
+#include "base/ComPtr.h"
 #include "ui/ActiveXSite.h"
 
 namespace SkinUI {
