@@ -17,10 +17,6 @@ std::size_t CharacterLength(std::string_view text, std::size_t pos, LeadBytePred
 
 }  // namespace
 
-bool IsGbkLeadByte(unsigned char byte) {
-    return byte >= 0x81 && byte <= 0xFE;
-}
-
 std::string CleanIdentityText(std::string_view text, LeadBytePredicate isLead) {
     text = UpToNul(text);
     std::string result;

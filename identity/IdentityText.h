@@ -12,11 +12,12 @@
 #include <string_view>
 #include <vector>
 
+#include "base/GbkText.h"
+
 // Tells whether a byte starts a double-byte character in the code page the
 // text is in. The GBK rule is the default; the Win32 side passes the
 // system's own.
 using LeadBytePredicate = bool (*)(unsigned char byte);
-bool IsGbkLeadByte(unsigned char byte);
 
 // Removes every space, GBK full-width space (A1 A1) and 0xFF byte. The text
 // is walked character by character, so the two bytes of a double-byte

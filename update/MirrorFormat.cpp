@@ -24,11 +24,6 @@ bool IsParentComponent(std::string_view component) {
 
 }  // namespace
 
-bool IsGbkLeadByte(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 0x81 && u <= 0xfe;
-}
-
 VersionText ParseVersionText(std::string_view body) {
     VersionText version;
     const std::size_t stampLength = std::min(body.size(), kVersionStampLength);

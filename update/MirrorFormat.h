@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/GbkText.h"
+
 inline constexpr std::size_t kVersionStampLength = 20;
 
 struct VersionText {
@@ -61,10 +63,6 @@ std::optional<std::string> EncodeFileList(const std::vector<ListedFile>& files);
 // empty, no ':' (drive letters, alternate streams), no control characters, and
 // no ".." component between backslashes or forward slashes.
 bool IsSafeListedName(std::string_view name);
-
-// True for the first byte of a GBK double-byte character; the byte after it
-// belongs to the same character even when it looks like '\\' or '|'.
-bool IsGbkLeadByte(char c);
 
 // The name as used in download URLs and mirror folders: every backslash
 // becomes a forward slash ("\Res\x.png" -> "/Res/x.png"). The second byte of a
