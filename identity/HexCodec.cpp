@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "identity/HexDigits.h"
+
 namespace {
 
 // The first four characters (key and cipher digits of the first byte) are
@@ -17,30 +19,6 @@ constexpr std::size_t kCharsPerByte = 4;
 // Random bytes lie in 0..254: the format has always drawn them this way.
 uint8_t RandomByte() {
     return static_cast<uint8_t>(std::rand() % 255);
-}
-
-void AppendHexByte(std::string& out, uint8_t value) {
-    static const char kDigits[] = "0123456789abcdef";
-    out.push_back(kDigits[value >> 4]);
-    out.push_back(kDigits[value & 0x0f]);
-}
-
-std::optional<uint8_t> HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return static_cast<uint8_t>(c - '0');
-    if (c >= 'a' && c <= 'f')
-        return static_cast<uint8_t>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F')
-        return static_cast<uint8_t>(c - 'A' + 10);
-    return std::nullopt;
-}
-
-std::optional<uint8_t> HexPair(char high, char low) {
-    const auto h = HexDigit(high);
-    const auto l = HexDigit(low);
-    if (!h || !l)
-        return std::nullopt;
-    return static_cast<uint8_t>((*h << 4) | *l);
 }
 
 std::string_view UpToNul(std::string_view text) {
@@ -72,8 +50,8 @@ std::string ScrambleText(std::string_view plain) {
     for (std::size_t i = 0; i < padded; ++i) {
         const uint8_t k = key[i % kKeyLength];
         const uint8_t c = i < length ? static_cast<uint8_t>(plain[i]) : RandomByte();
-        AppendHexByte(out, k);
-        AppendHexByte(out, static_cast<uint8_t>(c ^ k));
+        AppendHex(out, k);
+        AppendHex(out, static_cast<uint8_t>(c ^ k));
     }
     // An empty text writes no digits; the mask then lands on the zero bytes of
     // the caller's buffer, which is what saved empty passwords look like.

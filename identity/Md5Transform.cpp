@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "identity/HexDigits.h"
+
 namespace {
 
 inline uint32_t Load32(const uint8_t* p) {
@@ -143,16 +145,10 @@ std::size_t Md5Pad(uint8_t* buffer, std::size_t tailBytes, uint64_t totalBytes) 
 }
 
 std::string Md5Hex(const Md5State& state) {
-    static const char kDigits[] = "0123456789abcdef";
     uint8_t bytes[16];
     Store32(bytes, state.a);
     Store32(bytes + 4, state.b);
     Store32(bytes + 8, state.c);
     Store32(bytes + 12, state.d);
-    std::string hex(32, '0');
-    for (int i = 0; i < 16; ++i) {
-        hex[2 * i] = kDigits[bytes[i] >> 4];
-        hex[2 * i + 1] = kDigits[bytes[i] & 0x0f];
-    }
-    return hex;
+    return ToHex(bytes, sizeof(bytes));
 }

@@ -20,16 +20,6 @@ void InitSodium() {
         std::abort();
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Splits "key value" at the first blank; false when the key differs.
 bool TakeField(std::string_view line, std::string_view key, std::string_view& value) {
     if (line.size() <= key.size() || line.compare(0, key.size(), key) != 0 ||
@@ -120,28 +110,16 @@ Sha256Digest Sha256Of(std::string_view bytes) {
     return digest;
 }
 
-std::string ToHex(const uint8_t* bytes, size_t size) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(size * 2);
-    for (size_t i = 0; i < size; ++i) {
-        text += kDigits[bytes[i] >> 4];
-        text += kDigits[bytes[i] & 15];
-    }
-    return text;
-}
-
 template <size_t N>
 std::optional<std::array<uint8_t, N>> FromHex(std::string_view text) {
     if (text.size() != 2 * N)
         return std::nullopt;
     std::array<uint8_t, N> bytes{};
     for (size_t i = 0; i < N; ++i) {
-        const int high = HexValue(text[2 * i]);
-        const int low = HexValue(text[2 * i + 1]);
-        if (high < 0 || low < 0)
+        const auto byte = HexPair(text[2 * i], text[2 * i + 1]);
+        if (!byte)
             return std::nullopt;
-        bytes[i] = static_cast<uint8_t>(high * 16 + low);
+        bytes[i] = *byte;
     }
     return bytes;
 }

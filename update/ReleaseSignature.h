@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "identity/HexDigits.h"
+
 inline constexpr char kReleaseSigName[] = "release.sig";
 
 using Sha256Digest = std::array<uint8_t, 32>;
@@ -62,7 +64,6 @@ enum class ReleaseVerdict {
 const char* ReleaseVerdictReason(ReleaseVerdict verdict);
 
 Sha256Digest Sha256Of(std::string_view bytes);
-std::string ToHex(const uint8_t* bytes, size_t size);
 template <size_t N>
 std::string ToHex(const std::array<uint8_t, N>& bytes) {
     return ToHex(bytes.data(), N);
