@@ -9,7 +9,8 @@ constexpr int kSwitchLength = sizeof(kChannelSwitch) - 1;
 
 ChannelSwitch ParseChannelSwitch(const std::string& cmdLine) {
     ChannelSwitch result;
-    if (cmdLine.empty() || cmdLine.compare(0, kSwitchLength, kChannelSwitch) != 0) return result;
+    if (cmdLine.empty() || cmdLine.compare(0, kSwitchLength, kChannelSwitch) != 0)
+        return result;
     const size_t space = cmdLine.find(' ');
     const int p = space == std::string::npos ? -1 : static_cast<int>(space);
     // Without a space the number's length is negative: it reads as empty, so 0.

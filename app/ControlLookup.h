@@ -3,8 +3,8 @@
 // step that needs it is skipped.
 #pragma once
 
-#include "ui/Control.h"
-#include "ui/WindowManager.h"
+#include "ui/core/Control.h"
+#include "ui/core/WindowManager.h"
 
 template <typename T>
 T* FindControlAs(const SkinUI::CWindowManagerUI& manager, const char* name) {

@@ -9,11 +9,11 @@
 #include "app/Messages.h"
 #include "app/PlazaUpdateWnd.h"
 #include "login/AccountKeys.h"
-#include "ui/Button.h"
-#include "ui/Combo.h"
-#include "ui/Edit.h"
-#include "ui/Layouts.h"
-#include "ui/Option.h"
+#include "ui/controls/Button.h"
+#include "ui/controls/Combo.h"
+#include "ui/controls/Edit.h"
+#include "ui/controls/Option.h"
+#include "ui/layout/TabLayout.h"
 #include "update/UpdateControls.h"
 
 using namespace SkinUI;

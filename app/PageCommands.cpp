@@ -9,8 +9,8 @@
 #include "app/LauncherConstants.h"
 #include "app/PlazaUpdateWnd.h"
 #include "identity/AppCommand.h"
-#include "ui/Edit.h"
-#include "ui/Layouts.h"
+#include "ui/controls/Edit.h"
+#include "ui/layout/TabLayout.h"
 
 using namespace SkinUI;
 

@@ -8,10 +8,10 @@
 #include "app/Messages.h"
 #include "app/WebBrowserExUI.h"
 #include "launcher_settings.h"
-#include "ui/Combo.h"
-#include "ui/DialogBuilder.h"
-#include "ui/Edit.h"
-#include "ui/Layouts.h"
+#include "ui/controls/Combo.h"
+#include "ui/controls/Edit.h"
+#include "ui/layout/FlowLayouts.h"
+#include "ui/markup/DialogBuilder.h"
 
 using namespace SkinUI;
 

@@ -11,10 +11,10 @@
 
 #include "app/UiQueue.h"
 #include "base/Handles.h"
-#include "ui/Notify.h"
-#include "ui/WebBrowser.h"
-#include "ui/WindowManager.h"
-#include "ui/WindowWnd.h"
+#include "ui/browser/WebBrowser.h"
+#include "ui/core/Notify.h"
+#include "ui/core/WindowManager.h"
+#include "ui/core/WindowWnd.h"
 #include "update/UpdateStore.h"
 
 namespace SkinUI {

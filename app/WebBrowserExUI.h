@@ -7,8 +7,8 @@
 
 #include <windows.h>
 
-#include "ui/DialogBuilder.h"
-#include "ui/WebBrowser.h"
+#include "ui/browser/WebBrowser.h"
+#include "ui/markup/DialogBuilder.h"
 
 class CWebBrowserExUI : public SkinUI::CWebBrowserUI {
 public:

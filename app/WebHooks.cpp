@@ -15,7 +15,7 @@
 #include "identity/MachineIdentity.h"
 #include "identity/WebRequests.h"
 #include "launcher_settings.h"
-#include "ui/Edit.h"
+#include "ui/controls/Edit.h"
 
 using namespace SkinUI;
 

@@ -9,9 +9,9 @@
 #include "app/ChannelSwitch.h"
 #include "app/LauncherConstants.h"
 #include "app/PlazaUpdateWnd.h"
-#include "launcher_settings.h"
 #include "base/Handles.h"
-#include "ui/WindowManager.h"
+#include "launcher_settings.h"
+#include "ui/core/WindowManager.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include "launcher_settings.h"
 #include "login/AccountKeys.h"
 #include "login/RegistryKey.h"
-#include "ui/Button.h"
-#include "ui/Combo.h"
-#include "ui/Edit.h"
-#include "ui/ListElement.h"
-#include "ui/Option.h"
+#include "ui/controls/Button.h"
+#include "ui/controls/Combo.h"
+#include "ui/controls/Edit.h"
+#include "ui/controls/ListElement.h"
+#include "ui/controls/Option.h"
 
 using namespace SkinUI;
 using Base::UniqueKey;

@@ -8,8 +8,8 @@
 #include "app/PlazaUpdateWnd.h"
 #include "base/LobbyInterface.h"
 #include "login/LobbyCommandLine.h"
-#include "ui/Button.h"
-#include "ui/Edit.h"
+#include "ui/controls/Button.h"
+#include "ui/controls/Edit.h"
 
 using namespace SkinUI;
 

@@ -18,7 +18,7 @@
 #include "app/PlazaUpdateWnd.h"
 #include "launcher_settings.h"
 #include "login/ServerLine.h"
-#include "ui/Option.h"
+#include "ui/controls/Option.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/PlazaUpdateWnd.h"
-#include "ui/Progress.h"
+#include "ui/controls/Progress.h"
 
 void SetControlText(CPlazaUpdateWnd& wnd, const char* name, const std::string& text) {
     if (SkinUI::CControlUI* control = wnd.m_Manager.FindControl(name)) {

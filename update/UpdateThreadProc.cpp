@@ -7,7 +7,7 @@
 #include "app/Messages.h"
 #include "app/PlazaUpdateWnd.h"
 #include "base/LobbyInterface.h"
-#include "ui/WindowManager.h"
+#include "ui/core/WindowManager.h"
 #include "update/DownloadFiles.h"
 #include "update/ReleaseCheck.h"
 #include "update/UpdateControls.h"

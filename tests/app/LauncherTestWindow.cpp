@@ -1,9 +1,9 @@
 #include "tests/app/LauncherTestWindow.h"
 
 #include "app/WebBrowserExUI.h"
-#include "ui/Combo.h"
-#include "ui/DialogBuilder.h"
-#include "ui/Edit.h"
+#include "ui/controls/Combo.h"
+#include "ui/controls/Edit.h"
+#include "ui/markup/DialogBuilder.h"
 
 std::string TestSkinMarkup(const char* windowAttributes) {
     return std::string("<Window size=\"400,320\" ") + windowAttributes +

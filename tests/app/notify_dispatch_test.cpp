@@ -6,12 +6,12 @@
 
 #include "app/Messages.h"
 #include "tests/app/LauncherTestWindow.h"
-#include "ui/Button.h"
-#include "ui/Combo.h"
-#include "ui/Edit.h"
-#include "ui/Layouts.h"
-#include "ui/ListElement.h"
-#include "ui/Option.h"
+#include "ui/controls/Button.h"
+#include "ui/controls/Combo.h"
+#include "ui/controls/Edit.h"
+#include "ui/controls/ListElement.h"
+#include "ui/controls/Option.h"
+#include "ui/layout/TabLayout.h"
 #include "update/UpdateThread.h"
 
 using namespace SkinUI;

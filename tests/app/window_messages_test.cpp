@@ -4,9 +4,9 @@
 
 #include "app/Messages.h"
 #include "tests/app/LauncherTestWindow.h"
-#include "ui/Button.h"
-#include "ui/Edit.h"
-#include "ui/Layouts.h"
+#include "ui/controls/Button.h"
+#include "ui/controls/Edit.h"
+#include "ui/layout/TabLayout.h"
 
 using namespace SkinUI;
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "ui/WindowManager.h"
+#include "ui/core/WindowManager.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/Handles.h"
-#include "ui/WebBrowser.h"
+#include "ui/browser/WebBrowser.h"
 
 // The site the hosted object was given, asked for one of its interfaces.
 template <typename I>

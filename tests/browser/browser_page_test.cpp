@@ -11,8 +11,8 @@
 #include "tests/browser/ScriptHost.h"
 #include "tests/login/LobbyFixture.h"
 #include "tests/update/MirrorFixture.h"
-#include "ui/Edit.h"
-#include "ui/Layouts.h"
+#include "ui/controls/Edit.h"
+#include "ui/layout/TabLayout.h"
 #include "update/UpdateThread.h"
 
 using namespace SkinUI;

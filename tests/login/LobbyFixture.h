@@ -14,9 +14,9 @@
 
 #include "tests/app/LauncherTestWindow.h"
 #include "tests/login/RegistryFixture.h"
-#include "ui/Edit.h"
-#include "ui/Option.h"
-#include "ui/WindowManager.h"
+#include "ui/controls/Edit.h"
+#include "ui/controls/Option.h"
+#include "ui/core/WindowManager.h"
 
 inline std::string Here(const char* file) {
     return SkinUI::CWindowManagerUI::GetModuleDirectory() + file;

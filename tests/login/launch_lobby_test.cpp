@@ -7,10 +7,10 @@
 #include "launcher_settings.h"
 #include "tests/app/LauncherTestWindow.h"
 #include "tests/login/LobbyFixture.h"
-#include "ui/Button.h"
-#include "ui/Edit.h"
-#include "ui/Option.h"
-#include "ui/WindowManager.h"
+#include "ui/controls/Button.h"
+#include "ui/controls/Edit.h"
+#include "ui/controls/Option.h"
+#include "ui/core/WindowManager.h"
 
 using namespace SkinUI;
 

@@ -4,7 +4,7 @@
 
 #include "launcher_settings.h"
 #include "tests/app/LauncherTestWindow.h"
-#include "ui/Option.h"
+#include "ui/controls/Option.h"
 
 using namespace SkinUI;
 

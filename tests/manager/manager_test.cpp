@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/Control.h"
-#include "ui/WindowManager.h"
-#include "ui/WindowWnd.h"
+#include "ui/core/Control.h"
+#include "ui/core/WindowManager.h"
+#include "ui/core/WindowWnd.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "launcher_settings.h"
-#include "ui/LibInterface.h"
-#include "ui/ResourceLoader.h"
+#include "ui/package/LibInterface.h"
+#include "ui/package/ResourceLoader.h"
 
 namespace {
 

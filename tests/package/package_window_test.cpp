@@ -10,9 +10,9 @@
 
 #include "launcher_settings.h"
 #include "tests/package/PackageFixture.h"
-#include "ui/PlainPackage.h"
-#include "ui/ResourceLoader.h"
-#include "ui/WindowManager.h"
+#include "ui/core/WindowManager.h"
+#include "ui/package/PlainPackage.h"
+#include "ui/package/ResourceLoader.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "launcher_settings.h"
 #include "tests/package/PackageFixture.h"
-#include "ui/LibInterface.h"
+#include "ui/package/LibInterface.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "launcher_settings.h"
 #include "tests/package/PackageFixture.h"
-#include "ui/PlainPackage.h"
-#include "ui/ResourceLoader.h"
+#include "ui/package/PlainPackage.h"
+#include "ui/package/ResourceLoader.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/MarkupWalk.h"
+#include "ui/markup/MarkupWalk.h"
 
 namespace uitest {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/MarkupDecode.h"
+#include "ui/markup/MarkupDecode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

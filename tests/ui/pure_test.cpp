@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "ui/AttributeList.h"
-#include "ui/ImageDecode.h"
-#include "ui/MarkupDecode.h"
+#include "ui/core/AttributeList.h"
+#include "ui/markup/MarkupDecode.h"
+#include "ui/package/ImageDecode.h"
 
 using namespace SkinUI;
 

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "MirrorFixture.h"
-#include "UpdateTestWindow.h"
 #include "base/Handles.h"
-#include "ui/WindowManager.h"
+#include "MirrorFixture.h"
+#include "ui/core/WindowManager.h"
 #include "update/UpdateRun.h"
 #include "update/UpdateThread.h"
+#include "UpdateTestWindow.h"
 
 using Texts = std::vector<std::string>;
 

@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "app/Messages.h"
-#include "ui/Button.h"
-#include "ui/DialogBuilder.h"
-#include "ui/Label.h"
-#include "ui/Progress.h"
+#include "ui/controls/Button.h"
+#include "ui/controls/Label.h"
+#include "ui/controls/Progress.h"
+#include "ui/markup/DialogBuilder.h"
 #include "update/UpdateRun.h"
 #include "update/UpdateThread.h"
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "MirrorFixture.h"
-#include "UpdateTestWindow.h"
-#include "ui/WindowManager.h"
+#include "ui/core/WindowManager.h"
 #include "update/ReleaseSignature.h"
+#include "UpdateTestWindow.h"
 
 namespace {
 

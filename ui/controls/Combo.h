@@ -1,0 +1,66 @@
+// A drop list. The closed combo shows the selected row; clicking it opens a
+// pop-up window with a manager of its own that borrows the rows.
+#pragma once
+
+#include "ui/controls/ListElement.h"
+#include "ui/core/StateImages.h"
+
+namespace SkinUI {
+
+class CComboDropWnd;
+
+class CComboUI : public CContainerUI, public IListOwnerUI {
+public:
+    CComboUI();
+    ~CComboUI() override;
+    const char* GetClass() const override;
+    void* GetInterface(const char* name) override;
+    UINT GetControlFlags() const override;
+
+    std::string GetText() const override;
+    void SetEnabled(bool enabled = true) override;
+
+    int GetCurSel() const override { return m_iCurSel; }
+    bool SelectItem(int index, bool takeFocus = false) override;
+
+    bool Add(CControlUI* control) override;
+    bool AddAt(CControlUI* control, int index) override;
+    bool Remove(CControlUI* control) override;
+    bool RemoveAt(int index) override;
+    void RemoveAll() override;
+
+    bool Activate() override;
+    bool IsDropped() const { return m_pWindow != nullptr; }
+    // The open drop-down's window, or null.
+    HWND GetDropWindow() const;
+    void CloseDropDown();
+    SIZE GetDropBoxSize() const { return m_szDropBox; }
+    RECT GetTextPadding() const { return m_rcTextPadding; }
+    // The look of the rows, applied to every row the combo paints.
+    const TListInfoUI& GetListInfo() const override { return m_listInfo; }
+    DWORD GetItemTextColor() const { return m_listInfo.textColor; }
+    int GetItemFont() const { return m_listInfo.font; }
+
+    void SetPos(RECT rc) override;
+    CControlUI* FindControl(FINDCONTROLPROC proc, LPVOID data, UINT flags) override;
+    void DoEvent(TEventUI& event) override;
+    void SetAttribute(const char* name, const char* value) override;
+    SIZE EstimateSize(SIZE available) override;
+    void DoPaint(HDC hDC, const RECT& rcPaint) override;
+
+private:
+    friend class CComboDropWnd;
+    void OnDropClosed();
+
+    CComboDropWnd* m_pWindow = nullptr;
+    int m_iCurSel = -1;
+    bool m_bClosingOnFocusLoss = false;
+    UINT m_uButtonState = 0;
+    SIZE m_szDropBox = {0, 150};
+    RECT m_rcTextPadding = {4, 0, 4, 0};
+    StateImages m_images;
+    std::string m_sDropBoxAttributes;
+    TListInfoUI m_listInfo;
+};
+
+}  // namespace SkinUI

@@ -1,0 +1,102 @@
+#include "ui/layout/TabLayout.h"
+
+#include <cstring>
+
+#include "ui/core/WindowManager.h"
+
+namespace SkinUI {
+
+const char* CTabLayoutUI::GetClass() const {
+    return "TabLayoutUI";
+}
+
+void* CTabLayoutUI::GetInterface(const char* name) {
+    if (std::strcmp(name, "TabLayout") == 0)
+        return this;
+    return CContainerUI::GetInterface(name);
+}
+
+bool CTabLayoutUI::Add(CControlUI* control) {
+    return AddAt(control, GetCount());
+}
+
+bool CTabLayoutUI::AddAt(CControlUI* control, int index) {
+    if (!CContainerUI::AddAt(control, index))
+        return false;
+    if (m_iCurSel < 0) {
+        m_iCurSel = index;
+        control->SetVisible(true);
+    } else {
+        if (index <= m_iCurSel)
+            ++m_iCurSel;
+        control->SetVisible(false);
+    }
+    // The skin's selection, quietly: the skin is still being built.
+    if (index == m_iPendingSel) {
+        m_iPendingSel = -1;
+        ShowOnly(index);
+    }
+    return true;
+}
+
+void CTabLayoutUI::ShowOnly(int index) {
+    m_iCurSel = index;
+    for (int i = 0; i < GetCount(); ++i)
+        m_items[i]->SetVisible(i == index);
+}
+
+bool CTabLayoutUI::Remove(CControlUI* control) {
+    const int index = GetItemIndex(control);
+    if (!CContainerUI::Remove(control))
+        return false;
+    if (index == m_iCurSel) {
+        m_iCurSel = -1;
+        if (GetCount() > 0)
+            SelectItem(std::min(index, GetCount() - 1));
+    } else if (index < m_iCurSel) {
+        --m_iCurSel;
+    }
+    return true;
+}
+
+void CTabLayoutUI::RemoveAll() {
+    m_iCurSel = -1;
+    CContainerUI::RemoveAll();
+}
+
+bool CTabLayoutUI::SelectItem(int index) {
+    if (index < 0 || index >= GetCount())
+        return false;
+    if (index == m_iCurSel)
+        return true;
+    const int old = m_iCurSel;
+    ShowOnly(index);
+    SetPos(m_rcItem);
+    NeedParentUpdate();
+    if (m_pManager) {
+        m_items[index]->SetFocus();
+        m_pManager->NeedFocusNext();
+        m_pManager->SendNotify(this, "tabselect", static_cast<WPARAM>(index),
+                               static_cast<LPARAM>(old));
+    }
+    return true;
+}
+
+void CTabLayoutUI::SetAttribute(const char* name, const char* value) {
+    if (std::strcmp(name, "selectedid") == 0) {
+        // The builder applies attributes before it adds the pages.
+        const int index = std::atoi(value);
+        m_iPendingSel = -1;
+        if (!SelectItem(index) && index >= GetCount())
+            m_iPendingSel = index;
+    } else {
+        CContainerUI::SetAttribute(name, value);
+    }
+}
+
+void CTabLayoutUI::SetPos(RECT rc) {
+    // Only the selected page is visible, so it alone fills the layout.
+    CContainerUI::SetPos(rc);
+}
+
+}  // namespace SkinUI

@@ -1,0 +1,32 @@
+// The tab layout: shows one child at a time.
+#pragma once
+
+#include "ui/core/Container.h"
+
+namespace SkinUI {
+
+class CTabLayoutUI : public CContainerUI {
+public:
+    const char* GetClass() const override;
+    void* GetInterface(const char* name) override;
+
+    bool Add(CControlUI* control) override;
+    bool AddAt(CControlUI* control, int index) override;
+    bool Remove(CControlUI* control) override;
+    void RemoveAll() override;
+
+    int GetCurSel() const { return m_iCurSel; }
+    bool SelectItem(int index);
+
+    void SetAttribute(const char* name, const char* value) override;
+    void SetPos(RECT rc) override;
+
+private:
+    void ShowOnly(int index);
+
+    int m_iCurSel = -1;
+    // A "selectedid" read before its page was added.
+    int m_iPendingSel = -1;
+};
+
+}  // namespace SkinUI
