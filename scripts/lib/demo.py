@@ -13,6 +13,7 @@ import time
 
 root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(root, "tests", "e2e"))
+sys.path.insert(0, os.path.join(root, "standins"))
 import launcher_install as li  # noqa: E402
 import webservice as ws  # noqa: E402
 

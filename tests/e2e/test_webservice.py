@@ -35,6 +35,7 @@ import time
 import urllib.parse
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "standins"))
 import test_login as tl  # noqa: E402
 from launcher_install import stop_programs_in  # noqa: E402
 from webservice import open_service, query_of, statistics_signature, target_of  # noqa: E402
@@ -174,7 +175,7 @@ def main():
             session.env["LAUNCHER_LINK_LOG"] = links
             session.env.pop("LOBBY_EXIT_AFTER_MS", None)
             session.wine("reg", "add", BROWSER_KEY, "/v", "Browsers", "/d",
-                         os.path.join(HERE, "record_link.py"), "/f")
+                         os.path.join(HERE, "..", "..", "standins", "record_link.py"), "/f")
             session.wine("reg", "delete", CAFE_KEY, "/f")
             install = tl.install_folder(build, work)
             try:

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "lobby/UpdateOverArgs.h"
 #include "login/LobbyCommandLine.h"
 #include "login/ServerLine.h"
+#include "standins/lobby/UpdateOverArgs.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "lobby/UpdateOverArgs.h"
 #include "login/LobbyCommandLine.h"
+#include "standins/lobby/UpdateOverArgs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string cmdLine(reinterpret_cast<const char*>(data), size);

@@ -1,0 +1,187 @@
+// The pages' way back into the real launcher window, after a real update run
+// against the loopback mirror, through the real browser control: "app:"
+// navigations of "LogonWeb", and window.external calls played by the JScript
+// engine against "RegisterWeb", down to the stand-in lobby's recorded login.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/WebBrowserExUI.h"
+#include "tests/app/ScriptHost.h"
+#include "tests/login/LobbyFixture.h"
+#include "tests/ui/browser/BrowserTestSupport.h"
+#include "tests/update/MirrorFixture.h"
+#include "ui/controls/Edit.h"
+#include "ui/layout/TabLayout.h"
+#include "update/UpdateThread.h"
+
+using namespace SkinUI;
+
+namespace {
+
+const char kStamp[] = "20261207stamp0000001";
+
+// The launcher's test skin with its browsers: "RegisterWeb" on the second
+// page of "LogonRegister", "LogonWeb" floated, 1x1 and hidden.
+std::string SkinWithBrowsers() {
+    std::string skin = TestSkinMarkup();
+    const std::string page = "<VerticalLayout><Label name=\"RegisterPage\" text=\"web\" />";
+    skin.replace(skin.find(page), page.size(),
+                 "<VerticalLayout><WebBrowserEx name=\"RegisterWeb\" />"
+                 "<WebBrowserEx name=\"LogonWeb\" float=\"true\" pos=\"0,0,1,1\" "
+                 "visible=\"false\" />");
+    return skin;
+}
+
+}  // namespace
+
+class PageCommands : public LobbyFixture {
+protected:
+    void SetUp() override {
+        LobbyFixture::SetUp();
+        m_window = std::make_unique<LauncherTestWindow>(SkinWithBrowsers());
+        // What the window's initialisation does for its browsers.
+        RegisterWeb()->SetMainWindow(m_window->GetHWND());
+        LogonWeb()->SetEventHandler(m_window.get());
+        // Line 0, empty boxes, and an update run that finishes: the
+        // installation is current, so one request to the mirror ends it.
+        Prepare(*m_window, "", "");
+        mirror::ClearFaults();
+        mirror::WriteFile(mirror::InstallDir() + "ver.ini", kStamp);
+        mirror::PublishVersion("2.5.0", kStamp);
+        RunUpdate();
+        ASSERT_TRUE(m_window->m_bUpdateFinished);
+    }
+
+    // Starts an update run and pumps until it has ended.
+    void RunUpdate() {
+        StartUpdateRun(*m_window, mirror::Url());
+        const DWORD start = ::GetTickCount();
+        while (m_window->m_bUpdating && ::GetTickCount() - start < 30000)
+            PumpMessages(10);
+    }
+    void TearDown() override {
+        m_window.reset();
+        LobbyFixture::TearDown();
+    }
+
+    CWebBrowserExUI* RegisterWeb() { return m_window->Control<CWebBrowserExUI>("RegisterWeb"); }
+    CWebBrowserExUI* LogonWeb() { return m_window->Control<CWebBrowserExUI>("LogonWeb"); }
+    CTabLayoutUI* Pages() { return m_window->Control<CTabLayoutUI>("LogonRegister"); }
+
+    // Navigates "LogonWeb" and lets the browser deliver BeforeNavigate2,
+    // which may come from the message loop after Navigate returned.
+    void NavigateLogonWeb(const char* url, DWORD pumpMs = 300) {
+        ASSERT_TRUE(LogonWeb()->Navigate(url));
+        PumpMessages(pumpMs);
+    }
+
+    Base::ComPtr<IDispatch> External(CWebBrowserExUI* browser) {
+        Base::ComPtr<IDispatch> external;
+        EXPECT_EQ(browser->GetExternal(external.put()), S_OK);
+        return external;
+    }
+
+    std::unique_ptr<LauncherTestWindow> m_window;
+};
+
+TEST_F(PageCommands, APlainCommandFillsBothBoxesAndLogsInWithExactlyThatLogin) {
+    NavigateLogonWeb("app:player01&&pw 1", 50);
+    EXPECT_EQ(m_window->m_pAccountEdit->GetText(), "player01");
+    EXPECT_EQ(m_window->m_pPasswordEdit->GetText(), "pw 1");
+    EXPECT_EQ(LobbyParameters(), "-Update_Over 0 0 8 4 15 player01 pw 1 192.168.100.200");
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+    EXPECT_TRUE(TakeQuitMessage());
+}
+
+TEST_F(PageCommands, RegisterWaitsForTheUpdateAndCancelReturnsToTheLogin) {
+    // A run that hangs on the version file is still running.
+    mirror::SetFault("ver.html", "stall");
+    StartUpdateRun(*m_window, mirror::Url());
+    PumpMessages(300);
+    ASSERT_TRUE(m_window->m_bUpdating);
+    NavigateLogonWeb("app:register");
+    EXPECT_EQ(Pages()->GetCurSel(), 0);
+    m_window->StopUpdateThread();
+    mirror::ClearFaults();
+    RunUpdate();
+    ASSERT_TRUE(m_window->m_bUpdateFinished);
+    NavigateLogonWeb("app:register");
+    EXPECT_EQ(Pages()->GetCurSel(), 1);
+    NavigateLogonWeb("app:cancel");
+    EXPECT_EQ(Pages()->GetCurSel(), 0);
+    // None of them is a login: empty boxes would have shown the input check.
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+    EXPECT_EQ(LobbyParameters(300), "<none>");
+}
+
+TEST_F(PageCommands, LogonResultZeroLogsInWithTheBoxesAsTheyAre) {
+    m_window->m_pAccountEdit->SetText("abc");
+    m_window->m_pPasswordEdit->SetText("pw");
+    ScriptHost script(External(RegisterWeb()).get());
+    ASSERT_TRUE(script.IsReady());
+    EXPECT_EQ(script.Run(L"external.LogonResult(\"0\", \"\");"), S_OK);
+    EXPECT_EQ(LobbyParameters(), "-Update_Over 0 0 3 2 15 abc pw 192.168.100.200");
+    EXPECT_TRUE(TakeQuitMessage());
+}
+
+TEST_F(PageCommands, LogonResultWithAnErrorCodeShowsTheMessageOnly) {
+    m_window->m_pAccountEdit->SetText("abc");
+    m_window->m_pPasswordEdit->SetText("pw");
+    ScriptHost script(External(RegisterWeb()).get());
+    EXPECT_EQ(script.Run(L"external.LogonResult(\"3\", \"\x8D26\x53F7\x4E0D\x5B58\x5728\");"),
+              S_OK);  // 账号不存在
+    const auto shown = m_boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].sCaption, "提示");
+    EXPECT_EQ(shown[0].sText, "账号不存在");
+    EXPECT_EQ(LobbyParameters(500), "<none>");
+    EXPECT_FALSE(TakeQuitMessage());
+}
+
+TEST_F(PageCommands, LogonLobbyFromTheRegistrationPageReturnsAndLogsIn) {
+    Pages()->SelectItem(1);
+    ScriptHost script(External(RegisterWeb()).get());
+    EXPECT_EQ(script.Run(L"external.LogonLobby(\"\x7532\", \"\x4E59\");"), S_OK);  // 甲, 乙
+    EXPECT_EQ(Pages()->GetCurSel(), 0);
+    EXPECT_EQ(m_window->m_pAccountEdit->GetText(), "甲");
+    EXPECT_EQ(LobbyParameters(), "-Update_Over 0 0 2 2 15 甲 乙 192.168.100.200");
+}
+
+TEST_F(PageCommands, CallsThatDoNotFitTheirMethodChangeNothing) {
+    // Any login attempt would show the empty-box check.
+    Pages()->SelectItem(1);
+    ScriptHost script(External(RegisterWeb()).get());
+    EXPECT_TRUE(FAILED(script.Run(L"external.logonresult(\"0\", \"\");")));
+    EXPECT_TRUE(FAILED(script.Run(L"external.LOGONLOBBY(\"a\", \"b\");")));
+    for (const wchar_t* call :
+         {L"external.LogonResult(\"0\");", L"external.LogonResult(\"0\", \"\", \"x\");",
+          L"external.LogonResult(0, \"\");", L"external.LogonLobby(\"a\", 2);",
+          L"external.RegisterCancel(\"x\");", L"var f = external.LogonResult;"}) {
+        script.Run(call);
+    }
+    EXPECT_EQ(Pages()->GetCurSel(), 1);
+    // A page in a browser without a target window reaches nobody.
+    ScriptHost logonPage(External(LogonWeb()).get());
+    logonPage.Run(L"external.LogonResult(\"0\", \"\"); external.RegisterCancel();");
+    EXPECT_EQ(Pages()->GetCurSel(), 1);
+
+    // Only the null interface identifier is accepted.
+    auto external = External(RegisterWeb());
+    VARIANT args[2];
+    for (VARIANT& arg : args) {
+        ::VariantInit(&arg);
+        V_VT(&arg) = VT_BSTR;
+        V_BSTR(&arg) = nullptr;
+    }
+    DISPPARAMS params = {args, nullptr, 2, 0};
+    EXPECT_EQ(external->Invoke(CWebBrowserExUI::kLogonResult, IID_IDispatch, 0, DISPATCH_METHOD,
+                               &params, nullptr, nullptr, nullptr),
+              E_INVALIDARG);
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+    EXPECT_EQ(LobbyParameters(300), "<none>");
+
+    // The one call that fits still works.
+    EXPECT_EQ(script.Run(L"external.RegisterCancel();"), S_OK);
+    EXPECT_EQ(Pages()->GetCurSel(), 0);
+}

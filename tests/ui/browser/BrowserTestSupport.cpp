@@ -1,0 +1,70 @@
+#include "tests/ui/browser/BrowserTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ui/core/WindowManager.h"
+
+namespace {
+
+// The browser needs OLE on the test's thread for the whole run.
+class OleEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr))); }
+    void TearDown() override { ::OleUninitialize(); }
+};
+
+[[maybe_unused]] ::testing::Environment* const g_ole =
+    ::testing::AddGlobalTestEnvironment(new OleEnvironment);
+
+}  // namespace
+
+Base::ComPtr<IDispatch> BrowserDispatch(SkinUI::CActiveXUI* control) {
+    Base::ComPtr<IDispatch> disp;
+    control->GetControl(IID_IDispatch, disp.put_void());
+    return disp;
+}
+
+HRESULT FireEvent(SkinUI::CActiveXUI* control, DISPID id, std::vector<VARIANT> args) {
+    auto sink = SiteOf<IDispatch>(control, IID_IDispatch);
+    if (!sink)
+        return E_NOINTERFACE;
+    std::reverse(args.begin(), args.end());
+    DISPPARAMS params = {args.empty() ? nullptr : args.data(), nullptr,
+                         static_cast<UINT>(args.size()), 0};
+    return sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                        nullptr, nullptr);
+}
+
+VARIANT ByRef(VARIANT* target) {
+    VARIANT v;
+    ::VariantInit(&v);
+    V_VT(&v) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&v) = target;
+    return v;
+}
+
+VARIANT Dispatch(IDispatch* disp) {
+    VARIANT v;
+    ::VariantInit(&v);
+    V_VT(&v) = VT_DISPATCH;
+    V_DISPATCH(&v) = disp;
+    return v;
+}
+
+void PumpFor(DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    do {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                continue;
+            if (!SkinUI::CWindowManagerUI::TranslateUIMessage(&msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
+        }
+        ::Sleep(5);
+    } while (::GetTickCount() - start < ms);
+}

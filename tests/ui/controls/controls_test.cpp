@@ -1,0 +1,352 @@
+// Behaviour of the controls the launcher drives, through real windows and
+// the same messages a user's input produces.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "tests/ui/support/TestWindow.h"
+
+using namespace SkinUI;
+using uitest::TestWindow;
+
+namespace {
+
+constexpr char kOptions[] =
+    "<Window><VerticalLayout>"
+    "<Option name=\"solo\" height=\"20\" />"
+    "<Option name=\"a\" group=\"g\" selected=\"true\" height=\"20\" />"
+    "<Option name=\"b\" group=\"g\" height=\"20\" />"
+    "<Option name=\"c\" group=\"g\" height=\"20\" />"
+    "<CheckBox name=\"check\" height=\"20\" enabled=\"false\" />"
+    "<Control />"
+    "</VerticalLayout></Window>";
+
+TEST(OptionTest, ClickIsHeardBeforeTheSelectionChanges) {
+    TestWindow window(kOptions);
+    ASSERT_TRUE(window.Open());
+    auto* solo = window.Find<COptionUI>("solo");
+    ASSERT_NE(solo, nullptr);
+    std::vector<bool> seenAtClick;
+    window.onNotify = [&](TNotifyMsg& msg) {
+        if (msg.sType == "click")
+            seenAtClick.push_back(solo->IsSelected());
+    };
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(solo));
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(solo));
+    EXPECT_EQ(seenAtClick, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(solo->IsSelected());
+    EXPECT_EQ(window.TypesFrom("solo"),
+              (std::vector<std::string>{"click", "selectchanged", "click", "selectchanged"}));
+}
+
+TEST(OptionTest, GroupMembersStepBackSilently) {
+    TestWindow window(kOptions);
+    ASSERT_TRUE(window.Open());
+    auto* a = window.Find<COptionUI>("a");
+    auto* b = window.Find<COptionUI>("b");
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(b));
+    EXPECT_TRUE(b->IsSelected());
+    EXPECT_FALSE(a->IsSelected());
+    EXPECT_TRUE(window.TypesFrom("a").empty());
+    EXPECT_EQ(window.TypesFrom("b"), (std::vector<std::string>{"click", "selectchanged"}));
+    // Clicking the selected member again only clicks.
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(b));
+    EXPECT_TRUE(b->IsSelected());
+    EXPECT_EQ(window.TypesFrom("b").size(), 3u);
+    // A disabled option hears nothing and keeps its state.
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(window.Find<COptionUI>("check")));
+    EXPECT_TRUE(window.TypesFrom("check").empty());
+}
+
+TEST(ProgressTest, ValuesOutsideTheRangeAreIgnored) {
+    CProgressUI bar;
+    bar.SetValue(40);
+    EXPECT_EQ(bar.GetValue(), 40);
+    bar.SetValue(150);
+    EXPECT_EQ(bar.GetValue(), 40);
+    bar.SetValue(-1);
+    EXPECT_EQ(bar.GetValue(), 40);
+    bar.SetValue(100);
+    EXPECT_EQ(bar.GetValue(), 100);
+}
+
+TEST(ButtonTest, AttributeListBuildsTheAccountDeleteButton) {
+    CButtonUI button;
+    button.ApplyAttributeList(
+        "name=\"delete\" text=\"清除\" visible=\"false\" tooltip=\"清除账号\" width=\"35\" "
+        "textcolor=\"#FF0000FF\" hottextcolor=\"#FFFF0000\"");
+    EXPECT_EQ(button.GetName(), "delete");
+    EXPECT_EQ(button.GetText(), "清除");
+    EXPECT_FALSE(button.IsVisible());
+    EXPECT_EQ(button.GetToolTip(), "清除账号");
+    EXPECT_EQ(button.GetFixedWidth(), 35);
+    EXPECT_EQ(button.GetTextColor(), 0xFF0000FFu);
+    EXPECT_EQ(button.GetHotTextColor(), 0xFFFF0000u);
+
+    // A broken pair ends the list; what came before it stays.
+    CButtonUI broken;
+    broken.ApplyAttributeList("name=\"x\" text=\"y\" width=35 height=\"9\"");
+    EXPECT_EQ(broken.GetName(), "x");
+    EXPECT_EQ(broken.GetText(), "y");
+    EXPECT_EQ(broken.GetFixedWidth(), 0);
+    EXPECT_EQ(broken.GetFixedHeight(), 0);
+}
+
+// Paints a control alone into a white bitmap and hands back its pixels.
+std::vector<uint32_t> PaintAlone(CControlUI& control, int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    std::fill_n(static_cast<uint32_t*>(bits), width * height, 0xFFFFFFFFu);
+    control.SetPos(RECT{0, 0, width, height});
+    control.DoPaint(dc, RECT{0, 0, width, height});
+    ::GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<uint32_t*>(bits),
+                                 static_cast<uint32_t*>(bits) + width * height);
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return pixels;
+}
+
+TEST(ProgressTest, LargeRangesFillInProportion) {
+    TestWindow window("<Window><Progress name=\"bar\" forecolor=\"#FF0000FF\" /></Window>");
+    ASSERT_TRUE(window.Open());
+    auto* bar = window.Find<CProgressUI>("bar");
+    // Bytes of a big download: far beyond what width times value fits in 32 bits.
+    bar->SetMaxValue(2000000000);
+    bar->SetValue(1000000000);
+    const std::vector<uint32_t> pixels = PaintAlone(*bar, 400, 4);
+    EXPECT_EQ(pixels[400 + 190] & 0xFFFFFF, 0x0000FFu) << "the first half is filled";
+    EXPECT_EQ(pixels[400 + 210] & 0xFFFFFF, 0xFFFFFFu) << "the second is not";
+}
+
+TEST(TabLayoutTest, TheSkinsSelectedPageIsShown) {
+    TestWindow window(
+        "<Window><TabLayout name=\"tabs\" selectedid=\"1\"><Label name=\"p0\" />"
+        "<Label name=\"p1\" /><Label name=\"p2\" /></TabLayout></Window>");
+    ASSERT_TRUE(window.Open());
+    EXPECT_EQ(window.Find<CTabLayoutUI>("tabs")->GetCurSel(), 1);
+    EXPECT_FALSE(window.Find<CControlUI>("p0")->IsVisible());
+    EXPECT_TRUE(window.Find<CControlUI>("p1")->IsVisible());
+    EXPECT_FALSE(window.Find<CControlUI>("p2")->IsVisible());
+}
+
+TEST(TabLayoutTest, SelectingShowsOnePageMovesFocusAndNotifies) {
+    TestWindow window(
+        "<Window><TabLayout name=\"tabs\">"
+        "<VerticalLayout name=\"p0\"><Button name=\"b0\" height=\"20\" /></VerticalLayout>"
+        "<VerticalLayout name=\"p1\"><Label height=\"20\" /><Button name=\"b1\" height=\"20\" />"
+        "</VerticalLayout></TabLayout></Window>");
+    ASSERT_TRUE(window.Open());
+    auto* tabs = window.Find<CTabLayoutUI>("tabs");
+    EXPECT_EQ(tabs->GetCurSel(), 0);
+    EXPECT_FALSE(tabs->SelectItem(2));
+    EXPECT_TRUE(tabs->SelectItem(0));
+    EXPECT_TRUE(window.TypesFrom("tabs").empty());
+
+    EXPECT_TRUE(tabs->SelectItem(1));
+    EXPECT_FALSE(window.Find<CControlUI>("p0")->IsVisible());
+    EXPECT_TRUE(window.Find<CControlUI>("p1")->IsVisible());
+    ASSERT_EQ(window.TypesFrom("tabs"), std::vector<std::string>{"tabselect"});
+    EXPECT_EQ(window.heard.back().wParam, 1u);
+    EXPECT_EQ(window.heard.back().lParam, 0);
+    window.Paint();
+    EXPECT_EQ(window.Manager().GetFocus(), window.Find<CControlUI>("b1"));
+    // The chosen page fills the layout.
+    const RECT page = window.Find<CControlUI>("p1")->GetPos();
+    const RECT whole = tabs->GetPos();
+    EXPECT_TRUE(::EqualRect(&page, &whole));
+}
+
+TEST(LayoutTest, FlowSizesPaddingAndFloat) {
+    TestWindow window(
+        "<Window><VerticalLayout inset=\"10,10,10,10\" childpadding=\"5\">"
+        "<Control name=\"top\" height=\"30\" />"
+        "<HorizontalLayout name=\"row\" childpadding=\"4\">"
+        "<Control name=\"fixed\" width=\"50\" />"
+        "<Control name=\"wide\" />"
+        "<Control name=\"capped\" maxwidth=\"40\" padding=\"2,0,0,0\" />"
+        "</HorizontalLayout>"
+        "<Control name=\"hidden\" height=\"40\" visible=\"false\" />"
+        "<Control name=\"bottom\" height=\"20\" />"
+        "<Control name=\"floating\" float=\"true\" pos=\"5,6,25,16\" />"
+        "</VerticalLayout></Window>");
+    ASSERT_TRUE(window.Open(300, 200));
+    auto pos = [&](const char* name) { return window.Find<CControlUI>(name)->GetPos(); };
+    EXPECT_EQ(pos("top").top, 10);
+    EXPECT_EQ(pos("top").bottom, 40);
+    EXPECT_EQ(pos("top").left, 10);
+    EXPECT_EQ(pos("top").right, 290);
+    // The row takes what is left between the fixed children: 200-20-30-20-10.
+    EXPECT_EQ(pos("row").top, 45);
+    EXPECT_EQ(pos("row").bottom, 165);
+    EXPECT_EQ(pos("bottom").top, 170);
+    EXPECT_EQ(pos("fixed").right - pos("fixed").left, 50);
+    EXPECT_EQ(pos("capped").right - pos("capped").left, 40);
+    EXPECT_EQ(pos("capped").right, 290);
+    EXPECT_EQ(pos("wide").left, 64);
+    EXPECT_EQ(pos("wide").right, pos("capped").left - 2 - 4);
+    EXPECT_EQ(pos("floating").left, 5);
+    EXPECT_EQ(pos("floating").top, 6);
+    EXPECT_EQ(pos("floating").right, 25);
+}
+
+TEST(ManagerTest, DuplicateNamesAndDestroyedControls) {
+    TestWindow window(
+        "<Window><VerticalLayout name=\"box\">"
+        "<Label name=\"SavePassWord\" text=\"first\" height=\"20\" />"
+        "<Label name=\"SavePassWord\" text=\"second\" height=\"20\" />"
+        "</VerticalLayout></Window>");
+    ASSERT_TRUE(window.Open());
+    CControlUI* found = window.Manager().FindControl("SavePassWord");
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->GetText(), "first");
+    EXPECT_EQ(window.Manager().FindControl("SavePassword"), nullptr);
+    auto* box = window.Find<CVerticalLayoutUI>("box");
+    ASSERT_TRUE(box->Remove(found));
+    EXPECT_FALSE(box->Remove(found));
+    TestWindow::Pump();
+    // The map held the removed control, so the name is gone with it.
+    EXPECT_EQ(window.Manager().FindControl("SavePassWord"), nullptr);
+    EXPECT_EQ(box->GetCount(), 1);
+    EXPECT_EQ(box->GetItemAt(1), nullptr);
+}
+
+TEST(ManagerTest, ARenamedControlLeavesNoEntryUnderItsOldName) {
+    TestWindow window(
+        "<Window><VerticalLayout name=\"box\"><Label name=\"old\" height=\"20\" />"
+        "</VerticalLayout></Window>");
+    ASSERT_TRUE(window.Open());
+    CControlUI* label = window.Manager().FindControl("old");
+    ASSERT_NE(label, nullptr);
+    label->SetName("new");
+    EXPECT_EQ(window.Manager().FindControl("old"), nullptr);
+    EXPECT_EQ(window.Manager().FindControl("new"), label);
+    ASSERT_TRUE(window.Find<CVerticalLayoutUI>("box")->Remove(label));
+    TestWindow::Pump();
+    EXPECT_EQ(window.Manager().FindControl("new"), nullptr);
+    EXPECT_EQ(window.Manager().FindControl("old"), nullptr);
+}
+
+// Counts its own destruction, so a test can see when it happens.
+class WatchedButton : public CButtonUI {
+public:
+    explicit WatchedButton(bool* destroyed) : m_destroyed(destroyed) {}
+    ~WatchedButton() override { *m_destroyed = true; }
+
+private:
+    bool* m_destroyed;
+};
+
+TEST(ManagerTest, SenderRemovedDuringItsOwnNotificationOutlivesIt) {
+    TestWindow window("<Window><HorizontalLayout name=\"row\" /></Window>");
+    ASSERT_TRUE(window.Open());
+    auto* row = window.Find<CHorizontalLayoutUI>("row");
+    bool destroyed = false;
+    auto* button = new WatchedButton(&destroyed);
+    button->SetName("gone");
+    ASSERT_TRUE(row->Add(button));
+    window.Paint();
+    bool aliveAfterRemove = false;
+    window.onNotify = [&](TNotifyMsg& msg) {
+        if (msg.sType != "click")
+            return;
+        row->Remove(msg.pSender);
+        aliveAfterRemove = !destroyed && msg.pSender->GetName() == "gone";
+    };
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(button));
+    EXPECT_TRUE(aliveAfterRemove);
+    EXPECT_FALSE(destroyed);
+    TestWindow::Pump();
+    EXPECT_TRUE(destroyed);
+    EXPECT_EQ(window.Manager().FindControl("gone"), nullptr);
+    // Further input finds nothing stale.
+    TestWindow::MoveTo(window.GetHWND(), POINT{5, 5});
+    EXPECT_EQ(row->GetCount(), 0);
+}
+
+TEST(EditTest, NativeBoxCopiesTextAndReportsKeys) {
+    TestWindow window(
+        "<Window><VerticalLayout>"
+        "<Edit name=\"user\" height=\"30\" />"
+        "<Edit name=\"pass\" height=\"30\" password=\"true\" />"
+        "<Button name=\"next\" height=\"30\" />"
+        "</VerticalLayout></Window>");
+    ASSERT_TRUE(window.Open(300, 200));
+    auto* pass = window.Find<CEditUI>("pass");
+    pass->SetMaxChar(5);
+    pass->SetFocus();
+    HWND native = pass->GetNativeWindow();
+    ASSERT_NE(native, nullptr);
+    EXPECT_NE(::GetWindowLongA(native, GWL_STYLE) & ES_PASSWORD, 0);
+    EXPECT_EQ(::SendMessageA(native, EM_GETLIMITTEXT, 0, 0), 5);
+
+    ::SetWindowTextA(native, "abc");
+    EXPECT_EQ(pass->GetText(), "abc");
+    EXPECT_EQ(window.TypesFrom("pass"), std::vector<std::string>{"textchanged"});
+    ::SendMessageA(native, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(window.TypesFrom("pass").back(), "return");
+
+    // Tab leaves the box: "tab" first, then the focus moves on.
+    MSG tab = {native, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+    EXPECT_TRUE(CWindowManagerUI::TranslateUIMessage(&tab));
+    EXPECT_EQ(window.TypesFrom("pass").back(), "tab");
+    EXPECT_EQ(window.Manager().GetFocus(), window.Find<CControlUI>("next"));
+    TestWindow::Pump();
+    EXPECT_EQ(pass->GetNativeWindow(), nullptr);
+    EXPECT_EQ(pass->GetText(), "abc");
+
+    // A click opens the box again with the whole text selected.
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(pass));
+    native = pass->GetNativeWindow();
+    ASSERT_NE(native, nullptr);
+    DWORD start = 0;
+    DWORD end = 0;
+    ::SendMessageA(native, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 3u);
+    pass->SetText("xy");
+    char text[16] = {};
+    ::GetWindowTextA(native, text, sizeof(text));
+    EXPECT_STREQ(text, "xy");
+}
+
+// The launcher fills and focuses its password box while its window is being
+// created, before the first layout gave the box any width. Once laid out, the
+// box shows the whole text, not the last character scrolled to its left edge.
+TEST(EditTest, BoxOpenedBeforeLayoutShowsTheWholeText) {
+    TestWindow window(
+        "<Window><VerticalLayout>"
+        "<Edit name=\"pass\" height=\"30\" password=\"true\" />"
+        "<Edit name=\"user\" height=\"30\" />"
+        "</VerticalLayout></Window>");
+    ASSERT_TRUE(window.Open(300, 200));
+    for (const char* name : {"pass", "user"}) {
+        auto* edit = window.Find<CEditUI>(name);
+        const RECT laidOut = edit->GetPos();
+        edit->SetPos(RECT{0, 0, 0, 0});
+        edit->SetText("secret 12");
+        edit->SetFocus();
+        HWND native = edit->GetNativeWindow();
+        ASSERT_NE(native, nullptr);
+        edit->SetPos(laidOut);
+        window.Paint();
+        // For a one-line box this is the first character shown.
+        EXPECT_EQ(::SendMessageA(native, EM_GETFIRSTVISIBLELINE, 0, 0), 0) << name;
+        DWORD start = 0;
+        DWORD end = 0;
+        ::SendMessageA(native, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                       reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(start, 9u) << name;
+        EXPECT_EQ(end, 9u) << name;
+    }
+}
+
+}  // namespace
