@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ui/core/AttributeTable.h"
 #include "ui/core/RectAttributes.h"
 #include "ui/core/Render.h"
 #include "ui/core/WindowManager.h"
@@ -178,51 +179,31 @@ void CControlUI::DoEvent(TEventUI& event) {
 }
 
 void CControlUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "name") == 0) {
-        SetName(value);
-    } else if (std::strcmp(name, "text") == 0) {
-        SetText(value);
-    } else if (std::strcmp(name, "visible") == 0) {
-        SetVisible(ParseBool(value));
-    } else if (std::strcmp(name, "enabled") == 0) {
-        SetEnabled(ParseBool(value));
-    } else if (std::strcmp(name, "mouse") == 0) {
-        SetMouseEnabled(ParseBool(value));
-    } else if (std::strcmp(name, "pos") == 0) {
-        SetFloatPos(ParseRect(value));
-    } else if (std::strcmp(name, "float") == 0) {
-        SetFloat(ParseBool(value));
-    } else if (std::strcmp(name, "padding") == 0) {
-        SetPadding(ParseRect(value));
-    } else if (std::strcmp(name, "width") == 0) {
-        SetFixedWidth(std::atoi(value));
-    } else if (std::strcmp(name, "height") == 0) {
-        SetFixedHeight(std::atoi(value));
-    } else if (std::strcmp(name, "minwidth") == 0) {
-        SetMinWidth(std::atoi(value));
-    } else if (std::strcmp(name, "maxwidth") == 0) {
-        SetMaxWidth(std::atoi(value));
-    } else if (std::strcmp(name, "minheight") == 0) {
-        SetMinHeight(std::atoi(value));
-    } else if (std::strcmp(name, "maxheight") == 0) {
-        SetMaxHeight(std::atoi(value));
-    } else if (std::strcmp(name, "bkcolor") == 0) {
-        SetBkColor(ParseColor(value));
-    } else if (std::strcmp(name, "bordercolor") == 0) {
-        SetBorderColor(ParseColor(value));
-    } else if (std::strcmp(name, "bordersize") == 0) {
-        SetBorderSize(std::atoi(value));
-    } else if (std::strcmp(name, "borderround") == 0) {
-        SetBorderRound(ParseSize(value));
-    } else if (std::strcmp(name, "bkimage") == 0) {
-        SetBkImage(value);
-    } else if (std::strcmp(name, "tooltip") == 0) {
-        SetToolTip(value);
-    } else if (std::strcmp(name, "userdata") == 0) {
-        SetUserData(value);
-    } else if (std::strcmp(name, "shortcut") == 0) {
-        SetShortcut(value[0]);
-    }
+    static const AttributeSetter<CControlUI> kAttributes[] = {
+        {"name", [](CControlUI& c, const char* v) { c.SetName(v); }},
+        {"text", [](CControlUI& c, const char* v) { c.SetText(v); }},
+        {"visible", [](CControlUI& c, const char* v) { c.SetVisible(ParseBool(v)); }},
+        {"enabled", [](CControlUI& c, const char* v) { c.SetEnabled(ParseBool(v)); }},
+        {"mouse", [](CControlUI& c, const char* v) { c.SetMouseEnabled(ParseBool(v)); }},
+        {"pos", [](CControlUI& c, const char* v) { c.SetFloatPos(ParseRect(v)); }},
+        {"float", [](CControlUI& c, const char* v) { c.SetFloat(ParseBool(v)); }},
+        {"padding", [](CControlUI& c, const char* v) { c.SetPadding(ParseRect(v)); }},
+        {"width", [](CControlUI& c, const char* v) { c.SetFixedWidth(std::atoi(v)); }},
+        {"height", [](CControlUI& c, const char* v) { c.SetFixedHeight(std::atoi(v)); }},
+        {"minwidth", [](CControlUI& c, const char* v) { c.SetMinWidth(std::atoi(v)); }},
+        {"maxwidth", [](CControlUI& c, const char* v) { c.SetMaxWidth(std::atoi(v)); }},
+        {"minheight", [](CControlUI& c, const char* v) { c.SetMinHeight(std::atoi(v)); }},
+        {"maxheight", [](CControlUI& c, const char* v) { c.SetMaxHeight(std::atoi(v)); }},
+        {"bkcolor", [](CControlUI& c, const char* v) { c.SetBkColor(ParseColor(v)); }},
+        {"bordercolor", [](CControlUI& c, const char* v) { c.SetBorderColor(ParseColor(v)); }},
+        {"bordersize", [](CControlUI& c, const char* v) { c.SetBorderSize(std::atoi(v)); }},
+        {"borderround", [](CControlUI& c, const char* v) { c.SetBorderRound(ParseSize(v)); }},
+        {"bkimage", [](CControlUI& c, const char* v) { c.SetBkImage(v); }},
+        {"tooltip", [](CControlUI& c, const char* v) { c.SetToolTip(v); }},
+        {"userdata", [](CControlUI& c, const char* v) { c.SetUserData(v); }},
+        {"shortcut", [](CControlUI& c, const char* v) { c.SetShortcut(v[0]); }},
+    };
+    ApplyAttribute(kAttributes, *this, name, value);
 }
 
 void CControlUI::ApplyAttributeList(const char* list) {
