@@ -21,9 +21,9 @@ ACCOUNT = "player01"
 PASSWORD = "s3cret pass"
 
 
-def screenshot(out, name):
+def screenshot(out, name, window="root"):
     path = os.path.abspath(os.path.join(out, name))
-    subprocess.run(["import", "-window", "root", path], check=False)
+    subprocess.run(["import", "-window", window, path], check=False)
     print("screenshot: %s" % path, flush=True)
     return path
 
@@ -93,6 +93,8 @@ def main():
             return 1
         time.sleep(3.0)
         screenshot(out, "1-updating.png")
+        # The launcher alone, mid-update: the picture in the README.
+        screenshot(out, "launcher-updating.png", launcher_window())
         ver_ini = os.path.join(install, "ver.ini")
         updated = li.wait_for(lambda: (li.read(ver_ini) or b"").strip() == stamp, 120, 0.2)
         print("update %s; ver.ini = %r" % ("finished" if updated else "did NOT finish",
@@ -113,6 +115,9 @@ def main():
         xdotool("type", "--delay", "30", ACCOUNT)
         xdotool("key", "Return")
         time.sleep(0.3)
+        # A remembered password fills the box too: empty it the same way.
+        xdotool("key", "End")
+        xdotool("key", "--repeat", "64", "--delay", "5", "BackSpace")
         xdotool("type", "--delay", "30", PASSWORD)
         screenshot(out, "3-typed.png")
         xdotool("key", "Return")
