@@ -38,4 +38,13 @@ private:
     T m_h = Traits::Invalid();
 };
 
+// Traits for the usual handle: null is the empty value, and one function
+// closes it.
+template <typename T, auto CloseFunction>
+struct NullableHandleTraits {
+    static T Invalid() { return nullptr; }
+    static bool Valid(T h) { return h != nullptr; }
+    static void Close(T h) { CloseFunction(h); }
+};
+
 }  // namespace Base

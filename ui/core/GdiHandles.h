@@ -14,31 +14,15 @@ using Base::ComPtr;
 using Base::UniqueHandle;
 
 template <typename G>
-struct GdiObjectTraits {
-    static G Invalid() { return nullptr; }
-    static bool Valid(G h) { return h != nullptr; }
-    static void Close(G h) { ::DeleteObject(h); }
-};
-struct MemoryDcTraits {
-    static HDC Invalid() { return nullptr; }
-    static bool Valid(HDC h) { return h != nullptr; }
-    static void Close(HDC h) { ::DeleteDC(h); }
-};
-
-struct WindowTraits {
-    static HWND Invalid() { return nullptr; }
-    static bool Valid(HWND h) { return h != nullptr; }
-    static void Close(HWND h) { ::DestroyWindow(h); }
-};
-
-using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
-using UniquePen = UniqueHandle<HPEN, GdiObjectTraits<HPEN>>;
-using UniqueFont = UniqueHandle<HFONT, GdiObjectTraits<HFONT>>;
-using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectTraits<HBRUSH>>;
-using UniqueRegion = UniqueHandle<HRGN, GdiObjectTraits<HRGN>>;
-using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+using UniqueGdiObject = UniqueHandle<G, Base::NullableHandleTraits<G, ::DeleteObject>>;
+using UniqueBitmap = UniqueGdiObject<HBITMAP>;
+using UniquePen = UniqueGdiObject<HPEN>;
+using UniqueFont = UniqueGdiObject<HFONT>;
+using UniqueBrush = UniqueGdiObject<HBRUSH>;
+using UniqueRegion = UniqueGdiObject<HRGN>;
+using UniqueMemoryDc = UniqueHandle<HDC, Base::NullableHandleTraits<HDC, ::DeleteDC>>;
 // A window the holder created and destroys, such as a manager's tooltip.
-using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
+using UniqueWindow = UniqueHandle<HWND, Base::NullableHandleTraits<HWND, ::DestroyWindow>>;
 
 // A window's DC from GetDC, released to that window.
 class WindowDc {
