@@ -14,7 +14,6 @@
 #include "ui/controls/Edit.h"
 #include "ui/controls/Option.h"
 #include "ui/layout/TabLayout.h"
-#include "update/UpdateControls.h"
 
 using namespace SkinUI;
 
@@ -175,6 +174,6 @@ void CPlazaUpdateWnd::ToggleAutoLogon() {
     ::KillTimer(m_hWnd, TIMER_AUTO_LOGON);
     if (!m_bUpdateFinished || m_bUpdating)
         return;
-    SetLogonButtonsEnabled(*this, true);
+    EnableLoginButtons(true);
     SetLoginBoxesEnabled(true);
 }

@@ -15,7 +15,7 @@
 #include "ui/core/Notify.h"
 #include "ui/core/WindowManager.h"
 #include "ui/core/WindowWnd.h"
-#include "update/UpdateStore.h"
+#include "update/UpdateView.h"
 
 namespace SkinUI {
 class CComboUI;
@@ -23,11 +23,12 @@ class CControlUI;
 class CEditUI;
 }  // namespace SkinUI
 
-class UpdateRun;
-
+// The update fields (m_bUpdating, m_UpdateStore, ...) come from UpdateView;
+// the window shows a run in its skin controls (WindowUpdateView.cpp).
 class CPlazaUpdateWnd : public SkinUI::CWindowWnd,
                         public SkinUI::INotifyUI,
-                        public SkinUI::CWebBrowserEventHandler {
+                        public SkinUI::CWebBrowserEventHandler,
+                        public UpdateView {
 public:
     CPlazaUpdateWnd();
     ~CPlazaUpdateWnd() override;
@@ -77,33 +78,33 @@ public:
     SkinUI::CEditUI* m_pAccountEdit = nullptr;
     SkinUI::CEditUI* m_pPasswordEdit = nullptr;
     bool m_bPartnerLogon = false;
-    CUpdateStore m_UpdateStore;
-    // The current update run (thread handle, stop token, internet handles).
-    std::shared_ptr<UpdateRun> m_pUpdateRun;
     bool m_bSavePassword = false;
     bool m_bAutoLogon = false;
     bool m_bAutoSelectServer = false;
-    bool m_bUpdating = false;
-    bool m_bUpdateFinished = false;
-    bool m_bForceCheck = false;
-    bool m_bReplacePlazaUpdate = false;
-    float m_fAllFileProgress = 0.0f;
-    float m_fCurFileProgress = 0.0f;
-    std::string m_sUpdateState;
-    std::string m_sCurInfo;
     std::string m_sServerAddr;
-    std::vector<std::string> m_vUpdateFileInfo;
     int m_nServerLine = 0;
-    unsigned m_nUpdateAttempt = 0;
     std::string m_sServerHost;
-    std::string m_sMirrorUrl2;
-    std::string m_sMirrorUrl3;
     std::vector<std::string> m_vServerList;
     std::vector<std::string> m_vServerList2;
     int m_nChannelId = -1;
     std::string m_sCmdTail;
     // Nobody waits for the resolver; the handle is only released with the window.
     Base::UniqueKernelHandle m_hResolverThread;
+
+    // UpdateView: the run's state in the skin's update controls.
+    std::shared_ptr<UiPoster> GetUiPoster() const override { return m_pUiQueue; }
+    HWND GetOwnerWindow() const override { return m_hWnd; }
+    void ShowUpdateState(const std::string& text) override;
+    void ShowCurInfo(const std::string& text) override;
+    void ShowVersion(const std::string& text) override;
+    void ShowRecentFiles(const std::vector<std::string>& names) override;
+    void ShowAllFileProgress(int percent, bool withText) override;
+    void ShowCurFileProgress(int percent) override;
+    void EnableLoginButtons(bool enabled) override;
+    void EnableRepair() override;
+    bool ArmAutoLogon() override;
+    void NotifyUpdateComplete() override;
+    void RequestQuit() override;
 
 protected:
     const char* GetWindowClassName() const override;

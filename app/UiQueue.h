@@ -10,14 +10,16 @@
 #include <functional>
 #include <mutex>
 
-class UiQueue {
+#include "update/UiPoster.h"
+
+class UiQueue : public UiPoster {
 public:
     explicit UiQueue(HWND target) : m_hTarget(target) {}
 
     void SetTarget(HWND target);
     // Drops pending work and refuses new work: the window is being destroyed.
     void Detach();
-    void Post(std::function<void()> fn);
+    void Post(std::function<void()> fn) override;
     // UI thread only: runs everything posted so far.
     void RunPending();
 

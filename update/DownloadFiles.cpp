@@ -9,16 +9,15 @@
 #include <cstring>
 #include <vector>
 
-#include "app/PlazaUpdateWnd.h"
 #include "identity/Md5.h"
-#include "update/FileDigestSink.h"
 #include "update/DownloadSession.h"
+#include "update/FileDigestSink.h"
 #include "update/HttpRange.h"
 #include "update/MirrorFormat.h"
 #include "update/ReleaseCheck.h"
-#include "update/UpdateControls.h"
 #include "update/UpdateLog.h"
 #include "update/UpdateRun.h"
+#include "update/UpdateView.h"
 
 namespace {
 
@@ -84,7 +83,7 @@ public:
         : m_run(run), m_store(run.m_Store), m_count(run.m_Store.CountDownloads()) {}
 
     bool Run() {
-        m_run.Post([](CPlazaUpdateWnd& w) { SetProgressValue(w, "AllFileProgress", 0, false); });
+        m_run.Post([](UpdateView& v) { v.ShowAllFileProgress(0, false); });
         for (FileRecord& record : m_store.m_lstDownload) {
             if (!record.m_bNeedDownload)
                 continue;
@@ -95,28 +94,25 @@ public:
                 return false;
             } catch (const PassFailure& failure) {
                 DiscardPending();
-                const std::string text = kFailed + record.m_sName + failure.reason;
-                m_run.Post([text](CPlazaUpdateWnd& w) { ShowCurInfo(w, text); });
+                m_run.PostCurInfo(kFailed + record.m_sName + failure.reason);
                 return false;
             } catch (const PassRefused& refused) {
                 DiscardPending();
                 m_run.m_Refusal = refused.verdict;
                 LogRefusal(refused.verdict, record.m_sName);
-                const std::string text =
+                m_run.PostCurInfo(
                     kFailed + record.m_sName +
-                    (refused.verdict == ReleaseVerdict::TooLarge ? kTooLarge : kDigestMismatch);
-                m_run.Post([text](CPlazaUpdateWnd& w) { ShowCurInfo(w, text); });
+                    (refused.verdict == ReleaseVerdict::TooLarge ? kTooLarge : kDigestMismatch));
                 return false;
             }
         }
         for (const Pending& pending : m_pending) {
             if (!PutInPlace(*pending.record, pending.temp, pending.target)) {
-                const std::string text = kFailed + pending.record->m_sName + kMoveFailed;
-                m_run.Post([text](CPlazaUpdateWnd& w) { ShowCurInfo(w, text); });
+                m_run.PostCurInfo(kFailed + pending.record->m_sName + kMoveFailed);
                 return false;
             }
         }
-        m_run.Post([](CPlazaUpdateWnd& w) { SetProgressValue(w, "AllFileProgress", 100, true); });
+        m_run.Post([](UpdateView& v) { v.ShowAllFileProgress(100, true); });
         return true;
     }
 
@@ -171,7 +167,7 @@ private:
             // The running launcher cannot be replaced; the lobby moves it.
             record.m_bNeedDownload = false;
             m_run.m_bReplacePlazaUpdate = true;
-            m_run.Post([](CPlazaUpdateWnd& w) { w.m_bReplacePlazaUpdate = true; });
+            m_run.Post([](UpdateView& v) { v.m_bReplacePlazaUpdate = true; });
             return true;
         }
         if (!::MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
@@ -189,16 +185,12 @@ private:
     void StartFile(const std::string& name) {
         m_recent.push_back(name);
         const size_t first = m_recent.size() > 3 ? m_recent.size() - 3 : 0;
-        std::vector<std::string> labels(m_recent.begin() + first, m_recent.end());
-        m_run.Post([name, labels](CPlazaUpdateWnd& w) {
-            w.m_vUpdateFileInfo.push_back(name);
-            w.m_fCurFileProgress = 0.0f;
-            for (size_t i = 0; i < labels.size(); ++i) {
-                char control[32];
-                std::snprintf(control, sizeof(control), "UpdateFileInfo%d", static_cast<int>(i));
-                SetControlText(w, control, labels[i]);
-            }
-            SetProgressValue(w, "CurFileProgress", 0, false);
+        std::vector<std::string> recent(m_recent.begin() + first, m_recent.end());
+        m_run.Post([name, recent](UpdateView& v) {
+            v.m_vUpdateFileInfo.push_back(name);
+            v.m_fCurFileProgress = 0.0f;
+            v.ShowRecentFiles(recent);
+            v.ShowCurFileProgress(0);
         });
     }
 
@@ -344,12 +336,13 @@ private:
 
     void Refresh(const std::string& name, float all, float cur, int speed) {
         const std::string info = Format("正在下载：%s %dKB/s", name, speed);
-        m_run.Post([all, cur, info](CPlazaUpdateWnd& w) {
-            w.m_fAllFileProgress = all;
-            w.m_fCurFileProgress = cur;
-            SetProgressValue(w, "AllFileProgress", Percent(all), true);
-            SetProgressValue(w, "CurFileProgress", Percent(cur), false);
-            ShowCurInfo(w, info);
+        m_run.Post([all, cur, info](UpdateView& v) {
+            v.m_fAllFileProgress = all;
+            v.m_fCurFileProgress = cur;
+            v.ShowAllFileProgress(Percent(all), true);
+            v.ShowCurFileProgress(Percent(cur));
+            v.m_sCurInfo = info;
+            v.ShowCurInfo(info);
         });
     }
 
@@ -357,10 +350,11 @@ private:
         m_finishedBytes += length;
         const float all = Fraction(m_finishedBytes, m_count.totalSize);
         const std::string info = Format("%s下载完毕，正在复盖...", name);
-        m_run.Post([all, info](CPlazaUpdateWnd& w) {
-            w.m_fAllFileProgress = all;
-            w.m_fCurFileProgress = 1.0f;
-            ShowCurInfo(w, info);
+        m_run.Post([all, info](UpdateView& v) {
+            v.m_fAllFileProgress = all;
+            v.m_fCurFileProgress = 1.0f;
+            v.m_sCurInfo = info;
+            v.ShowCurInfo(info);
         });
     }
 

@@ -1,6 +1,6 @@
 #include "update/UpdateRun.h"
 
-#include "app/PlazaUpdateWnd.h"
+#include "update/UpdateView.h"
 
 namespace {
 
@@ -13,29 +13,43 @@ std::string MirrorOr(const std::string& alternate, const std::string& builtIn) {
 
 }  // namespace
 
-UpdateRun::UpdateRun(CPlazaUpdateWnd& wnd, std::string builtInMirror)
-    : m_pWnd(&wnd),
-      m_hWnd(wnd.GetHWND()),
-      m_pQueue(wnd.GetUiQueue()),
+UpdateRun::UpdateRun(UpdateView& view, std::string builtInMirror)
+    : m_pView(&view),
+      m_hOwner(view.GetOwnerWindow()),
+      m_pPoster(view.GetUiPoster()),
       m_pStop(std::make_shared<StopSignal>()),
-      m_bForceCheck(wnd.m_bForceCheck),
-      m_nUpdateAttempt(wnd.m_nUpdateAttempt),
-      m_Store(wnd.m_UpdateStore),
-      m_sMirrors{MirrorOr(wnd.m_sMirrorUrl3, builtInMirror), builtInMirror,
-                 MirrorOr(wnd.m_sMirrorUrl2, builtInMirror)} {
+      m_bForceCheck(view.m_bForceCheck),
+      m_nUpdateAttempt(view.m_nUpdateAttempt),
+      m_Store(view.m_UpdateStore),
+      m_sMirrors{MirrorOr(view.m_sMirrorUrl3, builtInMirror), builtInMirror,
+                 MirrorOr(view.m_sMirrorUrl2, builtInMirror)} {
     m_Store.SetStopSignal(m_pStop);
 }
 
-void UpdateRun::Post(std::function<void(CPlazaUpdateWnd&)> fn) {
-    m_pQueue->Post([self = shared_from_this(), fn = std::move(fn)] {
-        if (self->m_pWnd->m_pUpdateRun.get() == self.get())
-            fn(*self->m_pWnd);
+void UpdateRun::Post(std::function<void(UpdateView&)> fn) {
+    m_pPoster->Post([self = shared_from_this(), fn = std::move(fn)] {
+        if (self->m_pView->m_pUpdateRun.get() == self.get())
+            fn(*self->m_pView);
+    });
+}
+
+void UpdateRun::PostState(const std::string& text) {
+    Post([text](UpdateView& v) {
+        v.m_sUpdateState = text;
+        v.ShowUpdateState(text);
+    });
+}
+
+void UpdateRun::PostCurInfo(const std::string& text) {
+    Post([text](UpdateView& v) {
+        v.m_sCurInfo = text;
+        v.ShowCurInfo(text);
     });
 }
 
 void UpdateRun::PostAttempt(unsigned attempt) {
-    m_pQueue->Post([wnd = m_pWnd, attempt] {
-        if (wnd->m_nUpdateAttempt < attempt)
-            wnd->m_nUpdateAttempt = attempt;
+    m_pPoster->Post([view = m_pView, attempt] {
+        if (view->m_nUpdateAttempt < attempt)
+            view->m_nUpdateAttempt = attempt;
     });
 }

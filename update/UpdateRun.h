@@ -1,11 +1,11 @@
-// One update run: what it took from the window when it started, its own copy
+// One update run: what it took from the view when it started, its own copy
 // of the store, its stop token and its thread.
 //
-// The update thread never touches the window. It hands every change to the
-// UI thread through Post, in order; a closure runs only while its run is
-// still the window's current run, so a stopped run that ends late changes
-// nothing. The thread and the queue hold the run through shared ownership,
-// so nothing the thread uses goes away with the window.
+// The update thread never touches the view. It hands every change to the
+// view's thread through Post, in order; a closure runs only while its run is
+// still the view's current run, so a stopped run that ends late changes
+// nothing. The thread and the poster hold the run through shared ownership,
+// so nothing the thread uses goes away with the view.
 #pragma once
 
 #include <windows.h>
@@ -19,20 +19,24 @@
 #include "update/StopSignal.h"
 #include "update/UpdateStore.h"
 
-class CPlazaUpdateWnd;
-class UiQueue;
+class UiPoster;
+class UpdateView;
 
 class UpdateRun : public std::enable_shared_from_this<UpdateRun> {
 public:
-    // UI thread: takes the window's handle, queue, mirrors, attempt counter,
-    // forced-check flag and a copy of its store.
-    UpdateRun(CPlazaUpdateWnd& wnd, std::string builtInMirror);
+    // View thread: takes the view's poster, owner window, mirrors, attempt
+    // counter, forced-check flag and a copy of its store.
+    UpdateRun(UpdateView& view, std::string builtInMirror);
 
-    // Runs fn(window) on the UI thread after everything posted before,
-    // unless this run has been replaced or the window is gone.
-    void Post(std::function<void(CPlazaUpdateWnd&)> fn);
+    // Runs fn(view) on the view's thread after everything posted before,
+    // unless this run has been replaced or the view is gone.
+    void Post(std::function<void(UpdateView&)> fn);
+    // Status text: m_sUpdateState and what the view shows.
+    void PostState(const std::string& text);
+    // Current-file text: m_sCurInfo and what the view shows.
+    void PostCurInfo(const std::string& text);
     // The attempt counter is never reset: an attempt made before a stop
-    // still counts, even when the stop comes before the UI thread saw it.
+    // still counts, even when the stop comes before the view's thread saw it.
     void PostAttempt(unsigned attempt);
     // Sleeps ms milliseconds; false when the run was stopped meanwhile.
     bool Pause(DWORD ms) const { return m_pStop->Sleep(ms); }
@@ -41,13 +45,13 @@ public:
     // or the built-in one while they are empty).
     const std::string& MirrorForAttempt(unsigned attempt) const { return m_sMirrors[attempt % 3]; }
 
-    CPlazaUpdateWnd* const m_pWnd;  // dereferenced only inside posted closures
-    const HWND m_hWnd;
-    const std::shared_ptr<UiQueue> m_pQueue;
+    UpdateView* const m_pView;  // dereferenced only inside posted closures
+    const HWND m_hOwner;
+    const std::shared_ptr<UiPoster> m_pPoster;
     const std::shared_ptr<StopSignal> m_pStop;
     const bool m_bForceCheck;
-    // Worker-side copies of the window's counter and flag; every change is
-    // also posted to the window's own fields.
+    // Worker-side copies of the view's counter and flag; every change is
+    // also posted to the view's own fields.
     unsigned m_nUpdateAttempt;
     bool m_bReplacePlazaUpdate = false;
     // A new launcher from an earlier run still waits beside the old one.
@@ -55,7 +59,7 @@ public:
     // Why the download pass refused a signed release (Accepted: it did not).
     ReleaseVerdict m_Refusal = ReleaseVerdict::Accepted;
     CUpdateStore m_Store;
-    // Held and closed by the UI thread only.
+    // Held and closed by the view's thread only.
     Base::UniqueKernelHandle m_hThread;
 
 private:

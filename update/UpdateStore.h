@@ -1,7 +1,7 @@
 // The update engine's state: the download session, the fetched version and
 // file list, and the list of files to download.
 //
-// The window holds one store; every update run works on its own copy (which
+// The view holds one store; every update run works on its own copy (which
 // shares the download session) so that a stopped run that has not ended yet
 // never touches what the next run uses.
 #pragma once

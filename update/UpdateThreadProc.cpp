@@ -3,21 +3,20 @@
 
 #include <cstdio>
 
-#include "app/LauncherConstants.h"
-#include "app/Messages.h"
-#include "app/PlazaUpdateWnd.h"
 #include "base/LobbyInterface.h"
-#include "ui/core/WindowManager.h"
+#include "base/ProgramFolder.h"
 #include "update/DownloadFiles.h"
 #include "update/ReleaseCheck.h"
-#include "update/UpdateControls.h"
 #include "update/UpdateRun.h"
 #include "update/UpdateThread.h"
+#include "update/UpdateView.h"
 
 namespace {
 
 constexpr DWORD kStatusPauseMs = 20;
 constexpr char kProductTitle[] = "Vedu";
+// The caption of the launcher's message boxes.
+constexpr char kMessageCaption[] = "提示";
 
 constexpr char kStateUpdating[] = "正在更新...";
 constexpr char kStateVersionFailed[] = "版本文件下载失败...";
@@ -27,29 +26,25 @@ constexpr char kStateReady[] = "请输入账号和密码：";
 constexpr char kStateSaveFailed[] = "ver.ini保存失败！";
 constexpr char kAllChecked[] = "所有文件校验完毕...";
 
-void PostState(UpdateRun& run, const std::string& text) {
-    run.Post([text](CPlazaUpdateWnd& w) { ShowUpdateState(w, text); });
-}
-
-// Shows text and gives the window's thread a moment to paint it; false when
+// Shows text and gives the view's thread a moment to paint it; false when
 // the run was stopped meanwhile.
 bool ShowState(UpdateRun& run, const std::string& text) {
-    PostState(run, text);
+    run.PostState(text);
     return run.Pause(kStatusPauseMs);
 }
 
 void BeginAttempt(UpdateRun& run, unsigned attempt) {
     run.m_bReplacePlazaUpdate = false;
     run.m_bHandOverFailed = false;
-    run.Post([](CPlazaUpdateWnd& w) {
-        SetLogonButtonsEnabled(w, false);
-        w.m_bUpdating = true;
-        w.m_vUpdateFileInfo.clear();
-        w.m_fAllFileProgress = 0.0f;
-        w.m_fCurFileProgress = 0.0f;
-        w.m_bReplacePlazaUpdate = false;
-        w.m_bUpdateFinished = false;
-        w.m_sCurInfo.clear();
+    run.Post([](UpdateView& v) {
+        v.EnableLoginButtons(false);
+        v.m_bUpdating = true;
+        v.m_vUpdateFileInfo.clear();
+        v.m_fAllFileProgress = 0.0f;
+        v.m_fCurFileProgress = 0.0f;
+        v.m_bReplacePlazaUpdate = false;
+        v.m_bUpdateFinished = false;
+        v.m_sCurInfo.clear();
     });
     run.PostAttempt(attempt);
 }
@@ -59,34 +54,31 @@ void ShowDisplayVersion(UpdateRun& run) {
     std::snprintf(text, sizeof(text), "%s　版本号：%s", kProductTitle,
                   run.m_Store.GetDisplayVersion().c_str());
     const std::string version = text;
-    run.Post([version](CPlazaUpdateWnd& w) { SetControlText(w, "PlazaVer", version); });
+    run.Post([version](UpdateView& v) { v.ShowVersion(version); });
 }
 
 // The lobby puts the new launcher in place once this one has quit.
 void HandOverToLobby(UpdateRun& run) {
     const std::string lobby = run.m_Store.m_sInstallDir + "Lobby.exe";
     const auto started = reinterpret_cast<INT_PTR>(::ShellExecuteA(
-        run.m_hWnd, "open", lobby.c_str(), kReplacePlazaUpdateSwitch, "", SW_SHOWNORMAL));
+        run.m_hOwner, "open", lobby.c_str(), kReplacePlazaUpdateSwitch, "", SW_SHOWNORMAL));
     if (started < 32)
         ::MessageBoxA(nullptr, "Lobby.exe启动失败!", kMessageCaption, MB_OK);
-    run.Post([](CPlazaUpdateWnd& w) { ::PostMessageA(w.GetHWND(), WM_QUIT_LAUNCHER, 0, 0); });
+    run.Post([](UpdateView& v) { v.RequestQuit(); });
 }
 
 void EnterReadyState(UpdateRun& run, const std::string& state = kStateReady) {
-    run.Post([state](CPlazaUpdateWnd& w) {
-        w.m_fAllFileProgress = 1.0f;
-        w.m_fCurFileProgress = 1.0f;
-        w.m_sUpdateState = state;
-        ::PostMessageA(w.GetHWND(), WM_UPDATE_COMPLETE, 0, 0);
-        w.m_bUpdateFinished = true;
-        w.m_bUpdating = false;
-        SetProgressValue(w, "AllFileProgress", 100, true);
-        ShowUpdateState(w, state);
-        if (w.m_bSavePassword && w.m_bAutoLogon) {
-            ::SetTimer(w.GetHWND(), TIMER_AUTO_LOGON, kAutoLogonDelayMs, nullptr);
-        } else {
-            SetLogonButtonsEnabled(w, true);
-        }
+    run.Post([state](UpdateView& v) {
+        v.m_fAllFileProgress = 1.0f;
+        v.m_fCurFileProgress = 1.0f;
+        v.m_sUpdateState = state;
+        v.NotifyUpdateComplete();
+        v.m_bUpdateFinished = true;
+        v.m_bUpdating = false;
+        v.ShowAllFileProgress(100, true);
+        v.ShowUpdateState(state);
+        if (!v.ArmAutoLogon())
+            v.EnableLoginButtons(true);
     });
 }
 
@@ -115,8 +107,8 @@ CheckResult CheckAndDownload(UpdateRun& run, const std::string& mirror) {
             RefuseRelease(run, ReleaseVerdict::TooLarge, mirror + "file.html");
             return CheckResult::Ended;
         }
-        PostState(run, kStateChecking);
-        run.Post([](CPlazaUpdateWnd& w) { SetControlEnabled(w, "RestoreUpdate", true); });
+        run.PostState(kStateChecking);
+        run.Post([](UpdateView& v) { v.EnableRepair(); });
         return CheckResult::Ended;
     }
     if (const ReleaseVerdict verdict = CheckReleaseOfFileList(store);
@@ -127,16 +119,16 @@ CheckResult CheckAndDownload(UpdateRun& run, const std::string& mirror) {
     if (!ShowState(run, kStateChecking))
         return CheckResult::Ended;
     const bool listed = store.BuildDownloadList([&run](const std::string& name) {
-        run.Post([name](CPlazaUpdateWnd& w) {
-            w.m_vUpdateFileInfo.push_back(name);
-            ::PostMessageA(w.GetHWND(), WM_UPDATE_COMPLETE, 0, 0);
+        run.Post([name](UpdateView& v) {
+            v.m_vUpdateFileInfo.push_back(name);
+            v.NotifyUpdateComplete();
         });
     });
     if (!listed)
         return CheckResult::Ended;
-    run.Post([](CPlazaUpdateWnd& w) {
-        w.m_vUpdateFileInfo.clear();
-        w.m_sCurInfo = kAllChecked;
+    run.Post([](UpdateView& v) {
+        v.m_vUpdateFileInfo.clear();
+        v.m_sCurInfo = kAllChecked;
     });
     if (!ShowState(run, kStateDownloading))
         return CheckResult::Ended;
@@ -169,7 +161,7 @@ CheckResult CheckAndDownload(UpdateRun& run, const std::string& mirror) {
         return CheckResult::Ready;
     if (store.SaveLocalVersion() || store.SaveLocalVersion())
         return CheckResult::Ready;
-    PostState(run, kStateSaveFailed);
+    run.PostState(kStateSaveFailed);
     return CheckResult::Ended;
 }
 
@@ -182,7 +174,7 @@ unsigned UpdateThreadProc(const std::shared_ptr<UpdateRun>& run) {
         BeginAttempt(*run, attempt);
         const std::string& mirror = run->MirrorForAttempt(attempt);
         store.m_sBaseUrl = mirror + "plaza";
-        store.m_sInstallDir = SkinUI::CWindowManagerUI::GetModuleDirectory();
+        store.m_sInstallDir = Base::ProgramFolder();
         if (!ShowState(*run, kStateUpdating))
             return 0;
 
@@ -195,7 +187,7 @@ unsigned UpdateThreadProc(const std::shared_ptr<UpdateRun>& run) {
             }
             if (!ShowState(*run, kStateVersionFailed))
                 return 0;
-            run->Post([](CPlazaUpdateWnd& w) { SetControlEnabled(w, "RestoreUpdate", true); });
+            run->Post([](UpdateView& v) { v.EnableRepair(); });
             // Only the first run rotates through the mirrors: the counter
             // is never reset.
             if (attempt == 1 || attempt == 2)

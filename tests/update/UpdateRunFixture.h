@@ -1,6 +1,5 @@
-// The launcher window with the update controls, a fresh installation with an
-// old stamp, and the mirror's new version: what every whole-run test starts
-// from.
+// A recording view, a fresh installation with an old stamp, and the mirror's
+// new version: what every whole-run test starts from.
 #pragma once
 
 #include <windows.h>
@@ -12,10 +11,9 @@
 
 #include "base/Handles.h"
 #include "MirrorFixture.h"
-#include "ui/core/WindowManager.h"
+#include "RecordingView.h"
 #include "update/UpdateRun.h"
 #include "update/UpdateThread.h"
-#include "UpdateTestWindow.h"
 
 using Texts = std::vector<std::string>;
 
@@ -30,7 +28,6 @@ inline constexpr char kReady[] = "请输入账号和密码：";
 class UpdateRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SkinUI::CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
         mirror::ClearFaults();
         ::DeleteFileA(Local("Launcher.log").c_str());
         mirror::WriteFile(Local("ver.ini"), kOldStamp);
@@ -41,13 +38,12 @@ protected:
     static bool HasTemp(const std::string& name) { return mirror::Exists(Local(name + ".tmp")); }
 
     void ExpectReady() {
-        EXPECT_EQ(w.Text("UpdateState"), kReady);
-        EXPECT_TRUE(w.m_bUpdateFinished);
-        EXPECT_FALSE(w.m_bUpdating);
-        EXPECT_EQ(w.ProgressValue("AllFileProgress"), 100);
-        EXPECT_EQ(w.Text("AllFileProgress"), "100%");
-        EXPECT_TRUE(w.IsEnabled("Logon") && w.IsEnabled("Register") &&
-                    w.IsEnabled("RestoreUpdate"));
+        EXPECT_EQ(v.shown.state, kReady);
+        EXPECT_TRUE(v.m_bUpdateFinished);
+        EXPECT_FALSE(v.m_bUpdating);
+        EXPECT_EQ(v.shown.allFiles, 100);
+        EXPECT_EQ(v.shown.allFilesLabel, 100);
+        EXPECT_TRUE(v.shown.login && v.shown.repair);
     }
 
     static Base::UniqueKernelHandle CopyThreadHandle(const UpdateRun& run) {
@@ -57,5 +53,5 @@ protected:
         return Base::UniqueKernelHandle(copy);
     }
 
-    UpdateTestWindow w;
+    RecordingView v;
 };

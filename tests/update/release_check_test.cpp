@@ -11,9 +11,8 @@
 #include <vector>
 
 #include "MirrorFixture.h"
-#include "ui/core/WindowManager.h"
+#include "RecordingView.h"
 #include "update/ReleaseSignature.h"
-#include "UpdateTestWindow.h"
 
 namespace {
 
@@ -31,7 +30,6 @@ struct KeyPair {
 class ReleaseCheckTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SkinUI::CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
         mirror::ClearFaults();
         for (const char* name : {"Launcher.log", "release.ini", "new.txt", "data.bin.tmp"})
             ::DeleteFileA(Local(name).c_str());
@@ -62,13 +60,13 @@ protected:
         mirror::WriteFile(mirror::Path(kReleaseSigName), SignRelease(m, key.secret));
     }
 
-    void Run(UpdateTestWindow& window) {
-        window.m_UpdateStore.m_vReleaseKeys = {m_current.pub, m_next.pub};
-        window.RunUpdate(mirror::Url());
+    void Run(RecordingView& view) {
+        view.m_UpdateStore.m_vReleaseKeys = {m_current.pub, m_next.pub};
+        view.RunUpdate(mirror::Url());
     }
 
     void ExpectInstalled(const std::string& stamp, const std::string& release) {
-        EXPECT_EQ(w.Text("UpdateState"), kReady);
+        EXPECT_EQ(v.shown.state, kReady);
         EXPECT_EQ(LocalText("new.txt"), "a new file");
         EXPECT_EQ(LocalText("data.bin"), "new data " + stamp);
         EXPECT_EQ(LocalText("ver.ini"), stamp);
@@ -77,10 +75,10 @@ protected:
 
     void ExpectRefused(const std::string& reason, const std::string& status,
                        const std::string& release = "") {
-        EXPECT_EQ(w.Text("UpdateState"), status);
-        EXPECT_TRUE(w.m_bUpdateFinished);
-        EXPECT_FALSE(w.m_bUpdating);
-        EXPECT_TRUE(w.IsEnabled("Logon"));
+        EXPECT_EQ(v.shown.state, status);
+        EXPECT_TRUE(v.m_bUpdateFinished);
+        EXPECT_FALSE(v.m_bUpdating);
+        EXPECT_TRUE(v.shown.login);
         EXPECT_EQ(LocalText("data.bin"), "old data");
         EXPECT_FALSE(mirror::Exists(Local("new.txt")));
         EXPECT_FALSE(mirror::Exists(Local("new.txt.tmp")) || mirror::Exists(Local("data.bin.tmp")));
@@ -92,19 +90,19 @@ protected:
 
     KeyPair m_current, m_next;
     std::vector<mirror::File> m_files;
-    UpdateTestWindow w;
+    RecordingView v;
 };
 
 TEST_F(ReleaseCheckTest, ReleasesSignedByEitherKeyAreInstalled) {
     Publish(5, m_current);
-    Run(w);
+    Run(v);
     ExpectInstalled(kStamp, "5");
 
     // The key is rotated: the next release is signed with the second key.
     Publish(6, m_next, kNewStamp);
-    UpdateTestWindow next;
+    RecordingView next;
     Run(next);
-    EXPECT_EQ(next.Text("UpdateState"), kReady);
+    EXPECT_EQ(next.shown.state, kReady);
     EXPECT_EQ(LocalText("data.bin"), "new data " + kNewStamp);
     EXPECT_EQ(LocalText("release.ini"), "6");
 }
@@ -115,46 +113,46 @@ TEST_F(ReleaseCheckTest, ChangedFileListIsRefused) {
     // listed: only the signature stands in the way.
     m_files[1].bytes = "new data " + std::string(kStamp.size(), 'X');
     mirror::PublishFiles(m_files);
-    Run(w);
+    Run(v);
     ExpectRefused("hash mismatch", "更新被拒绝：文件与签名不符");
 }
 
 TEST_F(ReleaseCheckTest, ChangedFileWithTheListLeftAloneIsRefused) {
     Publish(5, m_current);
     mirror::WriteFile(mirror::Path("plaza\\data.bin"), "new data " + std::string(20, 'Y'));
-    Run(w);
+    Run(v);
     // \new.txt came first and passed, but nothing is put in place.
     ExpectRefused("hash mismatch", "更新被拒绝：文件与签名不符");
-    EXPECT_EQ(w.Text("CurInfo"), "下载失败：\\data.bin文件校验失败！");
+    EXPECT_EQ(v.shown.info, "下载失败：\\data.bin文件校验失败！");
 }
 
 TEST_F(ReleaseCheckTest, ForeignKeyOrNoSignatureIsRefused) {
     Publish(5, KeyPair());
-    Run(w);
+    Run(v);
     ExpectRefused("signature", "更新被拒绝：发布签名无效");
 
     ::DeleteFileA(mirror::Path(kReleaseSigName).c_str());
-    UpdateTestWindow next;
+    RecordingView next;
     Run(next);
-    EXPECT_EQ(next.Text("UpdateState"), "更新被拒绝：发布签名无效");
+    EXPECT_EQ(next.shown.state, "更新被拒绝：发布签名无效");
     EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
 }
 
 TEST_F(ReleaseCheckTest, ExpiredReleaseIsRefusedEvenWhenCurrent) {
     Publish(5, m_current, kStamp, -60);
-    Run(w);
+    Run(v);
     ExpectRefused("expired", "更新被拒绝：发布已过期");
 
     // A mirror frozen on the installed release is noticed too.
     mirror::WriteFile(Local("ver.ini"), kStamp);
-    UpdateTestWindow next;
+    RecordingView next;
     Run(next);
-    EXPECT_EQ(next.Text("UpdateState"), "更新被拒绝：发布已过期");
+    EXPECT_EQ(next.shown.state, "更新被拒绝：发布已过期");
 }
 
 TEST_F(ReleaseCheckTest, OlderReleaseAfterANewerOneIsRefused) {
     Publish(10, m_current);
-    Run(w);
+    Run(v);
     ExpectInstalled(kStamp, "10");
 
     mirror::WriteFile(Local("ver.ini"), kOldStamp);
@@ -162,9 +160,9 @@ TEST_F(ReleaseCheckTest, OlderReleaseAfterANewerOneIsRefused) {
     ::DeleteFileA(Local("new.txt").c_str());
     ::DeleteFileA(Local("Launcher.log").c_str());
     Publish(9, m_current, kNewStamp);
-    UpdateTestWindow next;
+    RecordingView next;
     Run(next);
-    EXPECT_EQ(next.Text("UpdateState"), "更新被拒绝：版本回退");
+    EXPECT_EQ(next.shown.state, "更新被拒绝：版本回退");
     EXPECT_EQ(LocalText("data.bin"), "old data");
     EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
     EXPECT_EQ(LocalText("release.ini"), "10");
@@ -176,15 +174,15 @@ TEST_F(ReleaseCheckTest, TextsOverTheirCapsAreRefused) {
     mirror::PublishVersion(std::string(70 * 1024, 'v'), kStamp);
     mirror::PublishFiles(m_files);
     Sign(5, m_current);
-    Run(w);
+    Run(v);
     ExpectRefused("too large", "更新被拒绝：文件过大");
 
     Publish(5, m_current);
     mirror::WriteFile(mirror::Path("file.html"), std::string(33 * 1024 * 1024, 'f'));
-    UpdateTestWindow next;
+    RecordingView next;
     ::DeleteFileA(Local("Launcher.log").c_str());
     Run(next);
-    EXPECT_EQ(next.Text("UpdateState"), "更新被拒绝：文件过大");
+    EXPECT_EQ(next.shown.state, "更新被拒绝：文件过大");
     EXPECT_NE(LocalText("Launcher.log").find("ReleaseRefused: too large"), std::string::npos);
     EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
 }
@@ -193,10 +191,10 @@ TEST_F(ReleaseCheckTest, BodyLongerThanListedIsCutOff) {
     Publish(5, m_current);
     mirror::WriteFile(mirror::Path("plaza\\data.bin"),
                       "new data " + kStamp + std::string(1 << 20, 'z'));
-    Run(w);
+    Run(v);
     ExpectRefused("too large", "更新被拒绝：文件过大");
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/data.bin"), 1u);
-    EXPECT_EQ(w.Text("CurInfo"), "下载失败：\\data.bin文件过大！");
+    EXPECT_EQ(v.shown.info, "下载失败：\\data.bin文件过大！");
 }
 
 }  // namespace

@@ -11,33 +11,33 @@ TEST_F(UpdateRunTest, CancelDuringADownloadKeepsTheOldFileAndTheNextRunFinishesI
     mirror::PublishFiles({{"\\slow.bin", body}});
     mirror::WriteFile(Local("slow.bin"), "old slow");
     mirror::SetFault("plaza/slow.bin", "trickle");
-    StartUpdateRun(w, mirror::Url());
-    // StopUpdateThread closes the run's own handle: wait on a copy.
-    const Base::UniqueKernelHandle ownThread = CopyThreadHandle(*w.m_pUpdateRun);
+    StartUpdateRun(v, mirror::Url());
+    // StopUpdateRun closes the run's own handle: wait on a copy.
+    const Base::UniqueKernelHandle ownThread = CopyThreadHandle(*v.m_pUpdateRun);
     const HANDLE thread = ownThread.get();
     ASSERT_TRUE(thread);
-    ASSERT_TRUE(w.PumpUntil([&] { return HasTemp("slow.bin"); }, 20000));
-    w.Pump(300);
+    ASSERT_TRUE(v.PumpUntil([&] { return HasTemp("slow.bin"); }, 20000));
+    v.Pump(300);
 
     const DWORD start = ::GetTickCount();
-    w.StopUpdateThread();
+    StopUpdateRun(v);
     EXPECT_LT(::GetTickCount() - start, 1000u) << "the stop must not wait for the download";
-    EXPECT_FALSE(w.m_bUpdating);
-    const std::string stateAtStop = w.Text("UpdateState");
+    EXPECT_FALSE(v.m_bUpdating);
+    const std::string stateAtStop = v.shown.state;
     // The stopped thread ends on its own and keeps what it received.
     EXPECT_TRUE(
-        w.PumpUntil([&] { return ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 15000));
+        v.PumpUntil([&] { return ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 15000));
     EXPECT_TRUE(HasTemp("slow.bin"));
     EXPECT_EQ(LocalText("slow.bin"), "old slow");
-    EXPECT_EQ(w.Text("UpdateState"), stateAtStop);
+    EXPECT_EQ(v.shown.state, stateAtStop);
 
     // "again" makes attempt 2, on the second mirror. It asks for the rest;
     // this mirror ignores ranges and sends the whole file, which replaces
     // the partial one.
     mirror::ClearFaults();
-    w.m_sMirrorUrl2 = mirror::Url();
-    w.RunUpdate("http://127.0.0.1:1/unused/");
-    EXPECT_EQ(w.m_nUpdateAttempt, 2u);
+    v.m_sMirrorUrl2 = mirror::Url();
+    v.RunUpdate("http://127.0.0.1:1/unused/");
+    EXPECT_EQ(v.m_nUpdateAttempt, 2u);
     EXPECT_TRUE(LocalText("slow.bin") == body);
     EXPECT_FALSE(HasTemp("slow.bin"));
     const std::vector<std::string> asked = mirror::Requests();
@@ -48,32 +48,32 @@ TEST_F(UpdateRunTest, CancelDuringADownloadKeepsTheOldFileAndTheNextRunFinishesI
 
 TEST_F(UpdateRunTest, AStartedRunIsVisibleAtOnce) {
     mirror::WriteFile(Local("ver.ini"), kStamp);
-    w.RunUpdate(mirror::Url());
+    v.RunUpdate(mirror::Url());
     ExpectReady();
     // A login or a Cancel between the start and the thread's first post
     // must see a running update.
-    StartUpdateRun(w, mirror::Url());
-    EXPECT_TRUE(w.m_bUpdating);
-    EXPECT_FALSE(w.m_bUpdateFinished);
-    w.StopUpdateThread();
+    StartUpdateRun(v, mirror::Url());
+    EXPECT_TRUE(v.m_bUpdating);
+    EXPECT_FALSE(v.m_bUpdateFinished);
+    StopUpdateRun(v);
 }
 
 TEST_F(UpdateRunTest, AStopEndsARunThatWaitsForAnAnswer) {
     // The mirror takes the request and says nothing: the run hangs inside
     // the request, where no block read checks the stop.
     mirror::SetFault("ver.html", "silent");
-    StartUpdateRun(w, mirror::Url());
-    // StopUpdateThread closes the run's own handle: wait on a copy.
-    const Base::UniqueKernelHandle ownThread = CopyThreadHandle(*w.m_pUpdateRun);
+    StartUpdateRun(v, mirror::Url());
+    // StopUpdateRun closes the run's own handle: wait on a copy.
+    const Base::UniqueKernelHandle ownThread = CopyThreadHandle(*v.m_pUpdateRun);
     const HANDLE thread = ownThread.get();
     ASSERT_TRUE(thread);
-    ASSERT_TRUE(w.PumpUntil([] { return mirror::CountRequests("/vedu/ver.html") == 1; }, 20000));
-    w.Pump(200);
-    w.StopUpdateThread();
+    ASSERT_TRUE(v.PumpUntil([] { return mirror::CountRequests("/vedu/ver.html") == 1; }, 20000));
+    v.Pump(200);
+    StopUpdateRun(v);
     // The stop waited its 100 ms; the thread is gone by then or just after,
     // not when the mirror's silence ends five seconds later.
     EXPECT_EQ(::WaitForSingleObject(thread, 400), WAIT_OBJECT_0);
-    w.Pump(200);
+    v.Pump(200);
     EXPECT_EQ(LocalText("Launcher.log"), "") << "a stopped fetch is no failed fetch";
 }
 

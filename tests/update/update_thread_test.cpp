@@ -15,23 +15,21 @@ namespace {
 
 TEST_F(UpdateRunTest, CurrentInstallationIsReadyAfterOneRequest) {
     mirror::WriteFile(Local("ver.ini"), kStamp);
-    w.RunUpdate(mirror::Url());
-    EXPECT_EQ(w.StateHistory(), (Texts{kUpdating, kChecking, kReady}));
-    EXPECT_EQ(w.Text("PlazaVer"), "Vedu　版本号：2.5.0");
+    v.RunUpdate(mirror::Url());
+    EXPECT_EQ(v.states, (Texts{kUpdating, kChecking, kReady}));
+    EXPECT_EQ(v.shown.version, "Vedu　版本号：2.5.0");
     ExpectReady();
     EXPECT_EQ(mirror::Requests().size(), 1u);
 }
 
-TEST_F(UpdateRunTest, AutoLogonArmsTheTimerAndKeepsTheButtonsDisabled) {
+TEST_F(UpdateRunTest, AutoLogonIsArmedAndKeepsTheButtonsDisabled) {
     mirror::WriteFile(Local("ver.ini"), kStamp);
-    w.m_bSavePassword = true;
-    w.m_bAutoLogon = true;
-    w.RunUpdate(mirror::Url());
-    EXPECT_EQ(w.Text("UpdateState"), kReady);
-    EXPECT_TRUE(w.m_bUpdateFinished);
-    EXPECT_FALSE(w.IsEnabled("Logon") || w.IsEnabled("Register") || w.IsEnabled("RestoreUpdate"));
-    EXPECT_FALSE(w.AutoLogonTimerFired());
-    EXPECT_TRUE(w.PumpUntil([&] { return w.AutoLogonTimerFired(); }, 6000));
+    v.wantsAutoLogon = true;
+    v.RunUpdate(mirror::Url());
+    EXPECT_EQ(v.shown.state, kReady);
+    EXPECT_TRUE(v.m_bUpdateFinished);
+    EXPECT_FALSE(v.shown.login || v.shown.repair);
+    EXPECT_TRUE(v.shown.autoLogonArmed);
 }
 
 TEST_F(UpdateRunTest, OutOfDateInstallationIsBroughtUpToDate) {
@@ -42,10 +40,10 @@ TEST_F(UpdateRunTest, OutOfDateInstallationIsBroughtUpToDate) {
                           {"\\launcher.exe", "lower-case name is an ordinary file"}});
     mirror::WriteFile(Local("same.txt"), "same");
     mirror::WriteFile(Local("changed.dll"), "old dll");
-    w.RunUpdate(mirror::Url());
+    v.RunUpdate(mirror::Url());
 
-    EXPECT_EQ(w.StateHistory(), (Texts{kUpdating, kChecking, kChecking, kChecking, kDownloading,
-                                       kDownloading, kReady}));
+    EXPECT_EQ(v.states, (Texts{kUpdating, kChecking, kChecking, kChecking, kDownloading,
+                               kDownloading, kReady}));
     ExpectReady();
     EXPECT_EQ(LocalText("Res\\Skin\\new.png"), "png bytes");
     EXPECT_EQ(LocalText("changed.dll"), "new dll");
@@ -53,20 +51,18 @@ TEST_F(UpdateRunTest, OutOfDateInstallationIsBroughtUpToDate) {
     EXPECT_EQ(LocalText("launcher.exe"), "lower-case name is an ordinary file");
     EXPECT_FALSE(HasTemp("changed.dll") || HasTemp("zero.dat") || HasTemp("launcher.exe"));
     EXPECT_EQ(LocalText("ver.ini"), kStamp);
-    EXPECT_FALSE(w.m_bReplacePlazaUpdate);
-    EXPECT_EQ(w.InfoHistory().back(), "\\launcher.exe下载完毕，正在复盖...");
+    EXPECT_FALSE(v.m_bReplacePlazaUpdate);
+    EXPECT_EQ(v.infos.back(), "\\launcher.exe下载完毕，正在复盖...");
     // The three most recent names, oldest first.
-    EXPECT_EQ(w.Text("UpdateFileInfo0"), "\\changed.dll");
-    EXPECT_EQ(w.Text("UpdateFileInfo1"), "\\zero.dat");
-    EXPECT_EQ(w.Text("UpdateFileInfo2"), "\\launcher.exe");
+    EXPECT_EQ(v.shown.recentFiles, (Texts{"\\changed.dll", "\\zero.dat", "\\launcher.exe"}));
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/Res/Skin/new.png"), 1u);
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/same.txt"), 0u);
 
     // The stamp now matches: the next start makes one request.
     mirror::ClearFaults();
-    UpdateTestWindow next;
+    RecordingView next;
     next.RunUpdate(mirror::Url());
-    EXPECT_EQ(next.StateHistory(), (Texts{kUpdating, kChecking, kReady}));
+    EXPECT_EQ(next.states, (Texts{kUpdating, kChecking, kReady}));
     EXPECT_EQ(mirror::Requests().size(), 1u);
 }
 
@@ -74,8 +70,8 @@ TEST_F(UpdateRunTest, ForcedCheckWithNothingToDownload) {
     mirror::PublishFiles({{"\\same.txt", "same"}});
     mirror::WriteFile(Local("same.txt"), "same");
     mirror::WriteFile(Local("ver.ini"), kStamp);
-    w.m_bForceCheck = true;
-    w.RunUpdate(mirror::Url());
+    v.m_bForceCheck = true;
+    v.RunUpdate(mirror::Url());
     ExpectReady();
     EXPECT_EQ(mirror::CountRequests("/vedu/file.html"), 1u);
 }
@@ -84,12 +80,12 @@ TEST_F(UpdateRunTest, NewLauncherInASubFolderIsHandedToTheLobby) {
     MessageBoxWatcher boxes;
     mirror::PublishFiles({{"\\bin\\Launcher.exe", "new launcher"}, {"\\after.txt", "after"}});
     mirror::WriteFile(Local("bin\\Launcher.exe"), "old launcher");
-    w.RunUpdate(mirror::Url());
+    v.RunUpdate(mirror::Url());
     // No Lobby.exe in the test installation: the start fails, the player is
     // told, and the launcher still quits.
     EXPECT_EQ(boxes.Texts(), (Texts{"Lobby.exe启动失败!"}));
-    EXPECT_TRUE(w.QuitRequested());
-    EXPECT_TRUE(w.m_bReplacePlazaUpdate);
+    EXPECT_TRUE(v.shown.quit);
+    EXPECT_TRUE(v.m_bReplacePlazaUpdate);
     EXPECT_EQ(LocalText("bin\\Launcher.exe"), "old launcher");
     EXPECT_EQ(LocalText("bin\\Launcher.exe.tmp"), "new launcher");
     EXPECT_EQ(LocalText("after.txt"), "after");
@@ -100,24 +96,24 @@ TEST_F(UpdateRunTest, NewLauncherInASubFolderIsHandedToTheLobby) {
     // The next start finds the hand-over failed: it says so in the log and
     // carries on with the old launcher, without downloading or quitting.
     mirror::ClearFaults();
-    UpdateTestWindow again;
+    RecordingView again;
     again.RunUpdate(mirror::Url());
     EXPECT_EQ(boxes.Texts().size(), 1u);
-    EXPECT_FALSE(again.QuitRequested());
+    EXPECT_FALSE(again.shown.quit);
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/bin/Launcher.exe"), 0u);
     EXPECT_EQ(LocalText("Launcher.log"), "ReplaceFailed:\\bin\\Launcher.exe\r\n");
     EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
-    EXPECT_EQ(again.Text("UpdateState"), kReady);
+    EXPECT_EQ(again.shown.state, kReady);
 
     // Once the new launcher is in place, the start after it saves the stamp.
     ASSERT_TRUE(::MoveFileExA(Local("bin\\Launcher.exe.tmp").c_str(),
                               Local("bin\\Launcher.exe").c_str(), MOVEFILE_REPLACE_EXISTING));
     mirror::ClearFaults();
-    UpdateTestWindow moved;
+    RecordingView moved;
     moved.RunUpdate(mirror::Url());
     EXPECT_EQ(LocalText("ver.ini"), kStamp);
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/bin/Launcher.exe"), 0u);
-    EXPECT_FALSE(moved.QuitRequested());
+    EXPECT_FALSE(moved.shown.quit);
 }
 
 TEST_F(UpdateRunTest, NamesWithEscapesAndGbkTrailBytesDownloadAndLandInTheirFolders) {
@@ -127,12 +123,12 @@ TEST_F(UpdateRunTest, NamesWithEscapesAndGbkTrailBytesDownloadAndLandInTheirFold
                           {"\\a b#c+d&e=f;g.txt", "punctuation"},
                           {"\\x誠Launcher.exe", "not the launcher"},
                           {"\\gbk\\誠.txt", "in gbk"}});
-    w.RunUpdate(mirror::Url());
+    v.RunUpdate(mirror::Url());
     ExpectReady();
     EXPECT_EQ(LocalText("100%.txt"), "hundred");
     EXPECT_EQ(LocalText("a b#c+d&e=f;g.txt"), "punctuation");
     EXPECT_EQ(LocalText("x誠Launcher.exe"), "not the launcher");
-    EXPECT_FALSE(w.m_bReplacePlazaUpdate);
+    EXPECT_FALSE(v.m_bReplacePlazaUpdate);
     EXPECT_EQ(LocalText("gbk\\誠.txt"), "in gbk");
     WIN32_FIND_DATAA found;
     const HANDLE find = ::FindFirstFileA(Local("gbk\\*").c_str(), &found);
@@ -152,50 +148,50 @@ TEST_F(UpdateRunTest, NamesWithEscapesAndGbkTrailBytesDownloadAndLandInTheirFold
 
 TEST_F(UpdateRunTest, MirrorDownOnTheFirstRunThenRepairedOnTheBuiltInMirror) {
     const std::string down = "http://127.0.0.1:1/vedu/";
-    w.RunUpdate(down);
-    EXPECT_EQ(w.m_nUpdateAttempt, 3u);
-    EXPECT_EQ(w.StateHistory(), (Texts{kUpdating, kVersionFailed, kUpdating, kVersionFailed,
-                                       kUpdating, kVersionFailed}));
+    v.RunUpdate(down);
+    EXPECT_EQ(v.m_nUpdateAttempt, 3u);
+    EXPECT_EQ(v.states, (Texts{kUpdating, kVersionFailed, kUpdating, kVersionFailed, kUpdating,
+                               kVersionFailed}));
     EXPECT_EQ(LocalText("Launcher.log"),
               "InternetOpenUrl:00000000\r\nInternetOpenUrl:00000000\r\n"
               "InternetOpenUrl:00000000\r\n");
-    EXPECT_TRUE(w.m_bUpdating);
-    EXPECT_FALSE(w.m_bUpdateFinished);
-    EXPECT_TRUE(w.IsEnabled("RestoreUpdate"));
-    EXPECT_FALSE(w.IsEnabled("Logon") || w.IsEnabled("Register"));
-    EXPECT_EQ(w.Text("PlazaVer"), "");
+    EXPECT_TRUE(v.m_bUpdating);
+    EXPECT_FALSE(v.m_bUpdateFinished);
+    EXPECT_TRUE(v.shown.repair);
+    EXPECT_FALSE(v.shown.login);
+    EXPECT_EQ(v.shown.version, "");
 
     // The repair button: one attempt, counter 4, on the built-in mirror.
-    w.ClearHistory();
-    w.m_bForceCheck = true;
+    v.ClearHistory();
+    v.m_bForceCheck = true;
     mirror::PublishFiles({});
-    w.RunUpdate(mirror::Url());
-    EXPECT_EQ(w.m_nUpdateAttempt, 4u);
+    v.RunUpdate(mirror::Url());
+    EXPECT_EQ(v.m_nUpdateAttempt, 4u);
     ExpectReady();
 
     // Pressed again after that: counter 5 is the second mirror, which stands
     // empty, so the built-in one answers; one attempt only.
-    w.ClearHistory();
-    w.RunUpdate(down);
-    EXPECT_EQ(w.m_nUpdateAttempt, 5u);
-    EXPECT_EQ(w.StateHistory(), (Texts{kUpdating, kVersionFailed}));
-    w.ClearHistory();
-    w.RunUpdate(mirror::Url());
-    EXPECT_EQ(w.m_nUpdateAttempt, 6u);
+    v.ClearHistory();
+    v.RunUpdate(down);
+    EXPECT_EQ(v.m_nUpdateAttempt, 5u);
+    EXPECT_EQ(v.states, (Texts{kUpdating, kVersionFailed}));
+    v.ClearHistory();
+    v.RunUpdate(mirror::Url());
+    EXPECT_EQ(v.m_nUpdateAttempt, 6u);
     ExpectReady();
 }
 
 TEST_F(UpdateRunTest, RepairRightAfterAReadyFirstRunReachesTheServer) {
     mirror::PublishFiles({{"\\data\\kept.bin", "the listed bytes"}});
-    w.RunUpdate(mirror::Url());
+    v.RunUpdate(mirror::Url());
     ExpectReady();
     mirror::WriteFile(Local("data\\kept.bin"), "damaged");
 
     // Counter 2 would be the second mirror; nothing set it.
-    w.ClearHistory();
-    w.m_bForceCheck = true;
-    w.RunUpdate(mirror::Url());
-    EXPECT_EQ(w.m_nUpdateAttempt, 2u);
+    v.ClearHistory();
+    v.m_bForceCheck = true;
+    v.RunUpdate(mirror::Url());
+    EXPECT_EQ(v.m_nUpdateAttempt, 2u);
     EXPECT_EQ(LocalText("data\\kept.bin"), "the listed bytes");
     ExpectReady();
 }
@@ -205,9 +201,9 @@ class BrokenListTest : public UpdateRunTest, public ::testing::WithParamInterfac
 
 TEST_P(BrokenListTest, VersionFileIsAFailedFetch) {
     mirror::SetFault("ver.html", GetParam());
-    w.RunUpdate(mirror::Url());
-    EXPECT_EQ(w.StateHistory().back(), kVersionFailed);
-    EXPECT_EQ(w.Text("PlazaVer"), "");
+    v.RunUpdate(mirror::Url());
+    EXPECT_EQ(v.states.back(), kVersionFailed);
+    EXPECT_EQ(v.shown.version, "");
     EXPECT_EQ(mirror::CountRequests("/vedu/file.html"), 0u);
     EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
 }
@@ -219,11 +215,11 @@ TEST_P(BrokenListTest, FileListEndsTheRunAtTheCheck) {
         files.push_back({std::string("\\list_") + c + ".txt", std::string(1, c)});
     mirror::PublishFiles(files);
     mirror::SetFault("file.html", GetParam());
-    w.RunUpdate(mirror::Url());
-    EXPECT_EQ(w.StateHistory(), (Texts{kUpdating, kChecking, kChecking, kChecking}));
-    EXPECT_TRUE(w.IsEnabled("RestoreUpdate"));
-    EXPECT_FALSE(w.IsEnabled("Logon"));
-    EXPECT_FALSE(w.m_bUpdateFinished);
+    v.RunUpdate(mirror::Url());
+    EXPECT_EQ(v.states, (Texts{kUpdating, kChecking, kChecking, kChecking}));
+    EXPECT_TRUE(v.shown.repair);
+    EXPECT_FALSE(v.shown.login);
+    EXPECT_FALSE(v.m_bUpdateFinished);
     EXPECT_FALSE(mirror::Exists(Local("list_a.txt")));
     EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
 }
@@ -246,9 +242,9 @@ TEST_P(BrokenDownloadTest, TargetStaysIntactAndTheStampIsNotSaved) {
     mirror::WriteFile(Local("data.bin"), "old data");
     ::DeleteFileA(Local("last.txt").c_str());
     mirror::SetFault("plaza/data.bin", GetParam().fault);
-    w.RunUpdate(mirror::Url());
+    v.RunUpdate(mirror::Url());
 
-    EXPECT_EQ(w.Text("CurInfo"), std::string("下载失败：\\data.bin") + GetParam().reason);
+    EXPECT_EQ(v.shown.info, std::string("下载失败：\\data.bin") + GetParam().reason);
     EXPECT_EQ(LocalText("data.bin"), "old data");
     // A body that broke off leaves its start for the next run to resume;
     // nothing else leaves a temporary file.
@@ -276,7 +272,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, BrokenDownloadTest,
 TEST_F(UpdateRunTest, DigestMismatchIsRetriedOnceFromTheServer) {
     mirror::PublishFiles({{"\\data.bin", "good bytes"}});
     mirror::SetFault("plaza/data.bin", "corrupt", 1);
-    w.RunUpdate(mirror::Url());
+    v.RunUpdate(mirror::Url());
     EXPECT_EQ(LocalText("data.bin"), "good bytes");
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/data.bin"), 2u);
     std::vector<std::string> asked;
@@ -294,8 +290,8 @@ TEST_F(UpdateRunTest, NamesLeavingTheInstallationAreRefused) {
     std::vector<ListedFile> files = {{"\\..\\evil.dll", 4, Md5OfText("evil")}};
     mirror::WriteFile(mirror::Path("plaza\\evil.dll"), "evil");
     mirror::WriteFile(mirror::Path("file.html"), EncodeFileList(files).value());
-    w.RunUpdate(mirror::Url());
-    EXPECT_EQ(w.Text("CurInfo"), "下载失败：\\..\\evil.dll文件名非法！");
+    v.RunUpdate(mirror::Url());
+    EXPECT_EQ(v.shown.info, "下载失败：\\..\\evil.dll文件名非法！");
     std::string parent = mirror::InstallDir();
     parent = parent.substr(0, parent.rfind('\\', parent.size() - 2) + 1);
     EXPECT_FALSE(mirror::Exists(parent + "evil.dll"));
@@ -310,7 +306,7 @@ TEST_F(UpdateRunTest, UpperCaseDigestsDownloadEveryFileAndStillVerify) {
     for (char& c : files[0].md5)
         c = static_cast<char>(std::toupper(c));
     mirror::WriteFile(mirror::Path("file.html"), EncodeFileList(files).value());
-    w.RunUpdate(mirror::Url());
+    v.RunUpdate(mirror::Url());
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/a.txt"), 1u);
     EXPECT_EQ(LocalText("ver.ini"), kStamp);
     ExpectReady();
