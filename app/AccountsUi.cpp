@@ -1,15 +1,12 @@
-// The saved logins: the last login and one key per remembered account under
-// HKEY_CURRENT_USER. Passwords are stored only as scrambled hex text. The
-// remember-password option is the skin's "SavePassWord" wherever the store
-// reads or sets it.
-#include <windows.h>
-
+// The saved logins in the window: the account drop list, the account and
+// password boxes and the options that follow a saved login. The registry
+// itself is login/AccountStore's. The remember-password and auto-logon
+// options carry the names of the values they mirror.
 #include "app/ControlLookup.h"
 #include "app/PlazaUpdateWnd.h"
-#include "identity/HexCodec.h"
 #include "launcher_settings.h"
 #include "login/AccountKeys.h"
-#include "login/RegistryKey.h"
+#include "login/AccountStore.h"
 #include "ui/controls/Button.h"
 #include "ui/controls/Combo.h"
 #include "ui/controls/Edit.h"
@@ -17,19 +14,8 @@
 #include "ui/controls/Option.h"
 
 using namespace SkinUI;
-using Base::UniqueKey;
 
 namespace {
-
-// Subkey names are listed with room for the longest name the registry allows.
-// The account box takes 32 characters (more bytes in a double-byte code
-// page), and a name that did not fit would end the listing, hiding every
-// saved account after it.
-constexpr DWORD kAccountNameChars = 256;
-// A restored last-login password may use the whole string buffer; a picked
-// account's password is at most 32 characters.
-constexpr size_t kLastLogonPasswordCapacity = 256;
-constexpr size_t kAccountPasswordCapacity = 33;
 
 constexpr char kDeleteButtonAttributes[] =
     "name=\"delete\" text=\"清除\" visible=\"false\" tooltip=\"清除账号\" width=\"35\" "
@@ -57,14 +43,21 @@ void SetTextIfPresent(CControlUI* control, const std::string& text) {
         control->SetText(text.c_str());
 }
 
-// A flag stored under the name of its option: when the value counts, the
-// option follows it. False when it does not count.
-bool ApplySavedFlag(const CWindowManagerUI& manager, HKEY key, const char* name) {
-    DWORD value = 0;
-    if (!registry::ReadDword(key, name, value))
+// A saved flag: when it counts, the option of its name follows it. False when
+// it does not count.
+bool ApplySavedFlag(const CWindowManagerUI& manager, const char* name,
+                    const std::optional<bool>& saved) {
+    if (!saved)
         return false;
-    SetSelectedIfPresent(FindControlAs<COptionUI>(manager, name), value != 0);
-    return value != 0;
+    SetSelectedIfPresent(FindControlAs<COptionUI>(manager, name), *saved);
+    return *saved;
+}
+
+// An option's state, empty when the skin has no such option.
+std::optional<bool> OptionState(const CWindowManagerUI& manager, const char* name) {
+    if (const auto* option = FindControlAs<COptionUI>(manager, name))
+        return option->IsSelected();
+    return std::nullopt;
 }
 
 }  // namespace
@@ -76,22 +69,20 @@ void CPlazaUpdateWnd::ApplySavedServerLine(DWORD line) {
     SetSelectedIfPresent(FindControlAs<COptionUI>(m_Manager, optionName.c_str()), true);
 }
 
-// The values that the last-login key and every account key share.
-void CPlazaUpdateWnd::ApplySavedOptions(HKEY key) {
-    DWORD value = 0;
-    if (registry::ReadDword(key, accounts::kServer, value))
-        ApplySavedServerLine(value);
+void CPlazaUpdateWnd::ApplySavedOptions(const accounts::SavedOptions& saved) {
+    if (saved.server)
+        ApplySavedServerLine(*saved.server);
 
-    m_bAutoLogon = ApplySavedFlag(m_Manager, key, accounts::kAutoLogon);
+    m_bAutoLogon = ApplySavedFlag(m_Manager, accounts::kAutoLogon, saved.autoLogon);
 
-    if (registry::ReadDword(key, accounts::kAutoSelectServer, value)) {
-        m_bAutoSelectServer = value != 0;
+    if (saved.autoSelectServer) {
+        m_bAutoSelectServer = *saved.autoSelectServer;
         if (m_bAutoSelectServer) {
             SetSelectedIfPresent(FindControlAs<COptionUI>(m_Manager, "LogonLineAuto"), true);
         }
     }
 
-    m_bSavePassword = ApplySavedFlag(m_Manager, key, accounts::kSavePassword);
+    m_bSavePassword = ApplySavedFlag(m_Manager, accounts::kSavePassword, saved.savePassword);
 }
 
 void CPlazaUpdateWnd::SetLoginBoxesEnabled(bool enabled) {
@@ -104,47 +95,23 @@ void CPlazaUpdateWnd::SetLoginBoxesEnabled(bool enabled) {
 }
 
 void CPlazaUpdateWnd::LoadSavedAccounts() {
-    if (const UniqueKey last =
-            registry::OpenKey(HKEY_CURRENT_USER, accounts::kLastLogonKey, KEY_READ)) {
-        std::string text;
-        if (registry::ReadString(last.get(), accounts::kUserAccount, text) && !text.empty()) {
-            SetTextIfPresent(m_pAccountEdit, text);
-        }
-        if (registry::ReadString(last.get(), accounts::kUserPassword, text) && !text.empty()) {
-            SetTextIfPresent(m_pPasswordEdit, UnscrambleText(text, kLastLogonPasswordCapacity));
+    if (const auto last = accounts::ReadLastLogon()) {
+        if (!last->sAccount.empty())
+            SetTextIfPresent(m_pAccountEdit, last->sAccount);
+        if (last->bHasPassword) {
+            SetTextIfPresent(m_pPasswordEdit, last->sPassword);
             SetSelectedIfPresent(FindControlAs<COptionUI>(m_Manager, accounts::kSavePassword),
                                  true);
         }
-        ApplySavedOptions(last.get());
+        ApplySavedOptions(last->options);
         if (m_bAutoLogon && m_bSavePassword) {
             // Auto-logon with a saved password: the update's end logs in.
             SetLoginBoxesEnabled(false);
         }
     }
-
-    const UniqueKey list =
-        registry::OpenKey(HKEY_CURRENT_USER, accounts::kAccountListKey, KEY_ALL_ACCESS);
-    if (!list)
-        return;
-    for (DWORD index = 0;; ++index) {
-        char name[kAccountNameChars] = {};
-        DWORD nameChars = kAccountNameChars;
-        if (::RegEnumKeyExA(list.get(), index, name, &nameChars, nullptr, nullptr, nullptr,
-                            nullptr) != ERROR_SUCCESS) {
-            break;
-        }
-        const UniqueKey account =
-            registry::OpenKey(HKEY_CURRENT_USER, accounts::AccountKeyPath(name), KEY_READ);
-        if (!account)
-            continue;
-        std::string shown;
-        if (registry::ReadString(account.get(), accounts::kUserAccount, shown) && !shown.empty()) {
-            if (m_pAccountCombo)
-                m_pAccountCombo->Add(MakeAccountRow(shown));
-        } else if (registry::RecurseDeleteKey(list.get(), name) == ERROR_SUCCESS) {
-            // The next key moved up into this index: list it too.
-            --index;
-        }
+    for (const std::string& name : accounts::ListAccounts()) {
+        if (m_pAccountCombo)
+            m_pAccountCombo->Add(MakeAccountRow(name));
     }
 }
 
@@ -162,19 +129,13 @@ void CPlazaUpdateWnd::LoadAccountSettings() {
     auto* savePassword = FindControlAs<COptionUI>(m_Manager, accounts::kSavePassword);
     SetSelectedIfPresent(savePassword, false);
 
-    const UniqueKey key =
-        registry::OpenKey(HKEY_CURRENT_USER, accounts::AccountKeyPath(name), KEY_READ);
-    if (!key)
+    const auto account = accounts::ReadAccount(name);
+    if (!account)
         return;
-    std::string scrambled;
-    std::string password;
-    if (registry::ReadString(key.get(), accounts::kUserPassword, scrambled)) {
-        password = UnscrambleText(scrambled, kAccountPasswordCapacity);
-    }
-    SetTextIfPresent(m_pPasswordEdit, password);
-    if (!password.empty())
+    SetTextIfPresent(m_pPasswordEdit, account->sPassword);
+    if (!account->sPassword.empty())
         SetSelectedIfPresent(savePassword, true);
-    ApplySavedOptions(key.get());
+    ApplySavedOptions(account->options);
 }
 
 void CPlazaUpdateWnd::SelectFirstAccountOrClear() {
@@ -199,10 +160,7 @@ void CPlazaUpdateWnd::RemoveAccount(CControlUI* deleteButton) {
     if (found < 0)
         return;
     m_pAccountCombo->RemoveAt(found);
-    if (const UniqueKey list =
-            registry::OpenKey(HKEY_CURRENT_USER, accounts::kAccountListKey, registry::kReadWrite)) {
-        registry::RecurseDeleteKey(list.get(), name.c_str());
-    }
+    accounts::DeleteAccount(name);
     if (m_pAccountEdit)
         m_pAccountEdit->SetFocus();
     SelectFirstAccountOrClear();
@@ -210,21 +168,13 @@ void CPlazaUpdateWnd::RemoveAccount(CControlUI* deleteButton) {
 
 void CPlazaUpdateWnd::ClearAccount() {
     const std::string name = m_pAccountEdit ? m_pAccountEdit->GetText() : std::string();
-    const UniqueKey list =
-        registry::OpenKey(HKEY_CURRENT_USER, accounts::kAccountListKey, registry::kReadWrite);
-    if (list && !name.empty()) {
-        registry::RecurseDeleteKey(list.get(), name.c_str());
+    if (!name.empty() && accounts::DeleteAccount(name)) {
         for (int i = m_pAccountCombo ? m_pAccountCombo->GetCount() - 1 : -1; i >= 0; --i) {
             if (m_pAccountCombo->GetItemAt(i)->GetText() == name)
                 m_pAccountCombo->RemoveAt(i);
         }
     }
-    if (const UniqueKey last =
-            registry::OpenKey(HKEY_CURRENT_USER, accounts::kLastLogonKey, registry::kReadWrite)) {
-        for (const char* value : {accounts::kUserAccount, accounts::kUserPassword,
-                                  accounts::kSavePassword, accounts::kAutoLogon}) {
-            ::RegDeleteValueA(last.get(), value);
-        }
+    if (accounts::ForgetLastLogon()) {
         SetSelectedIfPresent(FindControlAs<COptionUI>(m_Manager, accounts::kSavePassword), false);
         SetSelectedIfPresent(FindControlAs<COptionUI>(m_Manager, accounts::kAutoLogon), false);
     }
@@ -234,39 +184,12 @@ void CPlazaUpdateWnd::ClearAccount() {
 }
 
 void CPlazaUpdateWnd::SaveLogonAccount(const std::string& account, const std::string& password) {
-    const UniqueKey last = registry::CreateKey(HKEY_CURRENT_USER, accounts::kLastLogonKey);
-    if (!last)
-        return;
-    auto* savePassword = FindControlAs<COptionUI>(m_Manager, accounts::kSavePassword);
-    auto* autoLogon = FindControlAs<COptionUI>(m_Manager, accounts::kAutoLogon);
-    const DWORD line = static_cast<DWORD>(m_nServerLine);
-    const DWORD autoSelect = m_bAutoSelectServer ? 1 : 0;
-
-    registry::WriteString(last.get(), accounts::kUserAccount, account);
-    const bool remember = savePassword && savePassword->IsSelected();
-    const std::string scrambled = remember ? ScrambleText(password) : std::string();
-    registry::WriteString(last.get(), accounts::kUserPassword, scrambled);
-    registry::WriteDword(last.get(), accounts::kSavePassword, remember ? 1 : 0);
-    if (remember) {
-        if (autoLogon)
-            registry::WriteDword(last.get(), accounts::kAutoLogon, autoLogon->IsSelected());
-    } else {
-        registry::WriteDword(last.get(), accounts::kAutoLogon, 0);
-    }
-    registry::WriteDword(last.get(), accounts::kServer, line);
-
-    if (const UniqueKey own =
-            registry::CreateKey(HKEY_CURRENT_USER, accounts::AccountKeyPath(account))) {
-        // Without a remembered password the account keeps whatever it had.
-        if (remember)
-            registry::WriteString(own.get(), accounts::kUserPassword, scrambled);
-        if (savePassword) {
-            registry::WriteDword(own.get(), accounts::kSavePassword, savePassword->IsSelected());
-        }
-        if (autoLogon)
-            registry::WriteDword(own.get(), accounts::kAutoLogon, autoLogon->IsSelected());
-        registry::WriteDword(own.get(), accounts::kServer, line);
-        registry::WriteDword(own.get(), accounts::kAutoSelectServer, autoSelect);
-    }
-    registry::WriteDword(last.get(), accounts::kAutoSelectServer, autoSelect);
+    accounts::LogonToSave logon;
+    logon.sAccount = account;
+    logon.sPassword = password;
+    logon.savePassword = OptionState(m_Manager, accounts::kSavePassword);
+    logon.autoLogon = OptionState(m_Manager, accounts::kAutoLogon);
+    logon.nServerLine = m_nServerLine;
+    logon.bAutoSelectServer = m_bAutoSelectServer;
+    accounts::SaveLogon(logon);
 }

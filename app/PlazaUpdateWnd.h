@@ -23,6 +23,10 @@ class CControlUI;
 class CEditUI;
 }  // namespace SkinUI
 
+namespace accounts {
+struct SavedOptions;
+}  // namespace accounts
+
 class UpdateRun;
 
 class CPlazaUpdateWnd : public SkinUI::CWindowWnd,
@@ -131,7 +135,7 @@ private:
     void ToggleAutoLogon();
 
     void ApplySavedServerLine(DWORD line);
-    void ApplySavedOptions(HKEY key);
+    void ApplySavedOptions(const accounts::SavedOptions& saved);
     void SelectFirstAccountOrClear();
 
     std::shared_ptr<UiQueue> m_pUiQueue;
