@@ -1,24 +1,18 @@
-// The server-address resolver and the login-time choice of line and address.
-//
-// The resolver runs once on its own thread and never touches the window: it
-// resolves a copy of the host name and hands the finished address to the UI
-// thread through PostToUi. A login before that closure has run simply uses
+// The resolver thread. It runs once and never touches the window: it resolves
+// a copy of the host name and hands the finished address to the UI thread
+// through the window's queue. A login before that closure has run simply uses
 // the address the field holds at that moment, and a resolver that finishes
 // after the window is gone has its result dropped by the queue.
-#include <winsock2.h>
 #include <windows.h>
 
 #include <process.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 
-#include "app/ControlLookup.h"
 #include "app/PlazaUpdateWnd.h"
 #include "launcher_settings.h"
-#include "login/ServerLine.h"
-#include "ui/controls/Option.h"
+#include "login/ServerResolver.h"
 
 namespace {
 
@@ -31,25 +25,11 @@ struct ResolverJob {
     CPlazaUpdateWnd* pWindow = nullptr;
 };
 
-uint32_t LookUpHost(const std::string& host) {
-    uint32_t value = ::inet_addr(host.c_str());
-    if (value == INADDR_NONE) {
-        if (const hostent* entry = ::gethostbyname(host.c_str())) {
-            if (entry->h_addr_list && entry->h_addr_list[0]) {
-                std::memcpy(&value, entry->h_addr_list[0], sizeof(value));
-            }
-        }
-    }
-    return value;
-}
-
 unsigned __stdcall ResolverThread(void* argument) {
     std::unique_ptr<ResolverJob> job(static_cast<ResolverJob*>(argument));
     try {
-        WSADATA data;
-        ::WSAStartup(MAKEWORD(2, 2), &data);
-        std::string address = ResolvedServerAddress(LookUpHost(job->sHost), job->vFallbacks,
-                                                    settings::kServerAddr, job->nRandom);
+        std::string address =
+            ResolveServerAddress(job->sHost, job->vFallbacks, settings::kServerAddr, job->nRandom);
         CPlazaUpdateWnd* window = job->pWindow;
         job->pQueue->Post(
             [window, address = std::move(address)] { window->m_sServerAddr = address; });
@@ -76,13 +56,4 @@ void CPlazaUpdateWnd::StartResolverThread() {
     m_hResolverThread.reset(reinterpret_cast<HANDLE>(thread));
     ::SetThreadPriority(m_hResolverThread.get(), THREAD_PRIORITY_NORMAL);
     ::ResumeThread(m_hResolverThread.get());
-}
-
-void CPlazaUpdateWnd::SelectLoginServer() {
-    const auto* automatic = FindControlAs<SkinUI::COptionUI>(m_Manager, "LogonLineAuto");
-    const ServerChoice choice =
-        ChooseLoginServer(automatic && automatic->IsSelected(), {m_nServerLine, m_sServerAddr},
-                          m_vServerList, m_vServerList2, settings::kServerAddr, std::rand());
-    m_nServerLine = choice.nServerLine;
-    m_sServerAddr = choice.sServerAddr;
 }
