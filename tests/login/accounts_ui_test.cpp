@@ -1,9 +1,8 @@
-// The saved logins against the real registry: what a start loads into the
-// window, what picking, deleting and clearing an account do to keys and
-// controls.
+// The saved logins in the window, over the real registry: what a start loads
+// into the controls, what picking, deleting and clearing an account do to
+// them and to the keys.
 #include <gtest/gtest.h>
 
-#include "identity/HexCodec.h"
 #include "launcher_settings.h"
 #include "tests/app/LauncherTestWindow.h"
 #include "tests/login/RegistryFixture.h"
@@ -26,17 +25,10 @@ std::vector<std::string> Rows(CComboUI* combo) {
 
 }  // namespace
 
-class AccountStore : public RegistryFixture {
-protected:
-    void PutAccount(const std::string& name, const std::string& password, DWORD line) {
-        PutString(Account(name), "UserAccount", name);
-        PutString(Account(name), "UserPassword", ScrambleText(password));
-        PutDword(Account(name), "SavePassWord", 1);
-        PutDword(Account(name), "Server", line);
-    }
-};
+// The tests of this file share the registry fixture under their own name.
+class AccountsUi : public RegistryFixture {};
 
-TEST_F(AccountStore, LastLoginFillsTheWindowAndAutoLogonLocksTheInputs) {
+TEST_F(AccountsUi, LastLoginFillsTheWindowAndAutoLogonLocksTheInputs) {
     PutString(kLast, "UserAccount", "player");
     PutString(kLast, "UserPassword", "zz-not-scrambled-hex");
     PutDword(kLast, "Server", 1);
@@ -76,76 +68,48 @@ TEST_F(AccountStore, LastLoginFillsTheWindowAndAutoLogonLocksTheInputs) {
     EXPECT_TRUE(window.m_pAccountEdit->IsEnabled());
 }
 
-TEST_F(AccountStore, ListingSkipsBrokenKeysAndShowsLongNames) {
-    PutAccount("a_first", "one", 0);
-    PutDword(Account("b_without_name"), "Server", 0);
-    PutAccount("c_second", "two", 0);
-    PutAccount("d" + std::string(31, 'x'), "long", 0);
-    PutAccount("e_after", "three", 0);
-    const std::vector<std::string> all = {"a_first", "c_second", "d" + std::string(31, 'x'),
-                                          "e_after"};
-    {
-        LauncherTestWindow window;
-        window.LoadSavedAccounts();
-        // The key without "UserAccount" is removed without hiding the key
-        // after it; a name as long as the account box takes is listed, and
-        // so is every account after it.
-        EXPECT_EQ(Rows(window.m_pAccountCombo), all);
-        EXPECT_FALSE(HasKey(Account("b_without_name")));
-    }
-    LauncherTestWindow window;
-    window.LoadSavedAccounts();
-    EXPECT_EQ(Rows(window.m_pAccountCombo), all);
-
-    // Each row carries the hidden delete button.
-    CControlUI* row = window.m_pAccountCombo->GetItemAt(0);
-    auto* rowContainer = dynamic_cast<IContainerUI*>(row);
-    ASSERT_NE(rowContainer, nullptr);
-    ASSERT_EQ(rowContainer->GetCount(), 2);
-    auto* deleteButton = dynamic_cast<CButtonUI*>(rowContainer->GetItemAt(1));
-    ASSERT_NE(deleteButton, nullptr);
-    EXPECT_EQ(deleteButton->GetName(), "delete");
-    EXPECT_EQ(deleteButton->GetText(), "清除");
-    EXPECT_FALSE(deleteButton->IsVisible());
-}
-
-TEST_F(AccountStore, PickedAccountPasswordLongerThan32IsDropped) {
-    PutString(Account("long"), "UserAccount", "long");
-    PutString(Account("long"), "UserPassword", ScrambleText(std::string(40, 'p')));
-    PutDword(Account("long"), "Server", 2);
-    PutAccount("short", std::string(32, 'q'), 1);
+TEST_F(AccountsUi, PickedAccountFillsThePasswordTheOptionAndTheLine) {
+    PutString(Account("bare"), "UserAccount", "bare");
+    PutDword(Account("bare"), "Server", 2);
+    PutAccount("kept", "pw", 1);
     LauncherTestWindow window;
     window.LoadSavedAccounts();
     window.Control<COptionUI>("SavePassWord")->SetSelected(true);
 
     window.m_pAccountCombo->SelectItem(0);
-    EXPECT_EQ(window.m_pAccountEdit->GetText(), "long");
+    EXPECT_EQ(window.m_pAccountEdit->GetText(), "bare");
     EXPECT_EQ(window.m_pPasswordEdit->GetText(), "");
     EXPECT_FALSE(window.Control<COptionUI>("SavePassWord")->IsSelected());
     EXPECT_EQ(window.m_nServerLine, 2);
     EXPECT_TRUE(window.Control<COptionUI>("LogonLine2")->IsSelected());
 
     window.m_pAccountCombo->SelectItem(1);
-    EXPECT_EQ(window.m_pPasswordEdit->GetText(), std::string(32, 'q'));
+    EXPECT_EQ(window.m_pPasswordEdit->GetText(), "pw");
     EXPECT_TRUE(window.Control<COptionUI>("SavePassWord")->IsSelected());
     EXPECT_EQ(window.m_nServerLine, 1);
 }
 
-TEST_F(AccountStore, DeleteButtonRemovesTheKeyAndLoadsTheNextEntry) {
+TEST_F(AccountsUi, DeleteButtonRemovesTheKeyAndLoadsTheNextEntry) {
     PutAccount("alice", "apw", 0);
-    // Whatever the lobby keeps below an account goes with it.
-    PutDword(Account("alice") + "\\lobby\\deeper", "x", 1);
-    PutDword(Account("alice") + "\\other", "y", 1);
     PutAccount("bob", "bpw", 2);
     LauncherTestWindow window;
     window.LoadSavedAccounts();
+    EXPECT_EQ(Rows(window.m_pAccountCombo), std::vector<std::string>({"alice", "bob"}));
     window.m_pAccountCombo->SelectItem(0);
 
+    // Each row carries the hidden delete button.
     auto* row = dynamic_cast<IContainerUI*>(window.m_pAccountCombo->GetItemAt(0));
     ASSERT_NE(row, nullptr);
+    ASSERT_EQ(row->GetCount(), 2);
+    auto* deleteButton = dynamic_cast<CButtonUI*>(row->GetItemAt(1));
+    ASSERT_NE(deleteButton, nullptr);
+    EXPECT_EQ(deleteButton->GetName(), "delete");
+    EXPECT_EQ(deleteButton->GetText(), "清除");
+    EXPECT_FALSE(deleteButton->IsVisible());
+
     TNotifyMsg click;
     click.sType = "click";
-    click.pSender = row->GetItemAt(1);
+    click.pSender = deleteButton;
     window.Notify(click);
 
     EXPECT_FALSE(HasKey(Account("alice")));
@@ -164,14 +128,9 @@ TEST_F(AccountStore, DeleteButtonRemovesTheKeyAndLoadsTheNextEntry) {
     EXPECT_EQ(window.m_pPasswordEdit->GetText(), "");
 }
 
-TEST_F(AccountStore, ClearForgetsTheLastLoginButKeepsTheServerChoice) {
+TEST_F(AccountsUi, ClearForgetsTheLastLoginAndTheTypedAccount) {
     PutAccount("alice", "apw", 0);
-    PutString(kLast, "UserAccount", "alice");
-    PutString(kLast, "UserPassword", ScrambleText("apw"));
-    PutDword(kLast, "SavePassWord", 1);
-    PutDword(kLast, "AutoLogon", 0);
-    PutDword(kLast, "Server", 1);
-    PutDword(kLast, "AutoSelectServer", 1);
+    PutLastLogin("alice", "apw");
     LauncherTestWindow window;
     window.LoadSavedAccounts();
     window.m_bSavePassword = true;
@@ -181,11 +140,6 @@ TEST_F(AccountStore, ClearForgetsTheLastLoginButKeepsTheServerChoice) {
     window.SendNotify("click", "Clear");
     EXPECT_TRUE(HasKey(Account("alice")));
     EXPECT_EQ(GetString(kLast, "UserAccount"), "<none>");
-    EXPECT_EQ(GetString(kLast, "UserPassword"), "<none>");
-    EXPECT_EQ(GetDword(kLast, "SavePassWord"), -1);
-    EXPECT_EQ(GetDword(kLast, "AutoLogon"), -1);
-    EXPECT_EQ(GetDword(kLast, "Server"), 1);
-    EXPECT_EQ(GetDword(kLast, "AutoSelectServer"), 1);
     // The remaining entry is selected and loaded again.
     EXPECT_EQ(window.m_pAccountEdit->GetText(), "alice");
 
