@@ -23,6 +23,10 @@ class CControlUI;
 class CEditUI;
 }  // namespace SkinUI
 
+namespace accounts {
+struct SavedOptions;
+}  // namespace accounts
+
 // The update fields (m_bUpdating, m_UpdateStore, ...) come from UpdateView;
 // the window shows a run in its skin controls (WindowUpdateView.cpp).
 class CPlazaUpdateWnd : public SkinUI::CWindowWnd,
@@ -132,7 +136,7 @@ private:
     void ToggleAutoLogon();
 
     void ApplySavedServerLine(DWORD line);
-    void ApplySavedOptions(HKEY key);
+    void ApplySavedOptions(const accounts::SavedOptions& saved);
     void SelectFirstAccountOrClear();
 
     std::shared_ptr<UiQueue> m_pUiQueue;

@@ -11,3 +11,10 @@ std::string FormatUpdateOverParameters(const LobbyLogin& login) {
                   login.sPassword.c_str(), login.sServerAddr.c_str());
     return buffer;
 }
+
+std::string LobbyProgramPath(const std::string& programFolder) {
+    std::string path = programFolder;
+    if (path.empty() || path.back() != '\\')
+        path += '\\';
+    return path + "Lobby.exe";
+}

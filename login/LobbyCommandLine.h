@@ -1,6 +1,7 @@
-// The two command lines the launcher starts the lobby with. The login form
-// carries three byte lengths so that the lobby can cut the account, the
-// password and the address out again even when they contain spaces.
+// The lobby program and the login command line the launcher starts it with.
+// The login form carries three byte lengths so that the lobby can cut the
+// account, the password and the address out again even when they contain
+// spaces.
 #pragma once
 
 #include <string>
@@ -19,3 +20,7 @@ struct LobbyLogin {
 // "-Update_Over line partner accountLen passwordLen addressLen account password
 // address", nothing quoted, cut to kMaxLobbyParameters characters.
 std::string FormatUpdateOverParameters(const LobbyLogin& login);
+
+// The lobby beside the launcher in the program's folder, which may or may not
+// end in a backslash.
+std::string LobbyProgramPath(const std::string& programFolder);

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "identity/HexCodec.h"
 #include "login/AccountKeys.h"
 
 class RegistryFixture : public ::testing::Test {
@@ -36,6 +37,25 @@ protected:
         ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                          sizeof(value));
         ::RegCloseKey(key);
+    }
+
+    // A remembered account as a login leaves it, with the password option on.
+    static void PutAccount(const std::string& name, const std::string& password, DWORD line) {
+        PutString(Account(name), "UserAccount", name);
+        PutString(Account(name), "UserPassword", ScrambleText(password));
+        PutDword(Account(name), "SavePassWord", 1);
+        PutDword(Account(name), "Server", line);
+    }
+
+    // A last login with its password remembered, without auto-logon, on line
+    // 1 with the automatic server choice.
+    static void PutLastLogin(const std::string& account, const std::string& password) {
+        PutString(kLast, "UserAccount", account);
+        PutString(kLast, "UserPassword", ScrambleText(password));
+        PutDword(kLast, "SavePassWord", 1);
+        PutDword(kLast, "AutoLogon", 0);
+        PutDword(kLast, "Server", 1);
+        PutDword(kLast, "AutoSelectServer", 1);
     }
 
     static bool HasKey(const std::string& path) {

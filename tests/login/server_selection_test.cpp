@@ -1,5 +1,5 @@
-// The resolver thread with real Winsock look-ups on loopback names, and the
-// line choice the window makes at login.
+// The resolver thread's result reaching the window, and the line choice the
+// window makes at login.
 #include <gtest/gtest.h>
 
 #include "launcher_settings.h"
@@ -7,31 +7,6 @@
 #include "ui/controls/Option.h"
 
 using namespace SkinUI;
-
-namespace {
-
-// Runs the resolver for this host and waits for its result to reach the window.
-std::string Resolve(LauncherTestWindow& window, const std::string& host) {
-    window.m_sServerHost = host;
-    window.m_sServerAddr = "unset";
-    window.StartResolverThread();
-    for (int i = 0; i < 200 && window.m_sServerAddr == "unset"; ++i)
-        PumpMessages(25);
-    return window.m_sServerAddr;
-}
-
-}  // namespace
-
-TEST(ServerSelection, ResolverUsesLiteralsLooksUpNamesAndFallsBack) {
-    LauncherTestWindow window;
-    EXPECT_EQ(Resolve(window, "10.20.30.40"), "10.20.30.40");
-    EXPECT_EQ(Resolve(window, "localhost"), "127.0.0.1");
-    // 0.0.0.0 and names that do not resolve are not usable addresses.
-    EXPECT_EQ(Resolve(window, "0.0.0.0"), settings::kServerAddr);
-    EXPECT_EQ(Resolve(window, "no-such-host.invalid"), settings::kServerAddr);
-    window.m_vServerList = {"10.1.1.1"};
-    EXPECT_EQ(Resolve(window, "0.0.0.0"), "10.1.1.1");
-}
 
 TEST(ServerSelection, LoginBeforeTheResolverFinishedUsesTheDefaultAddress) {
     LauncherTestWindow window;

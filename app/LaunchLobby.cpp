@@ -3,28 +3,24 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdlib>
+
 #include "app/ControlLookup.h"
 #include "app/LauncherConstants.h"
 #include "app/PlazaUpdateWnd.h"
 #include "base/LobbyInterface.h"
+#include "launcher_settings.h"
 #include "login/LobbyCommandLine.h"
+#include "login/ServerLine.h"
 #include "ui/controls/Button.h"
 #include "ui/controls/Edit.h"
+#include "ui/controls/Option.h"
 
 using namespace SkinUI;
 
 namespace {
 
 constexpr char kInputCaption[] = "提 示";
-
-// The lobby beside the launcher. The module directory already ends in a
-// backslash; joining with a second one would give "dir\\Lobby.exe".
-std::string LobbyPath() {
-    std::string dir = CWindowManagerUI::GetModuleDirectory();
-    if (dir.empty() || dir.back() != '\\')
-        dir += '\\';
-    return dir + "Lobby.exe";
-}
 
 }  // namespace
 
@@ -58,12 +54,22 @@ void CPlazaUpdateWnd::LaunchLobby() {
             LobbyLogin{m_nServerLine, m_bPartnerLogon, account, password, m_sServerAddr});
     }
 
+    const std::string lobby = LobbyProgramPath(CWindowManagerUI::GetModuleDirectory());
     const HINSTANCE started =
-        ::ShellExecuteA(m_hWnd, "open", LobbyPath().c_str(), parameters.c_str(), "", SW_SHOWNORMAL);
+        ::ShellExecuteA(m_hWnd, "open", lobby.c_str(), parameters.c_str(), "", SW_SHOWNORMAL);
     if (reinterpret_cast<INT_PTR>(started) < 32) {
         ::MessageBoxA(m_hWnd, "大厅启动失败!", kMessageCaption, MB_OK);
     } else if (!m_bPartnerLogon) {
         SaveLogonAccount(account, password);
     }
     ::PostQuitMessage(0);
+}
+
+void CPlazaUpdateWnd::SelectLoginServer() {
+    const auto* automatic = FindControlAs<COptionUI>(m_Manager, "LogonLineAuto");
+    const ServerChoice choice =
+        ChooseLoginServer(automatic && automatic->IsSelected(), {m_nServerLine, m_sServerAddr},
+                          m_vServerList, m_vServerList2, settings::kServerAddr, std::rand());
+    m_nServerLine = choice.nServerLine;
+    m_sServerAddr = choice.sServerAddr;
 }
