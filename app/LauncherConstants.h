@@ -3,11 +3,9 @@
 #pragma once
 
 #include "base/LobbyInterface.h"
+#include "base/MessageCaption.h"
 
 constexpr char kLauncherWindowClass[] = "VuZerizovo";
 constexpr char kInstanceMutexName[] = "VuZerizovo";
 constexpr char kLauncherTitle[] = "Vedu";
-// The caption of the launcher's message boxes (the login's own input checks
-// use "提 示").
-constexpr char kMessageCaption[] = "提示";
 constexpr unsigned long kLauncherStyle = 0x96CA0000;

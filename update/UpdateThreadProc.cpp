@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/LobbyInterface.h"
+#include "base/MessageCaption.h"
 #include "base/ProgramFolder.h"
 #include "update/DownloadFiles.h"
 #include "update/ReleaseCheck.h"
@@ -16,7 +17,6 @@ namespace {
 constexpr DWORD kStatusPauseMs = 20;
 constexpr char kProductTitle[] = "Vedu";
 // The caption of the launcher's message boxes.
-constexpr char kMessageCaption[] = "提示";
 
 constexpr char kStateUpdating[] = "正在更新...";
 constexpr char kStateVersionFailed[] = "版本文件下载失败...";
