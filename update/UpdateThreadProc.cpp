@@ -16,7 +16,6 @@ namespace {
 
 constexpr DWORD kStatusPauseMs = 20;
 constexpr char kProductTitle[] = "Vedu";
-// The caption of the launcher's message boxes.
 
 constexpr char kStateUpdating[] = "正在更新...";
 constexpr char kStateVersionFailed[] = "版本文件下载失败...";
