@@ -34,6 +34,16 @@ bool SetPartImage(std::string images[3], const char* prefix, const char* name, c
     return false;
 }
 
+// The colour `by` darker in each of red, green and blue, none below black.
+DWORD Darker(DWORD argb, int by) {
+    DWORD result = argb & 0xFF000000;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int channel = static_cast<int>((argb >> shift) & 0xFF) - by;
+        result |= static_cast<DWORD>(std::max(0, channel)) << shift;
+    }
+    return result;
+}
+
 }  // namespace
 
 CScrollBarUI::CScrollBarUI() {
@@ -318,8 +328,7 @@ void CScrollBarUI::DrawPart(HDC hDC, const RECT& rc, Part part, const std::strin
         if (Render::DrawImageString(hDC, m_pManager, rc, m_rcPaint, images[i]))
             return;
     }
-    const DWORD shade = static_cast<DWORD>(0x10 * state) * 0x010101;
-    Render::DrawColor(hDC, rc, color - shade);
+    Render::DrawColor(hDC, rc, Darker(color, 0x10 * state));
     Render::DrawBorder(hDC, rc, 1, 0xFF909090);
     if (part == Part::Button1 || part == Part::Button2) {
         const bool first = part == Part::Button1;

@@ -126,6 +126,27 @@ TEST(ProgressTest, LargeRangesFillInProportion) {
     EXPECT_EQ(pixels[400 + 210] & 0xFFFFFF, 0xFFFFFFu) << "the second is not";
 }
 
+// Without images a scroll bar part shows its colour a shade darker when hot
+// and two when pushed, channel by channel: a channel already near black
+// stays black rather than taking from its neighbour.
+TEST(ScrollBarTest, HotAndPushedShadesStayWithinEachChannel) {
+    TestWindow window(
+        "<Window><HorizontalLayout><ScrollBar name=\"bar\" width=\"16\" "
+        "thumbcolor=\"#FF300850\" /><Control /></HorizontalLayout></Window>");
+    ASSERT_TRUE(window.Open());
+    auto* bar = window.Find<CScrollBarUI>("bar");
+    ASSERT_NE(bar, nullptr);
+    // 16 wide and 100 high: a button of 16, then the thumb from 16 to 32.
+    const POINT onThumb = {8, 24};
+    auto thumbColor = [&] { return PaintAlone(*bar, 16, 100)[onThumb.y * 16 + onThumb.x]; };
+    EXPECT_EQ(thumbColor() & 0xFFFFFF, 0x300850u);
+    TestWindow::MoveTo(window.GetHWND(), onThumb);
+    EXPECT_EQ(thumbColor() & 0xFFFFFF, 0x200040u) << "hot";
+    ::SendMessageA(window.GetHWND(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(onThumb.x, onThumb.y));
+    EXPECT_EQ(thumbColor() & 0xFFFFFF, 0x100030u) << "pushed";
+    ::SendMessageA(window.GetHWND(), WM_LBUTTONUP, 0, MAKELPARAM(onThumb.x, onThumb.y));
+}
+
 TEST(TabLayoutTest, TheSkinsSelectedPageIsShown) {
     TestWindow window(
         "<Window><TabLayout name=\"tabs\" selectedid=\"1\"><Label name=\"p0\" />"
