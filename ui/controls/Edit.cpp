@@ -244,11 +244,16 @@ void CEditUI::PaintText(HDC hDC) {
     // The native window draws the text while it is open.
     if (m_pWindow)
         return;
-    if (m_bPasswordMode) {
-        DrawLabelText(hDC, std::string(m_sText.size(), m_cPasswordChar), m_dwTextColor);
-    } else {
+    if (!m_bPasswordMode) {
         DrawLabelText(hDC, m_sText, m_dwTextColor);
+        return;
     }
+    // One mask character a character, as the native box shows it: a
+    // double-byte character of the code page is one.
+    size_t characters = 0;
+    for (const char* p = m_sText.c_str(); *p != '\0'; p = ::CharNextA(p))
+        ++characters;
+    DrawLabelText(hDC, std::string(characters, m_cPasswordChar), m_dwTextColor);
 }
 
 }  // namespace SkinUI

@@ -370,4 +370,21 @@ TEST(EditTest, BoxOpenedBeforeLayoutShowsTheWholeText) {
     }
 }
 
+// A closed password box shows one mask character for each character, as
+// the native box does while typing: a double-byte character of the code
+// page is one, so the length does not change when the focus leaves.
+TEST(EditTest, ClosedPasswordBoxMasksEachCharacterOnce) {
+    TestWindow window(
+        "<Window><VerticalLayout>"
+        "<Edit name=\"pass\" height=\"30\" password=\"true\" text=\"密码\" />"
+        "<Label name=\"two\" height=\"30\" textpadding=\"4,3,4,3\" text=\"**\" />"
+        "</VerticalLayout></Window>");
+    ASSERT_TRUE(window.Open(300, 200));
+    auto* pass = window.Find<CEditUI>("pass");
+    ASSERT_EQ(pass->GetText().size(), 4u) << "two GBK characters";
+    ASSERT_EQ(pass->GetNativeWindow(), nullptr);
+    const std::vector<uint32_t> closed = PaintAlone(*pass, 200, 30);
+    EXPECT_TRUE(closed == PaintAlone(*window.Find<CLabelUI>("two"), 200, 30));
+}
+
 }  // namespace
