@@ -127,8 +127,8 @@ bool CListElementUI::Activate() {
 
 void CListElementUI::DoEvent(TEventUI& event) {
     if (event.Type == UIEVENT_DBLCLICK && IsEnabled()) {
-        Activate();
-        Invalidate();
+        if (m_pManager)
+            m_pManager->SendNotify(this, "itemdbclick");
         return;
     }
     if (event.Type == UIEVENT_KEYDOWN && IsEnabled() && event.chKey == VK_RETURN) {
