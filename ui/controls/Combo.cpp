@@ -63,6 +63,13 @@ void CComboUI::CloseDropDown() {
         ::PostMessageA(m_pWindow->GetHWND(), WM_CLOSE, 0, 0);
 }
 
+void CComboUI::CloseOnFocusLoss() {
+    if (!m_pWindow)
+        return;
+    m_bClosingOnFocusLoss = true;
+    CloseDropDown();
+}
+
 void CComboUI::OnDropClosed() {
     m_pWindow = nullptr;
     m_uButtonState &= ~UISTATE_PUSHED;
@@ -190,9 +197,11 @@ void CComboUI::DoEvent(TEventUI& event) {
         return;
     switch (event.Type) {
         case UIEVENT_BUTTONDOWN:
+        case UIEVENT_DBLCLICK:
             if (IsEnabled()) {
                 m_uButtonState |= UISTATE_PUSHED | UISTATE_CAPTURED;
-                // A second press on the open combo closes its list.
+                // A second press on the open combo closes its list, however
+                // soon it follows the first.
                 if (m_pWindow) {
                     CloseDropDown();
                 } else {
@@ -201,10 +210,7 @@ void CComboUI::DoEvent(TEventUI& event) {
             }
             return;
         case UIEVENT_KILLFOCUS:
-            if (m_pWindow) {
-                m_bClosingOnFocusLoss = true;
-                CloseDropDown();
-            }
+            CloseOnFocusLoss();
             break;
         case UIEVENT_BUTTONUP:
             if ((m_uButtonState & UISTATE_CAPTURED) != 0) {

@@ -50,6 +50,8 @@ public:
 
 private:
     friend class CComboDropWnd;
+    // Closes the list without taking the focus back when it closes.
+    void CloseOnFocusLoss();
     void OnDropClosed();
 
     CComboDropWnd* m_pWindow = nullptr;
