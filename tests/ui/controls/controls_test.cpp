@@ -130,21 +130,22 @@ TEST(ProgressTest, LargeRangesFillInProportion) {
 // and two when pushed, channel by channel: a channel already near black
 // stays black rather than taking from its neighbour.
 TEST(ScrollBarTest, HotAndPushedShadesStayWithinEachChannel) {
-    TestWindow window(
-        "<Window><HorizontalLayout><ScrollBar name=\"bar\" width=\"16\" "
-        "thumbcolor=\"#FF300850\" /><Control /></HorizontalLayout></Window>");
-    ASSERT_TRUE(window.Open());
-    auto* bar = window.Find<CScrollBarUI>("bar");
-    ASSERT_NE(bar, nullptr);
+    CScrollBarUI bar;
+    bar.ApplyAttributeList("thumbcolor=\"#FF300850\"");
     // 16 wide and 100 high: a button of 16, then the thumb from 16 to 32.
-    const POINT onThumb = {8, 24};
-    auto thumbColor = [&] { return PaintAlone(*bar, 16, 100)[onThumb.y * 16 + onThumb.x]; };
-    EXPECT_EQ(thumbColor() & 0xFFFFFF, 0x300850u);
-    TestWindow::MoveTo(window.GetHWND(), onThumb);
-    EXPECT_EQ(thumbColor() & 0xFFFFFF, 0x200040u) << "hot";
-    ::SendMessageA(window.GetHWND(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(onThumb.x, onThumb.y));
-    EXPECT_EQ(thumbColor() & 0xFFFFFF, 0x100030u) << "pushed";
-    ::SendMessageA(window.GetHWND(), WM_LBUTTONUP, 0, MAKELPARAM(onThumb.x, onThumb.y));
+    auto thumbColor = [&bar] { return PaintAlone(bar, 16, 100)[24 * 16 + 8] & 0xFFFFFF; };
+    EXPECT_EQ(thumbColor(), 0x300850u);
+    auto pointer = [&bar](UIEventType type) {
+        TEventUI event;
+        event.Type = type;
+        event.ptMouse = POINT{8, 24};
+        bar.Event(event);
+    };
+    pointer(UIEVENT_MOUSEENTER);
+    pointer(UIEVENT_MOUSEMOVE);
+    EXPECT_EQ(thumbColor(), 0x200040u) << "hot";
+    pointer(UIEVENT_BUTTONDOWN);
+    EXPECT_EQ(thumbColor(), 0x100030u) << "pushed";
 }
 
 TEST(TabLayoutTest, TheSkinsSelectedPageIsShown) {
@@ -323,6 +324,18 @@ TEST(EditTest, NativeBoxCopiesTextAndReportsKeys) {
     EXPECT_EQ(pass->GetNativeWindow(), nullptr);
     EXPECT_EQ(pass->GetText(), "abc");
 
+    // Closed, the box masks each character once, as the native box does: a
+    // double-byte password keeps its length when the focus leaves.
+    const RECT laidOut = pass->GetPos();
+    pass->SetText("ab");
+    const std::vector<uint32_t> twoAscii = PaintAlone(*pass, 200, 30);
+    EXPECT_TRUE(std::any_of(twoAscii.begin(), twoAscii.end(),
+                            [](uint32_t pixel) { return pixel != 0xFFFFFFFFu; }));
+    pass->SetText("密码");
+    EXPECT_TRUE(PaintAlone(*pass, 200, 30) == twoAscii);
+    pass->SetPos(laidOut);
+    pass->SetText("abc");
+
     // A click opens the box again with the whole text selected.
     TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(pass));
     native = pass->GetNativeWindow();
@@ -368,23 +381,6 @@ TEST(EditTest, BoxOpenedBeforeLayoutShowsTheWholeText) {
         EXPECT_EQ(start, 9u) << name;
         EXPECT_EQ(end, 9u) << name;
     }
-}
-
-// A closed password box shows one mask character for each character, as
-// the native box does while typing: a double-byte character of the code
-// page is one, so the length does not change when the focus leaves.
-TEST(EditTest, ClosedPasswordBoxMasksEachCharacterOnce) {
-    TestWindow window(
-        "<Window><VerticalLayout>"
-        "<Edit name=\"pass\" height=\"30\" password=\"true\" text=\"密码\" />"
-        "<Label name=\"two\" height=\"30\" textpadding=\"4,3,4,3\" text=\"**\" />"
-        "</VerticalLayout></Window>");
-    ASSERT_TRUE(window.Open(300, 200));
-    auto* pass = window.Find<CEditUI>("pass");
-    ASSERT_EQ(pass->GetText().size(), 4u) << "two GBK characters";
-    ASSERT_EQ(pass->GetNativeWindow(), nullptr);
-    const std::vector<uint32_t> closed = PaintAlone(*pass, 200, 30);
-    EXPECT_TRUE(closed == PaintAlone(*window.Find<CLabelUI>("two"), 200, 30));
 }
 
 }  // namespace
