@@ -1,25 +1,28 @@
 #include "ui/controls/Button.h"
 
-#include <cstring>
-
 #include "ui/core/AttributeList.h"
+#include "ui/core/AttributeTable.h"
 #include "ui/core/Render.h"
 #include "ui/core/WindowManager.h"
 
 namespace SkinUI {
 
-const char* CButtonUI::GetClass() const {
-    return "ButtonUI";
-}
-
-void* CButtonUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "Button") == 0)
-        return this;
-    return CLabelUI::GetInterface(name);
-}
-
 UINT CButtonUI::GetControlFlags() const {
     return (IsEnabled() ? static_cast<UINT>(UIFLAG_TABSTOP) : 0u) | UIFLAG_SETCURSOR;
+}
+
+void CButtonUI::SetAttribute(const char* name, const char* value) {
+    static const AttributeSetter<CButtonUI> kAttributes[] = {
+        {"hottextcolor", [](CButtonUI& c, const char* v) { c.m_dwHotTextColor = ParseColor(v); }},
+        {"pushedtextcolor",
+         [](CButtonUI& c, const char* v) { c.m_dwPushedTextColor = ParseColor(v); }},
+        {"hotbkcolor", [](CButtonUI& c, const char* v) { c.m_dwHotBkColor = ParseColor(v); }},
+    };
+    if (ApplyAttribute(kAttributes, *this, name, value) || m_images.SetAttribute(name, value)) {
+        Invalidate();
+        return;
+    }
+    CLabelUI::SetAttribute(name, value);
 }
 
 bool CButtonUI::Activate() {
@@ -33,11 +36,11 @@ bool CButtonUI::Activate() {
 void CButtonUI::SetEnabled(bool enabled) {
     CControlUI::SetEnabled(enabled);
     if (!IsEnabled())
-        m_uButtonState = 0;
+        m_pointer.Clear();
 }
 
 void CButtonUI::DoEvent(TEventUI& event) {
-    if (TrackHotState(*this, event, m_uButtonState))
+    if (m_pointer.TrackClickable(*this, event))
         return;
     switch (event.Type) {
         case UIEVENT_KEYDOWN:
@@ -48,32 +51,16 @@ void CButtonUI::DoEvent(TEventUI& event) {
             break;
         case UIEVENT_BUTTONDOWN:
         case UIEVENT_DBLCLICK:
-            if (IsEnabled() && ::PtInRect(&m_rcItem, event.ptMouse)) {
-                m_uButtonState |= UISTATE_PUSHED | UISTATE_CAPTURED;
-                Invalidate();
-            }
+            if (IsEnabled() && ::PtInRect(&m_rcItem, event.ptMouse))
+                m_pointer.Press(*this);
             return;
         case UIEVENT_MOUSEMOVE:
-            if ((m_uButtonState & UISTATE_CAPTURED) != 0) {
-                if (::PtInRect(&m_rcItem, event.ptMouse)) {
-                    m_uButtonState |= UISTATE_PUSHED;
-                } else {
-                    m_uButtonState &= ~UISTATE_PUSHED;
-                }
-                Invalidate();
-            }
+            m_pointer.Drag(*this, event.ptMouse);
             return;
         case UIEVENT_BUTTONUP:
-            if ((m_uButtonState & UISTATE_CAPTURED) != 0) {
-                m_uButtonState &= ~(UISTATE_PUSHED | UISTATE_CAPTURED);
-                Invalidate();
-                // Activation may remove this very button; nothing after it.
-                if (::PtInRect(&m_rcItem, event.ptMouse))
-                    Activate();
-            }
-            return;
-        case UIEVENT_SETCURSOR:
-            ::SetCursor(::LoadCursor(nullptr, IDC_HAND));
+            // Activation may remove this very button; nothing after it.
+            if (m_pointer.Release(*this) && ::PtInRect(&m_rcItem, event.ptMouse))
+                Activate();
             return;
         default:
             break;
@@ -81,39 +68,20 @@ void CButtonUI::DoEvent(TEventUI& event) {
     CLabelUI::DoEvent(event);
 }
 
-void CButtonUI::SetAttribute(const char* name, const char* value) {
-    if (m_images.SetAttribute(name, value)) {
-        Invalidate();
-        return;
-    }
-    if (std::strcmp(name, "hottextcolor") == 0) {
-        m_dwHotTextColor = ParseColor(value);
-    } else if (std::strcmp(name, "pushedtextcolor") == 0) {
-        m_dwPushedTextColor = ParseColor(value);
-    } else if (std::strcmp(name, "hotbkcolor") == 0) {
-        m_dwHotBkColor = ParseColor(value);
-    } else {
-        CLabelUI::SetAttribute(name, value);
-        return;
-    }
-    Invalidate();
-}
-
 void CButtonUI::PaintText(HDC hDC) {
     DWORD color = m_dwTextColor;
-    if ((m_uButtonState & UISTATE_PUSHED) != 0 && m_dwPushedTextColor != 0) {
+    if (m_pointer.IsPushed() && m_dwPushedTextColor != 0) {
         color = m_dwPushedTextColor;
-    } else if ((m_uButtonState & UISTATE_HOT) != 0 && m_dwHotTextColor != 0) {
+    } else if (m_pointer.IsHot() && m_dwHotTextColor != 0) {
         color = m_dwHotTextColor;
     }
     DrawLabelText(hDC, m_sText, color);
 }
 
 void CButtonUI::PaintStatusImage(HDC hDC) {
-    if (IsEnabled() && (m_uButtonState & UISTATE_HOT) != 0 && m_dwHotBkColor != 0) {
+    if (IsEnabled() && m_pointer.IsHot() && m_dwHotBkColor != 0)
         Render::DrawColor(hDC, m_rcItem, m_dwHotBkColor);
-    }
-    m_images.Draw(*this, hDC, m_uButtonState | (IsFocused() ? UISTATE_FOCUSED : 0u));
+    m_images.Draw(hDC, m_pManager, m_rcItem, m_rcPaint, m_pointer.Look(*this));
 }
 
 }  // namespace SkinUI

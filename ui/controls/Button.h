@@ -8,8 +8,7 @@ namespace SkinUI {
 
 class CButtonUI : public CLabelUI {
 public:
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CLabelUI, "ButtonUI", "Button")
     UINT GetControlFlags() const override;
     bool Activate() override;
     void SetEnabled(bool enabled = true) override;
@@ -22,7 +21,7 @@ public:
     DWORD GetHotTextColor() const { return m_dwHotTextColor; }
 
 protected:
-    UINT m_uButtonState = 0;
+    PointerState m_pointer;
     DWORD m_dwHotTextColor = 0;
     DWORD m_dwPushedTextColor = 0;
     DWORD m_dwHotBkColor = 0;

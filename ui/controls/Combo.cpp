@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "ui/controls/Button.h"
 #include "ui/controls/ComboDropWnd.h"
 #include "ui/controls/ListElement.h"
+#include "ui/core/AttributeTable.h"
 #include "ui/core/Geometry.h"
 #include "ui/core/RectAttributes.h"
 #include "ui/core/Render.h"
@@ -27,20 +27,17 @@ CComboUI::~CComboUI() {
     }
 }
 
-const char* CComboUI::GetClass() const {
-    return "ComboUI";
-}
-
-void* CComboUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "Combo") == 0)
-        return static_cast<CComboUI*>(this);
-    if (std::strcmp(name, "IListOwner") == 0)
-        return static_cast<IListOwnerUI*>(this);
-    return CContainerUI::GetInterface(name);
-}
-
-UINT CComboUI::GetControlFlags() const {
-    return IsEnabled() ? static_cast<UINT>(UIFLAG_TABSTOP) : 0u;
+void CComboUI::SetAttribute(const char* name, const char* value) {
+    static const AttributeSetter<CComboUI> kAttributes[] = {
+        {"textpadding", [](CComboUI& c, const char* v) { c.m_rcTextPadding = ParseRect(v); }},
+        {"dropboxsize", [](CComboUI& c, const char* v) { c.m_szDropBox = ParseSize(v); }},
+    };
+    if (ApplyAttribute(kAttributes, *this, name, value) || m_images.SetAttribute(name, value) ||
+        SetListInfoAttribute(m_listInfo, name, value)) {
+        Invalidate();
+        return;
+    }
+    CContainerUI::SetAttribute(name, value);
 }
 
 std::string CComboUI::GetText() const {
@@ -51,7 +48,7 @@ std::string CComboUI::GetText() const {
 void CComboUI::SetEnabled(bool enabled) {
     CControlUI::SetEnabled(enabled);
     if (!IsEnabled())
-        m_uButtonState = 0;
+        m_pointer.Clear();
 }
 
 HWND CComboUI::GetDropWindow() const {
@@ -63,9 +60,15 @@ void CComboUI::CloseDropDown() {
         ::PostMessageA(m_pWindow->GetHWND(), WM_CLOSE, 0, 0);
 }
 
+void CComboUI::CloseOnFocusLoss() {
+    if (!m_pWindow)
+        return;
+    m_bClosingOnFocusLoss = true;
+    CloseDropDown();
+}
+
 void CComboUI::OnDropClosed() {
     m_pWindow = nullptr;
-    m_uButtonState &= ~UISTATE_PUSHED;
     // Closed because the focus went elsewhere: it stays there.
     if (!m_bClosingOnFocusLoss)
         SetFocus();
@@ -104,10 +107,6 @@ bool CComboUI::SelectItem(int index, bool takeFocus) {
     return true;
 }
 
-bool CComboUI::Add(CControlUI* control) {
-    return AddAt(control, GetCount());
-}
-
 bool CComboUI::AddAt(CControlUI* control, int index) {
     if (!control || index < 0 || index > GetCount())
         return false;
@@ -117,14 +116,8 @@ bool CComboUI::AddAt(CControlUI* control, int index) {
     }
     if (!CContainerUI::AddAt(control, index))
         return false;
-    RenumberListItems(*this, index + 1);
-    if (index <= m_iCurSel)
-        ++m_iCurSel;
+    OnRowInserted(*this, index, m_iCurSel);
     return true;
-}
-
-bool CComboUI::Remove(CControlUI* control) {
-    return RemoveAt(GetItemIndex(control));
 }
 
 bool CComboUI::RemoveAt(int index) {
@@ -135,14 +128,10 @@ bool CComboUI::RemoveAt(int index) {
         m_pWindow->Forget(control);
     if (!CContainerUI::Remove(control))
         return false;
-    RenumberListItems(*this, index);
-    if (index == m_iCurSel) {
-        m_iCurSel = -1;
+    if (OnRowRemoved(*this, index, m_iCurSel)) {
         const int replacement = FindReplacementItem(*this, index);
         if (replacement >= 0)
             SelectItem(replacement);
-    } else if (index < m_iCurSel) {
-        --m_iCurSel;
     }
     return true;
 }
@@ -186,13 +175,15 @@ CControlUI* CComboUI::FindControl(FINDCONTROLPROC proc, LPVOID data, UINT flags)
 }
 
 void CComboUI::DoEvent(TEventUI& event) {
-    if (TrackHotState(*this, event, m_uButtonState))
+    if (m_pointer.TrackClickable(*this, event))
         return;
     switch (event.Type) {
         case UIEVENT_BUTTONDOWN:
+        case UIEVENT_DBLCLICK:
             if (IsEnabled()) {
-                m_uButtonState |= UISTATE_PUSHED | UISTATE_CAPTURED;
-                // A second press on the open combo closes its list.
+                m_pointer.Press(*this);
+                // A second press on the open combo closes its list, however
+                // soon it follows the first.
                 if (m_pWindow) {
                     CloseDropDown();
                 } else {
@@ -201,16 +192,10 @@ void CComboUI::DoEvent(TEventUI& event) {
             }
             return;
         case UIEVENT_KILLFOCUS:
-            if (m_pWindow) {
-                m_bClosingOnFocusLoss = true;
-                CloseDropDown();
-            }
+            CloseOnFocusLoss();
             break;
         case UIEVENT_BUTTONUP:
-            if ((m_uButtonState & UISTATE_CAPTURED) != 0) {
-                m_uButtonState &= ~UISTATE_CAPTURED;
-                Invalidate();
-            }
+            m_pointer.Release(*this);
             return;
         case UIEVENT_SCROLLWHEEL:
             if (m_pWindow)
@@ -236,53 +221,32 @@ void CComboUI::DoEvent(TEventUI& event) {
                 return;
             }
             break;
-        case UIEVENT_SETCURSOR:
-            ::SetCursor(::LoadCursor(nullptr, IDC_HAND));
-            return;
         default:
             break;
     }
     CContainerUI::DoEvent(event);
 }
 
-void CComboUI::SetAttribute(const char* name, const char* value) {
-    if (m_images.SetAttribute(name, value)) {
-        Invalidate();
-        return;
-    }
-    if (std::strcmp(name, "textpadding") == 0) {
-        m_rcTextPadding = ParseRect(value);
-    } else if (std::strcmp(name, "dropboxsize") == 0) {
-        m_szDropBox = ParseSize(value);
-    } else if (SetListInfoAttribute(m_listInfo, name, value)) {
-    } else {
-        CContainerUI::SetAttribute(name, value);
-        return;
-    }
-    Invalidate();
+// The open list keeps the box pushed; the box has no focused look.
+UINT CComboUI::LookOfBox() const {
+    return m_pointer.Flags() | (m_pWindow ? UISTATE_PUSHED : 0u) |
+           (IsEnabled() ? 0u : UISTATE_DISABLED);
 }
 
-SIZE CComboUI::EstimateSize(SIZE) {
-    return m_cxyFixed;
+void CComboUI::PaintStatusImage(HDC hDC) {
+    m_images.Draw(hDC, m_pManager, m_rcItem, m_rcPaint, LookOfBox());
 }
 
-void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint) {
-    if (!::IntersectRect(&m_rcPaint, &rcPaint, &m_rcItem))
+// The selected row's text, in the rows' font and colour.
+void CComboUI::PaintText(HDC hDC) {
+    if (!m_pManager)
         return;
-    PaintBkColor(hDC);
-    PaintBkImage(hDC);
-    // The open list keeps the combo pushed.
-    m_images.Draw(*this, hDC, m_uButtonState | (m_pWindow ? UISTATE_PUSHED : 0u));
-    if (m_pManager) {
-        const RECT rc = Deflated(m_rcItem, m_rcTextPadding);
-        DWORD color =
-            m_listInfo.textColor != 0 ? m_listInfo.textColor : m_pManager->GetDefaultFontColor();
-        if (!IsEnabled())
-            color = m_pManager->GetDefaultDisabledColor();
-        Render::DrawText(hDC, m_pManager, rc, GetText(), color, m_listInfo.font,
-                         DT_SINGLELINE | DT_VCENTER);
-    }
-    PaintBorder(hDC);
+    DWORD color =
+        m_listInfo.textColor != 0 ? m_listInfo.textColor : m_pManager->GetDefaultFontColor();
+    if (!IsEnabled())
+        color = m_pManager->GetDefaultDisabledColor();
+    Render::DrawText(hDC, m_pManager, Deflated(m_rcItem, m_rcTextPadding), GetText(), color,
+                     m_listInfo.font, DT_SINGLELINE | DT_VCENTER);
 }
 
 }  // namespace SkinUI

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/controls/ListElement.h"
+#include "ui/core/ControlClass.h"
 #include "ui/core/StateImages.h"
 
 namespace SkinUI {
@@ -13,9 +14,11 @@ class CComboUI : public CContainerUI, public IListOwnerUI {
 public:
     CComboUI();
     ~CComboUI() override;
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
-    UINT GetControlFlags() const override;
+    const char* GetClass() const override { return "ComboUI"; }
+    void* GetInterface(const char* name) override {
+        return ListOwnerInterface<CContainerUI>(this, name, "Combo");
+    }
+    UINT GetControlFlags() const override { return IsEnabled() ? UIFLAG_TABSTOP : 0u; }
 
     std::string GetText() const override;
     void SetEnabled(bool enabled = true) override;
@@ -23,9 +26,9 @@ public:
     int GetCurSel() const override { return m_iCurSel; }
     bool SelectItem(int index, bool takeFocus = false) override;
 
-    bool Add(CControlUI* control) override;
+    bool Add(CControlUI* control) override { return AddAt(control, GetCount()); }
     bool AddAt(CControlUI* control, int index) override;
-    bool Remove(CControlUI* control) override;
+    bool Remove(CControlUI* control) override { return RemoveAt(GetItemIndex(control)); }
     bool RemoveAt(int index) override;
     void RemoveAll() override;
 
@@ -45,21 +48,30 @@ public:
     CControlUI* FindControl(FINDCONTROLPROC proc, LPVOID data, UINT flags) override;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(const char* name, const char* value) override;
-    SIZE EstimateSize(SIZE available) override;
-    void DoPaint(HDC hDC, const RECT& rcPaint) override;
+    // The rows are not inside the closed combo: it paints and sizes as a
+    // plain control, and the open list shows the rows.
+    SIZE EstimateSize(SIZE available) override { return CControlUI::EstimateSize(available); }
+    void DoPaint(HDC hDC, const RECT& rcPaint) override { CControlUI::DoPaint(hDC, rcPaint); }
+    void PaintStatusImage(HDC hDC) override;
+    void PaintText(HDC hDC) override;
+
+protected:
+    // The box's state for its images.
+    UINT LookOfBox() const;
 
 private:
     friend class CComboDropWnd;
+    // Closes the list without taking the focus back when it closes.
+    void CloseOnFocusLoss();
     void OnDropClosed();
 
     CComboDropWnd* m_pWindow = nullptr;
     int m_iCurSel = -1;
     bool m_bClosingOnFocusLoss = false;
-    UINT m_uButtonState = 0;
+    PointerState m_pointer;
     SIZE m_szDropBox = {0, 150};
     RECT m_rcTextPadding = {4, 0, 4, 0};
     StateImages m_images;
-    std::string m_sDropBoxAttributes;
     TListInfoUI m_listInfo;
 };
 

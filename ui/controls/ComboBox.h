@@ -9,24 +9,18 @@ namespace SkinUI {
 
 class CComboBoxUI : public CComboUI {
 public:
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CComboUI, "ComboBoxUI", "ComboBox")
 
     // The arrow's part of the combo: its right end, "arrowwidth" wide (by
     // default as wide as the combo is high).
     RECT GetArrowRect() const;
 
-    void DoEvent(TEventUI& event) override;
     void SetAttribute(const char* name, const char* value) override;
     void DoPaint(HDC hDC, const RECT& rcPaint) override;
 
 private:
-    UINT m_uArrowState = 0;
     int m_nArrowWidth = 0;
-    std::string m_sArrowImage;
-    std::string m_sArrowHotImage;
-    std::string m_sArrowPushedImage;
-    std::string m_sArrowDisabledImage;
+    StateImages m_arrowImages;
 };
 
 }  // namespace SkinUI

@@ -1,5 +1,6 @@
 #include "ui/controls/ComboDropWnd.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -13,6 +14,16 @@ namespace {
 CControlUI* CALLBACK ForgetInManager(CControlUI* control, LPVOID data) {
     static_cast<CWindowManagerUI*>(data)->ReapObjects(control);
     return nullptr;
+}
+
+// The list never has the keyboard focus, so it hears of the combo's window
+// losing it (to another program, or a window of this one) by watching that
+// window while it is open.
+LRESULT CALLBACK WatchFocus(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                            DWORD_PTR list) {
+    if (msg == WM_KILLFOCUS)
+        reinterpret_cast<CComboDropWnd*>(list)->OnComboWindowLostFocus();
+    return ::DefSubclassProc(hWnd, msg, wParam, lParam);
 }
 
 }  // namespace
@@ -48,6 +59,9 @@ bool CComboDropWnd::Open() {
                 WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, topLeft.x, topLeft.y, width, height)) {
         return false;
     }
+    m_hWndWatched = comboManager->GetPaintWindow();
+    ::SetWindowSubclass(m_hWndWatched, WatchFocus, reinterpret_cast<UINT_PTR>(this),
+                        reinterpret_cast<DWORD_PTR>(this));
     m_pm.AttachWindow(m_hWnd);
     m_pm.SetNoActivate(true);
     m_pLayout = new CVerticalLayoutUI;
@@ -185,7 +199,13 @@ void CComboDropWnd::Finish() {
         owner->OnDropClosed();
 }
 
+void CComboDropWnd::OnComboWindowLostFocus() {
+    if (m_pOwner)
+        m_pOwner->CloseOnFocusLoss();
+}
+
 void CComboDropWnd::OnFinalMessage(HWND) {
+    ::RemoveWindowSubclass(m_hWndWatched, WatchFocus, reinterpret_cast<UINT_PTR>(this));
     Finish();
     delete this;
 }

@@ -22,6 +22,8 @@ public:
     void Detach() { m_pOwner = nullptr; }
     // Scrolls the rows for a turn of the mouse wheel (positive: up).
     void ScrollByWheel(int delta);
+    // The combo's window lost the keyboard focus: the list closes.
+    void OnComboWindowLostFocus();
     CWindowManagerUI& GetManager() { return m_pm; }
 
 protected:
@@ -38,6 +40,8 @@ private:
     void Finish();
 
     CComboUI* m_pOwner;
+    // The combo's window, watched for losing the focus while the list is open.
+    HWND m_hWndWatched = nullptr;
     CWindowManagerUI m_pm;
     CVerticalLayoutUI* m_pLayout = nullptr;
     bool m_bItemsReturned = false;

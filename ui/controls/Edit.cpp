@@ -6,10 +6,10 @@
 
 #include <olectl.h>
 
-#include <cstring>
+#include <cstdlib>
 
-#include "ui/controls/Button.h"
 #include "ui/core/AttributeList.h"
+#include "ui/core/AttributeTable.h"
 #include "ui/core/GdiHandles.h"
 #include "ui/core/Geometry.h"
 #include "ui/core/Render.h"
@@ -127,24 +127,29 @@ CEditUI::CEditUI() {
     m_uTextStyle = DT_SINGLELINE | DT_VCENTER;
 }
 
-const char* CEditUI::GetClass() const {
-    return "EditUI";
-}
-
-void* CEditUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "Edit") == 0)
-        return this;
-    return CLabelUI::GetInterface(name);
-}
-
 UINT CEditUI::GetControlFlags() const {
     return IsEnabled() ? static_cast<UINT>(UIFLAG_TABSTOP | UIFLAG_SETCURSOR) : 0u;
+}
+
+void CEditUI::SetAttribute(const char* name, const char* value) {
+    static const AttributeSetter<CEditUI> kAttributes[] = {
+        {"password", [](CEditUI& c, const char* v) { c.SetPasswordMode(ParseBool(v)); }},
+        {"maxchar",
+         [](CEditUI& c, const char* v) { c.SetMaxChar(static_cast<UINT>(std::atoi(v))); }},
+        {"passwordchar", [](CEditUI& c, const char* v) { c.m_cPasswordChar = v[0] ? v[0] : '*'; }},
+    };
+    if (ApplyAttribute(kAttributes, *this, name, value))
+        return;
+    if (m_images.SetAttribute(name, value))
+        Invalidate();
+    else
+        CNativeEditUI::SetAttribute(name, value);
 }
 
 void CEditUI::SetEnabled(bool enabled) {
     CControlUI::SetEnabled(enabled);
     if (!IsEnabled()) {
-        m_uButtonState = 0;
+        m_pointer.Clear();
         CloseNativeWindow();
     }
 }
@@ -194,7 +199,7 @@ void CEditUI::OnNativeWindowClosed() {
 }
 
 void CEditUI::DoEvent(TEventUI& event) {
-    if (TrackHotState(*this, event, m_uButtonState))
+    if (m_pointer.TrackHover(*this, event))
         return;
     switch (event.Type) {
         case UIEVENT_SETFOCUS:
@@ -221,34 +226,26 @@ void CEditUI::DoEvent(TEventUI& event) {
     }
 }
 
-void CEditUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "password") == 0) {
-        SetPasswordMode(ParseBool(value));
-    } else if (std::strcmp(name, "maxchar") == 0) {
-        SetMaxChar(static_cast<UINT>(std::atoi(value)));
-    } else if (std::strcmp(name, "passwordchar") == 0) {
-        m_cPasswordChar = value[0] ? value[0] : '*';
-    } else if (m_images.SetAttribute(name, value)) {
-        Invalidate();
-    } else {
-        CNativeEditUI::SetAttribute(name, value);
-    }
-}
-
 void CEditUI::PaintStatusImage(HDC hDC) {
     // While typing, the box looks focused whether or not it is hovered.
-    m_images.Draw(*this, hDC, IsFocused() ? UISTATE_FOCUSED : m_uButtonState);
+    const UINT look = IsFocused() ? static_cast<UINT>(UISTATE_FOCUSED) : m_pointer.Flags();
+    m_images.Draw(hDC, m_pManager, m_rcItem, m_rcPaint, IsEnabled() ? look : UISTATE_DISABLED);
 }
 
 void CEditUI::PaintText(HDC hDC) {
     // The native window draws the text while it is open.
     if (m_pWindow)
         return;
-    if (m_bPasswordMode) {
-        DrawLabelText(hDC, std::string(m_sText.size(), m_cPasswordChar), m_dwTextColor);
-    } else {
+    if (!m_bPasswordMode) {
         DrawLabelText(hDC, m_sText, m_dwTextColor);
+        return;
     }
+    // One mask character a character, as the native box shows it: a
+    // double-byte character of the code page is one.
+    size_t characters = 0;
+    for (const char* p = m_sText.c_str(); *p != '\0'; p = ::CharNextA(p))
+        ++characters;
+    DrawLabelText(hDC, std::string(characters, m_cPasswordChar), m_dwTextColor);
 }
 
 }  // namespace SkinUI

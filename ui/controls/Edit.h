@@ -10,8 +10,7 @@ namespace SkinUI {
 class CEditUI : public CNativeEditUI {
 public:
     CEditUI();
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CNativeEditUI, "EditUI", "Edit")
     UINT GetControlFlags() const override;
 
     void SetEnabled(bool enabled = true) override;
@@ -39,7 +38,7 @@ private:
     UINT m_uMaxChar = 255;
     bool m_bPasswordMode = false;
     char m_cPasswordChar = '*';
-    UINT m_uButtonState = 0;
+    PointerState m_pointer;
     StateImages m_images;
 };
 

@@ -1,7 +1,9 @@
 #include "ui/controls/Label.h"
 
+#include <cstdlib>
 #include <cstring>
 
+#include "ui/core/AttributeTable.h"
 #include "ui/core/Geometry.h"
 #include "ui/core/RectAttributes.h"
 #include "ui/core/Render.h"
@@ -9,15 +11,29 @@
 
 namespace SkinUI {
 
-const char* CLabelUI::GetClass() const {
-    return "LabelUI";
+namespace {
+
+// "align": left, unless the value names center or right.
+UINT AlignedAcross(UINT style, const char* value) {
+    style &= ~(DT_LEFT | DT_CENTER | DT_RIGHT);
+    if (std::strstr(value, "center"))
+        return style | DT_CENTER;
+    return std::strstr(value, "right") ? style | DT_RIGHT : style;
 }
 
-void* CLabelUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "Label") == 0)
-        return this;
-    return CControlUI::GetInterface(name);
+// "valign": centred, unless the value names top or bottom.
+UINT AlignedDown(UINT style, const char* value) {
+    style &= ~(DT_TOP | DT_VCENTER | DT_BOTTOM);
+    if (std::strstr(value, "top"))
+        return style | DT_TOP;
+    return style | (std::strstr(value, "bottom") ? DT_BOTTOM : DT_VCENTER);
 }
+
+UINT WithFlag(UINT style, UINT flag, bool on) {
+    return on ? style | flag : style & ~flag;
+}
+
+}  // namespace
 
 void CLabelUI::SetTextStyle(UINT style) {
     m_uTextStyle = style;
@@ -45,45 +61,29 @@ void CLabelUI::SetTextPadding(RECT rc) {
 }
 
 void CLabelUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "align") == 0) {
-        m_uTextStyle &= ~(DT_LEFT | DT_CENTER | DT_RIGHT);
-        if (std::strstr(value, "center")) {
-            m_uTextStyle |= DT_CENTER;
-        } else if (std::strstr(value, "right")) {
-            m_uTextStyle |= DT_RIGHT;
-        }
-    } else if (std::strcmp(name, "valign") == 0) {
-        m_uTextStyle &= ~(DT_TOP | DT_VCENTER | DT_BOTTOM);
-        if (std::strstr(value, "top")) {
-            m_uTextStyle |= DT_TOP;
-        } else if (std::strstr(value, "bottom")) {
-            m_uTextStyle |= DT_BOTTOM;
-        } else {
-            m_uTextStyle |= DT_VCENTER;
-        }
-    } else if (std::strcmp(name, "endellipsis") == 0) {
-        if (ParseBool(value)) {
-            m_uTextStyle |= DT_END_ELLIPSIS;
-        } else {
-            m_uTextStyle &= ~DT_END_ELLIPSIS;
-        }
-    } else if (std::strcmp(name, "multiline") == 0) {
-        if (ParseBool(value)) {
-            m_uTextStyle = (m_uTextStyle & ~DT_SINGLELINE) | DT_WORDBREAK;
-        } else {
-            m_uTextStyle = (m_uTextStyle & ~DT_WORDBREAK) | DT_SINGLELINE;
-        }
-    } else if (std::strcmp(name, "font") == 0) {
-        SetFont(std::atoi(value));
-    } else if (std::strcmp(name, "textcolor") == 0) {
-        SetTextColor(ParseColor(value));
-    } else if (std::strcmp(name, "disabledtextcolor") == 0) {
-        SetDisabledTextColor(ParseColor(value));
-    } else if (std::strcmp(name, "textpadding") == 0) {
-        SetTextPadding(ParseRect(value));
-    } else {
+    static const AttributeSetter<CLabelUI> kAttributes[] = {
+        {"align",
+         [](CLabelUI& c, const char* v) { c.SetTextStyle(AlignedAcross(c.m_uTextStyle, v)); }},
+        {"valign",
+         [](CLabelUI& c, const char* v) { c.SetTextStyle(AlignedDown(c.m_uTextStyle, v)); }},
+        {"endellipsis",
+         [](CLabelUI& c, const char* v) {
+             c.SetTextStyle(WithFlag(c.m_uTextStyle, DT_END_ELLIPSIS, ParseBool(v)));
+         }},
+        {"multiline",
+         [](CLabelUI& c, const char* v) {
+             const bool multiLine = ParseBool(v);
+             c.SetTextStyle(WithFlag(WithFlag(c.m_uTextStyle, DT_WORDBREAK, multiLine),
+                                     DT_SINGLELINE, !multiLine));
+         }},
+        {"font", [](CLabelUI& c, const char* v) { c.SetFont(std::atoi(v)); }},
+        {"textcolor", [](CLabelUI& c, const char* v) { c.SetTextColor(ParseColor(v)); }},
+        {"disabledtextcolor",
+         [](CLabelUI& c, const char* v) { c.SetDisabledTextColor(ParseColor(v)); }},
+        {"textpadding", [](CLabelUI& c, const char* v) { c.SetTextPadding(ParseRect(v)); }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value))
         CControlUI::SetAttribute(name, value);
-    }
 }
 
 SIZE CLabelUI::EstimateSize(SIZE available) {
@@ -115,16 +115,6 @@ void CLabelUI::PaintText(HDC hDC) {
 
 CTextUI::CTextUI() {
     m_uTextStyle = DT_WORDBREAK;
-}
-
-const char* CTextUI::GetClass() const {
-    return "TextUI";
-}
-
-void* CTextUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "Text") == 0)
-        return this;
-    return CLabelUI::GetInterface(name);
 }
 
 }  // namespace SkinUI

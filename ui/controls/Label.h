@@ -2,13 +2,13 @@
 #pragma once
 
 #include "ui/core/Control.h"
+#include "ui/core/ControlClass.h"
 
 namespace SkinUI {
 
 class CLabelUI : public CControlUI {
 public:
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CControlUI, "LabelUI", "Label")
 
     void SetTextStyle(UINT style);
     UINT GetTextStyle() const { return m_uTextStyle; }
@@ -38,8 +38,7 @@ protected:
 class CTextUI : public CLabelUI {
 public:
     CTextUI();
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CLabelUI, "TextUI", "Text")
 };
 
 }  // namespace SkinUI

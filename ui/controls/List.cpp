@@ -1,7 +1,6 @@
 #include "ui/controls/List.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "ui/core/WindowManager.h"
 
@@ -11,20 +10,12 @@ CListUI::CListUI() {
     EnableScrollBar(true, false);
 }
 
-const char* CListUI::GetClass() const {
-    return "ListUI";
-}
-
-void* CListUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "List") == 0)
-        return static_cast<CListUI*>(this);
-    if (std::strcmp(name, "IListOwner") == 0)
-        return static_cast<IListOwnerUI*>(this);
-    return CVerticalLayoutUI::GetInterface(name);
-}
-
-UINT CListUI::GetControlFlags() const {
-    return IsEnabled() ? static_cast<UINT>(UIFLAG_TABSTOP) : 0u;
+void CListUI::SetAttribute(const char* name, const char* value) {
+    if (SetListInfoAttribute(m_listInfo, name, value)) {
+        Invalidate();
+        return;
+    }
+    CVerticalLayoutUI::SetAttribute(name, value);
 }
 
 bool CListUI::SelectItem(int index, bool takeFocus) {
@@ -53,36 +44,21 @@ bool CListUI::SelectItem(int index, bool takeFocus) {
     return true;
 }
 
-bool CListUI::Add(CControlUI* control) {
-    return AddAt(control, GetCount());
-}
-
 bool CListUI::AddAt(CControlUI* control, int index) {
     if (!CVerticalLayoutUI::AddAt(control, index))
         return false;
     if (IListItemUI* item = AsListItem(control))
         item->SetOwner(this);
-    RenumberListItems(*this, index);
-    if (index <= m_iCurSel)
-        ++m_iCurSel;
+    OnRowInserted(*this, index, m_iCurSel);
     return true;
-}
-
-bool CListUI::Remove(CControlUI* control) {
-    return RemoveAt(GetItemIndex(control));
 }
 
 bool CListUI::RemoveAt(int index) {
     CControlUI* control = GetItemAt(index);
     if (!control || !CVerticalLayoutUI::Remove(control))
         return false;
-    RenumberListItems(*this, index);
-    if (index == m_iCurSel) {
-        // Nothing is selected until a row is chosen again.
-        m_iCurSel = -1;
-    } else if (index < m_iCurSel) {
-        --m_iCurSel;
-    }
+    // A removed selected row leaves nothing selected until a row is chosen.
+    OnRowRemoved(*this, index, m_iCurSel);
     return true;
 }
 
@@ -138,14 +114,6 @@ void CListUI::DoEvent(TEventUI& event) {
         return;
     }
     CVerticalLayoutUI::DoEvent(event);
-}
-
-void CListUI::SetAttribute(const char* name, const char* value) {
-    if (SetListInfoAttribute(m_listInfo, name, value)) {
-        Invalidate();
-        return;
-    }
-    CVerticalLayoutUI::SetAttribute(name, value);
 }
 
 }  // namespace SkinUI

@@ -10,9 +10,11 @@ namespace SkinUI {
 class CListUI : public CVerticalLayoutUI, public IListOwnerUI {
 public:
     CListUI();
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
-    UINT GetControlFlags() const override;
+    const char* GetClass() const override { return "ListUI"; }
+    void* GetInterface(const char* name) override {
+        return ListOwnerInterface<CVerticalLayoutUI>(this, name, "List");
+    }
+    UINT GetControlFlags() const override { return IsEnabled() ? UIFLAG_TABSTOP : 0u; }
 
     int GetCurSel() const override { return m_iCurSel; }
     // Selects a visible, enabled row, scrolls it into view and sends
@@ -20,9 +22,9 @@ public:
     bool SelectItem(int index, bool takeFocus = false) override;
     const TListInfoUI& GetListInfo() const override { return m_listInfo; }
 
-    bool Add(CControlUI* control) override;
+    bool Add(CControlUI* control) override { return AddAt(control, GetCount()); }
     bool AddAt(CControlUI* control, int index) override;
-    bool Remove(CControlUI* control) override;
+    bool Remove(CControlUI* control) override { return RemoveAt(GetItemIndex(control)); }
     bool RemoveAt(int index) override;
     void RemoveAll() override;
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ui/controls/Button.h"
 #include "ui/core/AttributeList.h"
+#include "ui/core/AttributeTable.h"
 #include "ui/core/Geometry.h"
 #include "ui/core/RectAttributes.h"
 #include "ui/core/Render.h"
@@ -19,22 +19,17 @@ constexpr int kDefaultRowHeight = 26;
 }  // namespace
 
 bool SetListInfoAttribute(TListInfoUI& info, const char* name, const char* value) {
-    if (std::strcmp(name, "itemtextcolor") == 0) {
-        info.textColor = ParseColor(value);
-    } else if (std::strcmp(name, "itemselectedtextcolor") == 0) {
-        info.selectedTextColor = ParseColor(value);
-    } else if (std::strcmp(name, "itemhotbkcolor") == 0) {
-        info.hotBkColor = ParseColor(value);
-    } else if (std::strcmp(name, "itemselectedbkcolor") == 0) {
-        info.selectedBkColor = ParseColor(value);
-    } else if (std::strcmp(name, "itemfont") == 0) {
-        info.font = std::atoi(value);
-    } else if (std::strcmp(name, "itemtextpadding") == 0) {
-        info.textPadding = ParseRect(value);
-    } else {
-        return false;
-    }
-    return true;
+    static const AttributeSetter<TListInfoUI> kAttributes[] = {
+        {"itemtextcolor", [](TListInfoUI& i, const char* v) { i.textColor = ParseColor(v); }},
+        {"itemselectedtextcolor",
+         [](TListInfoUI& i, const char* v) { i.selectedTextColor = ParseColor(v); }},
+        {"itemhotbkcolor", [](TListInfoUI& i, const char* v) { i.hotBkColor = ParseColor(v); }},
+        {"itemselectedbkcolor",
+         [](TListInfoUI& i, const char* v) { i.selectedBkColor = ParseColor(v); }},
+        {"itemfont", [](TListInfoUI& i, const char* v) { i.font = std::atoi(v); }},
+        {"itemtextpadding", [](TListInfoUI& i, const char* v) { i.textPadding = ParseRect(v); }},
+    };
+    return ApplyAttribute(kAttributes, info, name, value);
 }
 
 IListItemUI* AsListItem(CControlUI* control) {
@@ -45,11 +40,32 @@ bool IsSelectableItem(CControlUI* control) {
     return control && control->IsVisible() && control->IsEnabled() && AsListItem(control);
 }
 
-void RenumberListItems(const IContainerUI& owner, int from) {
+namespace {
+
+void RenumberFrom(const IContainerUI& owner, int from) {
     for (int i = std::max(0, from); i < owner.GetCount(); ++i) {
         if (IListItemUI* item = AsListItem(owner.GetItemAt(i)))
             item->SetIndex(i);
     }
+}
+
+}  // namespace
+
+void OnRowInserted(const IContainerUI& owner, int index, int& selected) {
+    RenumberFrom(owner, index);
+    if (index <= selected)
+        ++selected;
+}
+
+bool OnRowRemoved(const IContainerUI& owner, int index, int& selected) {
+    RenumberFrom(owner, index);
+    if (index == selected) {
+        selected = -1;
+        return true;
+    }
+    if (index < selected)
+        --selected;
+    return false;
 }
 
 int FindReplacementItem(const IContainerUI& owner, int removed) {
@@ -65,20 +81,12 @@ int FindReplacementItem(const IContainerUI& owner, int removed) {
     return -1;
 }
 
-CListElementUI::CListElementUI() = default;
-
-const char* CListElementUI::GetClass() const {
-    return "ListElementUI";
-}
-
 // A row answers as a list item, not as a generic container: its owner
 // decides what the row's children are for.
 void* CListElementUI::GetInterface(const char* name) {
     if (std::strcmp(name, "ListItem") == 0)
         return static_cast<IListItemUI*>(this);
-    if (std::strcmp(name, "ListElement") == 0)
-        return static_cast<CListElementUI*>(this);
-    return CControlUI::GetInterface(name);
+    return InterfaceOf<CControlUI>(this, name, "ListElement");
 }
 
 // A list is one tab stop, moved through with the arrow keys; its rows take
@@ -114,7 +122,7 @@ void CListElementUI::SetVisible(bool visible) {
 void CListElementUI::SetEnabled(bool enabled) {
     CControlUI::SetEnabled(enabled);
     if (!IsEnabled())
-        m_uButtonState = 0;
+        m_pointer.Clear();
 }
 
 bool CListElementUI::Activate() {
@@ -127,8 +135,8 @@ bool CListElementUI::Activate() {
 
 void CListElementUI::DoEvent(TEventUI& event) {
     if (event.Type == UIEVENT_DBLCLICK && IsEnabled()) {
-        Activate();
-        Invalidate();
+        if (m_pManager)
+            m_pManager->SendNotify(this, "itemdbclick");
         return;
     }
     if (event.Type == UIEVENT_KEYDOWN && IsEnabled() && event.chKey == VK_RETURN) {
@@ -146,16 +154,6 @@ void CListElementUI::DoEvent(TEventUI& event) {
     } else {
         CContainerUI::DoEvent(event);
     }
-}
-
-const char* CListLabelElementUI::GetClass() const {
-    return "ListLabelElementUI";
-}
-
-void* CListLabelElementUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "ListLabelElement") == 0)
-        return this;
-    return CListElementUI::GetInterface(name);
 }
 
 void CListLabelElementUI::ShowButtons(bool show) {
@@ -183,16 +181,10 @@ void CListLabelElementUI::DoEvent(TEventUI& event) {
         case UIEVENT_MOUSEMOVE:
             return;
         case UIEVENT_MOUSEENTER:
-            if (IsEnabled()) {
-                m_uButtonState |= UISTATE_HOT;
-                ShowButtons(true);
-                Invalidate();
-            }
-            return;
         case UIEVENT_MOUSELEAVE:
-            m_uButtonState &= ~UISTATE_HOT;
-            ShowButtons(false);
-            Invalidate();
+            // A hovered row shows its buttons (an account's delete button).
+            m_pointer.TrackHover(*this, event);
+            ShowButtons(m_pointer.IsHot());
             return;
         default:
             CListElementUI::DoEvent(event);
@@ -212,7 +204,7 @@ void CListLabelElementUI::DoPaint(HDC hDC, const RECT& rcPaint) {
     DWORD back = m_dwBkColor;
     if (m_bSelected && info.selectedBkColor != 0)
         back = info.selectedBkColor;
-    if ((m_uButtonState & UISTATE_HOT) != 0 && info.hotBkColor != 0)
+    if (m_pointer.IsHot() && info.hotBkColor != 0)
         back = info.hotBkColor;
     Render::DrawColor(hDC, m_rcItem, back);
     PaintBkImage(hDC);

@@ -2,6 +2,10 @@
 // so it can hold child controls beside its own text.
 #pragma once
 
+#include <cstring>
+
+#include "ui/core/ControlClass.h"
+#include "ui/core/PointerState.h"
 #include "ui/layout/FlowLayouts.h"
 
 namespace SkinUI {
@@ -41,8 +45,7 @@ public:
 
 class CListElementUI : public CHorizontalLayoutUI, public IListItemUI {
 public:
-    CListElementUI();
-    const char* GetClass() const override;
+    const char* GetClass() const override { return "ListElementUI"; }
     void* GetInterface(const char* name) override;
     UINT GetControlFlags() const override;
 
@@ -61,24 +64,33 @@ public:
 protected:
     int m_iIndex = -1;
     bool m_bSelected = false;
-    UINT m_uButtonState = 0;
+    PointerState m_pointer;
     IListOwnerUI* m_pOwner = nullptr;
     CControlUI* m_pOwnerControl = nullptr;
 };
 
 // Helpers of the list owners, over their children.
 IListItemUI* AsListItem(CControlUI* control);
+// GetInterface of a list owner: "IListOwner" and its own name.
+template <typename Base, typename Owner>
+void* ListOwnerInterface(Owner* owner, const char* name, const char* own) {
+    if (std::strcmp(name, "IListOwner") == 0)
+        return static_cast<IListOwnerUI*>(owner);
+    return InterfaceOf<Base>(owner, name, own);
+}
 bool IsSelectableItem(CControlUI* control);
-// Gives the rows from `from` on their index in the owner.
-void RenumberListItems(const IContainerUI& owner, int from);
+// Keep the owner's rows numbered and its selection on the same row after a
+// row went in at `index`, or after the row at `index` went. True when that
+// was the selected row, which leaves nothing selected.
+void OnRowInserted(const IContainerUI& owner, int index, int& selected);
+bool OnRowRemoved(const IContainerUI& owner, int index, int& selected);
 // After the selected row at `removed` went: the row now in its place, or the
 // nearest selectable one before it, or the first selectable one; -1 if none.
 int FindReplacementItem(const IContainerUI& owner, int removed);
 
 class CListLabelElementUI : public CListElementUI {
 public:
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CListElementUI, "ListLabelElementUI", "ListLabelElement")
 
     void DoEvent(TEventUI& event) override;
     SIZE EstimateSize(SIZE available) override;

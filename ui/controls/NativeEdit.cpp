@@ -2,9 +2,8 @@
 
 #include <olectl.h>
 
-#include <cstring>
-
 #include "ui/core/AttributeList.h"
+#include "ui/core/AttributeTable.h"
 #include "ui/core/WindowManager.h"
 
 namespace SkinUI {
@@ -86,6 +85,20 @@ CNativeEditUI::~CNativeEditUI() {
     DiscardNativeWindow();
 }
 
+void CNativeEditUI::SetAttribute(const char* name, const char* value) {
+    static const AttributeSetter<CNativeEditUI> kAttributes[] = {
+        {"readonly", [](CNativeEditUI& c, const char* v) { c.SetReadOnly(ParseBool(v)); }},
+        {"nativebkcolor",
+         [](CNativeEditUI& c, const char* v) {
+             c.m_dwEditBkColor = ParseColor(v);
+             if (c.m_pWindow)
+                 c.m_pWindow->ApplyLook();
+         }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value))
+        CLabelUI::SetAttribute(name, value);
+}
+
 void CNativeEditUI::SetText(const char* text) {
     const std::string value = text ? text : "";
     if (value == m_sText)
@@ -113,18 +126,6 @@ void CNativeEditUI::DoEvent(TEventUI& event) {
         return;
     }
     CLabelUI::DoEvent(event);
-}
-
-void CNativeEditUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "readonly") == 0) {
-        SetReadOnly(ParseBool(value));
-    } else if (std::strcmp(name, "nativebkcolor") == 0) {
-        m_dwEditBkColor = ParseColor(value);
-        if (m_pWindow)
-            m_pWindow->ApplyLook();
-    } else {
-        CLabelUI::SetAttribute(name, value);
-    }
 }
 
 bool CNativeEditUI::OpenNativeWindow() {

@@ -1,8 +1,7 @@
 #include "ui/controls/Option.h"
 
-#include <cstring>
-
 #include "ui/core/AttributeList.h"
+#include "ui/core/AttributeTable.h"
 #include "ui/core/Render.h"
 #include "ui/core/WindowManager.h"
 
@@ -14,16 +13,6 @@ COptionUI::~COptionUI() {
     }
 }
 
-const char* COptionUI::GetClass() const {
-    return "OptionUI";
-}
-
-void* COptionUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "Option") == 0)
-        return this;
-    return CButtonUI::GetInterface(name);
-}
-
 void COptionUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init) {
     if (m_pManager != manager && !m_sGroupName.empty()) {
         if (m_pManager)
@@ -32,6 +21,22 @@ void COptionUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool i
             manager->AddOptionGroup(m_sGroupName.c_str(), this);
     }
     CButtonUI::SetManager(manager, parent, init);
+}
+
+void COptionUI::SetAttribute(const char* name, const char* value) {
+    static const AttributeSetter<COptionUI> kAttributes[] = {
+        {"group", [](COptionUI& c, const char* v) { c.SetGroup(v); }},
+        {"selected", [](COptionUI& c, const char* v) { c.SetSelected(ParseBool(v)); }},
+        {"selectedimage", [](COptionUI& c, const char* v) { c.m_sSelectedImage = v; }},
+        {"selectedtextcolor",
+         [](COptionUI& c, const char* v) { c.m_dwSelectedTextColor = ParseColor(v); }},
+        {"selectedbkcolor",
+         [](COptionUI& c, const char* v) { c.m_dwSelectedBkColor = ParseColor(v); }},
+    };
+    if (ApplyAttribute(kAttributes, *this, name, value))
+        Invalidate();
+    else
+        CButtonUI::SetAttribute(name, value);
 }
 
 void COptionUI::SetGroup(const char* group) {
@@ -78,32 +83,10 @@ void COptionUI::SetSelected(bool selected) {
     Invalidate();
 }
 
-void COptionUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "group") == 0) {
-        SetGroup(value);
-    } else if (std::strcmp(name, "selected") == 0) {
-        SetSelected(ParseBool(value));
-    } else if (std::strcmp(name, "selectedimage") == 0) {
-        m_sSelectedImage = value;
-        Invalidate();
-    } else if (std::strcmp(name, "selectedtextcolor") == 0) {
-        m_dwSelectedTextColor = ParseColor(value);
-        Invalidate();
-    } else if (std::strcmp(name, "selectedbkcolor") == 0) {
-        m_dwSelectedBkColor = ParseColor(value);
-        Invalidate();
-    } else {
-        CButtonUI::SetAttribute(name, value);
-    }
-}
-
 void COptionUI::PaintStatusImage(HDC hDC) {
-    if (m_bSelected && m_dwSelectedBkColor != 0) {
+    if (m_bSelected && m_dwSelectedBkColor != 0)
         Render::DrawColor(hDC, m_rcItem, m_dwSelectedBkColor);
-    }
-    if (m_bSelected && IsEnabled() && DrawImage(hDC, m_sSelectedImage))
-        return;
-    if (m_bSelected && !IsEnabled() && DrawImage(hDC, m_sSelectedImage, "fade='110'"))
+    if (m_bSelected && DrawImage(hDC, m_sSelectedImage, IsEnabled() ? nullptr : "fade='110'"))
         return;
     CButtonUI::PaintStatusImage(hDC);
 }
@@ -114,10 +97,6 @@ void COptionUI::PaintText(HDC hDC) {
         return;
     }
     CButtonUI::PaintText(hDC);
-}
-
-const char* CCheckBoxUI::GetClass() const {
-    return "CheckBoxUI";
 }
 
 }  // namespace SkinUI

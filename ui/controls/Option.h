@@ -9,8 +9,7 @@ namespace SkinUI {
 class COptionUI : public CButtonUI {
 public:
     ~COptionUI() override;
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CButtonUI, "OptionUI", "Option")
     void SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init = true) override;
     bool Activate() override;
 
@@ -33,7 +32,7 @@ protected:
 
 class CCheckBoxUI : public COptionUI {
 public:
-    const char* GetClass() const override;
+    const char* GetClass() const override { return "CheckBoxUI"; }
 };
 
 }  // namespace SkinUI

@@ -2,9 +2,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 
 #include "ui/core/AttributeList.h"
+#include "ui/core/AttributeTable.h"
 #include "ui/core/Render.h"
 
 namespace SkinUI {
@@ -13,14 +14,21 @@ CProgressUI::CProgressUI() {
     m_uTextStyle = DT_SINGLELINE | DT_CENTER | DT_VCENTER;
 }
 
-const char* CProgressUI::GetClass() const {
-    return "ProgressUI";
-}
-
-void* CProgressUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "Progress") == 0)
-        return this;
-    return CLabelUI::GetInterface(name);
+void CProgressUI::SetAttribute(const char* name, const char* value) {
+    static const AttributeSetter<CProgressUI> kAttributes[] = {
+        {"foreimage", [](CProgressUI& c, const char* v) { c.m_sForeImage = v; }},
+        {"forecolor", [](CProgressUI& c, const char* v) { c.m_dwForeColor = ParseColor(v); }},
+        {"isstretchfore",
+         [](CProgressUI& c, const char* v) { c.m_bStretchForeImage = ParseBool(v); }},
+        {"hor", [](CProgressUI& c, const char* v) { c.SetHorizontal(ParseBool(v)); }},
+        {"min", [](CProgressUI& c, const char* v) { c.SetMinValue(std::atoi(v)); }},
+        {"max", [](CProgressUI& c, const char* v) { c.SetMaxValue(std::atoi(v)); }},
+        {"value", [](CProgressUI& c, const char* v) { c.SetValue(std::atoi(v)); }},
+    };
+    if (ApplyAttribute(kAttributes, *this, name, value))
+        Invalidate();
+    else
+        CLabelUI::SetAttribute(name, value);
 }
 
 void CProgressUI::SetHorizontal(bool horizontal) {
@@ -43,29 +51,6 @@ void CProgressUI::SetValue(int value) {
         return;
     m_nValue = value;
     Invalidate();
-}
-
-void CProgressUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "foreimage") == 0) {
-        m_sForeImage = value;
-        Invalidate();
-    } else if (std::strcmp(name, "forecolor") == 0) {
-        m_dwForeColor = ParseColor(value);
-        Invalidate();
-    } else if (std::strcmp(name, "hor") == 0) {
-        SetHorizontal(ParseBool(value));
-    } else if (std::strcmp(name, "min") == 0) {
-        SetMinValue(std::atoi(value));
-    } else if (std::strcmp(name, "max") == 0) {
-        SetMaxValue(std::atoi(value));
-    } else if (std::strcmp(name, "value") == 0) {
-        SetValue(std::atoi(value));
-    } else if (std::strcmp(name, "isstretchfore") == 0) {
-        m_bStretchForeImage = ParseBool(value);
-        Invalidate();
-    } else {
-        CLabelUI::SetAttribute(name, value);
-    }
 }
 
 void CProgressUI::PaintStatusImage(HDC hDC) {

@@ -9,8 +9,7 @@ namespace SkinUI {
 class CProgressUI : public CLabelUI {
 public:
     CProgressUI();
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CLabelUI, "ProgressUI", "Progress")
 
     bool IsHorizontal() const { return m_bHorizontal; }
     void SetHorizontal(bool horizontal = true);

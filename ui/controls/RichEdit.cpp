@@ -3,9 +3,10 @@
 #include <richedit.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cstdlib>
 
 #include "ui/core/AttributeList.h"
+#include "ui/core/AttributeTable.h"
 #include "ui/core/Geometry.h"
 #include "ui/core/WindowManager.h"
 
@@ -101,20 +102,36 @@ CRichEditUI::CRichEditUI() {
     m_rcTextPadding = RECT{2, 2, 2, 2};
 }
 
-const char* CRichEditUI::GetClass() const {
-    return "RichEditUI";
-}
-
-void* CRichEditUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "RichEdit") == 0)
-        return this;
-    return CLabelUI::GetInterface(name);
-}
-
 UINT CRichEditUI::GetControlFlags() const {
     if (!IsEnabled())
         return 0;
     return UIFLAG_TABSTOP | (m_bWantTab ? static_cast<UINT>(UIFLAG_WANTTAB) : 0u);
+}
+
+void CRichEditUI::SetAttribute(const char* name, const char* value) {
+    // The window takes its styles and font when it is made: changing them
+    // makes it again.
+    static const AttributeSetter<CRichEditUI> kAttributes[] = {
+        {"multiline", [](CRichEditUI& c, const char* v) { c.SetMultiLine(ParseBool(v)); }},
+        {"wanttab", [](CRichEditUI& c, const char* v) { c.SetWantTab(ParseBool(v)); }},
+        {"maxchar",
+         [](CRichEditUI& c, const char* v) { c.SetMaxChar(static_cast<UINT>(std::atoi(v))); }},
+        {"rich", [](CRichEditUI& c, const char* v) { c.Remake(c.m_bRich, ParseBool(v)); }},
+        {"vscrollbar", [](CRichEditUI& c, const char* v) { c.Remake(c.m_bVScroll, ParseBool(v)); }},
+        {"hscrollbar", [](CRichEditUI& c, const char* v) { c.Remake(c.m_bHScroll, ParseBool(v)); }},
+        {"textcolor",
+         [](CRichEditUI& c, const char* v) {
+             c.CNativeEditUI::SetAttribute("textcolor", v);
+             c.RecreateWindow();
+         }},
+        {"font",
+         [](CRichEditUI& c, const char* v) {
+             c.CNativeEditUI::SetAttribute("font", v);
+             c.RecreateWindow();
+         }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value))
+        CNativeEditUI::SetAttribute(name, value);
 }
 
 void CRichEditUI::SetEnabled(bool enabled) {
@@ -151,6 +168,11 @@ void CRichEditUI::SyncWindow() {
     ::ShowWindow(m_pWindow->GetHWND(), IsVisible() ? SW_SHOWNOACTIVATE : SW_HIDE);
 }
 
+void CRichEditUI::Remake(bool& style, bool value) {
+    style = value;
+    RecreateWindow();
+}
+
 // Styles fixed at creation take a new window.
 void CRichEditUI::RecreateWindow() {
     if (!m_pWindow)
@@ -181,29 +203,6 @@ void CRichEditUI::DoEvent(TEventUI& event) {
     CNativeEditUI::DoEvent(event);
     if (event.Type == UIEVENT_SETFOCUS)
         FocusNativeWindow();
-}
-
-void CRichEditUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "multiline") == 0) {
-        SetMultiLine(ParseBool(value));
-    } else if (std::strcmp(name, "wanttab") == 0) {
-        SetWantTab(ParseBool(value));
-    } else if (std::strcmp(name, "maxchar") == 0) {
-        SetMaxChar(static_cast<UINT>(std::atoi(value)));
-    } else if (std::strcmp(name, "rich") == 0) {
-        m_bRich = ParseBool(value);
-        RecreateWindow();
-    } else if (std::strcmp(name, "vscrollbar") == 0) {
-        m_bVScroll = ParseBool(value);
-        RecreateWindow();
-    } else if (std::strcmp(name, "hscrollbar") == 0) {
-        m_bHScroll = ParseBool(value);
-        RecreateWindow();
-    } else {
-        CNativeEditUI::SetAttribute(name, value);
-        if (m_pWindow && (std::strcmp(name, "textcolor") == 0 || std::strcmp(name, "font") == 0))
-            RecreateWindow();
-    }
 }
 
 void CRichEditUI::PaintText(HDC hDC) {

@@ -13,8 +13,7 @@ class CRichEditWnd;
 class CRichEditUI : public CNativeEditUI {
 public:
     CRichEditUI();
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CNativeEditUI, "RichEditUI", "RichEdit")
     UINT GetControlFlags() const override;
 
     void SetEnabled(bool enabled = true) override;
@@ -41,6 +40,8 @@ private:
     friend class CRichEditWnd;
     // Creates, shows or hides the native window to match the control.
     void SyncWindow();
+    // Sets a style fixed at creation, and makes the window again.
+    void Remake(bool& style, bool value);
     void RecreateWindow();
 
     bool m_bMultiLine = true;

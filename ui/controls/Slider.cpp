@@ -1,13 +1,12 @@
 #include "ui/controls/Slider.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cstdlib>
 
-#include "ui/controls/Button.h"
 #include "ui/core/AttributeList.h"
+#include "ui/core/AttributeTable.h"
 #include "ui/core/RectAttributes.h"
 #include "ui/core/Render.h"
-#include "ui/core/StateImages.h"
 #include "ui/core/WindowManager.h"
 
 namespace SkinUI {
@@ -16,24 +15,29 @@ CSliderUI::CSliderUI() {
     m_uTextStyle = DT_SINGLELINE | DT_CENTER | DT_VCENTER;
 }
 
-const char* CSliderUI::GetClass() const {
-    return "SliderUI";
-}
-
-void* CSliderUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "Slider") == 0)
-        return this;
-    return CProgressUI::GetInterface(name);
-}
-
 UINT CSliderUI::GetControlFlags() const {
     return (IsEnabled() ? static_cast<UINT>(UIFLAG_TABSTOP) : 0u) | UIFLAG_SETCURSOR;
+}
+
+void CSliderUI::SetAttribute(const char* name, const char* value) {
+    static const AttributeSetter<CSliderUI> kAttributes[] = {
+        {"thumbsize", [](CSliderUI& c, const char* v) { c.SetThumbSize(ParseSize(v)); }},
+        {"step", [](CSliderUI& c, const char* v) { c.SetChangeStep(std::atoi(v)); }},
+        {"thumbimage", [](CSliderUI& c, const char* v) { c.m_thumbImages.normal = v; }},
+        {"thumbhotimage", [](CSliderUI& c, const char* v) { c.m_thumbImages.hot = v; }},
+        {"thumbpushedimage", [](CSliderUI& c, const char* v) { c.m_thumbImages.pushed = v; }},
+        {"thumbcolor", [](CSliderUI& c, const char* v) { c.m_dwThumbColor = ParseColor(v); }},
+    };
+    if (ApplyAttribute(kAttributes, *this, name, value))
+        Invalidate();
+    else
+        CProgressUI::SetAttribute(name, value);
 }
 
 void CSliderUI::SetEnabled(bool enabled) {
     CControlUI::SetEnabled(enabled);
     if (!IsEnabled())
-        m_uButtonState = 0;
+        m_pointer.Clear();
 }
 
 void CSliderUI::SetChangeStep(int step) {
@@ -90,7 +94,8 @@ void CSliderUI::ChangeValue(int value) {
 }
 
 void CSliderUI::DoEvent(TEventUI& event) {
-    if (TrackHotState(*this, event, m_uButtonState))
+    // A disabled slider keeps the arrow.
+    if (IsEnabled() ? m_pointer.TrackClickable(*this, event) : m_pointer.TrackHover(*this, event))
         return;
     if (!IsEnabled()) {
         CProgressUI::DoEvent(event);
@@ -99,7 +104,7 @@ void CSliderUI::DoEvent(TEventUI& event) {
     switch (event.Type) {
         case UIEVENT_BUTTONDOWN:
         case UIEVENT_DBLCLICK: {
-            m_uButtonState |= UISTATE_PUSHED | UISTATE_CAPTURED;
+            m_pointer.Press(*this);
             m_nValueAtPress = GetValue();
             const RECT thumb = GetThumbRect();
             m_ptGrab = POINT{0, 0};
@@ -114,19 +119,14 @@ void CSliderUI::DoEvent(TEventUI& event) {
             return;
         }
         case UIEVENT_MOUSEMOVE:
-            if ((m_uButtonState & UISTATE_CAPTURED) != 0) {
+            if (m_pointer.IsCaptured()) {
                 SetValue(
                     ValueAt(POINT{event.ptMouse.x - m_ptGrab.x, event.ptMouse.y - m_ptGrab.y}));
             }
             return;
         case UIEVENT_BUTTONUP:
-            if ((m_uButtonState & UISTATE_CAPTURED) != 0) {
-                m_uButtonState &= ~(UISTATE_PUSHED | UISTATE_CAPTURED);
-                Invalidate();
-                if (GetValue() != m_nValueAtPress && m_pManager) {
-                    m_pManager->SendNotify(this, "valuechanged", static_cast<WPARAM>(GetValue()));
-                }
-            }
+            if (m_pointer.Release(*this) && GetValue() != m_nValueAtPress && m_pManager)
+                m_pManager->SendNotify(this, "valuechanged", static_cast<WPARAM>(GetValue()));
             return;
         case UIEVENT_SCROLLWHEEL:
             ChangeValue(GetValue() +
@@ -152,46 +152,17 @@ void CSliderUI::DoEvent(TEventUI& event) {
                     break;
             }
             break;
-        case UIEVENT_SETCURSOR:
-            ::SetCursor(::LoadCursor(nullptr, IDC_HAND));
-            return;
         default:
             break;
     }
     CProgressUI::DoEvent(event);
 }
 
-void CSliderUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "thumbsize") == 0) {
-        SetThumbSize(ParseSize(value));
-    } else if (std::strcmp(name, "step") == 0) {
-        SetChangeStep(std::atoi(value));
-    } else if (std::strcmp(name, "thumbimage") == 0) {
-        m_sThumbImage = value;
-    } else if (std::strcmp(name, "thumbhotimage") == 0) {
-        m_sThumbHotImage = value;
-    } else if (std::strcmp(name, "thumbpushedimage") == 0) {
-        m_sThumbPushedImage = value;
-    } else if (std::strcmp(name, "thumbcolor") == 0) {
-        m_dwThumbColor = ParseColor(value);
-    } else {
-        CProgressUI::SetAttribute(name, value);
-        return;
-    }
-    Invalidate();
-}
-
 void CSliderUI::PaintStatusImage(HDC hDC) {
     CProgressUI::PaintStatusImage(hDC);
     const RECT thumb = GetThumbRect();
-    auto draw = [&](const std::string& image) {
-        return Render::DrawImageString(hDC, m_pManager, thumb, m_rcPaint, image);
-    };
-    if ((m_uButtonState & UISTATE_PUSHED) != 0 && draw(m_sThumbPushedImage))
-        return;
-    if ((m_uButtonState & UISTATE_HOT) != 0 && draw(m_sThumbHotImage))
-        return;
-    if (draw(m_sThumbImage))
+    // A disabled thumb keeps its image, unfaded, or shows grey.
+    if (m_thumbImages.Draw(hDC, m_pManager, thumb, m_rcPaint, m_pointer.Flags()))
         return;
     Render::DrawColor(hDC, thumb, IsEnabled() ? m_dwThumbColor : 0xFFB0B0B0);
     Render::DrawBorder(hDC, thumb, 1, 0xFF505050);

@@ -4,14 +4,14 @@
 #pragma once
 
 #include "ui/controls/Progress.h"
+#include "ui/core/StateImages.h"
 
 namespace SkinUI {
 
 class CSliderUI : public CProgressUI {
 public:
     CSliderUI();
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CProgressUI, "SliderUI", "Slider")
     UINT GetControlFlags() const override;
     void SetEnabled(bool enabled = true) override;
 
@@ -33,13 +33,12 @@ private:
 
     SIZE m_szThumb = {10, 10};
     int m_nStep = 1;
-    UINT m_uButtonState = 0;
+    PointerState m_pointer;
     int m_nValueAtPress = 0;
     // Where in the thumb it was grabbed, from its centre.
     POINT m_ptGrab = {0, 0};
-    std::string m_sThumbImage;
-    std::string m_sThumbHotImage;
-    std::string m_sThumbPushedImage;
+    // The thumb's normal, hot and pushed images.
+    StateImages m_thumbImages;
     DWORD m_dwThumbColor = 0xFF3C7FD0;
 };
 

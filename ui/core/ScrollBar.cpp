@@ -1,10 +1,11 @@
 #include "ui/core/ScrollBar.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
-#include "ui/controls/Button.h"
 #include "ui/core/AttributeList.h"
+#include "ui/core/AttributeTable.h"
 #include "ui/core/Container.h"
 #include "ui/core/Render.h"
 #include "ui/core/WindowManager.h"
@@ -19,19 +20,20 @@ constexpr int kMinThumb = 10;
 constexpr UINT kRepeatTimer = 1;
 constexpr UINT kRepeatMs = 90;
 
-// The three looks of a part, chosen by attribute suffix.
-bool SetPartImage(std::string images[3], const char* prefix, const char* name, const char* value) {
-    static const char* const kStates[3] = {"normalimage", "hotimage", "pushedimage"};
-    const size_t length = std::strlen(prefix);
-    if (std::strncmp(name, prefix, length) != 0)
-        return false;
-    for (int i = 0; i < 3; ++i) {
-        if (std::strcmp(name + length, kStates[i]) == 0) {
-            images[i] = value;
-            return true;
-        }
+// A part's image attribute: the part's name, then a state's ("thumbhotimage").
+bool SetPartImage(StateImages& images, const char* part, const char* name, const char* value) {
+    const size_t length = std::strlen(part);
+    return std::strncmp(name, part, length) == 0 && images.SetAttribute(name + length, value);
+}
+
+// The colour `by` darker in each of red, green and blue, none below black.
+DWORD Darker(DWORD argb, int by) {
+    DWORD result = argb & 0xFF000000;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int channel = static_cast<int>((argb >> shift) & 0xFF) - by;
+        result |= static_cast<DWORD>(std::max(0, channel)) << shift;
     }
-    return false;
+    return result;
 }
 
 }  // namespace
@@ -45,20 +47,37 @@ CScrollBarUI::~CScrollBarUI() {
         m_pManager->KillTimers(this);
 }
 
-const char* CScrollBarUI::GetClass() const {
-    return "ScrollBarUI";
-}
-
-void* CScrollBarUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "ScrollBar") == 0)
-        return this;
-    return CControlUI::GetInterface(name);
-}
-
 // A bar alone takes the keyboard; a container's bar hears the keys through
 // the container.
 UINT CScrollBarUI::GetControlFlags() const {
     return UIFLAG_SETCURSOR | (!m_pOwner && IsEnabled() ? static_cast<UINT>(UIFLAG_TABSTOP) : 0u);
+}
+
+void CScrollBarUI::SetAttribute(const char* name, const char* value) {
+    static const AttributeSetter<CScrollBarUI> kAttributes[] = {
+        {"hor", [](CScrollBarUI& c, const char* v) { c.SetHorizontal(ParseBool(v)); }},
+        {"range", [](CScrollBarUI& c, const char* v) { c.SetScrollRange(std::atoi(v)); }},
+        {"value", [](CScrollBarUI& c, const char* v) { c.SetScrollPos(std::atoi(v)); }},
+        {"linesize", [](CScrollBarUI& c, const char* v) { c.SetLineSize(std::atoi(v)); }},
+        {"showbutton1", [](CScrollBarUI& c, const char* v) { c.ShowButton(c.m_bShowButton1, v); }},
+        {"showbutton2", [](CScrollBarUI& c, const char* v) { c.ShowButton(c.m_bShowButton2, v); }},
+        {"railimage", [](CScrollBarUI& c, const char* v) { c.m_sRailImage = v; }},
+        {"buttoncolor", [](CScrollBarUI& c, const char* v) { c.m_dwButtonColor = ParseColor(v); }},
+        {"thumbcolor", [](CScrollBarUI& c, const char* v) { c.m_dwThumbColor = ParseColor(v); }},
+    };
+    if (ApplyAttribute(kAttributes, *this, name, value) ||
+        SetPartImage(m_button1Images, "button1", name, value) ||
+        SetPartImage(m_button2Images, "button2", name, value) ||
+        SetPartImage(m_thumbImages, "thumb", name, value)) {
+        Invalidate();
+        return;
+    }
+    CControlUI::SetAttribute(name, value);
+}
+
+void CScrollBarUI::ShowButton(bool& shown, const char* value) {
+    shown = ParseBool(value);
+    PlaceThumb();
 }
 
 void CScrollBarUI::SetHorizontal(bool horizontal) {
@@ -115,7 +134,7 @@ void CScrollBarUI::ScrollTo(int pos) {
 void CScrollBarUI::SetEnabled(bool enabled) {
     CControlUI::SetEnabled(enabled);
     if (!IsEnabled())
-        m_hot = m_pressed = Part::None;
+        m_pointer.Clear();
 }
 
 void CScrollBarUI::SetPos(RECT rc) {
@@ -193,6 +212,7 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
     switch (event.Type) {
         case UIEVENT_BUTTONDOWN:
         case UIEVENT_DBLCLICK:
+            m_pointer.Press(*this);
             m_pressed = PartAt(event.ptMouse);
             m_ptDragStart = event.ptMouse;
             m_nDragStartPos = m_nPos;
@@ -201,17 +221,21 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
                 if (m_pManager)
                     m_pManager->SetTimer(this, kRepeatTimer, kRepeatMs);
             }
-            Invalidate();
             return;
         case UIEVENT_TIMER:
             // Repeats while the pointer stays on the part that was pressed.
-            if (event.wParam == kRepeatTimer && m_pressed != Part::Thumb &&
-                PartAt(event.ptMouse) == m_pressed) {
+            if (event.wParam == kRepeatTimer && m_pointer.IsCaptured() &&
+                m_pressed != Part::Thumb && PartAt(event.ptMouse) == m_pressed) {
                 StepPart(m_pressed);
             }
             return;
         case UIEVENT_MOUSEMOVE:
-            if (m_pressed == Part::Thumb) {
+            if (!m_pointer.IsCaptured()) {
+                if (PartAt(event.ptMouse) != m_hot) {
+                    m_hot = PartAt(event.ptMouse);
+                    Invalidate();
+                }
+            } else if (m_pressed == Part::Thumb) {
                 const bool hor = m_bHorizontal;
                 const int track =
                     (hor ? m_rcItem.right - m_rcItem.left : m_rcItem.bottom - m_rcItem.top) -
@@ -226,20 +250,16 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
                     ScrollTo(m_nDragStartPos +
                              static_cast<int>(static_cast<long long>(moved) * m_nRange / track));
                 }
-            } else if (m_pressed == Part::None && PartAt(event.ptMouse) != m_hot) {
-                m_hot = PartAt(event.ptMouse);
-                Invalidate();
             }
             return;
         case UIEVENT_BUTTONUP:
-            m_pressed = Part::None;
+            m_pointer.Release(*this);
             if (m_pManager)
                 m_pManager->KillTimer(this, kRepeatTimer);
-            Invalidate();
             return;
+        case UIEVENT_MOUSEENTER:
         case UIEVENT_MOUSELEAVE:
-            m_hot = Part::None;
-            Invalidate();
+            m_pointer.TrackHover(*this, event);
             return;
         case UIEVENT_KEYDOWN:
             switch (event.chKey) {
@@ -277,49 +297,25 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
     CControlUI::DoEvent(event);
 }
 
-void CScrollBarUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "hor") == 0) {
-        SetHorizontal(ParseBool(value));
-    } else if (std::strcmp(name, "range") == 0) {
-        SetScrollRange(std::atoi(value));
-    } else if (std::strcmp(name, "value") == 0) {
-        SetScrollPos(std::atoi(value));
-    } else if (std::strcmp(name, "linesize") == 0) {
-        SetLineSize(std::atoi(value));
-    } else if (std::strcmp(name, "showbutton1") == 0) {
-        m_bShowButton1 = ParseBool(value);
-        PlaceThumb();
-    } else if (std::strcmp(name, "showbutton2") == 0) {
-        m_bShowButton2 = ParseBool(value);
-        PlaceThumb();
-    } else if (std::strcmp(name, "railimage") == 0) {
-        m_sRailImage = value;
-    } else if (std::strcmp(name, "buttoncolor") == 0) {
-        m_dwButtonColor = ParseColor(value);
-    } else if (std::strcmp(name, "thumbcolor") == 0) {
-        m_dwThumbColor = ParseColor(value);
-    } else if (!SetPartImage(m_aButton1Images, "button1", name, value) &&
-               !SetPartImage(m_aButton2Images, "button2", name, value) &&
-               !SetPartImage(m_aThumbImages, "thumb", name, value)) {
-        CControlUI::SetAttribute(name, value);
-        return;
-    }
-    Invalidate();
+// The pressed part is pushed until the release; otherwise the part under
+// the pointer is hot.
+UINT CScrollBarUI::LookOf(Part part) const {
+    if (m_pointer.IsCaptured())
+        return m_pressed == part ? static_cast<UINT>(UISTATE_PUSHED | UISTATE_HOT) : 0u;
+    return m_pointer.IsHot() && m_hot == part ? static_cast<UINT>(UISTATE_HOT) : 0u;
 }
 
 // A part's image for its state, or without images a plain colour a shade
-// darker when hot or pushed.
-void CScrollBarUI::DrawPart(HDC hDC, const RECT& rc, Part part, const std::string* images,
+// darker when hot and two when pushed.
+void CScrollBarUI::DrawPart(HDC hDC, const RECT& rc, Part part, const StateImages& images,
                             DWORD color) {
     if (::IsRectEmpty(&rc))
         return;
-    const int state = m_pressed == part ? 2 : m_hot == part ? 1 : 0;
-    for (int i = state; i >= 0; --i) {
-        if (Render::DrawImageString(hDC, m_pManager, rc, m_rcPaint, images[i]))
-            return;
-    }
-    const DWORD shade = static_cast<DWORD>(0x10 * state) * 0x010101;
-    Render::DrawColor(hDC, rc, color - shade);
+    const UINT look = LookOf(part);
+    if (images.Draw(hDC, m_pManager, rc, m_rcPaint, look))
+        return;
+    const int shade = (look & UISTATE_PUSHED) != 0 ? 0x20 : (look & UISTATE_HOT) != 0 ? 0x10 : 0;
+    Render::DrawColor(hDC, rc, Darker(color, shade));
     Render::DrawBorder(hDC, rc, 1, 0xFF909090);
     if (part == Part::Button1 || part == Part::Button2) {
         const bool first = part == Part::Button1;
@@ -339,10 +335,10 @@ void CScrollBarUI::PaintStatusImage(HDC hDC) {
                 : RECT{m_rcItem.left, m_rcButton1.bottom, m_rcItem.right, m_rcButton2.top};
         Render::DrawImageString(hDC, m_pManager, rail, m_rcPaint, m_sRailImage);
     }
-    DrawPart(hDC, m_rcButton1, Part::Button1, m_aButton1Images, m_dwButtonColor);
-    DrawPart(hDC, m_rcButton2, Part::Button2, m_aButton2Images, m_dwButtonColor);
+    DrawPart(hDC, m_rcButton1, Part::Button1, m_button1Images, m_dwButtonColor);
+    DrawPart(hDC, m_rcButton2, Part::Button2, m_button2Images, m_dwButtonColor);
     if (m_nRange > 0)
-        DrawPart(hDC, m_rcThumb, Part::Thumb, m_aThumbImages, m_dwThumbColor);
+        DrawPart(hDC, m_rcThumb, Part::Thumb, m_thumbImages, m_dwThumbColor);
 }
 
 }  // namespace SkinUI

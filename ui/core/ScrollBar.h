@@ -1,9 +1,12 @@
 // A scroll bar: two arrow buttons, a rail and a thumb that can be dragged.
 // Alone it reports "scroll" with its new position; a container that owns it
-// scrolls its children instead.
+// scrolls its children instead. Each part takes its images as the part's
+// name before a state's ("button1hotimage", "thumbpushedimage").
 #pragma once
 
 #include "ui/core/Control.h"
+#include "ui/core/ControlClass.h"
+#include "ui/core/StateImages.h"
 
 namespace SkinUI {
 
@@ -13,8 +16,7 @@ class CScrollBarUI : public CControlUI {
 public:
     CScrollBarUI();
     ~CScrollBarUI() override;
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CControlUI, "ScrollBarUI", "ScrollBar")
     UINT GetControlFlags() const override;
 
     CContainerUI* GetOwner() const { return m_pOwner; }
@@ -49,7 +51,9 @@ private:
     Part PartAt(POINT pt) const;
     void StepPart(Part part);
     void PlaceThumb();
-    void DrawPart(HDC hDC, const RECT& rc, Part part, const std::string* images, DWORD color);
+    void ShowButton(bool& shown, const char* value);
+    UINT LookOf(Part part) const;
+    void DrawPart(HDC hDC, const RECT& rc, Part part, const StateImages& images, DWORD color);
 
     CContainerUI* m_pOwner = nullptr;
     bool m_bHorizontal = false;
@@ -62,14 +66,15 @@ private:
     RECT m_rcButton1 = {0, 0, 0, 0};
     RECT m_rcButton2 = {0, 0, 0, 0};
     RECT m_rcThumb = {0, 0, 0, 0};
+    // The bar's pointer state, and the parts it is over and was pressed on.
+    PointerState m_pointer;
     Part m_hot = Part::None;
     Part m_pressed = Part::None;
     POINT m_ptDragStart = {0, 0};
     int m_nDragStartPos = 0;
-    // normal, hot and pushed image of the first button, second button, thumb.
-    std::string m_aButton1Images[3];
-    std::string m_aButton2Images[3];
-    std::string m_aThumbImages[3];
+    StateImages m_button1Images;
+    StateImages m_button2Images;
+    StateImages m_thumbImages;
     std::string m_sRailImage;
     DWORD m_dwButtonColor = 0xFFD6D6D6;
     DWORD m_dwThumbColor = 0xFFA8A8A8;

@@ -1,54 +1,31 @@
 #include "ui/core/StateImages.h"
 
-#include <cstring>
+#include "ui/core/AttributeTable.h"
+#include "ui/core/Render.h"
 
 namespace SkinUI {
 
-bool TrackHotState(CControlUI& control, const TEventUI& event, UINT& state) {
-    if (event.Type == UIEVENT_MOUSEENTER) {
-        if (control.IsEnabled())
-            state |= UISTATE_HOT;
-    } else if (event.Type == UIEVENT_MOUSELEAVE) {
-        state &= ~UISTATE_HOT;
-    } else {
-        return false;
-    }
-    control.Invalidate();
-    return true;
-}
-
 bool StateImages::SetAttribute(const char* name, const char* value) {
-    struct Slot {
-        const char* attribute;
-        std::string StateImages::*image;
+    static const AttributeSetter<StateImages> kAttributes[] = {
+        {"normalimage", [](StateImages& s, const char* v) { s.normal = v; }},
+        {"hotimage", [](StateImages& s, const char* v) { s.hot = v; }},
+        {"pushedimage", [](StateImages& s, const char* v) { s.pushed = v; }},
+        {"focusedimage", [](StateImages& s, const char* v) { s.focused = v; }},
+        {"disabledimage", [](StateImages& s, const char* v) { s.disabled = v; }},
     };
-    static const Slot kSlots[] = {{"normalimage", &StateImages::normal},
-                                  {"hotimage", &StateImages::hot},
-                                  {"pushedimage", &StateImages::pushed},
-                                  {"focusedimage", &StateImages::focused},
-                                  {"disabledimage", &StateImages::disabled}};
-    for (const Slot& slot : kSlots) {
-        if (std::strcmp(name, slot.attribute) == 0) {
-            this->*slot.image = value ? value : "";
-            return true;
-        }
-    }
-    return false;
+    return ApplyAttribute(kAttributes, *this, name, value ? value : "");
 }
 
-void StateImages::Draw(CControlUI& control, HDC hDC, UINT state) const {
-    if (!control.IsEnabled()) {
-        if (!control.DrawImage(hDC, disabled))
-            control.DrawImage(hDC, normal, "fade='110'");
-        return;
-    }
-    if ((state & UISTATE_PUSHED) != 0 && control.DrawImage(hDC, pushed))
-        return;
-    if ((state & UISTATE_HOT) != 0 && control.DrawImage(hDC, hot))
-        return;
-    if ((state & UISTATE_FOCUSED) != 0 && control.DrawImage(hDC, focused))
-        return;
-    control.DrawImage(hDC, normal);
+bool StateImages::Draw(HDC hDC, CWindowManagerUI* manager, const RECT& rc, const RECT& paint,
+                       UINT state) const {
+    auto draw = [&](const std::string& image, const char* modify = nullptr) {
+        return Render::DrawImageString(hDC, manager, rc, paint, image, modify);
+    };
+    if ((state & UISTATE_DISABLED) != 0)
+        return draw(disabled) || draw(normal, "fade='110'");
+    return ((state & UISTATE_PUSHED) != 0 && draw(pushed)) ||
+           ((state & UISTATE_HOT) != 0 && draw(hot)) ||
+           ((state & UISTATE_FOCUSED) != 0 && draw(focused)) || draw(normal);
 }
 
 }  // namespace SkinUI

@@ -241,6 +241,14 @@ TEST_F(ComboFixture, PressingElsewhereClosesTheListAndKeepsThatFocus) {
     TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(combo));
     TestWindow::Pump();
     EXPECT_EQ(combo->GetDropWindow(), nullptr);
+    // So does a quick second press, which reaches the window as a double-click.
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(combo));
+    ASSERT_NE(combo->GetDropWindow(), nullptr);
+    const POINT center = TestWindow::CenterOf(combo);
+    ::SendMessageA(window.GetHWND(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(center.x, center.y));
+    ::SendMessageA(window.GetHWND(), WM_LBUTTONUP, 0, MAKELPARAM(center.x, center.y));
+    TestWindow::Pump();
+    EXPECT_EQ(combo->GetDropWindow(), nullptr);
 
     TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(combo));
     ASSERT_NE(combo->GetDropWindow(), nullptr);
@@ -250,6 +258,20 @@ TEST_F(ComboFixture, PressingElsewhereClosesTheListAndKeepsThatFocus) {
     EXPECT_EQ(combo->GetDropWindow(), nullptr);
     EXPECT_EQ(window.Manager().GetFocus(), other);
     EXPECT_EQ(combo->GetCurSel(), -1);
+}
+
+// Another window takes the keyboard (the user switched away): the list
+// closes, and the combo does not take the focus back for its window.
+TEST_F(ComboFixture, TheListClosesWhenTheWindowLosesTheFocus) {
+    TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(combo));
+    ASSERT_NE(combo->GetDropWindow(), nullptr);
+    ASSERT_EQ(::GetFocus(), window.GetHWND());
+    TestWindow elsewhere("<Window><Control /></Window>");
+    ASSERT_TRUE(elsewhere.Open(100, 100));
+    ::SetFocus(elsewhere.GetHWND());
+    TestWindow::Pump();
+    EXPECT_EQ(combo->GetDropWindow(), nullptr);
+    EXPECT_EQ(::GetFocus(), elsewhere.GetHWND());
 }
 
 TEST_F(ComboFixture, DeleteButtonInTheDropDownClicksThroughToTheWindow) {

@@ -126,6 +126,28 @@ TEST(ProgressTest, LargeRangesFillInProportion) {
     EXPECT_EQ(pixels[400 + 210] & 0xFFFFFF, 0xFFFFFFu) << "the second is not";
 }
 
+// Without images a scroll bar part shows its colour a shade darker when hot
+// and two when pushed, channel by channel: a channel already near black
+// stays black rather than taking from its neighbour.
+TEST(ScrollBarTest, HotAndPushedShadesStayWithinEachChannel) {
+    CScrollBarUI bar;
+    bar.ApplyAttributeList("thumbcolor=\"#FF300850\"");
+    // 16 wide and 100 high: a button of 16, then the thumb from 16 to 32.
+    auto thumbColor = [&bar] { return PaintAlone(bar, 16, 100)[24 * 16 + 8] & 0xFFFFFF; };
+    EXPECT_EQ(thumbColor(), 0x300850u);
+    auto pointer = [&bar](UIEventType type) {
+        TEventUI event;
+        event.Type = type;
+        event.ptMouse = POINT{8, 24};
+        bar.Event(event);
+    };
+    pointer(UIEVENT_MOUSEENTER);
+    pointer(UIEVENT_MOUSEMOVE);
+    EXPECT_EQ(thumbColor(), 0x200040u) << "hot";
+    pointer(UIEVENT_BUTTONDOWN);
+    EXPECT_EQ(thumbColor(), 0x100030u) << "pushed";
+}
+
 TEST(TabLayoutTest, TheSkinsSelectedPageIsShown) {
     TestWindow window(
         "<Window><TabLayout name=\"tabs\" selectedid=\"1\"><Label name=\"p0\" />"
@@ -301,6 +323,18 @@ TEST(EditTest, NativeBoxCopiesTextAndReportsKeys) {
     TestWindow::Pump();
     EXPECT_EQ(pass->GetNativeWindow(), nullptr);
     EXPECT_EQ(pass->GetText(), "abc");
+
+    // Closed, the box masks each character once, as the native box does: a
+    // double-byte password keeps its length when the focus leaves.
+    const RECT laidOut = pass->GetPos();
+    pass->SetText("ab");
+    const std::vector<uint32_t> twoAscii = PaintAlone(*pass, 200, 30);
+    EXPECT_TRUE(std::any_of(twoAscii.begin(), twoAscii.end(),
+                            [](uint32_t pixel) { return pixel != 0xFFFFFFFFu; }));
+    pass->SetText("密码");
+    EXPECT_TRUE(PaintAlone(*pass, 200, 30) == twoAscii);
+    pass->SetPos(laidOut);
+    pass->SetText("abc");
 
     // A click opens the box again with the whole text selected.
     TestWindow::Click(window.GetHWND(), TestWindow::CenterOf(pass));

@@ -123,6 +123,21 @@ TEST_F(ListFixture, ClicksAndKeysSelectAndKeepTheRowInView) {
     EXPECT_EQ(static_cast<CListLabelElementUI*>(fifth)->GetIndex(), 4);
 }
 
+// A double-click on a row is heard from the row as "itemdbclick", the
+// name the launcher's listeners know; Enter on a row activates it.
+TEST_F(ListFixture, ADoubleClickOnARowIsHeardAsItemDbClick) {
+    CControlUI* row = list->GetItemAt(2);
+    const POINT center = TestWindow::CenterOf(row);
+    TestWindow::Click(window.GetHWND(), center);
+    ::SendMessageA(window.GetHWND(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(center.x, center.y));
+    ::SendMessageA(window.GetHWND(), WM_LBUTTONUP, 0, MAKELPARAM(center.x, center.y));
+    EXPECT_EQ(window.HeardOfType("itemdbclick", row).size(), 1u);
+    EXPECT_TRUE(window.HeardOfType("itemactivate").empty());
+    Key(VK_RETURN);
+    EXPECT_EQ(window.HeardOfType("itemactivate", row).size(), 1u);
+    EXPECT_EQ(window.HeardOfType("itemdbclick").size(), 1u);
+}
+
 }  // namespace
 
 namespace {
