@@ -1,29 +1,28 @@
-// The flow layouts: children stacked top to bottom or left to right.
+// The flow layouts: children stacked top to bottom or left to right. Fixed
+// sizes stay, the other children share the rest, each within its minimum
+// and maximum.
 #pragma once
 
 #include "ui/core/Container.h"
 
 namespace SkinUI {
 
-// Fixed sizes stay, the other children share the rest, each within its
-// minimum and maximum.
-class CFlowLayoutUI : public CContainerUI {
+class CVerticalLayoutUI : public CContainerUI {
+public:
+    const char* GetClass() const override;
+    void* GetInterface(const char* name) override;
+
 protected:
-    void LayoutFlow(bool vertical);
+    Arrangement GetArrangement() const override;
 };
 
-class CVerticalLayoutUI : public CFlowLayoutUI {
+class CHorizontalLayoutUI : public CContainerUI {
 public:
     const char* GetClass() const override;
     void* GetInterface(const char* name) override;
-    void SetPos(RECT rc) override;
-};
 
-class CHorizontalLayoutUI : public CFlowLayoutUI {
-public:
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
-    void SetPos(RECT rc) override;
+protected:
+    Arrangement GetArrangement() const override;
 };
 
 }  // namespace SkinUI

@@ -94,9 +94,4 @@ void CTabLayoutUI::SetAttribute(const char* name, const char* value) {
     }
 }
 
-void CTabLayoutUI::SetPos(RECT rc) {
-    // Only the selected page is visible, so it alone fills the layout.
-    CContainerUI::SetPos(rc);
-}
-
 }  // namespace SkinUI
