@@ -114,16 +114,16 @@ void CContainerUI::SetVisible(bool visible) {
     if (m_bVisible == visible)
         return;
     CControlUI::SetVisible(visible);
-    for (CControlUI* child : m_items)
-        child->SetInternVisible(IsVisible());
-    for (CScrollBarUI* bar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
-        if (bar)
-            bar->SetInternVisible(IsVisible());
-    }
+    SetChildrenInternVisible();
 }
 
 void CContainerUI::SetInternVisible(bool visible) {
     CControlUI::SetInternVisible(visible);
+    SetChildrenInternVisible();
+}
+
+// The children and the scroll bars show only while this container does.
+void CContainerUI::SetChildrenInternVisible() {
     for (CControlUI* child : m_items)
         child->SetInternVisible(IsVisible());
     for (CScrollBarUI* bar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
