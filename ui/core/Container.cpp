@@ -1,9 +1,11 @@
 #include "ui/core/Container.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "ui/core/AttributeList.h"
+#include "ui/core/AttributeTable.h"
 #include "ui/core/RectAttributes.h"
 #include "ui/core/ScrollBar.h"
 #include "ui/core/WindowManager.h"
@@ -183,25 +185,28 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC proc, LPVOID data, UINT fl
 }
 
 void CContainerUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "inset") == 0) {
-        SetInset(ParseRect(value));
-    } else if (std::strcmp(name, "childpadding") == 0) {
-        SetChildPadding(std::atoi(value));
-    } else if (std::strcmp(name, "vscrollbar") == 0) {
-        EnableScrollBar(ParseBool(value), m_pHorizontalScrollBar != nullptr);
-    } else if (std::strcmp(name, "hscrollbar") == 0) {
-        EnableScrollBar(m_pVerticalScrollBar != nullptr, ParseBool(value));
-    } else if (std::strcmp(name, "vscrollbarstyle") == 0) {
-        m_sVerticalScrollBarStyle = value;
-        if (m_pVerticalScrollBar)
-            m_pVerticalScrollBar->ApplyAttributeList(value);
-    } else if (std::strcmp(name, "hscrollbarstyle") == 0) {
-        m_sHorizontalScrollBarStyle = value;
-        if (m_pHorizontalScrollBar)
-            m_pHorizontalScrollBar->ApplyAttributeList(value);
-    } else {
+    static const AttributeSetter<CContainerUI> kAttributes[] = {
+        {"inset", [](CContainerUI& c, const char* v) { c.SetInset(ParseRect(v)); }},
+        {"childpadding", [](CContainerUI& c, const char* v) { c.SetChildPadding(std::atoi(v)); }},
+        {"vscrollbar",
+         [](CContainerUI& c, const char* v) {
+             c.EnableScrollBar(ParseBool(v), c.m_pHorizontalScrollBar != nullptr);
+         }},
+        {"hscrollbar",
+         [](CContainerUI& c, const char* v) {
+             c.EnableScrollBar(c.m_pVerticalScrollBar != nullptr, ParseBool(v));
+         }},
+        {"vscrollbarstyle", [](CContainerUI& c, const char* v) { c.SetScrollBarStyle(false, v); }},
+        {"hscrollbarstyle", [](CContainerUI& c, const char* v) { c.SetScrollBarStyle(true, v); }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value))
         CControlUI::SetAttribute(name, value);
-    }
+}
+
+void CContainerUI::SetScrollBarStyle(bool horizontal, const char* style) {
+    (horizontal ? m_sHorizontalScrollBarStyle : m_sVerticalScrollBarStyle) = style;
+    if (CScrollBarUI* bar = horizontal ? m_pHorizontalScrollBar : m_pVerticalScrollBar)
+        bar->ApplyAttributeList(style);
 }
 
 Arrangement CContainerUI::GetArrangement() const {

@@ -97,6 +97,7 @@ private:
     void LayOutChildren();
     // Shows, sizes and places the scroll bars as the layout decided.
     void ShowScrollBars(const Placement& placed);
+    void SetScrollBarStyle(bool horizontal, const char* style);
     void SetChildrenInternVisible();
 };
 

@@ -22,6 +22,7 @@ public:
 
 private:
     void ShowOnly(int index);
+    void SelectFromSkin(int index);
 
     int m_iCurSel = -1;
     // A "selectedid" read before its page was added.

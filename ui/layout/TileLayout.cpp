@@ -1,8 +1,10 @@
 #include "ui/layout/TileLayout.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
+#include "ui/core/AttributeTable.h"
 #include "ui/core/RectAttributes.h"
 
 namespace SkinUI {
@@ -33,13 +35,12 @@ Arrangement CTileLayoutUI::GetArrangement() const {
 }
 
 void CTileLayoutUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "columns") == 0) {
-        SetColumns(std::atoi(value));
-    } else if (std::strcmp(name, "itemsize") == 0) {
-        SetItemSize(ParseSize(value));
-    } else {
+    static const AttributeSetter<CTileLayoutUI> kAttributes[] = {
+        {"columns", [](CTileLayoutUI& c, const char* v) { c.SetColumns(std::atoi(v)); }},
+        {"itemsize", [](CTileLayoutUI& c, const char* v) { c.SetItemSize(ParseSize(v)); }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value))
         CContainerUI::SetAttribute(name, value);
-    }
 }
 
 }  // namespace SkinUI
