@@ -4,35 +4,19 @@
 
 namespace SkinUI {
 
-const char* CVerticalLayoutUI::GetClass() const {
-    return "VerticalLayoutUI";
+const char* CFlowLayoutUI::GetClass() const {
+    return m_bVertical ? "VerticalLayoutUI" : "HorizontalLayoutUI";
 }
 
-void* CVerticalLayoutUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "VerticalLayout") == 0)
+void* CFlowLayoutUI::GetInterface(const char* name) {
+    if (std::strcmp(name, m_bVertical ? "VerticalLayout" : "HorizontalLayout") == 0)
         return this;
     return CContainerUI::GetInterface(name);
 }
 
-Arrangement CVerticalLayoutUI::GetArrangement() const {
+Arrangement CFlowLayoutUI::GetArrangement() const {
     Arrangement arrangement;
-    arrangement.kind = Arrangement::Kind::Vertical;
-    return arrangement;
-}
-
-const char* CHorizontalLayoutUI::GetClass() const {
-    return "HorizontalLayoutUI";
-}
-
-void* CHorizontalLayoutUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "HorizontalLayout") == 0)
-        return this;
-    return CContainerUI::GetInterface(name);
-}
-
-Arrangement CHorizontalLayoutUI::GetArrangement() const {
-    Arrangement arrangement;
-    arrangement.kind = Arrangement::Kind::Horizontal;
+    arrangement.kind = m_bVertical ? Arrangement::Kind::Vertical : Arrangement::Kind::Horizontal;
     return arrangement;
 }
 

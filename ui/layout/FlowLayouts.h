@@ -7,22 +7,28 @@
 
 namespace SkinUI {
 
-class CVerticalLayoutUI : public CContainerUI {
+// The two flows differ only in their direction, which also names them.
+class CFlowLayoutUI : public CContainerUI {
 public:
     const char* GetClass() const override;
     void* GetInterface(const char* name) override;
 
 protected:
+    explicit CFlowLayoutUI(bool vertical) : m_bVertical(vertical) {}
     Arrangement GetArrangement() const override;
+
+private:
+    const bool m_bVertical;
 };
 
-class CHorizontalLayoutUI : public CContainerUI {
+class CVerticalLayoutUI : public CFlowLayoutUI {
 public:
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    CVerticalLayoutUI() : CFlowLayoutUI(true) {}
+};
 
-protected:
-    Arrangement GetArrangement() const override;
+class CHorizontalLayoutUI : public CFlowLayoutUI {
+public:
+    CHorizontalLayoutUI() : CFlowLayoutUI(false) {}
 };
 
 }  // namespace SkinUI
