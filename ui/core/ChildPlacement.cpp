@@ -7,8 +7,10 @@ namespace SkinUI {
 
 namespace {
 
-// The skin's numbers enter the arithmetic within the coordinate range, and
-// the arithmetic runs in 64 bits: no product or sum below can then overflow.
+// The skin's numbers enter the arithmetic within the coordinate range (2^27),
+// and the arithmetic runs in 64 bits. No product below multiplies more than
+// two such numbers or one by a child count, and no sum adds more of them than
+// there are children, so nothing comes near 2^63.
 LayoutSize Bounded(LayoutSize size) {
     return LayoutSize{Saturate(size.cx), Saturate(size.cy)};
 }
