@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ui/controls/Combo.h"
+#include "ui/core/Geometry.h"
 
 namespace SkinUI {
 
@@ -36,7 +37,7 @@ bool CComboDropWnd::Open() {
     for (int i = 0; i < m_pOwner->GetCount(); ++i) {
         CControlUI* item = m_pOwner->GetItemAt(i);
         if (item->IsVisible())
-            rowsHeight += item->EstimateSize(SIZE{0, 0}).cy;
+            rowsHeight = SaturatedAdd(rowsHeight, item->EstimateSize(SIZE{0, 0}).cy);
     }
     const int width = box.cx > 0 ? box.cx : pos.right - pos.left;
     const int height = std::max(24, std::min<int>(rowsHeight, box.cy));

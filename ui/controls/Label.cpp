@@ -93,7 +93,8 @@ SIZE CLabelUI::EstimateSize(SIZE available) {
     }
     const SIZE text = Render::MeasureText(m_pManager->GetPaintDC(), m_pManager, m_sText, m_iFont,
                                           DT_SINGLELINE, available.cx);
-    return SIZE{text.cx + m_rcTextPadding.left + m_rcTextPadding.right, m_cxyFixed.cy};
+    return SIZE{Saturate(int64_t{text.cx} + m_rcTextPadding.left + m_rcTextPadding.right),
+                m_cxyFixed.cy};
 }
 
 void CLabelUI::DrawLabelText(HDC hDC, const std::string& text, DWORD color) {

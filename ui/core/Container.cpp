@@ -1,10 +1,11 @@
 #include "ui/core/Container.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "ui/core/AttributeList.h"
-#include "ui/core/Geometry.h"
+#include "ui/core/AttributeTable.h"
 #include "ui/core/RectAttributes.h"
 #include "ui/core/ScrollBar.h"
 #include "ui/core/WindowManager.h"
@@ -115,16 +116,16 @@ void CContainerUI::SetVisible(bool visible) {
     if (m_bVisible == visible)
         return;
     CControlUI::SetVisible(visible);
-    for (CControlUI* child : m_items)
-        child->SetInternVisible(IsVisible());
-    for (CScrollBarUI* bar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
-        if (bar)
-            bar->SetInternVisible(IsVisible());
-    }
+    SetChildrenInternVisible();
 }
 
 void CContainerUI::SetInternVisible(bool visible) {
     CControlUI::SetInternVisible(visible);
+    SetChildrenInternVisible();
+}
+
+// The children and the scroll bars show only while this container does.
+void CContainerUI::SetChildrenInternVisible() {
     for (CControlUI* child : m_items)
         child->SetInternVisible(IsVisible());
     for (CScrollBarUI* bar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
@@ -184,68 +185,92 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC proc, LPVOID data, UINT fl
 }
 
 void CContainerUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "inset") == 0) {
-        SetInset(ParseRect(value));
-    } else if (std::strcmp(name, "childpadding") == 0) {
-        SetChildPadding(std::atoi(value));
-    } else if (std::strcmp(name, "vscrollbar") == 0) {
-        EnableScrollBar(ParseBool(value), m_pHorizontalScrollBar != nullptr);
-    } else if (std::strcmp(name, "hscrollbar") == 0) {
-        EnableScrollBar(m_pVerticalScrollBar != nullptr, ParseBool(value));
-    } else if (std::strcmp(name, "vscrollbarstyle") == 0) {
-        m_sVerticalScrollBarStyle = value;
-        if (m_pVerticalScrollBar)
-            m_pVerticalScrollBar->ApplyAttributeList(value);
-    } else if (std::strcmp(name, "hscrollbarstyle") == 0) {
-        m_sHorizontalScrollBarStyle = value;
-        if (m_pHorizontalScrollBar)
-            m_pHorizontalScrollBar->ApplyAttributeList(value);
-    } else {
+    static const AttributeSetter<CContainerUI> kAttributes[] = {
+        {"inset", [](CContainerUI& c, const char* v) { c.SetInset(ParseRect(v)); }},
+        {"childpadding", [](CContainerUI& c, const char* v) { c.SetChildPadding(std::atoi(v)); }},
+        {"vscrollbar",
+         [](CContainerUI& c, const char* v) {
+             c.EnableScrollBar(ParseBool(v), c.m_pHorizontalScrollBar != nullptr);
+         }},
+        {"hscrollbar",
+         [](CContainerUI& c, const char* v) {
+             c.EnableScrollBar(c.m_pVerticalScrollBar != nullptr, ParseBool(v));
+         }},
+        {"vscrollbarstyle", [](CContainerUI& c, const char* v) { c.SetScrollBarStyle(false, v); }},
+        {"hscrollbarstyle", [](CContainerUI& c, const char* v) { c.SetScrollBarStyle(true, v); }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value))
         CControlUI::SetAttribute(name, value);
-    }
 }
 
-RECT CContainerUI::ContentRect(RECT rc) const {
-    return Deflated(rc, m_rcInset);
+void CContainerUI::SetScrollBarStyle(bool horizontal, const char* style) {
+    (horizontal ? m_sHorizontalScrollBarStyle : m_sVerticalScrollBarStyle) = style;
+    if (CScrollBarUI* bar = horizontal ? m_pHorizontalScrollBar : m_pVerticalScrollBar)
+        bar->ApplyAttributeList(style);
 }
 
-void CContainerUI::SetFloatPos(CControlUI* child) const {
-    const RECT pos = child->GetFloatPos();
-    child->SetPos(RECT{m_rcItem.left + pos.left, m_rcItem.top + pos.top, m_rcItem.left + pos.right,
-                       m_rcItem.top + pos.bottom});
+Arrangement CContainerUI::GetArrangement() const {
+    return Arrangement{};
 }
 
 void CContainerUI::SetPos(RECT rc) {
     CControlUI::SetPos(rc);
-    // Children lie over each other and fill the container; with scroll bars
-    // they keep their fixed sizes and scroll when those overflow.
-    const bool scrolls = m_pVerticalScrollBar || m_pHorizontalScrollBar;
-    SIZE required = {0, 0};
-    for (CControlUI* child : m_items) {
-        if (!scrolls || !child->IsVisible() || child->IsFloat())
-            continue;
-        const RECT pad = child->GetPadding();
-        required.cx = std::max<LONG>(required.cx, child->GetFixedWidth() + pad.left + pad.right);
-        required.cy = std::max<LONG>(required.cy, child->GetFixedHeight() + pad.top + pad.bottom);
-    }
-    const RECT view = ReserveScrollBars(ContentRect(rc), required);
-    const SIZE scroll = GetScrollPos();
+    LayOutChildren();
+}
+
+namespace {
+
+LayoutRect ToLayout(const RECT& rc) {
+    return LayoutRect{static_cast<int>(rc.left), static_cast<int>(rc.top),
+                      static_cast<int>(rc.right), static_cast<int>(rc.bottom)};
+}
+
+RECT ToRect(const LayoutRect& rc) {
+    return RECT{rc.left, rc.top, rc.right, rc.bottom};
+}
+
+ChildSizing SizingOf(const CControlUI& child) {
+    ChildSizing sizing;
+    sizing.padding = ToLayout(child.GetPadding());
+    sizing.fixed = LayoutSize{child.GetFixedWidth(), child.GetFixedHeight()};
+    sizing.min = LayoutSize{child.GetMinWidth(), child.GetMinHeight()};
+    sizing.max = LayoutSize{child.GetMaxWidth(), child.GetMaxHeight()};
+    sizing.isFloat = child.IsFloat();
+    sizing.floatPos = ToLayout(child.GetFloatPos());
+    return sizing;
+}
+
+}  // namespace
+
+// The one loop over the children for every layout: it hands their sizes to
+// the layout arithmetic and applies what comes back.
+void CContainerUI::LayOutChildren() {
+    std::vector<CControlUI*> shown;
+    std::vector<ChildSizing> sizing;
     for (CControlUI* child : m_items) {
         if (!child->IsVisible())
             continue;
-        if (child->IsFloat()) {
-            SetFloatPos(child);
-            continue;
-        }
-        const RECT pad = child->GetPadding();
-        RECT cell = {view.left + pad.left - scroll.cx, view.top + pad.top - scroll.cy,
-                     view.right - pad.right - scroll.cx, view.bottom - pad.bottom - scroll.cy};
-        if (scrolls && child->GetFixedWidth() > 0)
-            cell.right = cell.left + child->GetFixedWidth();
-        if (scrolls && child->GetFixedHeight() > 0)
-            cell.bottom = cell.top + child->GetFixedHeight();
-        child->SetPos(cell);
+        shown.push_back(child);
+        sizing.push_back(SizingOf(*child));
     }
+    ContainerFrame frame;
+    frame.item = ToLayout(m_rcItem);
+    frame.inset = ToLayout(m_rcInset);
+    frame.childPadding = m_iChildPadding;
+    frame.hasVertical = m_pVerticalScrollBar != nullptr;
+    frame.hasHorizontal = m_pHorizontalScrollBar != nullptr;
+    frame.verticalThickness = frame.hasVertical ? m_pVerticalScrollBar->GetThickness() : 0;
+    frame.horizontalThickness = frame.hasHorizontal ? m_pHorizontalScrollBar->GetThickness() : 0;
+    const SIZE scroll = GetScrollPos();
+    frame.scroll = LayoutSize{static_cast<int>(scroll.cx), static_cast<int>(scroll.cy)};
+    const Placement placed = SkinUI::PlaceChildren(
+        GetArrangement(), frame, sizing, [&shown](size_t child, LayoutSize available) {
+            const SIZE size = shown[child]->EstimateSize(SIZE{available.cx, available.cy});
+            return LayoutSize{static_cast<int>(size.cx), static_cast<int>(size.cy)};
+        });
+    ShowScrollBars(placed);
+    for (size_t i = 0; i < shown.size(); ++i)
+        shown[i]->SetPos(ToRect(placed.children[i]));
 }
 
 void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint) {

@@ -1,9 +1,11 @@
 // Controls that own other controls. A container lays its children out inside
-// its own rectangle less the inset; the flow layouts derive from it.
+// its own rectangle less the inset; the layouts derive from it and only say
+// how they arrange the children (see ChildPlacement.h).
 #pragma once
 
 #include <vector>
 
+#include "ui/core/ChildPlacement.h"
 #include "ui/core/Control.h"
 
 namespace SkinUI {
@@ -73,13 +75,9 @@ public:
     void DoPaint(HDC hDC, const RECT& rcPaint) override;
 
 protected:
-    // The rectangle children are laid out in.
-    RECT ContentRect(RECT rc) const;
-    // Places a float child at its "pos", relative to this container.
-    void SetFloatPos(CControlUI* child) const;
-    // Shows, sizes and places the scroll bars for children that need
-    // `required` room in `content`; returns the part left for the children.
-    RECT ReserveScrollBars(RECT content, SIZE required);
+    // How the children that do not float are arranged: a plain container
+    // lays each over the whole content.
+    virtual Arrangement GetArrangement() const;
     void PaintScrollBars(HDC hDC, const RECT& rcPaint);
     CControlUI* FindInScrollBars(FINDCONTROLPROC proc, LPVOID data, UINT flags);
 
@@ -93,6 +91,14 @@ protected:
     std::string m_sHorizontalScrollBarStyle;
     // Where the scrolled children show: the content less the scroll bars.
     RECT m_rcScrollView = {0, 0, 0, 0};
+
+private:
+    // Places the visible children and the scroll bars in m_rcItem.
+    void LayOutChildren();
+    // Shows, sizes and places the scroll bars as the layout decided.
+    void ShowScrollBars(const Placement& placed);
+    void SetScrollBarStyle(bool horizontal, const char* style);
+    void SetChildrenInternVisible();
 };
 
 }  // namespace SkinUI

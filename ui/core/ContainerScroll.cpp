@@ -23,15 +23,14 @@ CScrollBarUI* MakeScrollBar(CContainerUI* owner, bool horizontal, const std::str
     return bar;
 }
 
-// Shows a bar when its content overflows the page, with the overflow as range.
-void PlaceScrollBar(CScrollBarUI* bar, bool needed, int required, int page, const RECT& pos) {
+void PlaceScrollBar(CScrollBarUI* bar, const ScrollBarPlace& place) {
     if (!bar)
         return;
-    bar->SetScrollRange(needed ? required - page : 0);
-    bar->SetPageSize(page);
-    bar->SetVisible(needed);
-    if (needed)
-        bar->SetPos(pos);
+    bar->SetScrollRange(place.range);
+    bar->SetPageSize(place.page);
+    bar->SetVisible(place.shown);
+    if (place.shown)
+        bar->SetPos(RECT{place.pos.left, place.pos.top, place.pos.right, place.pos.bottom});
 }
 
 }  // namespace
@@ -129,30 +128,10 @@ void CContainerUI::DoEvent(TEventUI& event) {
     CControlUI::DoEvent(event);
 }
 
-RECT CContainerUI::ReserveScrollBars(RECT content, SIZE required) {
-    m_rcScrollView = content;
-    if (!m_pVerticalScrollBar && !m_pHorizontalScrollBar)
-        return content;
-    const int width = content.right - content.left;
-    const int height = content.bottom - content.top;
-    const int vThick = m_pVerticalScrollBar ? m_pVerticalScrollBar->GetThickness() : 0;
-    const int hThick = m_pHorizontalScrollBar ? m_pHorizontalScrollBar->GetThickness() : 0;
-    // One bar's room can make the other needed.
-    bool needV = m_pVerticalScrollBar && required.cy > height;
-    const bool needH = m_pHorizontalScrollBar && required.cx > width - (needV ? vThick : 0);
-    if (needH && m_pVerticalScrollBar && required.cy > height - hThick)
-        needV = true;
-    RECT view = content;
-    if (needV)
-        view.right = std::max(view.left, view.right - vThick);
-    if (needH)
-        view.bottom = std::max(view.top, view.bottom - hThick);
-    m_rcScrollView = view;
-    PlaceScrollBar(m_pVerticalScrollBar, needV, required.cy, view.bottom - view.top,
-                   RECT{view.right, content.top, content.right, view.bottom});
-    PlaceScrollBar(m_pHorizontalScrollBar, needH, required.cx, view.right - view.left,
-                   RECT{content.left, view.bottom, view.right, content.bottom});
-    return view;
+void CContainerUI::ShowScrollBars(const Placement& placed) {
+    m_rcScrollView = RECT{placed.view.left, placed.view.top, placed.view.right, placed.view.bottom};
+    PlaceScrollBar(m_pVerticalScrollBar, placed.vertical);
+    PlaceScrollBar(m_pHorizontalScrollBar, placed.horizontal);
 }
 
 void CContainerUI::PaintScrollBars(HDC hDC, const RECT& rcPaint) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ui/core/AttributeTable.h"
+#include "ui/core/Geometry.h"
 #include "ui/core/RectAttributes.h"
 #include "ui/core/Render.h"
 #include "ui/core/WindowManager.h"
@@ -268,7 +269,7 @@ void CControlUI::SetFloat(bool isFloat) {
 
 void CControlUI::SetFloatPos(RECT rc) {
     m_rcFloatPos = rc;
-    m_cxyFixed = SIZE{rc.right - rc.left, rc.bottom - rc.top};
+    m_cxyFixed = SIZE{SaturatedSub(rc.right, rc.left), SaturatedSub(rc.bottom, rc.top)};
     NeedParentUpdate();
 }
 

@@ -1,29 +1,34 @@
-// The flow layouts: children stacked top to bottom or left to right.
+// The flow layouts: children stacked top to bottom or left to right. Fixed
+// sizes stay, the other children share the rest, each within its minimum
+// and maximum.
 #pragma once
 
 #include "ui/core/Container.h"
 
 namespace SkinUI {
 
-// Fixed sizes stay, the other children share the rest, each within its
-// minimum and maximum.
+// The two flows differ only in their direction, which also names them.
 class CFlowLayoutUI : public CContainerUI {
+public:
+    const char* GetClass() const override;
+    void* GetInterface(const char* name) override;
+
 protected:
-    void LayoutFlow(bool vertical);
+    explicit CFlowLayoutUI(bool vertical) : m_bVertical(vertical) {}
+    Arrangement GetArrangement() const override;
+
+private:
+    const bool m_bVertical;
 };
 
 class CVerticalLayoutUI : public CFlowLayoutUI {
 public:
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
-    void SetPos(RECT rc) override;
+    CVerticalLayoutUI() : CFlowLayoutUI(true) {}
 };
 
 class CHorizontalLayoutUI : public CFlowLayoutUI {
 public:
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
-    void SetPos(RECT rc) override;
+    CHorizontalLayoutUI() : CFlowLayoutUI(false) {}
 };
 
 }  // namespace SkinUI

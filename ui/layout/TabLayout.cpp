@@ -1,7 +1,10 @@
 #include "ui/layout/TabLayout.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
+#include "ui/core/AttributeTable.h"
 #include "ui/core/WindowManager.h"
 
 namespace SkinUI {
@@ -83,20 +86,19 @@ bool CTabLayoutUI::SelectItem(int index) {
 }
 
 void CTabLayoutUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "selectedid") == 0) {
-        // The builder applies attributes before it adds the pages.
-        const int index = std::atoi(value);
-        m_iPendingSel = -1;
-        if (!SelectItem(index) && index >= GetCount())
-            m_iPendingSel = index;
-    } else {
+    static const AttributeSetter<CTabLayoutUI> kAttributes[] = {
+        {"selectedid", [](CTabLayoutUI& c, const char* v) { c.SelectFromSkin(std::atoi(v)); }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value))
         CContainerUI::SetAttribute(name, value);
-    }
 }
 
-void CTabLayoutUI::SetPos(RECT rc) {
-    // Only the selected page is visible, so it alone fills the layout.
-    CContainerUI::SetPos(rc);
+// The builder applies attributes before it adds the pages, so a page not
+// there yet is selected when it comes.
+void CTabLayoutUI::SelectFromSkin(int index) {
+    m_iPendingSel = -1;
+    if (!SelectItem(index) && index >= GetCount())
+        m_iPendingSel = index;
 }
 
 }  // namespace SkinUI

@@ -1,4 +1,4 @@
-// The tab layout: shows one child at a time.
+// The tab layout: shows one page at a time, over the whole layout.
 #pragma once
 
 #include "ui/core/Container.h"
@@ -19,10 +19,10 @@ public:
     bool SelectItem(int index);
 
     void SetAttribute(const char* name, const char* value) override;
-    void SetPos(RECT rc) override;
 
 private:
     void ShowOnly(int index);
+    void SelectFromSkin(int index);
 
     int m_iCurSel = -1;
     // A "selectedid" read before its page was added.

@@ -16,8 +16,10 @@ public:
     SIZE GetItemSize() const { return m_szItem; }
     void SetItemSize(SIZE size);
 
-    void SetPos(RECT rc) override;
     void SetAttribute(const char* name, const char* value) override;
+
+protected:
+    Arrangement GetArrangement() const override;
 
 private:
     int m_nColumns = 1;
