@@ -1,6 +1,6 @@
-// The list and container scrolling: rows that overflow get a scroll bar and
-// move under it, a row scrolled out of view takes no clicks, and the keys
-// move the selection with "itemselect" and keep it in view.
+// The list: rows that overflow get a scroll bar and move under it, a row
+// scrolled out of view takes no clicks, and the keys move the selection with
+// "itemselect" and keep it in view; and the classes a skin's tags make.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -137,93 +137,6 @@ TEST_F(ListFixture, ADoubleClickOnARowIsHeardAsItemDbClick) {
     EXPECT_EQ(window.HeardOfType("itemactivate", row).size(), 1u);
     EXPECT_EQ(window.HeardOfType("itemdbclick").size(), 1u);
 }
-
-}  // namespace
-
-namespace {
-
-// Keys a focused child does not use scroll its container; a disabled bar
-// lets them pass on.
-TEST(ScrollTest, UnusedKeysOfAFocusedChildScrollTheContainer) {
-    TestWindow window(
-        "<Window><VerticalLayout><VerticalLayout name=\"pane\" height=\"60\" vscrollbar=\"true\" "
-        "vscrollbarstyle=\"linesize=&quot;10&quot;\">"
-        "<Button name=\"b\" height=\"40\" /><Control height=\"80\" /></VerticalLayout>"
-        "<Control /></VerticalLayout></Window>");
-    ASSERT_TRUE(window.Open());
-    auto* pane = window.Find<CVerticalLayoutUI>("pane");
-    ASSERT_NE(pane, nullptr);
-    EXPECT_EQ(pane->GetScrollRange().cy, 60);
-    window.Find<CControlUI>("b")->SetFocus();
-    ::SendMessageA(window.GetHWND(), WM_KEYDOWN, VK_DOWN, 0);
-    EXPECT_EQ(pane->GetScrollPos().cy, 10);
-    ::SendMessageA(window.GetHWND(), WM_KEYDOWN, VK_END, 0);
-    EXPECT_EQ(pane->GetScrollPos().cy, 60);
-    pane->GetVerticalScrollBar()->SetEnabled(false);
-    ::SendMessageA(window.GetHWND(), WM_KEYDOWN, VK_HOME, 0);
-    EXPECT_EQ(pane->GetScrollPos().cy, 60);
-}
-
-// Containers whose children overlap (a plain container, a tab page) and a
-// horizontal layout scroll too.
-TEST(ScrollTest, OverlayAndHorizontalContainersScroll) {
-    TestWindow window(
-        "<Window><VerticalLayout>"
-        "<Container name=\"plain\" height=\"50\" vscrollbar=\"true\">"
-        "<Button name=\"tall\" height=\"120\" /></Container>"
-        "<HorizontalLayout name=\"row\" height=\"50\" hscrollbar=\"true\">"
-        "<Control width=\"300\" /><Button name=\"far\" width=\"300\" /></HorizontalLayout>"
-        "<Control /></VerticalLayout></Window>");
-    ASSERT_TRUE(window.Open(400, 300));
-    auto* plain = window.Find<CContainerUI>("plain");
-    auto* tall = window.Find<CControlUI>("tall");
-    EXPECT_EQ(plain->GetScrollRange().cy, 70);
-    EXPECT_EQ(tall->GetPos().bottom - tall->GetPos().top, 120);
-    EXPECT_EQ(window.Manager().FindControlAt(POINT{20, 10}), tall);
-    plain->SetScrollPos(SIZE{0, 70});
-    EXPECT_EQ(tall->GetPos().top, -70);
-
-    auto* row = window.Find<CHorizontalLayoutUI>("row");
-    EXPECT_EQ(row->GetScrollRange().cx, 600 - 400);
-    const RECT bar = row->GetHorizontalScrollBar()->GetPos();
-    EXPECT_EQ(bar.bottom, row->GetPos().bottom);
-    row->SetScrollPos(SIZE{200, 0});
-    EXPECT_EQ(window.Find<CControlUI>("far")->GetPos().right, 400);
-}
-
-TEST(TileLayoutTest, ColumnsOrItemSizeMakeTheGrid) {
-    TestWindow window(
-        "<Window><VerticalLayout>"
-        "<TileLayout name=\"cols\" height=\"100\" columns=\"3\" childpadding=\"6\">"
-        "<Control /><Control /><Control /><Control /></TileLayout>"
-        "<TileLayout name=\"sized\" height=\"60\" itemsize=\"90,40\" vscrollbar=\"true\">"
-        "<Control /><Control /><Control /><Control /><Control /></TileLayout>"
-        "</VerticalLayout></Window>");
-    ASSERT_TRUE(window.Open(306, 300));
-    auto* cols = window.Find<CTileLayoutUI>("cols");
-    ASSERT_NE(cols, nullptr);
-    // Three columns of (306 - 2 * 6) / 3 = 98, square without an item height.
-    const RECT fourth = cols->GetItemAt(3)->GetPos();
-    EXPECT_EQ(cols->GetItemAt(2)->GetPos().left, 2 * (98 + 6));
-    EXPECT_EQ(fourth.left, 0);
-    EXPECT_EQ(fourth.top, 98 + 6);
-    EXPECT_EQ(fourth.right - fourth.left, 98);
-
-    // Cells of 90 x 40: three fit in 306, two rows overflow 60 and scroll.
-    auto* sized = window.Find<CTileLayoutUI>("sized");
-    ASSERT_NE(sized, nullptr);
-    const RECT last = sized->GetItemAt(4)->GetPos();
-    EXPECT_EQ(last.left - sized->GetPos().left, 90);
-    EXPECT_EQ(last.top - sized->GetPos().top, 40);
-    EXPECT_EQ(sized->GetScrollRange().cy, 20);
-    sized->SetScrollPos(SIZE{0, 20});
-    window.Paint();
-    EXPECT_EQ(sized->GetItemAt(4)->GetPos().top - sized->GetPos().top, 20);
-}
-
-}  // namespace
-
-namespace {
 
 // Every class a skin may use, made from its tag, answers its class name and
 // its own interface besides its bases'.
