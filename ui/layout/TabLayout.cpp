@@ -2,22 +2,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 #include "ui/core/AttributeTable.h"
 #include "ui/core/WindowManager.h"
 
 namespace SkinUI {
-
-const char* CTabLayoutUI::GetClass() const {
-    return "TabLayoutUI";
-}
-
-void* CTabLayoutUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "TabLayout") == 0)
-        return this;
-    return CContainerUI::GetInterface(name);
-}
 
 bool CTabLayoutUI::Add(CControlUI* control) {
     return AddAt(control, GetCount());

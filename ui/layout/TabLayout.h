@@ -2,13 +2,13 @@
 #pragma once
 
 #include "ui/core/Container.h"
+#include "ui/core/ControlClass.h"
 
 namespace SkinUI {
 
 class CTabLayoutUI : public CContainerUI {
 public:
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CContainerUI, "TabLayoutUI", "TabLayout")
 
     bool Add(CControlUI* control) override;
     bool AddAt(CControlUI* control, int index) override;

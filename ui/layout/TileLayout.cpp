@@ -2,22 +2,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 #include "ui/core/AttributeTable.h"
 #include "ui/core/RectAttributes.h"
 
 namespace SkinUI {
-
-const char* CTileLayoutUI::GetClass() const {
-    return "TileLayoutUI";
-}
-
-void* CTileLayoutUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "TileLayout") == 0)
-        return this;
-    return CContainerUI::GetInterface(name);
-}
 
 void CTileLayoutUI::SetColumns(int columns) {
     m_nColumns = std::max(1, columns);

@@ -3,13 +3,13 @@
 #pragma once
 
 #include "ui/core/Container.h"
+#include "ui/core/ControlClass.h"
 
 namespace SkinUI {
 
 class CTileLayoutUI : public CContainerUI {
 public:
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CContainerUI, "TileLayoutUI", "TileLayout")
 
     int GetColumns() const { return m_nColumns; }
     void SetColumns(int columns);
