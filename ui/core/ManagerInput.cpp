@@ -325,7 +325,9 @@ bool CWindowManagerUI::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
     result = 0;
     switch (msg) {
         case kDelayedCleanupMessage:
-            ReapDelayedCleanup();
+            // Inside a listener's own message loop the controls wait.
+            if (m_nNotifyDepth == 0)
+                ReapDelayedCleanup();
             return true;
         case kRestoreFocusMessage:
             RestoreFocus();

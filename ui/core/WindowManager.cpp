@@ -233,7 +233,13 @@ void CWindowManagerUI::RenameControl(CControlUI* control, const std::string& old
 void CWindowManagerUI::AddDelayedCleanup(CControlUI* control) {
     control->SetManager(this, nullptr, false);
     m_aDelayedCleanup.push_back(control);
-    ::PostMessageA(m_hWndPaint, kDelayedCleanupMessage, 0, 0);
+    ScheduleCleanup();
+}
+
+void CWindowManagerUI::ScheduleCleanup() {
+    // While a notification is out, the end of its delivery schedules again.
+    if (m_nNotifyDepth == 0 && !m_aDelayedCleanup.empty() && m_hWndPaint)
+        ::PostMessageA(m_hWndPaint, kDelayedCleanupMessage, 0, 0);
 }
 
 void CWindowManagerUI::ReapDelayedCleanup() {
@@ -280,10 +286,17 @@ void CWindowManagerUI::SendNotify(CControlUI* sender, const char* type, WPARAM w
 }
 
 void CWindowManagerUI::DeliverNotify(TNotifyMsg& msg) {
+    // The sender and the toolkit code that sent the notification are still
+    // on the stack when a listener removes the sender and then runs a message
+    // loop of its own (a message box): removed controls wait until no
+    // notification is out any more.
+    ++m_nNotifyDepth;
     // A listener may add or remove listeners; iterate over a snapshot.
     const std::vector<INotifyUI*> listeners = m_aNotifiers;
     for (INotifyUI* listener : listeners)
         listener->Notify(msg);
+    --m_nNotifyDepth;
+    ScheduleCleanup();
 }
 
 void CWindowManagerUI::FlushAsyncNotify() {
@@ -335,11 +348,15 @@ void CWindowManagerUI::SetFocus(CControlUI* control) {
     }
     if (control == m_pFocus)
         return;
-    if (m_pFocus) {
-        CControlUI* old = m_pFocus;
+    if (CControlUI* old = m_pFocus) {
+        // The focus is gone before anyone hears of it, so a control or a
+        // listener that moves it on finds nothing to take it from again, and
+        // where it moved the focus to stands.
+        m_pFocus = nullptr;
         SendEvent(old, UIEVENT_KILLFOCUS);
         SendNotify(old, "killfocus");
-        m_pFocus = nullptr;
+        if (m_pFocus)
+            return;
     }
     if (!control || control->GetManager() != this || !control->IsVisible() ||
         !control->IsEnabled()) {

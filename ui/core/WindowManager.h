@@ -80,6 +80,8 @@ public:
     void ReapObjects(CControlUI* control);
     // Keeps the name map in step when a control's name changes.
     void RenameControl(CControlUI* control, const std::string& oldName, const std::string& newName);
+    // Destroys a removed control later, at a message that arrives while no
+    // notification is being delivered.
     void AddDelayedCleanup(CControlUI* control);
 
     // Notifications.
@@ -175,6 +177,7 @@ private:
                    char key = 0);
     void FlushAsyncNotify();
     void DeliverNotify(TNotifyMsg& msg);
+    void ScheduleCleanup();
     void ReapDelayedCleanup();
 
     HWND m_hWndPaint = nullptr;
@@ -224,6 +227,8 @@ private:
     std::vector<IMessageFilterUI*> m_aMessageFilters;
     std::vector<ITranslateAccelerator*> m_aTranslators;
     std::vector<CControlUI*> m_aDelayedCleanup;
+    // How many notifications are being delivered, one inside another.
+    int m_nNotifyDepth = 0;
     std::unordered_map<std::string, CControlUI*> m_mNameHash;
 };
 
