@@ -148,4 +148,62 @@ TEST_F(Reentry, AListenerThatMovesTheFocusOnKillfocusIsHeardOnce) {
     EXPECT_EQ(window.heard[1].sender, "sibling");
 }
 
+// A window object that deletes itself with its window, and whose memory is
+// kept poisoned after the delete, so that a write to it afterwards shows.
+class SelfDeleting : public CWindowWnd {
+public:
+    enum class Failure { ReturnMinusOne, DestroyItself };
+    explicit SelfDeleting(Failure failure) : m_failure(failure) {}
+
+    static void* operator new(size_t size) { return ::operator new(size); }
+    static void operator delete(void* p, size_t size) {
+        std::memset(p, 0xDD, size);
+        s_freed = p;
+        s_freedSize = size;
+    }
+    static bool FreedMemoryUntouched() {
+        const auto* bytes = static_cast<const unsigned char*>(s_freed);
+        for (size_t i = 0; i < s_freedSize; ++i) {
+            if (bytes[i] != 0xDD)
+                return false;
+        }
+        return s_freed != nullptr;
+    }
+    static void Release() {
+        ::operator delete(s_freed);
+        s_freed = nullptr;
+    }
+
+protected:
+    const char* GetWindowClassName() const override { return "SkinUISelfDeleting"; }
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_CREATE) {
+            if (m_failure == Failure::ReturnMinusOne)
+                return -1;
+            ::DestroyWindow(m_hWnd);
+            return 0;
+        }
+        return CWindowWnd::HandleMessage(msg, wParam, lParam);
+    }
+    void OnFinalMessage(HWND) override { delete this; }
+
+private:
+    Failure m_failure;
+    static void* s_freed;
+    static size_t s_freedSize;
+};
+void* SelfDeleting::s_freed = nullptr;
+size_t SelfDeleting::s_freedSize = 0;
+
+TEST(WindowBase, ACreationThatEndsInsideWmCreateLeavesTheDeletedObjectAlone) {
+    CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
+    for (auto failure :
+         {SelfDeleting::Failure::ReturnMinusOne, SelfDeleting::Failure::DestroyItself}) {
+        auto* window = new SelfDeleting(failure);
+        EXPECT_EQ(window->Create(nullptr, "gone", WS_POPUP, 0, 0, 0, 10, 10), nullptr);
+        EXPECT_TRUE(SelfDeleting::FreedMemoryUntouched());
+        SelfDeleting::Release();
+    }
+}
+
 }  // namespace
