@@ -161,7 +161,7 @@ bool DrawImageString(HDC hDC, CWindowManagerUI* manager, const RECT& rcItem, con
     if (desc.file.empty())
         return false;
     const TImageInfo* image =
-        desc.mask != 0 ? manager->AddImage(desc.file, desc.mask) : manager->GetImage(desc.file);
+        desc.mask != 0 ? manager->GetImage(desc.file, desc.mask) : manager->GetImage(desc.file);
     if (!image)
         return false;
     RECT dst = rcItem;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "ui/core/GdiHandles.h"
@@ -147,9 +148,13 @@ public:
     HFONT GetFont(int index);
     const TEXTMETRICA& GetFontMetrics(int index);
 
-    // Images, loaded on first use and kept per manager by name.
+    // Images, loaded on first use and kept per manager by name and mask (the
+    // colour drawn see-through). The skin declares a file's mask once with
+    // AddImage; a plain GetImage uses that mask, and one that names a mask of
+    // its own gets an image of its own.
     const TImageInfo* GetImage(const std::string& name);
-    const TImageInfo* AddImage(const std::string& name, DWORD mask = 0);
+    const TImageInfo* GetImage(const std::string& name, DWORD mask);
+    const TImageInfo* AddImage(const std::string& name, DWORD mask);
 
     // Attribute lists applied to every new control of a tag before its own.
     void AddDefaultAttributeList(const char* controlName, const char* attributes);
@@ -218,7 +223,8 @@ private:
 
     TFontInfo m_defaultFont;
     std::vector<std::unique_ptr<TFontInfo>> m_aFonts;
-    std::map<std::string, std::unique_ptr<TImageInfo>> m_mImages;
+    std::map<std::pair<std::string, DWORD>, std::unique_ptr<TImageInfo>> m_mImages;
+    std::map<std::string, DWORD> m_mImageMasks;
     std::map<std::string, std::string> m_mDefaultAttributes;
     std::map<std::string, std::vector<CControlUI*>> m_mOptionGroups;
 

@@ -1,13 +1,17 @@
-// The manager's process-wide settings, notification delivery, the name map
-// and focus, on a real (hidden) window.
+// The manager's process-wide settings, notification delivery, the name map,
+// focus and the image cache, on a real (hidden) window.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "tests/ui/support/TestWindow.h"
 #include "ui/core/Control.h"
+#include "ui/core/GdiHandles.h"
+#include "ui/core/Render.h"
 #include "ui/core/WindowManager.h"
 #include "ui/core/WindowWnd.h"
 
@@ -169,6 +173,63 @@ TEST_F(Manager, FocusMovesOnlyToVisibleEnabledControlsOfThisManager) {
     ASSERT_EQ(host.manager.GetFocus(), root);
     root->SetVisible(false);
     EXPECT_EQ(host.manager.GetFocus(), nullptr) << "hiding the focused control drops the focus";
+}
+
+// Two pixels, red then blue, as a 24-bit bitmap file.
+std::string RedBlueBitmap() {
+    std::string bmp = "BM";
+    auto put = [&bmp](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            bmp += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    for (uint32_t value : {62u, 0u, 54u, 40u, 2u, 1u})
+        put(value, 4);
+    put(1, 2);   // planes
+    put(24, 2);  // bits per pixel
+    for (uint32_t value : {0u, 8u, 0u, 0u, 0u, 0u})
+        put(value, 4);
+    bmp += std::string("\x00\x00\xFF\xFF\x00\x00\x00\x00", 8);  // B, G, R twice, padding
+    return bmp;
+}
+
+// Draws an image description over white; the two pixels as 0xRRGGBB.
+std::pair<DWORD, DWORD> DrawnPixels(CWindowManagerUI& manager, const char* description) {
+    void* bits = nullptr;
+    SkinUI::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    SkinUI::UniqueBitmap bitmap(SkinUI::Render::CreateTopDownDib(dc.get(), 2, 1, &bits));
+    SkinUI::SelectObjectScope select(dc.get(), bitmap.get());
+    auto* pixels = static_cast<DWORD*>(bits);
+    pixels[0] = pixels[1] = 0xFFFFFFFF;
+    const RECT rc = {0, 0, 2, 1};
+    SkinUI::Render::DrawImageString(dc.get(), &manager, rc, rc, description);
+    ::GdiFlush();
+    return {pixels[0] & 0xFFFFFF, pixels[1] & 0xFFFFFF};
+}
+
+TEST(ManagerImages, OneFileWithTwoMasksIsTwoImages) {
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "skinui_image_masks\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    FILE* file = std::fopen((folder + "two.bmp").c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    const std::string bytes = RedBlueBitmap();
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    CWindowManagerUI::SetResourcePath(folder.c_str());
+    CWindowManagerUI::SetResourcePackage("", false, "");
+
+    CWindowManagerUI manager;
+    // The skin declares the file with red as its see-through colour; a
+    // description that names another mask gets its own image.
+    ASSERT_NE(manager.AddImage("two.bmp", 0xFFFF0000), nullptr);
+    const std::pair<DWORD, DWORD> redClear = {0xFFFFFF, 0x0000FF};
+    const std::pair<DWORD, DWORD> blueClear = {0xFF0000, 0xFFFFFF};
+    EXPECT_EQ(DrawnPixels(manager, "two.bmp"), redClear);
+    EXPECT_EQ(DrawnPixels(manager, "file='two.bmp' mask='#FF0000FF'"), blueClear);
+    EXPECT_EQ(DrawnPixels(manager, "file='two.bmp' mask='#FFFF0000'"), redClear);
+    EXPECT_EQ(DrawnPixels(manager, "file='two.bmp'"), redClear);
+    CWindowManagerUI::SetResourcePath("");
 }
 
 }  // namespace
