@@ -202,6 +202,7 @@ private:
     MemoryCanvas m_offscreen;
     SIZE m_szOffscreen = {0, 0};
     CControlUI* m_pTooltipControl = nullptr;
+    bool m_bTooltipToolAdded = false;
     std::string m_sTooltipText;
 
     SIZE m_szInitWindowSize = {0, 0};

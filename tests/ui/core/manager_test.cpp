@@ -1,6 +1,8 @@
 // The manager's process-wide settings, notification delivery, the name map,
-// focus and the image cache, on a real (hidden) window.
+// focus, tooltips and the image cache, on a real (hidden) window.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -173,6 +175,48 @@ TEST_F(Manager, FocusMovesOnlyToVisibleEnabledControlsOfThisManager) {
     ASSERT_EQ(host.manager.GetFocus(), root);
     root->SetVisible(false);
     EXPECT_EQ(host.manager.GetFocus(), nullptr) << "hiding the focused control drops the focus";
+}
+
+struct TooltipSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTooltip(HWND hwnd, LPARAM data) {
+    auto* search = reinterpret_cast<TooltipSearch*>(data);
+    char cls[64] = {};
+    ::GetClassNameA(hwnd, cls, sizeof(cls));
+    if (lstrcmpiA(cls, TOOLTIPS_CLASSA) != 0 || ::GetWindow(hwnd, GW_OWNER) != search->owner)
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+HWND TooltipOf(HWND owner) {
+    TooltipSearch search = {owner, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), MatchTooltip, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST(ManagerTooltips, ToolsOfDestroyedControlsDoNotPileUp) {
+    uitest::TestWindow window("<Window><VerticalLayout name=\"box\" /></Window>");
+    ASSERT_TRUE(window.Open());
+    auto* box = window.Find<SkinUI::CVerticalLayoutUI>("box");
+    ASSERT_NE(box, nullptr);
+    for (int i = 0; i < 3; ++i) {
+        auto* label = new SkinUI::CLabelUI;
+        label->SetToolTip("tip");
+        box->Add(label);
+        window.Paint();
+        const POINT at = uitest::TestWindow::CenterOf(label);
+        uitest::TestWindow::MoveTo(window.GetHWND(), at);
+        ::SendMessageA(window.GetHWND(), WM_MOUSEHOVER, 0, MAKELPARAM(at.x, at.y));
+        box->Remove(label);
+        uitest::TestWindow::Pump();
+    }
+    const HWND tooltip = TooltipOf(window.GetHWND());
+    ASSERT_NE(tooltip, nullptr);
+    EXPECT_LE(::SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
 }
 
 // Two pixels, red then blue, as a 24-bit bitmap file.
