@@ -12,10 +12,6 @@ namespace Render {
 
 namespace {
 
-COLORREF ToColorRef(DWORD argb) {
-    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
-}
-
 struct ImageDescription {
     std::string file;
     RECT dest = {0, 0, 0, 0};
