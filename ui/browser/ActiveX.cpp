@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "ui/core/AttributeTable.h"
+
 namespace SkinUI {
 
 namespace {
@@ -61,11 +63,11 @@ bool CActiveXUI::SetClsid(const char* clsid) {
 }
 
 void CActiveXUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "clsid") == 0) {
-        SetClsid(value);
-    } else {
+    static const AttributeSetter<CActiveXUI> kAttributes[] = {
+        {"clsid", [](CActiveXUI& c, const char* v) { c.SetClsid(v); }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value))
         CControlUI::SetAttribute(name, value);
-    }
 }
 
 void CActiveXUI::DoInit() {

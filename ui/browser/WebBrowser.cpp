@@ -7,6 +7,7 @@
 
 #include "ui/browser/WebBrowserSite.h"
 #include "ui/core/AttributeList.h"
+#include "ui/core/AttributeTable.h"
 
 namespace SkinUI {
 
@@ -90,13 +91,12 @@ void CWebBrowserUI::SetHomePage(const char* url) {
 }
 
 void CWebBrowserUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "homepage") == 0) {
-        SetHomePage(value);
-    } else if (std::strcmp(name, "autonavi") == 0) {
-        SetAutoNavigation(ParseBool(value));
-    } else {
+    static const AttributeSetter<CWebBrowserUI> kAttributes[] = {
+        {"homepage", [](CWebBrowserUI& c, const char* v) { c.SetHomePage(v); }},
+        {"autonavi", [](CWebBrowserUI& c, const char* v) { c.SetAutoNavigation(ParseBool(v)); }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value))
         CActiveXUI::SetAttribute(name, value);
-    }
 }
 
 Base::ComPtr<CActiveXSite> CWebBrowserUI::CreateSite() {

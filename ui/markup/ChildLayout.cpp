@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "ui/core/AttributeTable.h"
 #include "ui/markup/DialogBuilder.h"
 
 namespace SkinUI {
@@ -42,11 +43,11 @@ bool CChildLayoutUI::SetChildLayoutXML(const char* source) {
 }
 
 void CChildLayoutUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "xmlfile") == 0) {
-        SetChildLayoutXML(value);
-    } else {
+    static const AttributeSetter<CChildLayoutUI> kAttributes[] = {
+        {"xmlfile", [](CChildLayoutUI& c, const char* v) { c.SetChildLayoutXML(v); }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value))
         CVerticalLayoutUI::SetAttribute(name, value);
-    }
 }
 
 }  // namespace SkinUI
