@@ -1,6 +1,5 @@
 #include "ui/browser/ActiveX.h"
 
-#include <cstring>
 #include <string>
 
 #include "ui/core/AttributeTable.h"
@@ -29,9 +28,7 @@ const char* CActiveXUI::GetClass() const {
 }
 
 void* CActiveXUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "ActiveX") == 0)
-        return this;
-    return CControlUI::GetInterface(name);
+    return InterfaceOf<CControlUI>(this, name, "ActiveX");
 }
 
 HRESULT CActiveXUI::GetControl(REFIID iid, void** object) {

@@ -2,7 +2,6 @@
 
 #include <exdispid.h>
 
-#include <cstring>
 #include <string>
 
 #include "ui/browser/WebBrowserSite.h"
@@ -75,9 +74,7 @@ const char* CWebBrowserUI::GetClass() const {
 }
 
 void* CWebBrowserUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "WebBrowser") == 0)
-        return this;
-    return CActiveXUI::GetInterface(name);
+    return InterfaceOf<CActiveXUI>(this, name, "WebBrowser");
 }
 
 void CWebBrowserUI::SetEventHandler(CWebBrowserEventHandler* handler) {

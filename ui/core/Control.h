@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "ui/core/Event.h"
@@ -159,5 +160,12 @@ protected:
     std::string m_sUserData;
     char m_chShortcut = 0;
 };
+
+// GetInterface of a class that adds one interface name to its base class:
+// the object for that name, else what the base class answers.
+template <typename Base, typename Self>
+void* InterfaceOf(Self* self, const char* name, const char* own) {
+    return std::strcmp(name, own) == 0 ? static_cast<void*>(self) : self->Base::GetInterface(name);
+}
 
 }  // namespace SkinUI

@@ -1,6 +1,5 @@
 #include "ui/markup/ChildLayout.h"
 
-#include <cstring>
 #include <string>
 
 #include "ui/core/AttributeTable.h"
@@ -13,9 +12,7 @@ const char* CChildLayoutUI::GetClass() const {
 }
 
 void* CChildLayoutUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "ChildLayout") == 0)
-        return this;
-    return CVerticalLayoutUI::GetInterface(name);
+    return InterfaceOf<CVerticalLayoutUI>(this, name, "ChildLayout");
 }
 
 bool CChildLayoutUI::SetChildLayoutXML(const char* source) {
