@@ -15,31 +15,12 @@
 #include "ui/core/GdiHandles.h"
 #include "ui/core/Render.h"
 #include "ui/core/WindowManager.h"
-#include "ui/core/WindowWnd.h"
 
 namespace {
 
 using SkinUI::CControlUI;
 using SkinUI::CWindowManagerUI;
 using SkinUI::TNotifyMsg;
-
-class HostWindow : public SkinUI::CWindowWnd {
-public:
-    CWindowManagerUI manager;
-
-protected:
-    const char* GetWindowClassName() const override { return "ManagerTestHost"; }
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg == WM_CREATE) {
-            manager.AttachWindow(m_hWnd);
-            return 0;
-        }
-        LRESULT result = 0;
-        if (manager.ProcessMessage(msg, wParam, lParam, result))
-            return result;
-        return CWindowWnd::HandleMessage(msg, wParam, lParam);
-    }
-};
 
 class Recorder : public SkinUI::INotifyUI {
 public:
@@ -54,22 +35,22 @@ private:
     std::string m_tag;
 };
 
+// A hidden window with an empty manager; each test attaches its own tree.
 class Manager : public ::testing::Test {
 protected:
+    Manager() : host("") {}
     void SetUp() override {
-        CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
         ASSERT_NE(host.Create(nullptr, "host", WS_POPUP, 0, 0, 0, 200, 100), nullptr);
     }
-    void TearDown() override { ::DestroyWindow(host.GetHWND()); }
 
     CControlUI* Attach(const char* name) {
         auto* control = new CControlUI();
         control->SetName(name);
-        host.manager.AttachRoot(control);
+        host.Manager().AttachRoot(control);
         return control;
     }
 
-    HostWindow host;
+    uitest::TestWindow host;
 };
 
 TEST(ManagerSettings, ResourcePathGetsOneTrailingSeparator) {
@@ -97,10 +78,10 @@ TEST(ManagerSettings, ModuleDirectoryEndsAtTheLastBackslash) {
 
 TEST_F(Manager, FindControlComparesNamesExactly) {
     CControlUI* option = Attach("SavePassWord");
-    EXPECT_EQ(host.manager.FindControl("SavePassWord"), option);
-    EXPECT_EQ(host.manager.FindControl("SavePassword"), nullptr);
-    EXPECT_EQ(host.manager.FindControl("savepassword"), nullptr);
-    EXPECT_EQ(host.manager.FindControl(""), nullptr);
+    EXPECT_EQ(host.Manager().FindControl("SavePassWord"), option);
+    EXPECT_EQ(host.Manager().FindControl("SavePassword"), nullptr);
+    EXPECT_EQ(host.Manager().FindControl("savepassword"), nullptr);
+    EXPECT_EQ(host.Manager().FindControl(""), nullptr);
 }
 
 TEST_F(Manager, SynchronousNotificationsRunInsideTheCallAsynchronousOnesAtTheNextMessage) {
@@ -108,19 +89,19 @@ TEST_F(Manager, SynchronousNotificationsRunInsideTheCallAsynchronousOnesAtTheNex
     Recorder first(log, "first");
     Recorder second(log, "second");
     CControlUI* sender = Attach("sender");
-    host.manager.AddNotifier(&first);
-    host.manager.AddNotifier(&second);
-    EXPECT_FALSE(host.manager.AddNotifier(&first)) << "a listener is registered once";
+    host.Manager().AddNotifier(&first);
+    host.Manager().AddNotifier(&second);
+    EXPECT_FALSE(host.Manager().AddNotifier(&first)) << "a listener is registered once";
 
-    host.manager.SendNotify(sender, "queued", 0, 0, true);
+    host.Manager().SendNotify(sender, "queued", 0, 0, true);
     EXPECT_TRUE(log.empty());
-    host.manager.SendNotify(sender, "click");
+    host.Manager().SendNotify(sender, "click");
     EXPECT_EQ(log, (std::vector<std::string>{"first:click:sender", "second:click:sender"}));
 
     log.clear();
-    host.manager.SendNotify(sender, "queued2", 0, 0, true);
+    host.Manager().SendNotify(sender, "queued2", 0, 0, true);
     LRESULT result = 0;
-    host.manager.ProcessMessage(WM_NULL, 0, 0, result);
+    host.Manager().ProcessMessage(WM_NULL, 0, 0, result);
     EXPECT_EQ(log, (std::vector<std::string>{"first:queued:sender", "second:queued:sender",
                                              "first:queued2:sender", "second:queued2:sender"}));
 }
@@ -129,23 +110,23 @@ TEST_F(Manager, QueuedNotificationOfADestroyedSenderIsDropped) {
     std::vector<std::string> log;
     Recorder listener(log, "l");
     CControlUI* sender = Attach("gone");
-    host.manager.AddNotifier(&listener);
-    host.manager.SendNotify(sender, "late", 0, 0, true);
-    host.manager.AttachRoot(new CControlUI());  // destroys the old root, the sender
+    host.Manager().AddNotifier(&listener);
+    host.Manager().SendNotify(sender, "late", 0, 0, true);
+    host.Manager().AttachRoot(new CControlUI());  // destroys the old root, the sender
     LRESULT result = 0;
-    host.manager.ProcessMessage(WM_NULL, 0, 0, result);
+    host.Manager().ProcessMessage(WM_NULL, 0, 0, result);
     EXPECT_TRUE(log.empty());
-    EXPECT_EQ(host.manager.FindControl("gone"), nullptr);
+    EXPECT_EQ(host.Manager().FindControl("gone"), nullptr);
 }
 
 TEST_F(Manager, FocusMovesOnlyToVisibleEnabledControlsOfThisManager) {
     std::vector<std::string> log;
     Recorder listener(log, "l");
     CControlUI* root = Attach("root");
-    host.manager.AddNotifier(&listener);
+    host.Manager().AddNotifier(&listener);
 
     root->SetFocus();
-    EXPECT_EQ(host.manager.GetFocus(), root);
+    EXPECT_EQ(host.Manager().GetFocus(), root);
     EXPECT_TRUE(root->IsFocused());
     EXPECT_EQ(log, (std::vector<std::string>{"l:setfocus:root"}));
 
@@ -155,26 +136,26 @@ TEST_F(Manager, FocusMovesOnlyToVisibleEnabledControlsOfThisManager) {
 
     CControlUI foreign;
     foreign.SetName("foreign");
-    host.manager.SetFocus(&foreign);
-    EXPECT_EQ(host.manager.GetFocus(), nullptr);
+    host.Manager().SetFocus(&foreign);
+    EXPECT_EQ(host.Manager().GetFocus(), nullptr);
     EXPECT_FALSE(root->IsFocused());
     EXPECT_EQ(log, (std::vector<std::string>{"l:killfocus:root"}));
 
     log.clear();
     root->SetEnabled(false);
     root->SetFocus();
-    EXPECT_EQ(host.manager.GetFocus(), nullptr) << "a disabled control cannot take focus";
+    EXPECT_EQ(host.Manager().GetFocus(), nullptr) << "a disabled control cannot take focus";
     root->SetEnabled(true);
     root->SetVisible(false);
     root->SetFocus();
-    EXPECT_EQ(host.manager.GetFocus(), nullptr) << "a hidden control cannot take focus";
+    EXPECT_EQ(host.Manager().GetFocus(), nullptr) << "a hidden control cannot take focus";
     EXPECT_TRUE(log.empty());
 
     root->SetVisible(true);
     root->SetFocus();
-    ASSERT_EQ(host.manager.GetFocus(), root);
+    ASSERT_EQ(host.Manager().GetFocus(), root);
     root->SetVisible(false);
-    EXPECT_EQ(host.manager.GetFocus(), nullptr) << "hiding the focused control drops the focus";
+    EXPECT_EQ(host.Manager().GetFocus(), nullptr) << "hiding the focused control drops the focus";
 }
 
 struct TooltipSearch {
