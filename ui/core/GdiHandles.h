@@ -13,32 +13,24 @@ namespace SkinUI {
 using Base::ComPtr;
 using Base::UniqueHandle;
 
+// A handle that is null when empty and closed by one call.
+template <typename H, auto Close_>
+struct NullableTraits {
+    static H Invalid() { return nullptr; }
+    static bool Valid(H h) { return h != nullptr; }
+    static void Close(H h) { Close_(h); }
+};
 template <typename G>
-struct GdiObjectTraits {
-    static G Invalid() { return nullptr; }
-    static bool Valid(G h) { return h != nullptr; }
-    static void Close(G h) { ::DeleteObject(h); }
-};
-struct MemoryDcTraits {
-    static HDC Invalid() { return nullptr; }
-    static bool Valid(HDC h) { return h != nullptr; }
-    static void Close(HDC h) { ::DeleteDC(h); }
-};
+using UniqueGdiObject = UniqueHandle<G, NullableTraits<G, ::DeleteObject>>;
 
-struct WindowTraits {
-    static HWND Invalid() { return nullptr; }
-    static bool Valid(HWND h) { return h != nullptr; }
-    static void Close(HWND h) { ::DestroyWindow(h); }
-};
-
-using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
-using UniquePen = UniqueHandle<HPEN, GdiObjectTraits<HPEN>>;
-using UniqueFont = UniqueHandle<HFONT, GdiObjectTraits<HFONT>>;
-using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectTraits<HBRUSH>>;
-using UniqueRegion = UniqueHandle<HRGN, GdiObjectTraits<HRGN>>;
-using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+using UniqueBitmap = UniqueGdiObject<HBITMAP>;
+using UniquePen = UniqueGdiObject<HPEN>;
+using UniqueFont = UniqueGdiObject<HFONT>;
+using UniqueBrush = UniqueGdiObject<HBRUSH>;
+using UniqueRegion = UniqueGdiObject<HRGN>;
+using UniqueMemoryDc = UniqueHandle<HDC, NullableTraits<HDC, ::DeleteDC>>;
 // A window the holder created and destroys, such as a manager's tooltip.
-using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
+using UniqueWindow = UniqueHandle<HWND, NullableTraits<HWND, ::DestroyWindow>>;
 
 // A window's DC from GetDC, released to that window.
 class WindowDc {
