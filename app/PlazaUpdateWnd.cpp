@@ -20,9 +20,13 @@ namespace {
 constexpr char kSkinFile[] = "Launcher.xml";
 constexpr SIZE kEmptyWindowSize = {760, 500};
 
-// The controls the player works with keep their mouse input in the caption band.
-bool IsInteractiveClass(const char* cls) {
-    for (const char* name : {"ButtonUI", "OptionUI", "EditUI", "ComboUI"}) {
+// What only shows the skin: pictures, labels and the layouts that hold them.
+// Every other control, the skin's own and any a program adds, is one the
+// player works with.
+bool IsPlainClass(const char* cls) {
+    for (const char* name :
+         {"ControlUI", "LabelUI", "TextUI", "ProgressUI", "ContainerUI", "VerticalLayoutUI",
+          "HorizontalLayoutUI", "TabLayoutUI", "TileLayoutUI", "ChildLayoutUI"}) {
         if (std::strcmp(cls, name) == 0)
             return true;
     }
@@ -113,12 +117,17 @@ LRESULT CPlazaUpdateWnd::OnNcHitTest(LPARAM lParam) {
     const bool inCaption = pt.x >= client.left + caption.left &&
                            pt.x < client.right - caption.right && pt.y >= caption.top &&
                            pt.y < caption.bottom;
-    if (inCaption) {
-        const CControlUI* control = m_Manager.FindControlAt(pt);
-        if (control && !IsInteractiveClass(control->GetClass()))
-            return HTCAPTION;
+    if (!inCaption)
+        return HTCLIENT;
+    // The band drags the window over plain controls only; the controls the
+    // player works with keep the mouse, with whatever lies inside them (a
+    // list row, a row's label).
+    const CControlUI* control = m_Manager.FindControlAt(pt);
+    for (const CControlUI* c = control; c; c = c->GetParent()) {
+        if (!IsPlainClass(c->GetClass()))
+            return HTCLIENT;
     }
-    return HTCLIENT;
+    return control ? HTCAPTION : HTCLIENT;
 }
 
 void CPlazaUpdateWnd::OnSize() {

@@ -66,6 +66,33 @@ TEST(LauncherWindow, CaptionBandDragsExceptOverControls) {
     EXPECT_EQ(HitTestAt(window, title.x, 45), HTCLIENT);
 }
 
+// Whatever the player works with in the caption band keeps the mouse; only
+// labels and the background move the window.
+TEST(LauncherWindow, EveryInteractiveControlInTheCaptionBandKeepsTheMouse) {
+    std::string markup = TestSkinMarkup();
+    const std::string before = "<Button name=\"MinWindow\"";
+    markup.insert(markup.find(before),
+                  "<CheckBox name=\"c1\" width=\"20\" /><Slider name=\"c2\" width=\"20\" />"
+                  "<ScrollBar name=\"c3\" width=\"20\" /><ComboBox name=\"c4\" width=\"20\" />"
+                  "<Combo name=\"c5\" width=\"20\" /><RichEdit name=\"c6\" width=\"20\" />"
+                  "<List name=\"c7\" width=\"30\"><ListLabelElement name=\"c8\" text=\"r\" />"
+                  "</List><Progress name=\"p\" width=\"20\" />"
+                  "<HorizontalLayout name=\"h\" width=\"20\" />");
+    LauncherTestWindow window(markup);
+    window.ShowWindow(true, false);
+    PumpMessages(100);
+    for (const char* name : {"c1", "c2", "c3", "c4", "c5", "c6", "c7", "c8"}) {
+        CControlUI* control = window.Control<CControlUI>(name);
+        ASSERT_NE(control, nullptr) << name;
+        const POINT at = CenterOf(control);
+        EXPECT_EQ(HitTestAt(window, at.x, at.y), HTCLIENT) << name;
+    }
+    for (const char* name : {"Title", "p", "h"}) {
+        const POINT at = CenterOf(window.Control<CControlUI>(name));
+        EXPECT_EQ(HitTestAt(window, at.x, at.y), HTCAPTION) << name;
+    }
+}
+
 TEST(LauncherWindow, RoundCornersCoverTheWholeWindow) {
     LauncherTestWindow window;
     window.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(400, 320));

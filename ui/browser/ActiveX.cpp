@@ -1,7 +1,8 @@
 #include "ui/browser/ActiveX.h"
 
-#include <cstring>
 #include <string>
+
+#include "ui/core/AttributeTable.h"
 
 namespace SkinUI {
 
@@ -20,16 +21,6 @@ CActiveXUI::~CActiveXUI() {
     ReleaseObject();
     if (m_HostWnd.GetHWND())
         ::DestroyWindow(m_HostWnd.GetHWND());
-}
-
-const char* CActiveXUI::GetClass() const {
-    return "ActiveXUI";
-}
-
-void* CActiveXUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "ActiveX") == 0)
-        return this;
-    return CControlUI::GetInterface(name);
 }
 
 HRESULT CActiveXUI::GetControl(REFIID iid, void** object) {
@@ -61,11 +52,11 @@ bool CActiveXUI::SetClsid(const char* clsid) {
 }
 
 void CActiveXUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "clsid") == 0) {
-        SetClsid(value);
-    } else {
+    static const AttributeSetter<CActiveXUI> kAttributes[] = {
+        {"clsid", [](CActiveXUI& c, const char* v) { c.SetClsid(v); }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value))
         CControlUI::SetAttribute(name, value);
-    }
 }
 
 void CActiveXUI::DoInit() {

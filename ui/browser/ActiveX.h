@@ -18,6 +18,7 @@
 #include "ui/browser/ActiveXSite.h"
 #include "ui/browser/ActiveXWnd.h"
 #include "ui/core/Control.h"
+#include "ui/core/ControlClass.h"
 #include "ui/core/WindowManager.h"
 
 namespace SkinUI {
@@ -27,8 +28,7 @@ public:
     CActiveXUI();
     ~CActiveXUI() override;
 
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CControlUI, "ActiveXUI", "ActiveX")
 
     // Hands out a referenced interface of the hosted object.
     virtual HRESULT GetControl(REFIID iid, void** object);

@@ -36,10 +36,6 @@ STDMETHODIMP_(ULONG) CActiveXSite::Release() {
     return static_cast<ULONG>(count);
 }
 
-STDMETHODIMP CActiveXSite::SaveObject() {
-    return E_NOTIMPL;
-}
-
 STDMETHODIMP CActiveXSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
     if (moniker)
         *moniker = nullptr;
@@ -52,16 +48,6 @@ STDMETHODIMP CActiveXSite::GetContainer(IOleContainer** container) {
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP CActiveXSite::ShowObject() {
-    return S_OK;
-}
-STDMETHODIMP CActiveXSite::OnShowWindow(BOOL) {
-    return S_OK;
-}
-STDMETHODIMP CActiveXSite::RequestNewObjectLayout() {
-    return E_NOTIMPL;
-}
-
 STDMETHODIMP CActiveXSite::GetWindow(HWND* window) {
     if (!window)
         return E_POINTER;
@@ -69,20 +55,9 @@ STDMETHODIMP CActiveXSite::GetWindow(HWND* window) {
     return *window ? S_OK : E_FAIL;
 }
 
-STDMETHODIMP CActiveXSite::ContextSensitiveHelp(BOOL) {
-    return E_NOTIMPL;
-}
-
 STDMETHODIMP CActiveXSite::CanInPlaceActivate() {
     return m_pOwner ? S_OK : S_FALSE;
 }
-STDMETHODIMP CActiveXSite::OnInPlaceActivate() {
-    return S_OK;
-}
-STDMETHODIMP CActiveXSite::OnUIActivate() {
-    return S_OK;
-}
-
 STDMETHODIMP CActiveXSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc,
                                             LPRECT pos, LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
     if (!frame || !doc || !pos || !clip || !info)
@@ -104,79 +79,14 @@ STDMETHODIMP CActiveXSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlac
     return S_OK;
 }
 
-STDMETHODIMP CActiveXSite::Scroll(SIZE) {
-    return E_NOTIMPL;
-}
-STDMETHODIMP CActiveXSite::OnUIDeactivate(BOOL) {
-    return S_OK;
-}
-STDMETHODIMP CActiveXSite::OnInPlaceDeactivate() {
-    return S_OK;
-}
-STDMETHODIMP CActiveXSite::DiscardUndoState() {
-    return E_NOTIMPL;
-}
-STDMETHODIMP CActiveXSite::DeactivateAndUndo() {
-    return E_NOTIMPL;
-}
 STDMETHODIMP CActiveXSite::OnPosRectChange(LPCRECT) {
     // The control's layout decides the rectangle, not the object.
     return S_OK;
 }
 
-STDMETHODIMP CActiveXSite::GetBorder(LPRECT) {
-    return INPLACE_E_NOTOOLSPACE;
-}
-STDMETHODIMP CActiveXSite::RequestBorderSpace(LPCBORDERWIDTHS) {
-    return INPLACE_E_NOTOOLSPACE;
-}
-STDMETHODIMP CActiveXSite::SetBorderSpace(LPCBORDERWIDTHS) {
-    return S_OK;
-}
-STDMETHODIMP CActiveXSite::SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) {
-    return S_OK;
-}
-STDMETHODIMP CActiveXSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) {
-    return S_OK;
-}
-STDMETHODIMP CActiveXSite::SetMenu(HMENU, HOLEMENU, HWND) {
-    return S_OK;
-}
-STDMETHODIMP CActiveXSite::RemoveMenus(HMENU) {
-    return S_OK;
-}
-STDMETHODIMP CActiveXSite::SetStatusText(LPCOLESTR) {
-    return S_OK;
-}
-STDMETHODIMP CActiveXSite::EnableModeless(BOOL) {
-    return S_OK;
-}
-STDMETHODIMP CActiveXSite::TranslateAccelerator(LPMSG, WORD) {
-    return S_FALSE;
-}
-
-STDMETHODIMP CActiveXSite::OnControlInfoChanged() {
-    return S_OK;
-}
-STDMETHODIMP CActiveXSite::LockInPlaceActive(BOOL) {
-    return S_OK;
-}
 STDMETHODIMP CActiveXSite::GetExtendedControl(IDispatch** control) {
     if (control)
         *control = nullptr;
     return E_NOTIMPL;
 }
-STDMETHODIMP CActiveXSite::TransformCoords(POINTL*, POINTF*, DWORD) {
-    return E_NOTIMPL;
-}
-STDMETHODIMP CActiveXSite::TranslateAccelerator(MSG*, DWORD) {
-    return S_FALSE;
-}
-STDMETHODIMP CActiveXSite::OnFocus(BOOL) {
-    return S_OK;
-}
-STDMETHODIMP CActiveXSite::ShowPropertyFrame() {
-    return E_NOTIMPL;
-}
-
 }  // namespace SkinUI

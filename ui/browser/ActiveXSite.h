@@ -34,51 +34,51 @@ public:
     STDMETHODIMP_(ULONG) Release() override;
 
     // IOleClientSite
-    STDMETHODIMP SaveObject() override;
+    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
     STDMETHODIMP GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
     STDMETHODIMP GetContainer(IOleContainer** container) override;
-    STDMETHODIMP ShowObject() override;
-    STDMETHODIMP OnShowWindow(BOOL show) override;
-    STDMETHODIMP RequestNewObjectLayout() override;
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
 
     // IOleWindow, for the in-place site and the frame alike
     STDMETHODIMP GetWindow(HWND* window) override;
-    STDMETHODIMP ContextSensitiveHelp(BOOL enterMode) override;
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
     // IOleInPlaceSite
     STDMETHODIMP CanInPlaceActivate() override;
-    STDMETHODIMP OnInPlaceActivate() override;
-    STDMETHODIMP OnUIActivate() override;
+    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
     STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
                                   LPRECT clip, LPOLEINPLACEFRAMEINFO info) override;
-    STDMETHODIMP Scroll(SIZE extent) override;
-    STDMETHODIMP OnUIDeactivate(BOOL undoable) override;
-    STDMETHODIMP OnInPlaceDeactivate() override;
-    STDMETHODIMP DiscardUndoState() override;
-    STDMETHODIMP DeactivateAndUndo() override;
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
+    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
+    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
     STDMETHODIMP OnPosRectChange(LPCRECT pos) override;
 
     // IOleInPlaceUIWindow, IOleInPlaceFrame: no tool space, menus or status
     // bar to share.
-    STDMETHODIMP GetBorder(LPRECT border) override;
-    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS widths) override;
-    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS widths) override;
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR name) override;
-    STDMETHODIMP InsertMenus(HMENU shared, LPOLEMENUGROUPWIDTHS widths) override;
-    STDMETHODIMP SetMenu(HMENU shared, HOLEMENU ole, HWND activeObject) override;
-    STDMETHODIMP RemoveMenus(HMENU shared) override;
-    STDMETHODIMP SetStatusText(LPCOLESTR text) override;
-    STDMETHODIMP EnableModeless(BOOL enable) override;
-    STDMETHODIMP TranslateAccelerator(LPMSG msg, WORD id) override;
+    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return S_OK; }
+    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    STDMETHODIMP RemoveMenus(HMENU) override { return S_OK; }
+    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
     // IOleControlSite
-    STDMETHODIMP OnControlInfoChanged() override;
-    STDMETHODIMP LockInPlaceActive(BOOL lock) override;
+    STDMETHODIMP OnControlInfoChanged() override { return S_OK; }
+    STDMETHODIMP LockInPlaceActive(BOOL) override { return S_OK; }
     STDMETHODIMP GetExtendedControl(IDispatch** control) override;
-    STDMETHODIMP TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) override;
-    STDMETHODIMP TranslateAccelerator(MSG* msg, DWORD modifiers) override;
-    STDMETHODIMP OnFocus(BOOL gotFocus) override;
-    STDMETHODIMP ShowPropertyFrame() override;
+    STDMETHODIMP TransformCoords(POINTL*, POINTF*, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP TranslateAccelerator(MSG*, DWORD) override { return S_FALSE; }
+    STDMETHODIMP OnFocus(BOOL) override { return S_OK; }
+    STDMETHODIMP ShowPropertyFrame() override { return E_NOTIMPL; }
 
 protected:
     CActiveXUI* Owner() const { return m_pOwner; }

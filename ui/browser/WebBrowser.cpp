@@ -2,11 +2,11 @@
 
 #include <exdispid.h>
 
-#include <cstring>
 #include <string>
 
 #include "ui/browser/WebBrowserSite.h"
 #include "ui/core/AttributeList.h"
+#include "ui/core/AttributeTable.h"
 
 namespace SkinUI {
 
@@ -69,16 +69,6 @@ CWebBrowserUI::CWebBrowserUI() {
     SetContentShown(false);
 }
 
-const char* CWebBrowserUI::GetClass() const {
-    return "WebBrowserUI";
-}
-
-void* CWebBrowserUI::GetInterface(const char* name) {
-    if (std::strcmp(name, "WebBrowser") == 0)
-        return this;
-    return CActiveXUI::GetInterface(name);
-}
-
 void CWebBrowserUI::SetEventHandler(CWebBrowserEventHandler* handler) {
     if (!handler || handler == m_pEventHandler)
         return;
@@ -90,13 +80,12 @@ void CWebBrowserUI::SetHomePage(const char* url) {
 }
 
 void CWebBrowserUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "homepage") == 0) {
-        SetHomePage(value);
-    } else if (std::strcmp(name, "autonavi") == 0) {
-        SetAutoNavigation(ParseBool(value));
-    } else {
+    static const AttributeSetter<CWebBrowserUI> kAttributes[] = {
+        {"homepage", [](CWebBrowserUI& c, const char* v) { c.SetHomePage(v); }},
+        {"autonavi", [](CWebBrowserUI& c, const char* v) { c.SetAutoNavigation(ParseBool(v)); }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value))
         CActiveXUI::SetAttribute(name, value);
-    }
 }
 
 Base::ComPtr<CActiveXSite> CWebBrowserUI::CreateSite() {

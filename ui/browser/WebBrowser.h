@@ -11,14 +11,14 @@
 
 #include "ui/browser/ActiveX.h"
 #include "ui/browser/WebBrowserEventHandler.h"
+#include "ui/core/ControlClass.h"
 
 namespace SkinUI {
 
 class CWebBrowserUI : public CActiveXUI {
 public:
     CWebBrowserUI();
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CActiveXUI, "WebBrowserUI", "WebBrowser")
 
     // A null handler, or the one already installed, is ignored, so a handler
     // once set cannot be removed.

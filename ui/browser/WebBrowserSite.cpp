@@ -11,6 +11,17 @@ namespace {
 constexpr GUID kDocHostCommandHandler = {
     0xf38bc242, 0xb950, 0x11d1, {0x89, 0x18, 0x00, 0xc0, 0x4f, 0xc2, 0xc8, 0x36}};
 
+// What asker answers, or, without one, an empty out-parameter and the answer
+// of a host that has nobody to ask.
+template <typename Asker, typename T, typename Ask>
+HRESULT AnswerOrClear(Asker* asker, T** out, HRESULT fallback, Ask ask) {
+    if (asker)
+        return ask(*asker);
+    if (out)
+        *out = nullptr;
+    return fallback;
+}
+
 }  // namespace
 
 CWebBrowserSite::CWebBrowserSite(CWebBrowserUI* owner) : CActiveXSite(owner) {}
@@ -122,43 +133,31 @@ STDMETHODIMP CWebBrowserSite::TranslateAccelerator(LPMSG msg, const GUID* group,
 }
 
 STDMETHODIMP CWebBrowserSite::GetOptionKeyPath(LPOLESTR* key, DWORD dw) {
-    if (auto* handler = Handler())
-        return handler->GetOptionKeyPath(key, dw);
-    if (key)
-        *key = nullptr;
-    return E_NOTIMPL;
+    return AnswerOrClear(Handler(), key, E_NOTIMPL,
+                         [&](CWebBrowserEventHandler& h) { return h.GetOptionKeyPath(key, dw); });
 }
 
 STDMETHODIMP CWebBrowserSite::GetDropTarget(IDropTarget* dropTarget, IDropTarget** result) {
-    if (auto* handler = Handler())
-        return handler->GetDropTarget(dropTarget, result);
-    if (result)
-        *result = nullptr;
-    return S_FALSE;
+    return AnswerOrClear(Handler(), result, S_FALSE, [&](CWebBrowserEventHandler& h) {
+        return h.GetDropTarget(dropTarget, result);
+    });
 }
 
 STDMETHODIMP CWebBrowserSite::GetExternal(IDispatch** dispatch) {
-    if (auto* browser = Browser())
-        return browser->GetExternal(dispatch);
-    if (dispatch)
-        *dispatch = nullptr;
-    return S_FALSE;
+    return AnswerOrClear(Browser(), dispatch, S_FALSE,
+                         [&](CWebBrowserUI& browser) { return browser.GetExternal(dispatch); });
 }
 
 STDMETHODIMP CWebBrowserSite::TranslateUrl(DWORD translate, LPWSTR urlIn, LPWSTR* urlOut) {
-    if (auto* handler = Handler())
-        return handler->TranslateUrl(translate, urlIn, urlOut);
-    if (urlOut)
-        *urlOut = nullptr;
-    return E_NOTIMPL;
+    return AnswerOrClear(Handler(), urlOut, E_NOTIMPL, [&](CWebBrowserEventHandler& h) {
+        return h.TranslateUrl(translate, urlIn, urlOut);
+    });
 }
 
 STDMETHODIMP CWebBrowserSite::FilterDataObject(IDataObject* object, IDataObject** result) {
-    if (auto* handler = Handler())
-        return handler->FilterDataObject(object, result);
-    if (result)
-        *result = nullptr;
-    return E_NOTIMPL;
+    return AnswerOrClear(Handler(), result, E_NOTIMPL, [&](CWebBrowserEventHandler& h) {
+        return h.FilterDataObject(object, result);
+    });
 }
 
 STDMETHODIMP CWebBrowserSite::QueryService(REFGUID service, REFIID iid, void** object) {

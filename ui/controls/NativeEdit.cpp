@@ -4,17 +4,10 @@
 
 #include "ui/core/AttributeList.h"
 #include "ui/core/AttributeTable.h"
+#include "ui/core/Render.h"
 #include "ui/core/WindowManager.h"
 
 namespace SkinUI {
-
-namespace {
-
-COLORREF ToColorRef(DWORD argb) {
-    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
-}
-
-}  // namespace
 
 void CNativeEditWnd::SetOwnerText(const std::string& text) {
     m_bSettingText = true;

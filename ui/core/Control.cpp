@@ -215,45 +215,11 @@ void CControlUI::ApplyAttributeList(const char* list) {
         });
 }
 
-void CControlUI::SetFixedWidth(int cx) {
-    if (cx < 0)
+void CControlUI::SetLayoutSize(LONG& size, int value) {
+    // A negative size means nothing to a layout: the old one stays.
+    if (value < 0)
         return;
-    m_cxyFixed.cx = cx;
-    NeedParentUpdate();
-}
-
-void CControlUI::SetFixedHeight(int cy) {
-    if (cy < 0)
-        return;
-    m_cxyFixed.cy = cy;
-    NeedParentUpdate();
-}
-
-void CControlUI::SetMinWidth(int cx) {
-    if (cx < 0)
-        return;
-    m_cxyMin.cx = cx;
-    NeedParentUpdate();
-}
-
-void CControlUI::SetMaxWidth(int cx) {
-    if (cx < 0)
-        return;
-    m_cxyMax.cx = cx;
-    NeedParentUpdate();
-}
-
-void CControlUI::SetMinHeight(int cy) {
-    if (cy < 0)
-        return;
-    m_cxyMin.cy = cy;
-    NeedParentUpdate();
-}
-
-void CControlUI::SetMaxHeight(int cy) {
-    if (cy < 0)
-        return;
-    m_cxyMax.cy = cy;
+    size = value;
     NeedParentUpdate();
 }
 

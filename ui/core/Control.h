@@ -91,17 +91,17 @@ public:
 
     // Geometry used by the layouts. A fixed size of 0 stretches.
     int GetFixedWidth() const { return m_cxyFixed.cx; }
-    void SetFixedWidth(int cx);
+    void SetFixedWidth(int cx) { SetLayoutSize(m_cxyFixed.cx, cx); }
     int GetFixedHeight() const { return m_cxyFixed.cy; }
-    void SetFixedHeight(int cy);
+    void SetFixedHeight(int cy) { SetLayoutSize(m_cxyFixed.cy, cy); }
     int GetMinWidth() const { return m_cxyMin.cx; }
-    void SetMinWidth(int cx);
+    void SetMinWidth(int cx) { SetLayoutSize(m_cxyMin.cx, cx); }
     int GetMaxWidth() const { return m_cxyMax.cx; }
-    void SetMaxWidth(int cx);
+    void SetMaxWidth(int cx) { SetLayoutSize(m_cxyMax.cx, cx); }
     int GetMinHeight() const { return m_cxyMin.cy; }
-    void SetMinHeight(int cy);
+    void SetMinHeight(int cy) { SetLayoutSize(m_cxyMin.cy, cy); }
     int GetMaxHeight() const { return m_cxyMax.cy; }
-    void SetMaxHeight(int cy);
+    void SetMaxHeight(int cy) { SetLayoutSize(m_cxyMax.cy, cy); }
     RECT GetPadding() const { return m_rcPadding; }
     void SetPadding(RECT rc);
     bool IsFloat() const { return m_bFloat; }
@@ -130,6 +130,10 @@ public:
     // Draws an image description ("name" or "file='name' source='..' ...")
     // into this control's rectangle; false when the image is missing.
     bool DrawImage(HDC hDC, const std::string& image, const char* modify = nullptr);
+
+private:
+    // Sets one of the sizes the layouts read, unless value is negative.
+    void SetLayoutSize(LONG& size, int value);
 
 protected:
     CWindowManagerUI* m_pManager = nullptr;

@@ -209,11 +209,11 @@ void CWindowManagerUI::ShowToolTip(CControlUI* control) {
     ti.hinst = GetInstance();
     ti.lpszText = &m_sTooltipText[0];
     ti.rect = control->GetPos();
-    if (m_pTooltipControl == nullptr) {
-        ::SendMessageA(m_tooltip.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-    } else {
-        ::SendMessageA(m_tooltip.get(), TTM_SETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&ti));
-    }
+    // The window is one tool, added once; each control hands it its text and
+    // place. (A tool added per control would stay when the control goes.)
+    ::SendMessageA(m_tooltip.get(), m_bTooltipToolAdded ? TTM_SETTOOLINFOA : TTM_ADDTOOLA, 0,
+                   reinterpret_cast<LPARAM>(&ti));
+    m_bTooltipToolAdded = true;
     m_pTooltipControl = control;
     ::SendMessageA(m_tooltip.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
 }
@@ -325,7 +325,9 @@ bool CWindowManagerUI::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
     result = 0;
     switch (msg) {
         case kDelayedCleanupMessage:
-            ReapDelayedCleanup();
+            // Inside a listener's own message loop the controls wait.
+            if (m_nNotifyDepth == 0)
+                ReapDelayedCleanup();
             return true;
         case kRestoreFocusMessage:
             RestoreFocus();

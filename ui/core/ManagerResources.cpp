@@ -1,6 +1,7 @@
 // The manager's skin resources: window-level values, fonts, the image cache,
 // default attribute lists and option groups.
 #include <cstring>
+#include <utility>
 
 #include "ui/core/Render.h"
 #include "ui/core/WindowManager.h"
@@ -94,15 +95,23 @@ const TEXTMETRICA& CWindowManagerUI::GetFontMetrics(int index) {
 }
 
 const TImageInfo* CWindowManagerUI::GetImage(const std::string& name) {
-    return AddImage(name, 0);
+    const auto declared = m_mImageMasks.find(name);
+    return GetImage(name, declared == m_mImageMasks.end() ? 0 : declared->second);
 }
 
 const TImageInfo* CWindowManagerUI::AddImage(const std::string& name, DWORD mask) {
-    const auto found = m_mImages.find(name);
+    // The first declaration of a file stands, as its first load did.
+    m_mImageMasks.emplace(name, mask);
+    return GetImage(name);
+}
+
+const TImageInfo* CWindowManagerUI::GetImage(const std::string& name, DWORD mask) {
+    const auto key = std::make_pair(name, mask);
+    const auto found = m_mImages.find(key);
     // A failed load is remembered too, so a missing image is looked for once.
     if (found != m_mImages.end())
         return found->second ? found->second.get() : nullptr;
-    std::unique_ptr<TImageInfo>& slot = m_mImages[name];
+    std::unique_ptr<TImageInfo>& slot = m_mImages[key];
     const ResourceSource source{GetResourcePath(), GetResourcePackage(),
                                 GetResourcePackagePassword()};
     std::string bytes;

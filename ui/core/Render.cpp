@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/core/AttributeTable.h"
 #include "ui/core/GdiHandles.h"
 #include "ui/core/RectAttributes.h"
 #include "ui/core/WindowManager.h"
@@ -11,10 +12,6 @@ namespace SkinUI {
 namespace Render {
 
 namespace {
-
-COLORREF ToColorRef(DWORD argb) {
-    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
-}
 
 struct ImageDescription {
     std::string file;
@@ -26,6 +23,27 @@ struct ImageDescription {
     DWORD mask = 0;
     BYTE fade = 255;
     bool hole = false;
+};
+
+using Part = AttributeSetter<ImageDescription>;
+const Part kDescriptionParts[] = {
+    {"file", [](ImageDescription& d, const char* v) { d.file = v; }},
+    {"res", [](ImageDescription& d, const char* v) { d.file = v; }},
+    {"dest",
+     [](ImageDescription& d, const char* v) {
+         d.dest = ParseRect(v);
+         d.hasDest = true;
+     }},
+    {"source",
+     [](ImageDescription& d, const char* v) {
+         d.source = ParseRect(v);
+         d.hasSource = true;
+     }},
+    {"corner", [](ImageDescription& d, const char* v) { d.corner = ParseRect(v); }},
+    {"mask", [](ImageDescription& d, const char* v) { d.mask = ParseColor(v); }},
+    {"fade", [](ImageDescription& d,
+                const char* v) { d.fade = static_cast<BYTE>(std::clamp(std::atoi(v), 0, 255)); }},
+    {"hole", [](ImageDescription& d, const char* v) { d.hole = ParseBool(v); }},
 };
 
 // Reads name='value' parts separated by blanks. A text without any "='" is
@@ -49,23 +67,7 @@ void ParseDescription(const std::string& text, ImageDescription& desc) {
         const std::string name = text.substr(pos, eq - pos);
         const std::string value = text.substr(eq + 2, close - eq - 2);
         pos = close + 1;
-        if (name == "file" || name == "res") {
-            desc.file = value;
-        } else if (name == "dest") {
-            desc.dest = ParseRect(value.c_str());
-            desc.hasDest = true;
-        } else if (name == "source") {
-            desc.source = ParseRect(value.c_str());
-            desc.hasSource = true;
-        } else if (name == "corner") {
-            desc.corner = ParseRect(value.c_str());
-        } else if (name == "mask") {
-            desc.mask = ParseColor(value.c_str());
-        } else if (name == "fade") {
-            desc.fade = static_cast<BYTE>(std::clamp(std::atoi(value.c_str()), 0, 255));
-        } else if (name == "hole") {
-            desc.hole = ParseBool(value.c_str());
-        }
+        ApplyAttribute(kDescriptionParts, desc, name.c_str(), value.c_str());
     }
 }
 
@@ -161,7 +163,7 @@ bool DrawImageString(HDC hDC, CWindowManagerUI* manager, const RECT& rcItem, con
     if (desc.file.empty())
         return false;
     const TImageInfo* image =
-        desc.mask != 0 ? manager->AddImage(desc.file, desc.mask) : manager->GetImage(desc.file);
+        desc.mask != 0 ? manager->GetImage(desc.file, desc.mask) : manager->GetImage(desc.file);
     if (!image)
         return false;
     RECT dst = rcItem;

@@ -11,6 +11,11 @@ namespace SkinUI {
 
 class CWindowManagerUI;
 
+// The colour of a 0xAARRGGBB skin colour, as GDI takes it (no alpha).
+inline COLORREF ToColorRef(DWORD argb) {
+    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
 namespace Render {
 
 // A 32-bit top-down DIB section; its pixels are handed out through bits.

@@ -1,7 +1,6 @@
 #include "ui/core/WindowManager.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "base/ProgramFolder.h"
 
@@ -57,18 +56,6 @@ CControlUI* CALLBACK InitEach(CControlUI* control, LPVOID) {
 
 CControlUI* CALLBACK FirstHit(CControlUI* control, LPVOID) {
     return control;
-}
-
-// The control whose shortcut is the character, either case.
-CControlUI* CALLBACK MatchShortcut(CControlUI* control, LPVOID data) {
-    const auto wanted = static_cast<unsigned char>(*static_cast<const char*>(data));
-    const auto own = static_cast<unsigned char>(control->GetShortcut());
-    return own != 0 && std::toupper(own) == std::toupper(wanted) ? control : nullptr;
-}
-
-CControlUI* CALLBACK CollectInOrder(CControlUI* control, LPVOID data) {
-    static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
-    return nullptr;
 }
 
 }  // namespace
@@ -233,7 +220,13 @@ void CWindowManagerUI::RenameControl(CControlUI* control, const std::string& old
 void CWindowManagerUI::AddDelayedCleanup(CControlUI* control) {
     control->SetManager(this, nullptr, false);
     m_aDelayedCleanup.push_back(control);
-    ::PostMessageA(m_hWndPaint, kDelayedCleanupMessage, 0, 0);
+    ScheduleCleanup();
+}
+
+void CWindowManagerUI::ScheduleCleanup() {
+    // While a notification is out, the end of its delivery schedules again.
+    if (m_nNotifyDepth == 0 && !m_aDelayedCleanup.empty() && m_hWndPaint)
+        ::PostMessageA(m_hWndPaint, kDelayedCleanupMessage, 0, 0);
 }
 
 void CWindowManagerUI::ReapDelayedCleanup() {
@@ -280,10 +273,17 @@ void CWindowManagerUI::SendNotify(CControlUI* sender, const char* type, WPARAM w
 }
 
 void CWindowManagerUI::DeliverNotify(TNotifyMsg& msg) {
+    // The sender and the toolkit code that sent the notification are still
+    // on the stack when a listener removes the sender and then runs a message
+    // loop of its own (a message box): removed controls wait until no
+    // notification is out any more.
+    ++m_nNotifyDepth;
     // A listener may add or remove listeners; iterate over a snapshot.
     const std::vector<INotifyUI*> listeners = m_aNotifiers;
     for (INotifyUI* listener : listeners)
         listener->Notify(msg);
+    --m_nNotifyDepth;
+    ScheduleCleanup();
 }
 
 void CWindowManagerUI::FlushAsyncNotify() {
@@ -329,70 +329,9 @@ CControlUI* CWindowManagerUI::FindControlAt(POINT pt) const {
     return m_pRoot->FindControl(FirstHit, &pt, UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST);
 }
 
-void CWindowManagerUI::SetFocus(CControlUI* control) {
-    if (m_hWndPaint && !m_bNoActivate && ::GetFocus() != m_hWndPaint && control != m_pFocus) {
-        ::SetFocus(m_hWndPaint);
-    }
-    if (control == m_pFocus)
-        return;
-    if (m_pFocus) {
-        CControlUI* old = m_pFocus;
-        SendEvent(old, UIEVENT_KILLFOCUS);
-        SendNotify(old, "killfocus");
-        m_pFocus = nullptr;
-    }
-    if (!control || control->GetManager() != this || !control->IsVisible() ||
-        !control->IsEnabled()) {
-        return;
-    }
-    m_pFocus = control;
-    SendEvent(control, UIEVENT_SETFOCUS);
-    SendNotify(control, "setfocus");
-}
-
-bool CWindowManagerUI::SetNextTabControl(bool forward) {
-    if (!m_pRoot)
-        return false;
-    // Every visible, enabled control in tree order; the next tab stop is
-    // searched from the focused one, so a focused container (a tab page)
-    // hands the focus to its first tab stop.
-    std::vector<CControlUI*> order;
-    m_pRoot->FindControl(CollectInOrder, &order, UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST);
-    if (order.empty())
-        return false;
-    const auto current = std::find(order.begin(), order.end(), m_pFocus);
-    const size_t count = order.size();
-    size_t start = 0;
-    if (current != order.end()) {
-        start = static_cast<size_t>(current - order.begin());
-    } else {
-        start = forward ? count - 1 : 0;
-    }
-    for (size_t step = 1; step <= count; ++step) {
-        const size_t index = forward ? (start + step) % count : (start + count - step) % count;
-        if ((order[index]->GetControlFlags() & UIFLAG_TABSTOP) != 0) {
-            SetFocus(order[index]);
-            return true;
-        }
-    }
-    return false;
-}
-
 void CWindowManagerUI::Invalidate(const RECT& rc) {
     if (m_hWndPaint)
         ::InvalidateRect(m_hWndPaint, &rc, FALSE);
-}
-
-bool CWindowManagerUI::ActivateShortcut(char ch) {
-    if (!m_pRoot || ch == 0)
-        return false;
-    CControlUI* control =
-        m_pRoot->FindControl(MatchShortcut, &ch, UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST);
-    if (!control)
-        return false;
-    control->SetFocus();
-    control->Activate();
-    return true;
 }
 
 bool CWindowManagerUI::TranslateAccelerator(MSG* msg) {

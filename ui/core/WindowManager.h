@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "ui/core/GdiHandles.h"
@@ -80,6 +81,8 @@ public:
     void ReapObjects(CControlUI* control);
     // Keeps the name map in step when a control's name changes.
     void RenameControl(CControlUI* control, const std::string& oldName, const std::string& newName);
+    // Destroys a removed control later, at a message that arrives while no
+    // notification is being delivered.
     void AddDelayedCleanup(CControlUI* control);
 
     // Notifications.
@@ -145,9 +148,13 @@ public:
     HFONT GetFont(int index);
     const TEXTMETRICA& GetFontMetrics(int index);
 
-    // Images, loaded on first use and kept per manager by name.
+    // Images, loaded on first use and kept per manager by name and mask (the
+    // colour drawn see-through). The skin declares a file's mask once with
+    // AddImage; a plain GetImage uses that mask, and one that names a mask of
+    // its own gets an image of its own.
     const TImageInfo* GetImage(const std::string& name);
-    const TImageInfo* AddImage(const std::string& name, DWORD mask = 0);
+    const TImageInfo* GetImage(const std::string& name, DWORD mask);
+    const TImageInfo* AddImage(const std::string& name, DWORD mask);
 
     // Attribute lists applied to every new control of a tag before its own.
     void AddDefaultAttributeList(const char* controlName, const char* attributes);
@@ -175,6 +182,7 @@ private:
                    char key = 0);
     void FlushAsyncNotify();
     void DeliverNotify(TNotifyMsg& msg);
+    void ScheduleCleanup();
     void ReapDelayedCleanup();
 
     HWND m_hWndPaint = nullptr;
@@ -194,6 +202,7 @@ private:
     MemoryCanvas m_offscreen;
     SIZE m_szOffscreen = {0, 0};
     CControlUI* m_pTooltipControl = nullptr;
+    bool m_bTooltipToolAdded = false;
     std::string m_sTooltipText;
 
     SIZE m_szInitWindowSize = {0, 0};
@@ -215,7 +224,8 @@ private:
 
     TFontInfo m_defaultFont;
     std::vector<std::unique_ptr<TFontInfo>> m_aFonts;
-    std::map<std::string, std::unique_ptr<TImageInfo>> m_mImages;
+    std::map<std::pair<std::string, DWORD>, std::unique_ptr<TImageInfo>> m_mImages;
+    std::map<std::string, DWORD> m_mImageMasks;
     std::map<std::string, std::string> m_mDefaultAttributes;
     std::map<std::string, std::vector<CControlUI*>> m_mOptionGroups;
 
@@ -224,6 +234,8 @@ private:
     std::vector<IMessageFilterUI*> m_aMessageFilters;
     std::vector<ITranslateAccelerator*> m_aTranslators;
     std::vector<CControlUI*> m_aDelayedCleanup;
+    // How many notifications are being delivered, one inside another.
+    int m_nNotifyDepth = 0;
     std::unordered_map<std::string, CControlUI*> m_mNameHash;
 };
 

@@ -9,9 +9,11 @@ HWND CWindowWnd::Create(HWND parent, const char* name, DWORD style, DWORD exStyl
     const bool registered = GetSuperClassName() ? RegisterSuperclass() : RegisterWindowClass();
     if (!registered)
         return nullptr;
-    m_hWnd = ::CreateWindowExA(exStyle, GetWindowClassName(), name, style, x, y, cx, cy, parent,
-                               menu, CWindowManagerUI::GetInstance(), this);
-    return m_hWnd;
+    // m_hWnd is set at WM_NCCREATE. A creation that ends inside WM_CREATE
+    // has already sent the final message, which may have deleted this
+    // object, so nothing here touches it after the call.
+    return ::CreateWindowExA(exStyle, GetWindowClassName(), name, style, x, y, cx, cy, parent, menu,
+                             CWindowManagerUI::GetInstance(), this);
 }
 
 bool CWindowWnd::RegisterWindowClass() {

@@ -3,6 +3,7 @@
 // markup text, or a resource number, as for "Include".
 #pragma once
 
+#include "ui/core/ControlClass.h"
 #include "ui/layout/FlowLayouts.h"
 
 namespace SkinUI {
@@ -11,8 +12,7 @@ class IDialogBuilderCallback;
 
 class CChildLayoutUI : public CVerticalLayoutUI {
 public:
-    const char* GetClass() const override;
-    void* GetInterface(const char* name) override;
+    SKINUI_CONTROL_CLASS(CVerticalLayoutUI, "ChildLayoutUI", "ChildLayout")
 
     // Replaces the children with the ones the file builds; false when it
     // cannot be loaded or parsed, or would include itself.

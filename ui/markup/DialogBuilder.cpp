@@ -22,6 +22,7 @@
 #include "ui/controls/RichEdit.h"
 #include "ui/controls/Slider.h"
 #include "ui/core/AttributeList.h"
+#include "ui/core/AttributeTable.h"
 #include "ui/core/RectAttributes.h"
 #include "ui/core/ScrollBar.h"
 #include "ui/core/WindowManager.h"
@@ -104,6 +105,13 @@ void DebugReport(const std::string& message) {
 
 bool DecodeUtf8Markup(const std::string& bytes, std::string& text, std::string& error) {
     return DecodeMarkup(bytes, MarkupEncoding::Utf8, WideToAnsiCodePage, text, error);
+}
+
+// A window value of two numbers, "cx,cy", for a manager setter that takes them.
+template <void (CWindowManagerUI::*Set)(int, int)>
+void ApplySize(CWindowManagerUI& manager, const char* value) {
+    const SIZE size = ParseSize(value);
+    (manager.*Set)(size.cx, size.cy);
 }
 
 // Turns the elements the walk hands over into controls of one manager.
@@ -191,33 +199,22 @@ public:
 
 private:
     void ApplyWindowValues(const pugi::xml_node& window) {
-        for (const pugi::xml_attribute& attr : window.attributes()) {
-            const char* name = attr.name();
-            const char* value = attr.value();
-            if (std::strcmp(name, "size") == 0) {
-                const SIZE size = ParseSize(value);
-                m_manager->SetInitSize(size.cx, size.cy);
-            } else if (std::strcmp(name, "caption") == 0) {
-                m_manager->SetCaptionRect(ParseRect(value));
-            } else if (std::strcmp(name, "roundcorner") == 0) {
-                const SIZE size = ParseSize(value);
-                m_manager->SetRoundCorner(size.cx, size.cy);
-            } else if (std::strcmp(name, "sizebox") == 0) {
-                m_manager->SetSizeBox(ParseRect(value));
-            } else if (std::strcmp(name, "mininfo") == 0) {
-                const SIZE size = ParseSize(value);
-                m_manager->SetMinInfo(size.cx, size.cy);
-            } else if (std::strcmp(name, "maxinfo") == 0) {
-                const SIZE size = ParseSize(value);
-                m_manager->SetMaxInfo(size.cx, size.cy);
-            } else if (std::strcmp(name, "alpha") == 0) {
-                m_manager->SetTransparent(std::atoi(value));
-            } else if (std::strcmp(name, "defaultfontcolor") == 0) {
-                m_manager->SetDefaultFontColor(ParseColor(value));
-            } else if (std::strcmp(name, "disabledfontcolor") == 0) {
-                m_manager->SetDefaultDisabledColor(ParseColor(value));
-            }
-        }
+        using Manager = CWindowManagerUI;
+        static const AttributeSetter<Manager> kWindowAttributes[] = {
+            {"size", ApplySize<&Manager::SetInitSize>},
+            {"caption", [](Manager& m, const char* v) { m.SetCaptionRect(ParseRect(v)); }},
+            {"roundcorner", ApplySize<&Manager::SetRoundCorner>},
+            {"sizebox", [](Manager& m, const char* v) { m.SetSizeBox(ParseRect(v)); }},
+            {"mininfo", ApplySize<&Manager::SetMinInfo>},
+            {"maxinfo", ApplySize<&Manager::SetMaxInfo>},
+            {"alpha", [](Manager& m, const char* v) { m.SetTransparent(std::atoi(v)); }},
+            {"defaultfontcolor",
+             [](Manager& m, const char* v) { m.SetDefaultFontColor(ParseColor(v)); }},
+            {"disabledfontcolor",
+             [](Manager& m, const char* v) { m.SetDefaultDisabledColor(ParseColor(v)); }},
+        };
+        for (const pugi::xml_attribute& attr : window.attributes())
+            ApplyAttribute(kWindowAttributes, *m_manager, attr.name(), attr.value());
     }
 
     void AddFont(const pugi::xml_node& font) {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "ui/core/WindowManager.h"
+#include "tests/ui/support/TestWindow.h"
 
 namespace {
 
@@ -56,15 +56,7 @@ VARIANT Dispatch(IDispatch* disp) {
 void PumpFor(DWORD ms) {
     const DWORD start = ::GetTickCount();
     do {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT)
-                continue;
-            if (!SkinUI::CWindowManagerUI::TranslateUIMessage(&msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
-        }
+        uitest::TestWindow::Pump();
         ::Sleep(5);
     } while (::GetTickCount() - start < ms);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/ui/support/TestWindow.h"
+#include "ui/markup/MarkupWalk.h"
 
 using namespace SkinUI;
 using uitest::TestWindow;
@@ -177,6 +178,24 @@ TEST(BuilderTest, HostileIncludesAndNestingLeaveAWorkingTree) {
     auto* outer = dynamic_cast<CVerticalLayoutUI*>(manager.FindControl("outer"));
     ASSERT_NE(outer, nullptr);
     EXPECT_EQ(outer->GetCount(), 1) << "the cycle is refused, the label after it stays";
+
+    // Child layouts whose files name each other further and further down:
+    // the build's walk bounds them as it bounds includes.
+    const int files = kMaxMarkupDepth + 20;
+    for (int i = 0; i < files; ++i) {
+        folder.Write(
+            ("Chain" + std::to_string(i) + ".xml").c_str(),
+            "<Window><ChildLayout xmlfile=\"chain" + std::to_string(i + 1) + ".xml\"/></Window>");
+    }
+    auto* top = new CChildLayoutUI;
+    top->SetManager(&manager, nullptr, false);
+    top->SetChildLayoutXML("Chain0.xml");
+    int built = 0;
+    for (CControlUI* c = top->GetItemAt(0); c; c = static_cast<CContainerUI*>(c)->GetItemAt(0))
+        ++built;
+    EXPECT_GT(built, 0);
+    EXPECT_LE(built, kMaxMarkupDepth);
+    delete top;
 }
 
 TEST(BuilderTest, AnIncludedWindowNeitherResizesNorRenumbersFonts) {
