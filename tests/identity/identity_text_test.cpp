@@ -115,6 +115,12 @@ TEST(IdentityBios, ChosenByVersionWithTheBoardFallback) {
 
     values[bios + "BIOSVersion"] = " A M I ";
     EXPECT_EQ(BiosText(6, read), "0XDH29") << "5 characters or fewer: the board's name";
+    // The limit itself, counted after cleaning: 5 falls back, 6 stays.
+    values[bios + "BIOSVersion"] = "1.0 - 2";
+    EXPECT_EQ(BiosText(6, read), "0XDH29") << "5 characters after cleaning";
+    values[bios + "BIOSVersion"] = "1.0 - 23";
+    EXPECT_EQ(BiosText(6, read), "1.0-23") << "6 characters after cleaning";
+    values[bios + "BIOSVersion"] = " A M I ";
     EXPECT_EQ(BiosText(5, read), "AWARD-6.00PG") << "older systems have no fallback";
     values.erase(bios + "BaseBoardProduct");
     EXPECT_EQ(BiosText(6, read), "AMI");
