@@ -6,3 +6,9 @@
 inline bool IsGbkLeadByte(unsigned char byte) {
     return byte >= 0x81 && byte <= 0xFE;
 }
+
+// The bytes that can end a GBK double-byte character. None of the bytes that
+// shape a URL query ('%', '&', '#', '+', the controls) is one.
+inline bool IsGbkTrailByte(unsigned char byte) {
+    return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
+}

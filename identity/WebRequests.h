@@ -1,6 +1,8 @@
 // The request URLs sent to the operator's web services and the signature of
-// the statistics report. Texts are inserted as they are, without
-// percent-encoding: the services read them that way.
+// the statistics report. Field texts go out as they are, GBK bytes included,
+// except for the few bytes that would break the query ('%', '&', '#', '+',
+// controls, a GBK lead byte without its second byte): those are %-escaped.
+// The signature covers the texts before escaping.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +30,8 @@ std::string LogoPageUrl(std::string_view host);
 std::string StatisticsSignature(int mainId, int site, std::string_view mac);
 std::string StatisticsReportUrl(std::string_view host, int mainId, int site, std::string_view mac);
 std::string QQLoginUrl(std::string_view host, int mainId, int site, const MachineInfo& machine);
-// Carries the account as typed and the MD5 text of the password.
+// Carries the account as typed (escaped as above) and the MD5 text of the
+// password.
 std::string ValidationUrl(std::string_view host, std::string_view account,
                           std::string_view password);
 std::string RegisterUrl(std::string_view host, const ChannelConfig& channel, int site,

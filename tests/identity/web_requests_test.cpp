@@ -44,7 +44,7 @@ TEST(WebRequests, StatisticsReportAndSignature) {
               "3b13a9cd9fc8d279a6a57a6174112406");
 }
 
-TEST(WebRequests, MachinePagesCarryEveryFieldUnencoded) {
+TEST(WebRequests, MachinePagesCarryEveryFieldInOrder) {
     EXPECT_EQ(QQLoginUrl(kHost, 7, 3, Machine()),
               "http://svc.example/QQLogin.aspx?unionID=7&siteID=3&SystemVer=Win:6.1.7601&"
               "BiosSerial=DELL-1072009&CPUSerial=0FEBFBFF&HDSerial=WD-WCC4E1234567&"
@@ -59,9 +59,35 @@ TEST(WebRequests, MachinePagesCarryEveryFieldUnencoded) {
               "Bios=&Cpu=&Disk=&Mac=");
 }
 
+// Only the bytes that would end, cut or reshape a field are %-escaped; the
+// rest, GBK included, go out as they are.
+TEST(WebRequests, FieldTextsCannotBreakTheQuery) {
+    MachineInfo machine = Machine();
+    std::strcpy(machine.szBiosSerial, "DELL&x=1#");
+    std::strcpy(machine.szCpuSerial, "1%2+3\x01\x7F=");
+    // 中 whole, then a lead byte whose second byte was cut off.
+    std::strcpy(machine.szHDSerial, "WD\xD6\xD0\xB9");
+    EXPECT_EQ(RegisterUrl(kHost, {7, 3, 11, 12}, 3, machine),
+              "http://svc.example/client_reg.aspx?MainID=7&SubID=3&SubID1=11&SubID2=12&"
+              "Os=Win:6.1.7601&Bios=DELL%26x=1%23&Cpu=1%252%2B3%01%7F=&Disk=WD\xD6\xD0%B9&"
+              "Mac=02FC00000001");
+    // A lead byte before a byte that cannot end its character stands alone
+    // too, or the code page would join it with the escape after it.
+    std::strcpy(machine.szBiosSerial, "\xB9&\xB0\x41\xB0 \xC4");
+    EXPECT_EQ(QQLoginUrl(kHost, 7, 3, machine),
+              "http://svc.example/QQLogin.aspx?unionID=7&siteID=3&SystemVer=Win:6.1.7601&"
+              "BiosSerial=%B9%26\xB0\x41%B0 %C4&CPUSerial=1%252%2B3%01%7F=&"
+              "HDSerial=WD\xD6\xD0%B9&MACAddress=02FC00000001");
+    // The signature covers the text before it is escaped.
+    EXPECT_EQ(StatisticsReportUrl(kHost, 0, 0, "0&1"),
+              "http://svc.example/DataSubmitAD.aspx?channelId=0&barId=0&userid=0&"
+              "macSerial=0%261&enter_type=0&object_type=0&object_id=0&sign=" +
+                  StatisticsSignature(0, 0, "0&1"));
+}
+
 TEST(WebRequests, ValidationSendsTheAccountAsTypedAndThePasswordDigest) {
     EXPECT_EQ(ValidationUrl(kHost, "a&b=c", "p w"),
-              "http://svc.example/client_validate.aspx?account=a&b=c&"
+              "http://svc.example/client_validate.aspx?account=a%26b=c&"
               "pwd=782213d5eb51edb7aa97ccfc7388e18e");
     EXPECT_EQ(ValidationUrl(kHost, "", ""),
               "http://svc.example/client_validate.aspx?account=&"
