@@ -2,7 +2,8 @@
 """A loopback stand-in for the operator's web services, so the launcher's
 requests can be seen. It answers every page the launcher asks for with a
 small HTML page naming it, and appends each request line to a log, bytes as
-they came (texts are not percent-encoded, and GBK bytes stay GBK).
+they came (the launcher escapes only the few bytes that would break a query,
+and the browser sends GBK bytes raw).
 
 Use it as a module (WebService(log).start()) or from the command line:
 
@@ -105,13 +106,17 @@ class WebService:
         with self._lock, open(self.log, "ab") as f:
             f.write(raw_line.rstrip(b"\r\n") + b"\n")
 
-    def requests(self):
-        """The logged request lines as text (GBK bytes decoded)."""
+    def raw_requests(self):
+        """The logged request lines, bytes as they came."""
         try:
             with open(self.log, "rb") as f:
-                return [line.decode("gbk", "replace") for line in f.read().splitlines()]
+                return f.read().splitlines()
         except OSError:
             return []
+
+    def requests(self):
+        """The logged request lines as text (GBK bytes decoded)."""
+        return [line.decode("gbk", "replace") for line in self.raw_requests()]
 
 
 class _Handler(BaseHTTPRequestHandler):

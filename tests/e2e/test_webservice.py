@@ -15,8 +15,8 @@ slowly, and the player's clicks are checked:
   - RegisterTop while the update runs sends nothing;
   - Register after it sends client_reg.aspx with the channel and the
     machine fields;
-  - 登录 sends client_validate.aspx with the account as typed and the MD5 of
-    the password;
+  - 登录 sends client_validate.aspx with the account as typed, its GBK bytes
+    raw and its '&' escaped, and the MD5 of the password;
   - a link button reaches the default browser (Wine's winebrowser runs
     record_link.py, named in HKCU\\Software\\Wine\\WineBrowser "Browsers");
   - QQLogon sends QQLogin.aspx with the machine fields.
@@ -81,14 +81,16 @@ def host_macs():
     return macs
 
 
-def find_request(service, page, timeout):
-    """The first logged request for PAGE (a path), parsed, or None."""
+def find_request(service, page, timeout, raw=False):
+    """The path and query of the first logged request for PAGE (a path):
+    text, or with RAW the bytes as they came; None when there is none."""
     deadline = time.time() + timeout
     while True:
-        for line in service.requests():
-            target = target_of(line)
+        for line in service.raw_requests():
+            target = target_of(line.decode("gbk", "replace"))
             if urllib.parse.urlsplit(target).path == page:
-                return target
+                # Latin-1 gives every byte back as it was.
+                return target_of(line.decode("latin-1")).encode("latin-1") if raw else target
         if time.time() > deadline:
             return None
         time.sleep(0.2)
@@ -256,8 +258,13 @@ def clicks(session, check, service, window, install, new_file, stamp, mac, links
         check_machine_fields(check, "registration", values, mac)
     tl.click(session, window, CLOSE_BUTTON)  # back to the login form
 
-    account, password = "p&q=1", "pw 9"
+    # The page reads the account from the query: its '&' must not start a
+    # field of its own.
+    account, password = "\u5f20\u4e09p&q=1", "pw 9"
     tl.click(session, window, tl.ACCOUNT_BOX)
+    # xdotool can lose the first character it maps to a spare key; spend
+    # that on one that is erased with the old text.
+    tl.type_text(session, "\u6c49")
     session.xdotool("key", "End")
     session.xdotool("key", "--repeat", "40", "BackSpace")
     tl.type_text(session, account)
@@ -266,9 +273,12 @@ def clicks(session, check, service, window, install, new_file, stamp, mac, links
     session.xdotool("key", "--repeat", "40", "BackSpace")
     tl.type_text(session, password)
     tl.click(session, window, LOGON_BUTTON)
-    validate = find_request(service, "/register/client_validate.aspx", 20)
-    expected = "/register/client_validate.aspx?account=%s&pwd=%s" % (
-        account, hashlib.md5(password.encode()).hexdigest())
+    validate = find_request(service, "/register/client_validate.aspx", 20, raw=True)
+    # The browser sends the GBK bytes raw, as the launcher wrote them; only
+    # the '&' arrives escaped.
+    expected = b"/register/client_validate.aspx?account=%s&pwd=%s" % (
+        account.encode("gbk").replace(b"&", b"%26"),
+        hashlib.md5(password.encode()).hexdigest().encode())
     check(validate == expected, "登录 sent %r, expected %r" % (validate, expected))
 
     tl.click(session, window, WEB_INDEX_LINK)
