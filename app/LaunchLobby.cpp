@@ -1,9 +1,11 @@
 // The login: the launcher hands account, password and server to the lobby on
-// its command line, remembers the login and quits.
+// its command line, remembers the login and quits. A login that would not
+// reach the lobby whole is refused before anything starts.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "app/ControlLookup.h"
 #include "app/LauncherConstants.h"
@@ -21,6 +23,17 @@ using namespace SkinUI;
 namespace {
 
 constexpr char kInputCaption[] = "提 示";
+
+// A page can put more into a box than the keyboard can; the box's limit
+// counts bytes, as the lobby's lengths do.
+bool ExceedsBox(const CEditUI* box) {
+    return box && box->GetText().size() > box->GetMaxChar();
+}
+
+std::string TooLongText(const char* what, const CEditUI& box) {
+    return std::string(what) + "不能超过" + std::to_string(box.GetMaxChar()) +
+           "个字符（一个汉字算两个字符），请重新填写。";
+}
 
 }  // namespace
 
@@ -40,19 +53,33 @@ void CPlazaUpdateWnd::LaunchLobby() {
         m_pPasswordEdit->SetFocus();
         return;
     }
-    if (auto* logon = FindControlAs<CButtonUI>(m_Manager, "Logon"))
-        logon->SetEnabled(false);
+    for (CEditUI* box : {m_pAccountEdit, m_pPasswordEdit}) {
+        if (ExceedsBox(box)) {
+            const char* what = box == m_pAccountEdit ? "登录帐号" : "登录密码";
+            ::MessageBoxA(m_hWnd, TooLongText(what, *box).c_str(), kInputCaption, MB_ICONERROR);
+            box->SetFocus();
+            return;
+        }
+    }
 
     const std::string account = m_pAccountEdit->GetText();
     const std::string password = m_pPasswordEdit ? m_pPasswordEdit->GetText() : std::string();
-    std::string parameters;
-    if (m_bReplacePlazaUpdate) {
-        parameters = kReplacePlazaUpdateSwitch;
-    } else {
+    std::string parameters = kReplacePlazaUpdateSwitch;
+    if (!m_bReplacePlazaUpdate) {
         SelectLoginServer();
-        parameters = FormatUpdateOverParameters(
+        const auto login = FormatUpdateOverParameters(
             LobbyLogin{m_nServerLine, m_bPartnerLogon, account, password, m_sServerAddr});
+        if (!login) {
+            ::MessageBoxA(m_hWnd, "登录信息太长，大厅无法接收，请缩短帐号或密码后重试。",
+                          kInputCaption, MB_ICONERROR);
+            m_pAccountEdit->SetFocus();
+            return;
+        }
+        parameters = *login;
     }
+
+    if (auto* logon = FindControlAs<CButtonUI>(m_Manager, "Logon"))
+        logon->SetEnabled(false);
 
     const std::string lobby = LobbyProgramPath(CWindowManagerUI::GetModuleDirectory());
     const HINSTANCE started =

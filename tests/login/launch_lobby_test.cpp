@@ -93,17 +93,31 @@ TEST_F(LaunchLobby, RefusalsAndInputChecks) {
     EXPECT_TRUE(m_boxes.Boxes().empty());
     EXPECT_FALSE(TakeQuitMessage());
 
+    // A page can set more than the boxes take from the keyboard, and a line
+    // that would be cut does not reach the lobby whole.
+    window.m_pAccountEdit->SetText(std::string(240, 'a').c_str());
+    window.LaunchLobby();
+    window.m_pAccountEdit->SetText(std::string(32, 'a').c_str());
+    window.m_pPasswordEdit->SetText(std::string(33, 'p').c_str());
+    window.LaunchLobby();
+    window.m_pPasswordEdit->SetText("pw");
+    window.m_vServerList = {std::string(200, '9')};
+    window.LaunchLobby();
+
     window.m_pAccountEdit->SetText("");
     window.LaunchLobby();
     window.m_pAccountEdit->SetText("abc");
     window.m_pPasswordEdit->SetText("");
     window.LaunchLobby();
-    const auto shown = m_boxes.Boxes();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].sCaption, "提 示");
-    EXPECT_EQ(shown[0].sText, "您还没有填写登录帐号！");
-    EXPECT_EQ(shown[1].sText, "您还没有填写登录密码！");
+    EXPECT_EQ(m_boxes.Texts(), (std::vector<std::string>{
+                                   "登录帐号不能超过32个字符（一个汉字算两个字符），请重新填写。",
+                                   "登录密码不能超过32个字符（一个汉字算两个字符），请重新填写。",
+                                   "登录信息太长，大厅无法接收，请缩短帐号或密码后重试。",
+                                   "您还没有填写登录帐号！", "您还没有填写登录密码！"}));
+    for (const auto& box : m_boxes.Boxes())
+        EXPECT_EQ(box.sCaption, "提 示");
     EXPECT_EQ(window.m_Manager.GetFocus(), window.m_pPasswordEdit);
+    // The launcher stays for another try.
     EXPECT_TRUE(window.Control<CButtonUI>("Logon")->IsEnabled());
     EXPECT_FALSE(TakeQuitMessage());
 
