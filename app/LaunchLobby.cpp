@@ -12,6 +12,8 @@
 #include "app/PlazaUpdateWnd.h"
 #include "base/LobbyInterface.h"
 #include "launcher_settings.h"
+#include "login/AccountKeys.h"
+#include "login/AccountStore.h"
 #include "login/LobbyCommandLine.h"
 #include "login/ServerLine.h"
 #include "ui/controls/Button.h"
@@ -23,6 +25,7 @@ using namespace SkinUI;
 namespace {
 
 constexpr char kInputCaption[] = "提 示";
+constexpr char kNextTime[] = "本次照常登录，下次登录时请重新填写帐号和密码。";
 
 // A page can put more into a box than the keyboard can; the box's limit
 // counts bytes, as the lobby's lengths do.
@@ -80,6 +83,8 @@ void CPlazaUpdateWnd::LaunchLobby() {
 
     if (auto* logon = FindControlAs<CButtonUI>(m_Manager, "Logon"))
         logon->SetEnabled(false);
+    if (!m_bPartnerLogon)
+        ExplainUnrememberedAccount(account);
 
     const std::string lobby = LobbyProgramPath(CWindowManagerUI::GetModuleDirectory());
     const HINSTANCE started =
@@ -90,6 +95,23 @@ void CPlazaUpdateWnd::LaunchLobby() {
         SaveLogonAccount(account, password);
     }
     ::PostQuitMessage(0);
+}
+
+void CPlazaUpdateWnd::ExplainUnrememberedAccount(const std::string& account) {
+    // Told before the lobby starts, so that its window cannot hide the box.
+    std::string reason;
+    switch (accounts::CheckAccountKeyName(account)) {
+        case accounts::AccountKeyName::Fits:
+            return;
+        case accounts::AccountKeyName::NotAKeyName:
+            reason = "帐号中含有“\\”，启动器无法记住这个帐号。\n";
+            break;
+        case accounts::AccountKeyName::TooLong:
+            reason = "帐号超过" + std::to_string(accounts::kMaxAccountKeyChars) +
+                     "个字符（一个汉字算两个字符），启动器无法记住这个帐号。\n";
+            break;
+    }
+    ::MessageBoxA(m_hWnd, (reason + kNextTime).c_str(), kInputCaption, MB_ICONINFORMATION);
 }
 
 void CPlazaUpdateWnd::SelectLoginServer() {

@@ -126,6 +126,8 @@ private:
     // The registration page, once an update has finished and none runs.
     void OpenRegisterPage();
     void FillLogonBoxes(const std::string& account, const std::string& password);
+    // Tells the player when the account cannot be remembered, and why.
+    void ExplainUnrememberedAccount(const std::string& account);
 
     void OnClick(const std::string& name, SkinUI::CControlUI* sender);
     void OnItemSelect(const std::string& name);

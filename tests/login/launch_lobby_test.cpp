@@ -1,6 +1,6 @@
 // The login against the real stand-in lobby started by ShellExecuteA from the
-// test's own folder: the command line it receives, what is saved, the refusals
-// and the failure message.
+// test's own folder: the command line it receives, what is saved and what is
+// not, the refusals and the failure message.
 #include <gtest/gtest.h>
 
 #include "identity/HexCodec.h"
@@ -123,4 +123,46 @@ TEST_F(LaunchLobby, RefusalsAndInputChecks) {
 
     EXPECT_EQ(LobbyParameters(500), "<none>");
     EXPECT_FALSE(HasKey(kLast));
+}
+
+TEST_F(LaunchLobby, AccountsThatCannotNameAKeyLogInButAreNotRemembered) {
+    const std::string longest(31, 'l');
+    const std::string tooLong(32, 'm');
+    struct Case {
+        std::string account;
+        const char* reason;  // empty when it is remembered
+    } cases[] = {
+        {longest, ""},
+        {tooLong, "帐号超过31个字符（一个汉字算两个字符），启动器无法记住这个帐号。\n"},
+        {"a\\b", "帐号中含有“\\”，启动器无法记住这个帐号。\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.account);
+        WaitForLobbyToClose();
+        ::DeleteFileA(Here("LobbyCommandLine.txt").c_str());
+        ::DeleteFileA(Here("LobbyLogin.txt").c_str());
+        const size_t boxesBefore = m_boxes.Boxes().size();
+        LauncherTestWindow window;
+        Prepare(window, c.account.c_str(), "pw");
+        window.Control<COptionUI>("SavePassWord")->SetSelected(true);
+        window.SendNotify("return", "PassWord");
+
+        EXPECT_EQ(LobbyParameters(), "-Update_Over 0 0 " + std::to_string(c.account.size()) +
+                                         " 2 15 " + c.account + " pw 192.168.100.200");
+        EXPECT_TRUE(TakeQuitMessage());
+        const auto shown = m_boxes.Boxes();
+        if (*c.reason) {
+            ASSERT_EQ(shown.size(), boxesBefore + 1);
+            EXPECT_EQ(shown.back().sCaption, "提 示");
+            EXPECT_EQ(shown.back().sText,
+                      std::string(c.reason) + "本次照常登录，下次登录时请重新填写帐号和密码。");
+            // The lobby may name it; the launcher wrote nothing for it.
+            EXPECT_EQ(GetDword(Account(c.account), "Server"), -1);
+        } else {
+            EXPECT_EQ(shown.size(), boxesBefore);
+            EXPECT_EQ(GetDword(Account(c.account), "Server"), 0);
+        }
+        // The last login stays the one that could be remembered.
+        EXPECT_EQ(GetString(kLast, "UserAccount"), longest);
+    }
 }
