@@ -41,6 +41,10 @@ std::string TooLongText(const char* what, const CEditUI& box) {
 }  // namespace
 
 void CPlazaUpdateWnd::LaunchLobby() {
+    // One login at a time: a message box below runs a message loop of its
+    // own, in which pages and timers may ask for another.
+    if (LoginUnderway())
+        return;
     // Only between update runs: a run may still replace the lobby's files.
     if (!m_bUpdateFinished || m_bUpdating)
         return;
@@ -81,6 +85,7 @@ void CPlazaUpdateWnd::LaunchLobby() {
         parameters = *login;
     }
 
+    m_bLoginUnderway = true;
     if (auto* logon = FindControlAs<CButtonUI>(m_Manager, "Logon"))
         logon->SetEnabled(false);
     if (!m_bPartnerLogon)

@@ -119,6 +119,7 @@ TEST_F(LaunchLobby, RefusalsAndInputChecks) {
     EXPECT_EQ(window.m_Manager.GetFocus(), window.m_pPasswordEdit);
     // The launcher stays for another try.
     EXPECT_TRUE(window.Control<CButtonUI>("Logon")->IsEnabled());
+    EXPECT_FALSE(window.LoginUnderway());
     EXPECT_FALSE(TakeQuitMessage());
 
     EXPECT_EQ(LobbyParameters(500), "<none>");
