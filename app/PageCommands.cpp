@@ -33,6 +33,8 @@ std::string ToAnsi(const wchar_t* text) {
 
 void CPlazaUpdateWnd::BeforeNavigate2(IDispatch*, VARIANT* url, VARIANT*, VARIANT*, VARIANT*,
                                       VARIANT*, VARIANT_BOOL*) {
+    if (LoginUnderway())
+        return;
     if (!url || V_VT(url) != VT_BSTR || !V_BSTR(url))
         return;
     const AppCommand command = ParseAppCommand(ToAnsi(V_BSTR(url)));
@@ -77,12 +79,16 @@ void CPlazaUpdateWnd::ReturnToLogonPage() {
 }
 
 void CPlazaUpdateWnd::OnLogonLobby(const wchar_t* account, const wchar_t* password) {
+    if (LoginUnderway())
+        return;
     ReturnToLogonPage();
     FillLogonBoxes(ToAnsi(account), ToAnsi(password));
     LaunchLobby();
 }
 
 void CPlazaUpdateWnd::OnLogonResult(const wchar_t* code, const wchar_t* text) {
+    if (LoginUnderway())
+        return;
     // atoi: a code that is no number counts as 0, success.
     if (std::atoi(ToAnsi(code).c_str()) == 0) {
         LaunchLobby();

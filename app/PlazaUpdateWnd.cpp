@@ -175,7 +175,8 @@ LRESULT CPlazaUpdateWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                          reinterpret_cast<const wchar_t*>(lParam));
             return 0;
         case WM_REGISTER_CANCEL:
-            ReturnToLogonPage();
+            if (!LoginUnderway())
+                ReturnToLogonPage();
             return 0;
         case WM_LOGON_RESULT:
             OnLogonResult(reinterpret_cast<const wchar_t*>(wParam),

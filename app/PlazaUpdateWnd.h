@@ -63,6 +63,9 @@ public:
 
     // Starts the lobby with the login (or the self-update hand-over) and quits.
     void LaunchLobby();
+    // From the moment a login starts the lobby until the window quits. Then
+    // no further login, page command or script call does anything.
+    bool LoginUnderway() const { return m_bLoginUnderway; }
     // The login-time choice of server line and address.
     void SelectLoginServer();
 
@@ -126,6 +129,8 @@ private:
     // The registration page, once an update has finished and none runs.
     void OpenRegisterPage();
     void FillLogonBoxes(const std::string& account, const std::string& password);
+    // Tells the player when the account cannot be remembered, and why.
+    void ExplainUnrememberedAccount(const std::string& account);
 
     void OnClick(const std::string& name, SkinUI::CControlUI* sender);
     void OnItemSelect(const std::string& name);
@@ -140,4 +145,5 @@ private:
     void SelectFirstAccountOrClear();
 
     std::shared_ptr<UiQueue> m_pUiQueue;
+    bool m_bLoginUnderway = false;
 };

@@ -20,6 +20,11 @@ inline constexpr char kAutoLogon[] = "AutoLogon";
 inline constexpr char kServer[] = "Server";
 inline constexpr char kAutoSelectServer[] = "AutoSelectServer";
 
+// Longest account name kept under a key of its own. The lobby lists the
+// accounts with room for 31 characters (bytes of the ANSI code page) and
+// stops at a longer name, which would hide every account after it.
+inline constexpr size_t kMaxAccountKeyChars = 31;
+
 // The key of one remembered account.
 inline std::string AccountKeyPath(const std::string& account) {
     return std::string(kAccountListKey) + "\\" + account;

@@ -38,7 +38,25 @@ SavedOptions ReadOptions(HKEY key) {
     return options;
 }
 
+// The registry's ANSI functions read a name in the ANSI code page, so a
+// double-byte character whose second byte is 0x5C is no backslash.
+bool HasBackslash(const std::string& name) {
+    const int chars =
+        ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(chars), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), &wide[0], chars);
+    return wide.find(L'\\') != std::wstring::npos;
+}
+
 }  // namespace
+
+AccountKeyName CheckAccountKeyName(const std::string& account) {
+    if (account.empty() || HasBackslash(account))
+        return AccountKeyName::NotAKeyName;
+    if (account.size() > kMaxAccountKeyChars)
+        return AccountKeyName::TooLong;
+    return AccountKeyName::Fits;
+}
 
 std::optional<LastLogon> ReadLastLogon() {
     const UniqueKey key = registry::OpenKey(HKEY_CURRENT_USER, kLastLogonKey, KEY_READ);
@@ -56,6 +74,8 @@ std::optional<LastLogon> ReadLastLogon() {
 }
 
 std::optional<SavedAccount> ReadAccount(const std::string& name) {
+    if (CheckAccountKeyName(name) == AccountKeyName::NotAKeyName)
+        return std::nullopt;
     const UniqueKey key = registry::OpenKey(HKEY_CURRENT_USER, AccountKeyPath(name), KEY_READ);
     if (!key)
         return std::nullopt;
@@ -95,6 +115,8 @@ std::vector<std::string> ListAccounts() {
 }
 
 bool DeleteAccount(const std::string& name) {
+    if (CheckAccountKeyName(name) == AccountKeyName::NotAKeyName)
+        return false;
     const UniqueKey list =
         registry::OpenKey(HKEY_CURRENT_USER, kAccountListKey, registry::kReadWrite);
     if (!list)
@@ -114,6 +136,8 @@ bool ForgetLastLogon() {
 }
 
 void SaveLogon(const LogonToSave& logon) {
+    if (CheckAccountKeyName(logon.sAccount) != AccountKeyName::Fits)
+        return;
     const UniqueKey last = registry::CreateKey(HKEY_CURRENT_USER, kLastLogonKey);
     if (!last)
         return;

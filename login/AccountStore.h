@@ -49,10 +49,17 @@ struct LogonToSave {
     bool bAutoSelectServer = false;
 };
 
+// Whether an account can be remembered under a key named after it. A name
+// with a backslash would reach into nested keys (another account's, or the
+// lobby's below one), and an empty one would be the list key itself.
+enum class AccountKeyName { Fits, NotAKeyName, TooLong };
+AccountKeyName CheckAccountKeyName(const std::string& account);
+
 // Empty when there is no last-login key.
 std::optional<LastLogon> ReadLastLogon();
 
-// The account below the list key; empty when its key does not open.
+// The account below the list key; empty when its key does not open or the
+// name cannot be a key's.
 std::optional<SavedAccount> ReadAccount(const std::string& name);
 
 // The names of the remembered accounts, in the registry's order. A key
@@ -60,7 +67,8 @@ std::optional<SavedAccount> ReadAccount(const std::string& name);
 std::vector<std::string> ListAccounts();
 
 // Deletes the account's key with everything below it (the lobby keeps its own
-// keys there). False when there is no account list.
+// keys there). False when there is no account list, or when the name cannot
+// be a key's, which then deletes nothing.
 bool DeleteAccount(const std::string& name);
 
 // Deletes the last login's account, password, remember-password and
@@ -70,7 +78,8 @@ bool ForgetLastLogon();
 
 // Writes the last login and the account's own key, creating both. Without a
 // remembered password the last login stores an empty one and no auto-logon,
-// and the account keeps whatever password it had.
+// and the account keeps whatever password it had. An account whose name does
+// not fit a key (CheckAccountKeyName) is not remembered: nothing is written.
 void SaveLogon(const LogonToSave& logon);
 
 }  // namespace accounts

@@ -4,9 +4,10 @@
 // spaces.
 #pragma once
 
+#include <optional>
 #include <string>
 
-// Longest parameter text the lobby is given; longer text is cut.
+// Longest parameter text the lobby is given.
 inline constexpr size_t kMaxLobbyParameters = 259;
 
 struct LobbyLogin {
@@ -18,8 +19,9 @@ struct LobbyLogin {
 };
 
 // "-Update_Over line partner accountLen passwordLen addressLen account password
-// address", nothing quoted, cut to kMaxLobbyParameters characters.
-std::string FormatUpdateOverParameters(const LobbyLogin& login);
+// address", nothing quoted. Empty when it would be longer than
+// kMaxLobbyParameters characters.
+std::optional<std::string> FormatUpdateOverParameters(const LobbyLogin& login);
 
 // The lobby beside the launcher in the program's folder, which may or may not
 // end in a backslash.

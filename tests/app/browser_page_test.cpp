@@ -185,3 +185,37 @@ TEST_F(PageCommands, CallsThatDoNotFitTheirMethodChangeNothing) {
     EXPECT_EQ(script.Run(L"external.RegisterCancel();"), S_OK);
     EXPECT_EQ(Pages()->GetCurSel(), 0);
 }
+
+TEST_F(PageCommands, NothingFromAPageActsWhileALoginRuns) {
+    // The player's login finds no lobby and shows its failure box; while that
+    // box runs its own message loop, the lobby is back and the page tries
+    // every command it has.
+    ASSERT_TRUE(::DeleteFileA(Here("Lobby.exe").c_str()));
+    m_window->m_pAccountEdit->SetText("player");
+    m_window->m_pPasswordEdit->SetText("pw");
+    Pages()->SelectItem(1);
+    bool loginRunning = true;
+    bool ranDuringLogin = false;
+    m_window->PostToUi([&] {
+        ranDuringLogin = loginRunning;
+        ASSERT_TRUE(::CopyFileA(LAUNCHER_LOBBY_EXE, Here("Lobby.exe").c_str(), FALSE));
+        NavigateLogonWeb("app:page&&pw2");
+        ScriptHost script(External(RegisterWeb()).get());
+        script.Run(L"external.LogonLobby(\"page\", \"pw3\");");
+        script.Run(L"external.LogonResult(\"0\", \"\");");
+        script.Run(L"external.LogonResult(\"5\", \"x\");");
+        script.Run(L"external.RegisterCancel();");
+        NavigateLogonWeb("app:cancel");
+    });
+    m_window->SendNotify("return", "PassWord");
+    loginRunning = false;
+
+    EXPECT_TRUE(ranDuringLogin);
+    EXPECT_TRUE(m_window->LoginUnderway());
+    EXPECT_EQ(m_boxes.Texts(), std::vector<std::string>{"大厅启动失败!"});
+    EXPECT_EQ(LobbyParameters(1000), "<none>");
+    EXPECT_EQ(m_window->m_pAccountEdit->GetText(), "player");
+    EXPECT_EQ(Pages()->GetCurSel(), 1);
+    EXPECT_FALSE(HasKey(kLast));
+    EXPECT_TRUE(TakeQuitMessage());
+}

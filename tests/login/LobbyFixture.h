@@ -83,10 +83,13 @@ protected:
             ::Sleep(50);
     }
 
-    // A window ready for login: update done, fixed line 0 whose only
+    // A window ready for login: update done, boxes of 32 characters as the
+    // launcher's initialisation makes them, fixed line 0 whose only
     // candidate is a 15-character address.
     void Prepare(LauncherTestWindow& window, const char* account, const char* password) {
         window.m_bUpdateFinished = true;
+        window.m_pAccountEdit->SetMaxChar(32);
+        window.m_pPasswordEdit->SetMaxChar(32);
         window.m_vServerList = {"192.168.100.200"};
         window.Control<SkinUI::COptionUI>("LogonLine0")->SetSelected(true);
         window.m_pAccountEdit->SetText(account);

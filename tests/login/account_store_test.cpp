@@ -98,3 +98,36 @@ TEST_F(AccountStore, SavedLoginKeepsThePasswordOnlyWhenAskedTo) {
     EXPECT_EQ(GetDword(kLast, "AutoLogon"), 0);
     EXPECT_EQ(UnscrambleText(GetString(Account("abc"), "UserPassword"), 33), "x y");
 }
+
+TEST_F(AccountStore, NamesThatCannotBeAKeyAreNeitherSavedNorLookedUp) {
+    // 乗 is 0x81 0x5C in GBK: its second byte is no backslash to the registry.
+    const std::string gbk =
+        "\x81\x5C"
+        "ab";
+    EXPECT_EQ(accounts::CheckAccountKeyName(gbk), accounts::AccountKeyName::Fits);
+    EXPECT_EQ(accounts::CheckAccountKeyName(std::string(31, 'x')), accounts::AccountKeyName::Fits);
+    EXPECT_EQ(accounts::CheckAccountKeyName(std::string(32, 'x')),
+              accounts::AccountKeyName::TooLong);
+    EXPECT_EQ(accounts::CheckAccountKeyName(""), accounts::AccountKeyName::NotAKeyName);
+
+    accounts::LogonToSave logon;
+    logon.sPassword = "pw";
+    logon.savePassword = true;
+    for (const std::string& name : {std::string("alice\\lobby"), std::string(32, 'x')}) {
+        logon.sAccount = name;
+        accounts::SaveLogon(logon);
+        EXPECT_FALSE(HasKey(kLast)) << name;
+        EXPECT_FALSE(HasKey(Account(name))) << name;
+    }
+    logon.sAccount = gbk;
+    accounts::SaveLogon(logon);
+    EXPECT_EQ(GetString(kLast, "UserAccount"), gbk);
+    EXPECT_EQ(GetDword(Account(gbk), "Server"), 0);
+
+    // A name with a backslash reaches no key below another account.
+    PutAccount("alice", "apw", 0);
+    PutAccount("alice\\lobby", "lpw", 1);
+    EXPECT_FALSE(accounts::ReadAccount("alice\\lobby"));
+    EXPECT_FALSE(accounts::DeleteAccount("alice\\lobby"));
+    EXPECT_TRUE(HasKey(Account("alice\\lobby")));
+}

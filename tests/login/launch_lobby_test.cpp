@@ -1,6 +1,6 @@
 // The login against the real stand-in lobby started by ShellExecuteA from the
-// test's own folder: the command line it receives, what is saved, the refusals
-// and the failure message.
+// test's own folder: the command line it receives, what is saved and what is
+// not, the refusals and the failure message.
 #include <gtest/gtest.h>
 
 #include "identity/HexCodec.h"
@@ -93,20 +93,77 @@ TEST_F(LaunchLobby, RefusalsAndInputChecks) {
     EXPECT_TRUE(m_boxes.Boxes().empty());
     EXPECT_FALSE(TakeQuitMessage());
 
+    // A page can set more than the boxes take from the keyboard, and a line
+    // that would be cut does not reach the lobby whole.
+    window.m_pAccountEdit->SetText(std::string(240, 'a').c_str());
+    window.LaunchLobby();
+    window.m_pAccountEdit->SetText(std::string(32, 'a').c_str());
+    window.m_pPasswordEdit->SetText(std::string(33, 'p').c_str());
+    window.LaunchLobby();
+    window.m_pPasswordEdit->SetText("pw");
+    window.m_vServerList = {std::string(200, '9')};
+    window.LaunchLobby();
+
     window.m_pAccountEdit->SetText("");
     window.LaunchLobby();
     window.m_pAccountEdit->SetText("abc");
     window.m_pPasswordEdit->SetText("");
     window.LaunchLobby();
-    const auto shown = m_boxes.Boxes();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].sCaption, "提 示");
-    EXPECT_EQ(shown[0].sText, "您还没有填写登录帐号！");
-    EXPECT_EQ(shown[1].sText, "您还没有填写登录密码！");
+    EXPECT_EQ(m_boxes.Texts(), (std::vector<std::string>{
+                                   "登录帐号不能超过32个字符（一个汉字算两个字符），请重新填写。",
+                                   "登录密码不能超过32个字符（一个汉字算两个字符），请重新填写。",
+                                   "登录信息太长，大厅无法接收，请缩短帐号或密码后重试。",
+                                   "您还没有填写登录帐号！", "您还没有填写登录密码！"}));
+    for (const auto& box : m_boxes.Boxes())
+        EXPECT_EQ(box.sCaption, "提 示");
     EXPECT_EQ(window.m_Manager.GetFocus(), window.m_pPasswordEdit);
+    // The launcher stays for another try.
     EXPECT_TRUE(window.Control<CButtonUI>("Logon")->IsEnabled());
+    EXPECT_FALSE(window.LoginUnderway());
     EXPECT_FALSE(TakeQuitMessage());
 
     EXPECT_EQ(LobbyParameters(500), "<none>");
     EXPECT_FALSE(HasKey(kLast));
+}
+
+TEST_F(LaunchLobby, AccountsThatCannotNameAKeyLogInButAreNotRemembered) {
+    const std::string longest(31, 'l');
+    const std::string tooLong(32, 'm');
+    struct Case {
+        std::string account;
+        const char* reason;  // empty when it is remembered
+    } cases[] = {
+        {longest, ""},
+        {tooLong, "帐号超过31个字符（一个汉字算两个字符），启动器无法记住这个帐号。\n"},
+        {"a\\b", "帐号中含有“\\”，启动器无法记住这个帐号。\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.account);
+        WaitForLobbyToClose();
+        ::DeleteFileA(Here("LobbyCommandLine.txt").c_str());
+        ::DeleteFileA(Here("LobbyLogin.txt").c_str());
+        const size_t boxesBefore = m_boxes.Boxes().size();
+        LauncherTestWindow window;
+        Prepare(window, c.account.c_str(), "pw");
+        window.Control<COptionUI>("SavePassWord")->SetSelected(true);
+        window.SendNotify("return", "PassWord");
+
+        EXPECT_EQ(LobbyParameters(), "-Update_Over 0 0 " + std::to_string(c.account.size()) +
+                                         " 2 15 " + c.account + " pw 192.168.100.200");
+        EXPECT_TRUE(TakeQuitMessage());
+        const auto shown = m_boxes.Boxes();
+        if (*c.reason) {
+            ASSERT_EQ(shown.size(), boxesBefore + 1);
+            EXPECT_EQ(shown.back().sCaption, "提 示");
+            EXPECT_EQ(shown.back().sText,
+                      std::string(c.reason) + "本次照常登录，下次登录时请重新填写帐号和密码。");
+            // The lobby may name it; the launcher wrote nothing for it.
+            EXPECT_EQ(GetDword(Account(c.account), "Server"), -1);
+        } else {
+            EXPECT_EQ(shown.size(), boxesBefore);
+            EXPECT_EQ(GetDword(Account(c.account), "Server"), 0);
+        }
+        // The last login stays the one that could be remembered.
+        EXPECT_EQ(GetString(kLast, "UserAccount"), longest);
+    }
 }

@@ -28,10 +28,11 @@ LobbyLogin Login(const std::string& account, const std::string& password,
 TEST(LobbyCommandLine, LengthsLetTheLobbyCutOutTextsWithSpaces) {
     const std::string address = "192.168.100.200";
     ASSERT_EQ(address.size(), 15u);
-    const std::string params = FormatUpdateOverParameters(Login("abc", "x y", address));
-    EXPECT_EQ(params, "-Update_Over 0 0 3 3 15 abc x y " + address);
+    const auto params = FormatUpdateOverParameters(Login("abc", "x y", address));
+    ASSERT_TRUE(params);
+    EXPECT_EQ(*params, "-Update_Over 0 0 3 3 15 abc x y " + address);
 
-    const auto parsed = ParseUpdateOverArgs(params);
+    const auto parsed = ParseUpdateOverArgs(*params);
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->sAccount, "abc");
     EXPECT_EQ(parsed->sPassword, "x y");
@@ -40,9 +41,9 @@ TEST(LobbyCommandLine, LengthsLetTheLobbyCutOutTextsWithSpaces) {
     // Spaces at the edges, a partner login on line 2, and GBK text whose
     // lengths count bytes, not characters.
     const std::string gbkAccount = "\xD5\xCB\xBA\xC5 a";
-    const std::string partner =
-        FormatUpdateOverParameters(Login(gbkAccount, " p w ", kDefault, 2, true));
-    const auto round = ParseUpdateOverArgs(partner);
+    const auto partner = FormatUpdateOverParameters(Login(gbkAccount, " p w ", kDefault, 2, true));
+    ASSERT_TRUE(partner);
+    const auto round = ParseUpdateOverArgs(*partner);
     ASSERT_TRUE(round);
     EXPECT_EQ(round->nServerLine, 2);
     EXPECT_EQ(round->nPartnerLogon, 1);
@@ -51,13 +52,17 @@ TEST(LobbyCommandLine, LengthsLetTheLobbyCutOutTextsWithSpaces) {
     EXPECT_EQ(round->sServerAddr, kDefault);
 }
 
-TEST(LobbyCommandLine, OverlongTextIsCutAndTheLobbyRefusesIt) {
-    // The embedded page can set texts longer than the boxes accept by hand.
-    const std::string params =
-        FormatUpdateOverParameters(Login(std::string(300, 'a'), "pw", kDefault));
-    EXPECT_EQ(params.size(), kMaxLobbyParameters);
-    EXPECT_EQ(params.rfind("-Update_Over 0 0 300 2 12 aaaa", 0), 0u);
-    EXPECT_FALSE(ParseUpdateOverArgs(params));
+TEST(LobbyCommandLine, ALineThatWouldBeCutIsRefused) {
+    // "-Update_Over 0 0 N 2 12 " and " pw " with the address take 42 bytes
+    // beside an account of 100 to 999 bytes. A cut line would no longer match
+    // its lengths, so the lobby would refuse it.
+    const auto longest = FormatUpdateOverParameters(
+        Login(std::string(kMaxLobbyParameters - 42, 'a'), "pw", kDefault));
+    ASSERT_TRUE(longest);
+    EXPECT_EQ(longest->size(), kMaxLobbyParameters);
+    EXPECT_TRUE(ParseUpdateOverArgs(*longest));
+    EXPECT_FALSE(FormatUpdateOverParameters(
+        Login(std::string(kMaxLobbyParameters - 41, 'a'), "pw", kDefault)));
 }
 
 TEST(LobbyCommandLine, MalformedLinesAreRefused) {

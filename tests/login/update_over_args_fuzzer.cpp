@@ -22,9 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     LobbyLogin login{args->nServerLine, args->nPartnerLogon == 1, args->sAccount, args->sPassword,
                      args->sServerAddr};
-    const std::string again = FormatUpdateOverParameters(login);
-    if (again.size() < kMaxLobbyParameters) {
-        const auto reparsed = ParseUpdateOverArgs(again);
+    if (const auto again = FormatUpdateOverParameters(login)) {
+        const auto reparsed = ParseUpdateOverArgs(*again);
         if (!reparsed || reparsed->sAccount != args->sAccount ||
             reparsed->sPassword != args->sPassword || reparsed->sServerAddr != args->sServerAddr) {
             std::abort();
