@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "app/Messages.h"
+#include "app/PageTrust.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ bool CWebBrowserExUI::DeliverScriptCall(DISPID id, WORD flags, const DISPPARAMS*
         if (V_VT(&params->rgvarg[i]) != VT_BSTR)
             return false;
     }
-    if (!m_hMainWnd)
+    if (!m_hMainWnd || !ShowsOperatorPage(*this, "script call"))
         return true;
     const WPARAM first =
         params->cArgs == 2 ? reinterpret_cast<WPARAM>(V_BSTR(&params->rgvarg[1])) : 0;

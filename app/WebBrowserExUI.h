@@ -2,7 +2,8 @@
 // browser whose window.external object carries three script methods to the
 // launcher window: LogonLobby(account, password), RegisterCancel() and
 // LogonResult(code, message). Each call is sent to the target window as one
-// of the page messages, so the window has acted before the call returns.
+// of the page messages, so the window has acted before the call returns;
+// only while the browser's top-level page is on one of the operator's hosts.
 #pragma once
 
 #include <windows.h>

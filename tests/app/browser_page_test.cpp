@@ -2,11 +2,16 @@
 // against the loopback mirror, through the real browser control: "app:"
 // navigations of "LogonWeb", and window.external calls played by the JScript
 // engine against "RegisterWeb", down to the stand-in lobby's recorded login.
+// Each browser shows one of the operator's pages first, as the launcher's own
+// requests put them there.
 #include <gtest/gtest.h>
+
+#include <exdispid.h>
 
 #include <string>
 
 #include "app/WebBrowserExUI.h"
+#include "launcher_settings.h"
 #include "tests/app/ScriptHost.h"
 #include "tests/login/LobbyFixture.h"
 #include "tests/ui/browser/BrowserTestSupport.h"
@@ -40,9 +45,12 @@ protected:
     void SetUp() override {
         LobbyFixture::SetUp();
         m_window = std::make_unique<LauncherTestWindow>(SkinWithBrowsers());
-        // What the window's initialisation does for its browsers.
+        // What the window's initialisation does for its browsers, and the
+        // operator's pages in them.
         RegisterWeb()->SetMainWindow(m_window->GetHWND());
         LogonWeb()->SetEventHandler(m_window.get());
+        ShowPage(LogonWeb(), settings::kHostService);
+        ShowPage(RegisterWeb(), settings::kHostRegister);
         // Line 0, empty boxes, and an update run that finishes: the
         // installation is current, so one request to the mirror ends it.
         Prepare(*m_window, "", "");
@@ -69,11 +77,17 @@ protected:
     CWebBrowserExUI* LogonWeb() { return m_window->Control<CWebBrowserExUI>("LogonWeb"); }
     CTabLayoutUI* Pages() { return m_window->Control<CTabLayoutUI>("LogonRegister"); }
 
-    // Navigates "LogonWeb" and lets the browser deliver BeforeNavigate2,
-    // which may come from the message loop after Navigate returned.
-    void NavigateLogonWeb(const char* url, DWORD pumpMs = 300) {
-        ASSERT_TRUE(LogonWeb()->Navigate(url));
+    // Navigates a browser and lets it deliver BeforeNavigate2, which may come
+    // from the message loop after Navigate returned.
+    static void ShowPage(CWebBrowserExUI* browser, const char* url, DWORD pumpMs = 300) {
+        ASSERT_TRUE(browser->Navigate(url));
         PumpMessages(pumpMs);
+    }
+    // The operator's page in "LogonWeb" navigates to `url`. (A page that
+    // navigated is gone: the browser goes on to the URL it asked for.)
+    void NavigateLogonWeb(const char* url, DWORD pumpMs = 300) {
+        ShowPage(LogonWeb(), settings::kHostService, 0);
+        ShowPage(LogonWeb(), url, pumpMs);
     }
 
     Base::ComPtr<IDispatch> External(CWebBrowserExUI* browser) {
@@ -182,6 +196,57 @@ TEST_F(PageCommands, CallsThatDoNotFitTheirMethodChangeNothing) {
     EXPECT_EQ(LobbyParameters(300), "<none>");
 
     // The one call that fits still works.
+    EXPECT_EQ(script.Run(L"external.RegisterCancel();"), S_OK);
+    EXPECT_EQ(Pages()->GetCurSel(), 0);
+}
+
+TEST_F(PageCommands, OnlyTheTopLevelPageOfAnOperatorHostCommands) {
+    const auto none = [this] {
+        EXPECT_EQ(m_window->m_pAccountEdit->GetText(), "");
+        EXPECT_EQ(Pages()->GetCurSel(), 1);
+        EXPECT_TRUE(m_boxes.Boxes().empty());
+    };
+    Pages()->SelectItem(1);
+    // A frame of the operator's page: the browser names the frame's own
+    // browser object, which is neither of the launcher's.
+    Base::ComPtr<IDispatch> frame;
+    ASSERT_EQ(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                 frame.put_void()),
+              S_OK);
+    for (const wchar_t* command : {L"app:player01&&pw 1", L"app:cancel"}) {
+        VARIANT url, empty;
+        ::VariantInit(&empty);
+        V_VT(&url) = VT_BSTR;
+        V_BSTR(&url) = ::SysAllocString(command);
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        VARIANT cancelArg;
+        V_VT(&cancelArg) = VT_BYREF | VT_BOOL;
+        V_BOOLREF(&cancelArg) = &cancel;
+        EXPECT_EQ(FireEvent(LogonWeb(), DISPID_BEFORENAVIGATE2,
+                            {Dispatch(frame.get()), ByRef(&url), ByRef(&empty), ByRef(&empty),
+                             ByRef(&empty), ByRef(&empty), cancelArg}),
+                  S_OK);
+        ::VariantClear(&url);
+    }
+    none();
+
+    // A top-level page of another host: another port, another host.
+    for (const char* foreign : {"http://127.0.0.1:18082/service/", "http://localhost:18081/"}) {
+        ShowPage(LogonWeb(), foreign, 0);
+        ShowPage(LogonWeb(), "app:player01&&pw 1");
+        ShowPage(RegisterWeb(), foreign);
+        ScriptHost script(External(RegisterWeb()).get());
+        EXPECT_EQ(script.Run(L"external.LogonLobby(\"player01\", \"pw 1\");"
+                             L"external.LogonResult(\"0\", \"\");"
+                             L"external.RegisterCancel();"),
+                  S_OK);
+        none();
+    }
+    EXPECT_EQ(LobbyParameters(300), "<none>");
+
+    // Back on the operator's host, the same page commands again.
+    ShowPage(RegisterWeb(), settings::kHostRegister);
+    ScriptHost script(External(RegisterWeb()).get());
     EXPECT_EQ(script.Run(L"external.RegisterCancel();"), S_OK);
     EXPECT_EQ(Pages()->GetCurSel(), 0);
 }
