@@ -30,9 +30,13 @@ public:
                    VARIANT* result, EXCEPINFO* excep, UINT* argErr) override;
 
 private:
-    // Sends the page message for a script call that fits its method; false
-    // for any other call.
-    bool DeliverScriptCall(DISPID id, WORD flags, const DISPPARAMS* params);
+    enum class ScriptCall {
+        Unknown,           // not one of the methods, or not as the method takes it
+        MissingArguments,  // arguments counted but not given
+        Handled,           // delivered, or ignored as the page may not command
+    };
+    // Sends the page message for a script call that fits its method.
+    ScriptCall DeliverScriptCall(DISPID id, WORD flags, const DISPPARAMS* params);
 
     HWND m_hMainWnd = nullptr;
 };

@@ -1,9 +1,9 @@
 // The pages' way back into the real launcher window, after a real update run
 // against the loopback mirror, through the real browser control: "app:"
 // navigations of "LogonWeb", and window.external calls played by the JScript
-// engine against "RegisterWeb", down to the stand-in lobby's recorded login.
-// Each browser shows one of the operator's pages first, as the launcher's own
-// requests put them there.
+// and VBScript engines against "RegisterWeb", down to the stand-in lobby's
+// recorded login. Each browser shows one of the operator's pages first, as
+// the launcher's own requests put them there.
 #include <gtest/gtest.h>
 
 #include <exdispid.h>
@@ -168,10 +168,13 @@ TEST_F(PageCommands, CallsThatDoNotFitTheirMethodChangeNothing) {
     ScriptHost script(External(RegisterWeb()).get());
     EXPECT_TRUE(FAILED(script.Run(L"external.logonresult(\"0\", \"\");")));
     EXPECT_TRUE(FAILED(script.Run(L"external.LOGONLOBBY(\"a\", \"b\");")));
+    // Objects are not read (that would run the page's code meanwhile), and
+    // null has no text.
     for (const wchar_t* call :
          {L"external.LogonResult(\"0\");", L"external.LogonResult(\"0\", \"\", \"x\");",
-          L"external.LogonResult(0, \"\");", L"external.LogonLobby(\"a\", 2);",
-          L"external.RegisterCancel(\"x\");", L"var f = external.LogonResult;"}) {
+          L"external.LogonResult({toString: function() { return \"0\"; }}, \"\");",
+          L"external.LogonLobby(\"a\", null);", L"external.RegisterCancel(\"x\");",
+          L"var f = external.LogonResult;"}) {
         script.Run(call);
     }
     EXPECT_EQ(Pages()->GetCurSel(), 1);
@@ -192,12 +195,35 @@ TEST_F(PageCommands, CallsThatDoNotFitTheirMethodChangeNothing) {
     EXPECT_EQ(external->Invoke(CWebBrowserExUI::kLogonResult, IID_IDispatch, 0, DISPATCH_METHOD,
                                &params, nullptr, nullptr, nullptr),
               E_INVALIDARG);
+    // Arguments counted but not given.
+    DISPPARAMS missing = {nullptr, nullptr, 2, 0};
+    EXPECT_EQ(external->Invoke(CWebBrowserExUI::kLogonResult, IID_NULL, 0, DISPATCH_METHOD,
+                               &missing, nullptr, nullptr, nullptr),
+              E_INVALIDARG);
     EXPECT_TRUE(m_boxes.Boxes().empty());
     EXPECT_EQ(LobbyParameters(300), "<none>");
 
     // The one call that fits still works.
     EXPECT_EQ(script.Run(L"external.RegisterCancel();"), S_OK);
     EXPECT_EQ(Pages()->GetCurSel(), 0);
+}
+
+TEST_F(PageCommands, ScriptsArgumentsAreReadAsTextAsTheScriptWouldShowThem) {
+    // A number is its digits: error code 3 shows the message.
+    ScriptHost script(External(RegisterWeb()).get());
+    EXPECT_EQ(script.Run(L"external.LogonResult(3, 404);"), S_OK);
+    ASSERT_EQ(m_boxes.Texts(), std::vector<std::string>{"404"});
+    // VBScript hands its variables over by reference.
+    Pages()->SelectItem(1);
+    ScriptHost vbscript(External(RegisterWeb()).get(), ScriptHost::Language::VBScript);
+    ASSERT_TRUE(vbscript.IsReady());
+    EXPECT_EQ(vbscript.Run(L"Dim account, password\n"
+                           L"account = \"vb01\"\n"
+                           L"password = 42\n"
+                           L"external.LogonLobby account, password\n"),
+              S_OK);
+    EXPECT_EQ(Pages()->GetCurSel(), 0);
+    EXPECT_EQ(LobbyParameters(), "-Update_Over 0 0 4 2 15 vb01 42 192.168.100.200");
 }
 
 TEST_F(PageCommands, OnlyTheTopLevelPageOfAnOperatorHostCommands) {
