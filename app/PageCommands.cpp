@@ -1,12 +1,15 @@
 // The pages' way back into the launcher: "app:" navigations, read before the
 // browser goes on with them, and the three script calls that arrive as page
 // messages. Page text comes as UTF-16 and is read in the thread's ANSI code
-// page, the one the program compares and shows.
+// page, the one the program compares and shows. A navigation commands only
+// when the top-level page of LogonWeb or RegisterWeb makes it, on one of the
+// operator's hosts: not a frame inside it, such as an advertisement.
 #include <cstdlib>
 #include <string>
 
 #include "app/ControlLookup.h"
 #include "app/LauncherConstants.h"
+#include "app/PageTrust.h"
 #include "app/PlazaUpdateWnd.h"
 #include "identity/AppCommand.h"
 #include "ui/controls/Edit.h"
@@ -29,15 +32,31 @@ std::string ToAnsi(const wchar_t* text) {
     return result;
 }
 
+// `frame` is the browser object of the frame that navigates.
+bool IsFromOwnPage(const CWindowManagerUI& manager, IDispatch* frame) {
+    constexpr char kCommand[] = "app: command";
+    for (const char* name : {"LogonWeb", "RegisterWeb"}) {
+        const auto* browser = FindControlAs<CWebBrowserUI>(manager, name);
+        if (browser && browser->IsTopLevel(frame))
+            return ShowsOperatorPage(*browser, kCommand);
+    }
+    ReportIgnoredCommand(kCommand,
+                         "a frame or another browser made it, not the top-level page of "
+                         "LogonWeb or RegisterWeb");
+    return false;
+}
+
 }  // namespace
 
-void CPlazaUpdateWnd::BeforeNavigate2(IDispatch*, VARIANT* url, VARIANT*, VARIANT*, VARIANT*,
+void CPlazaUpdateWnd::BeforeNavigate2(IDispatch* disp, VARIANT* url, VARIANT*, VARIANT*, VARIANT*,
                                       VARIANT*, VARIANT_BOOL*) {
     if (LoginUnderway())
         return;
     if (!url || V_VT(url) != VT_BSTR || !V_BSTR(url))
         return;
     const AppCommand command = ParseAppCommand(ToAnsi(V_BSTR(url)));
+    if (command.kind == AppCommandKind::None || !IsFromOwnPage(m_Manager, disp))
+        return;
     switch (command.kind) {
         case AppCommandKind::Register:
             OpenRegisterPage();

@@ -2,8 +2,10 @@
 
 #include <cstring>
 #include <cwchar>
+#include <optional>
 
 #include "app/Messages.h"
+#include "app/PageTrust.h"
 
 namespace {
 
@@ -27,6 +29,29 @@ const ScriptMethod* MethodOf(DISPID id) {
     }
     return nullptr;
 }
+
+// One script argument as text, the way the script itself would show it: a
+// number as its digits, a variable passed by reference (as VBScript passes
+// them) as its value. Objects are not asked for their value, which would run
+// the page's code in the middle of the call.
+class ScriptText {
+public:
+    // The argument is only read (the system's header declares it writable).
+    explicit ScriptText(VARIANT* argument) {
+        ::VariantInit(&m_text);
+        m_bRead = SUCCEEDED(::VariantChangeType(&m_text, argument, VARIANT_NOVALUEPROP, VT_BSTR));
+    }
+    ~ScriptText() { ::VariantClear(&m_text); }
+    ScriptText(const ScriptText&) = delete;
+    ScriptText& operator=(const ScriptText&) = delete;
+
+    bool IsRead() const { return m_bRead; }
+    BSTR Text() const { return m_bRead ? V_BSTR(&m_text) : nullptr; }
+
+private:
+    VARIANT m_text;
+    bool m_bRead = false;
+};
 
 }  // namespace
 
@@ -64,37 +89,43 @@ HRESULT CWebBrowserExUI::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, 
     return CWebBrowserUI::GetIDsOfNames(iid, names, count, lcid, ids);
 }
 
-bool CWebBrowserExUI::DeliverScriptCall(DISPID id, WORD flags, const DISPPARAMS* params) {
+CWebBrowserExUI::ScriptCall CWebBrowserExUI::DeliverScriptCall(DISPID id, WORD flags,
+                                                               const DISPPARAMS* params) {
     const ScriptMethod* method = MethodOf(id);
     if (!method || (flags & DISPATCH_METHOD) == 0 || !params ||
         params->cArgs != method->argumentCount || params->cNamedArgs != 0) {
-        return false;
+        return ScriptCall::Unknown;
     }
-    // Arguments arrive last first; both must be strings.
-    for (UINT i = 0; i < params->cArgs; ++i) {
-        if (V_VT(&params->rgvarg[i]) != VT_BSTR)
-            return false;
+    if (params->cArgs > 0 && !params->rgvarg)
+        return ScriptCall::MissingArguments;
+    // Arguments arrive last first.
+    std::optional<ScriptText> first;
+    std::optional<ScriptText> second;
+    if (params->cArgs == 2) {
+        first.emplace(&params->rgvarg[1]);
+        second.emplace(&params->rgvarg[0]);
+        if (!first->IsRead() || !second->IsRead())
+            return ScriptCall::Unknown;
     }
-    if (!m_hMainWnd)
-        return true;
-    const WPARAM first =
-        params->cArgs == 2 ? reinterpret_cast<WPARAM>(V_BSTR(&params->rgvarg[1])) : 0;
-    const LPARAM second =
-        params->cArgs == 2 ? reinterpret_cast<LPARAM>(V_BSTR(&params->rgvarg[0])) : 0;
-    ::SendMessageA(m_hMainWnd, method->message, first, second);
-    return true;
+    if (!m_hMainWnd || !ShowsOperatorPage(*this, "script call"))
+        return ScriptCall::Handled;
+    ::SendMessageA(m_hMainWnd, method->message, first ? reinterpret_cast<WPARAM>(first->Text()) : 0,
+                   second ? reinterpret_cast<LPARAM>(second->Text()) : 0);
+    return ScriptCall::Handled;
 }
 
 HRESULT CWebBrowserExUI::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
                                 VARIANT* result, EXCEPINFO* excep, UINT* argErr) {
     if (iid != IID_NULL)
         return E_INVALIDARG;
-    const bool delivered = DeliverScriptCall(id, flags, params);
+    const ScriptCall call = DeliverScriptCall(id, flags, params);
+    if (call == ScriptCall::MissingArguments)
+        return E_INVALIDARG;
     const HRESULT hr = CWebBrowserUI::Invoke(id, iid, lcid, flags, params, result, excep, argErr);
     // The base knows no script methods; a call that reached the launcher is
     // not reported to the page as a missing member, which would stop its
     // script after every call.
-    return delivered ? S_OK : hr;
+    return call == ScriptCall::Handled ? S_OK : hr;
 }
 
 SkinUI::CControlUI* CDialogBuilderCallbackEx::CreateControl(const char* className) {

@@ -2,7 +2,8 @@
 // browser whose window.external object carries three script methods to the
 // launcher window: LogonLobby(account, password), RegisterCancel() and
 // LogonResult(code, message). Each call is sent to the target window as one
-// of the page messages, so the window has acted before the call returns.
+// of the page messages, so the window has acted before the call returns;
+// only while the browser's top-level page is on one of the operator's hosts.
 #pragma once
 
 #include <windows.h>
@@ -29,9 +30,13 @@ public:
                    VARIANT* result, EXCEPINFO* excep, UINT* argErr) override;
 
 private:
-    // Sends the page message for a script call that fits its method; false
-    // for any other call.
-    bool DeliverScriptCall(DISPID id, WORD flags, const DISPPARAMS* params);
+    enum class ScriptCall {
+        Unknown,           // not one of the methods, or not as the method takes it
+        MissingArguments,  // arguments counted but not given
+        Handled,           // delivered, or ignored as the page may not command
+    };
+    // Sends the page message for a script call that fits its method.
+    ScriptCall DeliverScriptCall(DISPID id, WORD flags, const DISPPARAMS* params);
 
     HWND m_hMainWnd = nullptr;
 };

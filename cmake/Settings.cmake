@@ -10,6 +10,9 @@ set(LAUNCHER_HOST_MEMBER "http://127.0.0.1:18081/member/" CACHE STRING "Member h
 set(LAUNCHER_HOST_MAIN "http://127.0.0.1:18081/www/" CACHE STRING "Main site host")
 set(LAUNCHER_HOST_PAY "http://127.0.0.1:18081/pay/" CACHE STRING "Pay host")
 set(LAUNCHER_HOST_DOMAIN "http://127.0.0.1:18081/" CACHE STRING "Bare-domain host (logo page)")
+set(LAUNCHER_EXTRA_PAGE_HOSTS "" CACHE STRING
+    "Hosts besides the six web hosts whose pages may command the launcher: http:// or https:// \
+origins such as https://login.example.com/, separated by ';'")
 set(LAUNCHER_SERVER_HOST "localhost" CACHE STRING "Game server host name the resolver looks up")
 set(LAUNCHER_SERVER_ADDR "127.0.0.1" CACHE STRING "Default game server address (dotted IPv4)")
 set(LAUNCHER_PACKAGE_PASSWORD_HEX "5A6FB77269C37A8E6F766F21D54C6175F16E6368A47239" CACHE STRING
@@ -22,6 +25,14 @@ foreach(url LAUNCHER_MIRROR_URL LAUNCHER_HOST_SERVICE LAUNCHER_HOST_REGISTER LAU
             LAUNCHER_HOST_MAIN LAUNCHER_HOST_PAY LAUNCHER_HOST_DOMAIN)
   if(NOT ${url} MATCHES "^http://.*/$")
     message(FATAL_ERROR "${url} must be an http:// URL ending in a slash")
+  endif()
+endforeach()
+# Only the scheme, host and port of a page count, so a path here would only
+# mislead: it would not limit anything.
+foreach(_host IN LISTS LAUNCHER_EXTRA_PAGE_HOSTS)
+  if(NOT _host MATCHES "^https?://([^/?#@:[]+|\\[[0-9A-Fa-f:.]+\\])(:[0-9]+)?/?$")
+    message(FATAL_ERROR "LAUNCHER_EXTRA_PAGE_HOSTS: '${_host}' is not an origin such as \
+https://login.example.com/ or http://10.0.0.5:8080/ (scheme, host and port, no path)")
   endif()
 endforeach()
 if(NOT LAUNCHER_SERVER_ADDR MATCHES "^[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+$")

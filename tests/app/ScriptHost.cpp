@@ -6,11 +6,14 @@ namespace {
 
 constexpr CLSID kJScript = {
     0xf414c260, 0x6ac0, 0x11cf, {0xb6, 0xd1, 0x00, 0xaa, 0x00, 0xbb, 0xbb, 0x58}};
+constexpr CLSID kVBScript = {
+    0xb54f3741, 0x5b07, 0x11cf, {0xa4, 0xb0, 0x00, 0xaa, 0x00, 0x4a, 0x55, 0xe8}};
 
 }  // namespace
 
-ScriptHost::ScriptHost(IDispatch* external) : m_pExternal(external) {
-    if (FAILED(::CoCreateInstance(kJScript, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
+ScriptHost::ScriptHost(IDispatch* external, Language language) : m_pExternal(external) {
+    const CLSID& engine = language == Language::VBScript ? kVBScript : kJScript;
+    if (FAILED(::CoCreateInstance(engine, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
                                   m_pScript.put_void()))) {
         return;
     }

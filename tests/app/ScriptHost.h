@@ -1,7 +1,8 @@
-// Plays a page's script without a page: Wine's JScript engine (jscript.dll,
-// through IActiveScript) with one named item, "external", the object a page
+// Plays a page's script without a page: Wine's JScript or VBScript engine
+// (through IActiveScript) with one named item, "external", the object a page
 // reaches as window.external. The engine makes the same GetIDsOfNames and
-// Invoke calls a page would.
+// Invoke calls a page would; VBScript, for one, passes a variable by
+// reference (VT_BYREF | VT_VARIANT).
 #pragma once
 
 #include <windows.h>
@@ -11,7 +12,9 @@
 
 class ScriptHost : public IActiveScriptSite {
 public:
-    explicit ScriptHost(IDispatch* external);
+    enum class Language { JScript, VBScript };
+
+    explicit ScriptHost(IDispatch* external, Language language = Language::JScript);
     ~ScriptHost();
     ScriptHost(const ScriptHost&) = delete;
     ScriptHost& operator=(const ScriptHost&) = delete;

@@ -1,12 +1,17 @@
 // The pages' way back into the real launcher window, after a real update run
 // against the loopback mirror, through the real browser control: "app:"
 // navigations of "LogonWeb", and window.external calls played by the JScript
-// engine against "RegisterWeb", down to the stand-in lobby's recorded login.
+// and VBScript engines against "RegisterWeb", down to the stand-in lobby's
+// recorded login. Each browser shows one of the operator's pages first, as
+// the launcher's own requests put them there.
 #include <gtest/gtest.h>
+
+#include <exdispid.h>
 
 #include <string>
 
 #include "app/WebBrowserExUI.h"
+#include "launcher_settings.h"
 #include "tests/app/ScriptHost.h"
 #include "tests/login/LobbyFixture.h"
 #include "tests/ui/browser/BrowserTestSupport.h"
@@ -40,9 +45,12 @@ protected:
     void SetUp() override {
         LobbyFixture::SetUp();
         m_window = std::make_unique<LauncherTestWindow>(SkinWithBrowsers());
-        // What the window's initialisation does for its browsers.
+        // What the window's initialisation does for its browsers, and the
+        // operator's pages in them.
         RegisterWeb()->SetMainWindow(m_window->GetHWND());
         LogonWeb()->SetEventHandler(m_window.get());
+        ShowPage(LogonWeb(), settings::kHostService);
+        ShowPage(RegisterWeb(), settings::kHostRegister);
         // Line 0, empty boxes, and an update run that finishes: the
         // installation is current, so one request to the mirror ends it.
         Prepare(*m_window, "", "");
@@ -69,11 +77,17 @@ protected:
     CWebBrowserExUI* LogonWeb() { return m_window->Control<CWebBrowserExUI>("LogonWeb"); }
     CTabLayoutUI* Pages() { return m_window->Control<CTabLayoutUI>("LogonRegister"); }
 
-    // Navigates "LogonWeb" and lets the browser deliver BeforeNavigate2,
-    // which may come from the message loop after Navigate returned.
-    void NavigateLogonWeb(const char* url, DWORD pumpMs = 300) {
-        ASSERT_TRUE(LogonWeb()->Navigate(url));
+    // Navigates a browser and lets it deliver BeforeNavigate2, which may come
+    // from the message loop after Navigate returned.
+    static void ShowPage(CWebBrowserExUI* browser, const char* url, DWORD pumpMs = 300) {
+        ASSERT_TRUE(browser->Navigate(url));
         PumpMessages(pumpMs);
+    }
+    // The operator's page in "LogonWeb" navigates to `url`. (A page that
+    // navigated is gone: the browser goes on to the URL it asked for.)
+    void NavigateLogonWeb(const char* url, DWORD pumpMs = 300) {
+        ShowPage(LogonWeb(), settings::kHostService, 0);
+        ShowPage(LogonWeb(), url, pumpMs);
     }
 
     Base::ComPtr<IDispatch> External(CWebBrowserExUI* browser) {
@@ -154,10 +168,13 @@ TEST_F(PageCommands, CallsThatDoNotFitTheirMethodChangeNothing) {
     ScriptHost script(External(RegisterWeb()).get());
     EXPECT_TRUE(FAILED(script.Run(L"external.logonresult(\"0\", \"\");")));
     EXPECT_TRUE(FAILED(script.Run(L"external.LOGONLOBBY(\"a\", \"b\");")));
+    // Objects are not read (that would run the page's code meanwhile), and
+    // null has no text.
     for (const wchar_t* call :
          {L"external.LogonResult(\"0\");", L"external.LogonResult(\"0\", \"\", \"x\");",
-          L"external.LogonResult(0, \"\");", L"external.LogonLobby(\"a\", 2);",
-          L"external.RegisterCancel(\"x\");", L"var f = external.LogonResult;"}) {
+          L"external.LogonResult({toString: function() { return \"0\"; }}, \"\");",
+          L"external.LogonLobby(\"a\", null);", L"external.RegisterCancel(\"x\");",
+          L"var f = external.LogonResult;"}) {
         script.Run(call);
     }
     EXPECT_EQ(Pages()->GetCurSel(), 1);
@@ -177,6 +194,11 @@ TEST_F(PageCommands, CallsThatDoNotFitTheirMethodChangeNothing) {
     DISPPARAMS params = {args, nullptr, 2, 0};
     EXPECT_EQ(external->Invoke(CWebBrowserExUI::kLogonResult, IID_IDispatch, 0, DISPATCH_METHOD,
                                &params, nullptr, nullptr, nullptr),
+              E_INVALIDARG);
+    // Arguments counted but not given.
+    DISPPARAMS missing = {nullptr, nullptr, 2, 0};
+    EXPECT_EQ(external->Invoke(CWebBrowserExUI::kLogonResult, IID_NULL, 0, DISPATCH_METHOD,
+                               &missing, nullptr, nullptr, nullptr),
               E_INVALIDARG);
     EXPECT_TRUE(m_boxes.Boxes().empty());
     EXPECT_EQ(LobbyParameters(300), "<none>");
@@ -218,4 +240,73 @@ TEST_F(PageCommands, NothingFromAPageActsWhileALoginRuns) {
     EXPECT_EQ(Pages()->GetCurSel(), 1);
     EXPECT_FALSE(HasKey(kLast));
     EXPECT_TRUE(TakeQuitMessage());
+}
+
+TEST_F(PageCommands, ScriptsArgumentsAreReadAsTextAsTheScriptWouldShowThem) {
+    // A number is its digits: error code 3 shows the message.
+    ScriptHost script(External(RegisterWeb()).get());
+    EXPECT_EQ(script.Run(L"external.LogonResult(3, 404);"), S_OK);
+    ASSERT_EQ(m_boxes.Texts(), std::vector<std::string>{"404"});
+    // VBScript hands its variables over by reference.
+    Pages()->SelectItem(1);
+    ScriptHost vbscript(External(RegisterWeb()).get(), ScriptHost::Language::VBScript);
+    ASSERT_TRUE(vbscript.IsReady());
+    EXPECT_EQ(vbscript.Run(L"Dim account, password\n"
+                           L"account = \"vb01\"\n"
+                           L"password = 42\n"
+                           L"external.LogonLobby account, password\n"),
+              S_OK);
+    EXPECT_EQ(Pages()->GetCurSel(), 0);
+    EXPECT_EQ(LobbyParameters(), "-Update_Over 0 0 4 2 15 vb01 42 192.168.100.200");
+}
+
+TEST_F(PageCommands, OnlyTheTopLevelPageOfAnOperatorHostCommands) {
+    const auto none = [this] {
+        EXPECT_EQ(m_window->m_pAccountEdit->GetText(), "");
+        EXPECT_EQ(Pages()->GetCurSel(), 1);
+        EXPECT_TRUE(m_boxes.Boxes().empty());
+    };
+    Pages()->SelectItem(1);
+    // A frame of the operator's page: the browser names the frame's own
+    // browser object, which is neither of the launcher's.
+    Base::ComPtr<IDispatch> frame;
+    ASSERT_EQ(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                 frame.put_void()),
+              S_OK);
+    for (const wchar_t* command : {L"app:player01&&pw 1", L"app:cancel"}) {
+        VARIANT url, empty;
+        ::VariantInit(&empty);
+        V_VT(&url) = VT_BSTR;
+        V_BSTR(&url) = ::SysAllocString(command);
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        VARIANT cancelArg;
+        V_VT(&cancelArg) = VT_BYREF | VT_BOOL;
+        V_BOOLREF(&cancelArg) = &cancel;
+        EXPECT_EQ(FireEvent(LogonWeb(), DISPID_BEFORENAVIGATE2,
+                            {Dispatch(frame.get()), ByRef(&url), ByRef(&empty), ByRef(&empty),
+                             ByRef(&empty), ByRef(&empty), cancelArg}),
+                  S_OK);
+        ::VariantClear(&url);
+    }
+    none();
+
+    // A top-level page of another host: another port, another host.
+    for (const char* foreign : {"http://127.0.0.1:18082/service/", "http://localhost:18081/"}) {
+        ShowPage(LogonWeb(), foreign, 0);
+        ShowPage(LogonWeb(), "app:player01&&pw 1");
+        ShowPage(RegisterWeb(), foreign);
+        ScriptHost script(External(RegisterWeb()).get());
+        EXPECT_EQ(script.Run(L"external.LogonLobby(\"player01\", \"pw 1\");"
+                             L"external.LogonResult(\"0\", \"\");"
+                             L"external.RegisterCancel();"),
+                  S_OK);
+        none();
+    }
+    EXPECT_EQ(LobbyParameters(300), "<none>");
+
+    // Back on the operator's host, the same page commands again.
+    ShowPage(RegisterWeb(), settings::kHostRegister);
+    ScriptHost script(External(RegisterWeb()).get());
+    EXPECT_EQ(script.Run(L"external.RegisterCancel();"), S_OK);
+    EXPECT_EQ(Pages()->GetCurSel(), 0);
 }

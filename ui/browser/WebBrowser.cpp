@@ -140,6 +140,16 @@ bool CWebBrowserUI::IsTopLevel(IDispatch* disp) const {
     return mine && mine.get() == theirs.get();
 }
 
+std::wstring CWebBrowserUI::GetLocationURL() const {
+    auto browser = m_pObject.Query<IWebBrowser2>(IID_IWebBrowser2);
+    BSTR location = nullptr;
+    if (!browser || FAILED(browser->get_LocationURL(&location)) || !location)
+        return std::wstring();
+    std::wstring url(location, ::SysStringLen(location));
+    ::SysFreeString(location);
+    return url;
+}
+
 void CWebBrowserUI::InstallUIHandler() {
     auto browser = m_pObject.Query<IWebBrowser2>(IID_IWebBrowser2);
     Base::ComPtr<IDispatch> document;

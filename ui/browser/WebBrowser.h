@@ -30,6 +30,14 @@ public:
     bool IsAutoNavigation() const { return m_bAutoNavigate; }
     // Navigates to a URL in the thread's ANSI code page.
     bool Navigate(const char* url);
+    // True when `disp`, an event's frame argument, is this browser's own
+    // top-level frame rather than a frame inside its page.
+    bool IsTopLevel(IDispatch* disp) const;
+    // The URL of the top-level document, as the browser reports it (in
+    // canonical form); empty before the first navigation. While a navigation
+    // is under way, Windows still reports the document shown, and Wine the
+    // URL being loaded once BeforeNavigate2 let it go on.
+    std::wstring GetLocationURL() const;
 
     void SetAttribute(const char* name, const char* value) override;
     // Creates the browser, and goes to the home page once "autonavi" is set.
@@ -48,7 +56,6 @@ protected:
     Base::ComPtr<CActiveXSite> CreateSite() override;
 
 private:
-    bool IsTopLevel(IDispatch* disp) const;
     void InstallUIHandler();
 
     CWebBrowserEventHandler* m_pEventHandler = nullptr;

@@ -8,15 +8,16 @@
 
 namespace {
 
-// The browser needs OLE on the test's thread for the whole run.
-class OleEnvironment : public ::testing::Environment {
+// COM on the test's thread for the whole run, set up as the launcher's
+// start does it: CoInitialize, not OleInitialize.
+class ComEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr))); }
-    void TearDown() override { ::OleUninitialize(); }
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr))); }
+    void TearDown() override { ::CoUninitialize(); }
 };
 
-[[maybe_unused]] ::testing::Environment* const g_ole =
-    ::testing::AddGlobalTestEnvironment(new OleEnvironment);
+[[maybe_unused]] ::testing::Environment* const g_com =
+    ::testing::AddGlobalTestEnvironment(new ComEnvironment);
 
 }  // namespace
 
