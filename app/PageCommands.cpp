@@ -32,7 +32,9 @@ std::string ToAnsi(const wchar_t* text) {
     return result;
 }
 
-// `frame` is the browser object of the frame that navigates.
+// True when `frame`, the browser object of the frame that navigates, is the
+// top-level one of LogonWeb or RegisterWeb, and that browser's page is on an
+// operator host.
 bool IsFromOwnPage(const CWindowManagerUI& manager, IDispatch* frame) {
     constexpr char kCommand[] = "app: command";
     for (const char* name : {"LogonWeb", "RegisterWeb"}) {

@@ -14,12 +14,14 @@ struct ScriptMethod {
     DISPID id;
     UINT message;
     UINT argumentCount;
+    const char* call;  // as the debugger line names it
 };
 
 constexpr ScriptMethod kScriptMethods[] = {
-    {L"LogonLobby", CWebBrowserExUI::kLogonLobby, WM_LOGON_LOBBY, 2},
-    {L"RegisterCancel", CWebBrowserExUI::kRegisterCancel, WM_REGISTER_CANCEL, 0},
-    {L"LogonResult", CWebBrowserExUI::kLogonResult, WM_LOGON_RESULT, 2},
+    {L"LogonLobby", CWebBrowserExUI::kLogonLobby, WM_LOGON_LOBBY, 2, "external.LogonLobby"},
+    {L"RegisterCancel", CWebBrowserExUI::kRegisterCancel, WM_REGISTER_CANCEL, 0,
+     "external.RegisterCancel"},
+    {L"LogonResult", CWebBrowserExUI::kLogonResult, WM_LOGON_RESULT, 2, "external.LogonResult"},
 };
 
 const ScriptMethod* MethodOf(DISPID id) {
@@ -107,7 +109,7 @@ CWebBrowserExUI::ScriptCall CWebBrowserExUI::DeliverScriptCall(DISPID id, WORD f
         if (!first->IsRead() || !second->IsRead())
             return ScriptCall::Unknown;
     }
-    if (!m_hMainWnd || !ShowsOperatorPage(*this, "script call"))
+    if (!m_hMainWnd || !ShowsOperatorPage(*this, method->call))
         return ScriptCall::Handled;
     ::SendMessageA(m_hMainWnd, method->message, first ? reinterpret_cast<WPARAM>(first->Text()) : 0,
                    second ? reinterpret_cast<LPARAM>(second->Text()) : 0);

@@ -5,8 +5,9 @@ mirror, and cleans both up afterwards.
   with_mirror.py EMULATOR PROGRAM [ARGS...]
 
 PROGRAM is copied into an empty folder (its installation folder, where the
-update engine writes) and started there through EMULATOR. It finds the mirror
-through the environment:
+update engine writes) and started there through EMULATOR. The mirror listens
+on a free port, or on MIRROR_PORT when that is set (the launcher's built-in
+mirror is on port 18080). PROGRAM finds the mirror through the environment:
 
   MIRROR_URL      base URL of the mirror, ending in a slash
   MIRROR_ROOT     the folder the mirror serves (a host path)
@@ -39,7 +40,7 @@ def main(argv):
         os.makedirs(root)
         copy = os.path.join(install, os.path.basename(program))
         shutil.copy2(program, copy)
-        with Mirror(root) as mirror:
+        with Mirror(root, int(os.environ.get("MIRROR_PORT", "0"))) as mirror:
             env = dict(os.environ)
             env["MIRROR_URL"] = mirror.url
             env["MIRROR_ROOT"] = root
