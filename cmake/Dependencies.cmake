@@ -73,6 +73,29 @@ else()
   target_link_libraries(dep_sodium INTERFACE ${SODIUM_LIBRARY})
 endif()
 
+# libzstd: per-file patches and compressed copies on the mirror. The
+# Windows tree compiles Debian's sources in their portable C form (the x86-64
+# assembly and the threads are not for a 32-bit launcher), and only the
+# decoder: the launcher applies, publish makes. Both trees may use the
+# experimental calls (ZSTD_STATIC_LINKING_ONLY), which Debian's shared
+# library exports too.
+if(WIN32)
+  launcher_source_dir(ZSTD_SRC libzstd)
+  file(GLOB _zstd_sources ${ZSTD_SRC}/lib/common/*.c ${ZSTD_SRC}/lib/decompress/*.c)
+  add_library(dep_zstd STATIC ${_zstd_sources})
+  target_include_directories(dep_zstd SYSTEM PUBLIC ${ZSTD_SRC}/lib)
+  target_compile_definitions(dep_zstd PRIVATE ZSTD_DISABLE_ASM XXH_NAMESPACE=ZSTD_
+                                      PUBLIC ZSTD_STATIC_LINKING_ONLY)
+  target_compile_options(dep_zstd PRIVATE -w -O2)
+else()
+  find_path(ZSTD_INCLUDE_DIR zstd.h REQUIRED)
+  find_library(ZSTD_LIBRARY zstd REQUIRED)
+  add_library(dep_zstd INTERFACE)
+  target_include_directories(dep_zstd SYSTEM INTERFACE ${ZSTD_INCLUDE_DIR})
+  target_compile_definitions(dep_zstd INTERFACE ZSTD_STATIC_LINKING_ONLY)
+  target_link_libraries(dep_zstd INTERFACE ${ZSTD_LIBRARY})
+endif()
+
 set(_mz ${ZLIB_SRC}/contrib/minizip)
 file(READ ${_mz}/unzip.c _unzip_source)
 string(REGEX REPLACE "#ifndef NOUNCRYPT[ \t\r\n]+#define NOUNCRYPT[ \t\r\n]+#endif" ""

@@ -197,10 +197,7 @@ std::string FormatManifest(const ReleaseManifest& manifest) {
     return text;
 }
 
-std::string SignRelease(const ReleaseManifest& manifest, const ReleaseSecretKey& secretKey) {
-    std::string text = FormatManifest(manifest);
-    if (text.empty())
-        return {};
+std::string AppendSignature(std::string text, const ReleaseSecretKey& secretKey) {
     InitSodium();
     std::array<uint8_t, crypto_sign_BYTES> signature{};
     crypto_sign_detached(signature.data(), nullptr,
@@ -210,12 +207,7 @@ std::string SignRelease(const ReleaseManifest& manifest, const ReleaseSecretKey&
     return text;
 }
 
-void MakeReleaseKeyPair(ReleasePublicKey& publicKey, ReleaseSecretKey& secretKey) {
-    InitSodium();
-    crypto_sign_keypair(publicKey.data(), secretKey.data());
-}
-
-std::optional<SignedRelease> ParseReleaseSignature(std::string_view text) {
+std::optional<SignedText> SplitSignedText(std::string_view text) {
     // The signature line is the last line; what it signs is everything
     // before it, byte for byte.
     if (text.empty() || text.back() != '\n' || text.find('\r') != std::string_view::npos ||
@@ -225,7 +217,6 @@ std::optional<SignedRelease> ParseReleaseSignature(std::string_view text) {
     const size_t lastStart = text.rfind('\n', text.size() - 2);
     if (lastStart == std::string_view::npos)
         return std::nullopt;
-    SignedRelease result;
     std::string_view value;
     const std::string_view last = text.substr(lastStart + 1, text.size() - lastStart - 2);
     if (!TakeField(last, "signature", value))
@@ -233,8 +224,40 @@ std::optional<SignedRelease> ParseReleaseSignature(std::string_view text) {
     const auto signature = FromHex<64>(value);
     if (!signature)
         return std::nullopt;
-    result.signature = *signature;
-    result.signedText = std::string(text.substr(0, lastStart + 1));
+    return SignedText{std::string(text.substr(0, lastStart + 1)), *signature};
+}
+
+bool IsSignedByOneOf(const SignedText& text, const std::vector<ReleasePublicKey>& keys) {
+    InitSodium();
+    for (const ReleasePublicKey& key : keys) {
+        if (crypto_sign_verify_detached(text.signature.data(),
+                                        reinterpret_cast<const unsigned char*>(text.body.data()),
+                                        text.body.size(), key.data()) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string SignRelease(const ReleaseManifest& manifest, const ReleaseSecretKey& secretKey) {
+    std::string text = FormatManifest(manifest);
+    return text.empty() ? text : AppendSignature(std::move(text), secretKey);
+}
+
+void MakeReleaseKeyPair(ReleasePublicKey& publicKey, ReleaseSecretKey& secretKey) {
+    InitSodium();
+    crypto_sign_keypair(publicKey.data(), secretKey.data());
+}
+
+std::optional<SignedRelease> ParseReleaseSignature(std::string_view text) {
+    std::optional<SignedText> split = SplitSignedText(text);
+    if (!split)
+        return std::nullopt;
+    SignedRelease result;
+    std::string_view value;
+    result.signature = split->signature;
+    result.signedText = std::move(split->body);
+    const size_t lastStart = result.signedText.size() - 1;
 
     std::vector<std::string_view> lines;
     for (size_t pos = 0; pos <= lastStart;) {
@@ -283,18 +306,7 @@ ReleaseVerdict VerifyRelease(std::string_view sigText, const std::vector<Release
     std::optional<SignedRelease> parsed = ParseReleaseSignature(sigText);
     if (!parsed)
         return ReleaseVerdict::Malformed;
-    InitSodium();
-    bool signedByKey = false;
-    for (const ReleasePublicKey& key : keys) {
-        if (crypto_sign_verify_detached(
-                parsed->signature.data(),
-                reinterpret_cast<const unsigned char*>(parsed->signedText.data()),
-                parsed->signedText.size(), key.data()) == 0) {
-            signedByKey = true;
-            break;
-        }
-    }
-    if (!signedByKey)
+    if (!IsSignedByOneOf({parsed->signedText, parsed->signature}, keys))
         return ReleaseVerdict::BadSignature;
     if (now >= parsed->manifest.expires)
         return ReleaseVerdict::Expired;

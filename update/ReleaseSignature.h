@@ -91,6 +91,19 @@ void MakeReleaseKeyPair(ReleasePublicKey& publicKey, ReleaseSecretKey& secretKey
 
 std::optional<SignedRelease> ParseReleaseSignature(std::string_view text);
 
+// Signed texts end in one line "signature ED25519HEX" over every byte
+// before it. release.sig is one; the patch index is another.
+struct SignedText {
+    std::string body;  // every byte before the signature line
+    std::array<uint8_t, 64> signature{};
+};
+// text + its signature line.
+std::string AppendSignature(std::string text, const ReleaseSecretKey& secretKey);
+// Nothing unless text ends in a well-formed signature line and holds no CR
+// or NUL.
+std::optional<SignedText> SplitSignedText(std::string_view text);
+bool IsSignedByOneOf(const SignedText& text, const std::vector<ReleasePublicKey>& keys);
+
 // Checks release.sig against the fetched version text: parsed, signed by one
 // of keys, not expired at `now`, a release number not below highestAccepted,
 // and the SHA-256 of versionText as signed. Fills `out` on acceptance.

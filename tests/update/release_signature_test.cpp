@@ -3,6 +3,7 @@
 #include <string>
 
 #include "update/MirrorFormat.h"
+#include "update/PatchIndex.h"
 #include "update/ReleaseSignature.h"
 
 namespace {
@@ -154,3 +155,55 @@ TEST(ReleaseSignature, ConfiguredKeys) {
 }
 
 }  // namespace
+
+namespace {
+
+PatchIndex SampleIndex() {
+    PatchIndex index;
+    index.stamp = "20261207aabbccddeeff";
+    index.compressed["900150983cd24fb0d6963f7d28e17f72"] = 40;
+    index.patches[{"900150983cd24fb0d6963f7d28e17f72", "d41d8cd98f00b204e9800998ecf8427e"}] = 12;
+    return index;
+}
+
+}  // namespace
+
+TEST(PatchIndexTest, ReadsOnlyWhatTheReleaseKeySignedWhenSigned) {
+    const Keys keys, other;
+    const std::string plain = FormatPatchIndex(SampleIndex());
+    const std::string signedText = AppendSignature(plain, keys.secret);
+
+    const auto read = ParsePatchIndex(signedText, {other.pub, keys.pub});
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->stamp, "20261207aabbccddeeff");
+    EXPECT_EQ(read->compressed, SampleIndex().compressed);
+    EXPECT_EQ(read->patches, SampleIndex().patches);
+    // An unsigned launcher reads the signed index as it is.
+    EXPECT_TRUE(ParsePatchIndex(signedText, {}));
+
+    EXPECT_FALSE(ParsePatchIndex(plain, {keys.pub}));
+    EXPECT_FALSE(ParsePatchIndex(signedText, {other.pub}));
+    std::string enlarged = signedText;
+    enlarged.replace(enlarged.find(" 12\n"), 4, " 99\n");
+    EXPECT_FALSE(ParsePatchIndex(enlarged, {keys.pub}));
+}
+
+TEST(PatchIndexTest, RefusesMalformedIndexesWhole) {
+    const std::string good = FormatPatchIndex(SampleIndex());
+    ASSERT_TRUE(ParsePatchIndex(good, {}));
+    for (const std::string& bad : {
+             std::string("launcher-patches 2\nstamp s\n"),
+             std::string("launcher-patches 1\n"),
+             good + "zst 900150983CD24FB0D6963F7D28E17F72 1\n",
+             good + "zst 900150983cd24fb0d6963f7d28e17f72 -1\n",
+             good + "patch 900150983cd24fb0d6963f7d28e17f72 1\n",
+             good + "\n",
+             good + "signature 00\nzst 900150983cd24fb0d6963f7d28e17f72 1\n",
+             good.substr(0, good.size() - 1),
+         }) {
+        EXPECT_FALSE(ParsePatchIndex(bad, {})) << bad;
+    }
+    PatchIndex blankStamp = SampleIndex();
+    blankStamp.stamp = "a b";
+    EXPECT_EQ(FormatPatchIndex(blankStamp), "");
+}
