@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
 
 #include "identity/HexCodec.h"
 
@@ -14,12 +15,40 @@ bool IsLineBreak(char c) {
 // The fields of one entry, by line number modulo 3.
 enum ListField { kName = 0, kSize = 1, kDigest = 2, kFieldCount = 3 };
 
-bool IsParentComponent(std::string_view component) {
-    // Windows drops trailing dots and spaces from a path component, so "... "
-    // climbs like ".." does.
-    if (component.find("..") == std::string_view::npos)
+bool IsAsciiCaseEqual(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
         return false;
-    return component.find_first_not_of(". ") == std::string_view::npos;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 'a' + 'A') : a[i];
+        if (x != b[i])
+            return false;
+    }
+    return true;
+}
+
+// Windows opens these devices under any folder and with any extension
+// ("\\Res\\aux.h" is the AUX device), ignoring blanks before the dot.
+bool IsDeviceName(std::string_view component) {
+    std::string_view base = component.substr(0, component.find('.'));
+    while (!base.empty() && base.back() == ' ')
+        base.remove_suffix(1);
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+        if (IsAsciiCaseEqual(base, device))
+            return true;
+    }
+    return base.size() == 4 &&
+           (IsAsciiCaseEqual(base.substr(0, 3), "COM") ||
+            IsAsciiCaseEqual(base.substr(0, 3), "LPT")) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
+// Windows drops trailing dots and blanks from a component, so "a." is "a",
+// "... " climbs like "..", and "." is the folder itself. The empty component
+// before a leading separator is the installation folder.
+bool IsStorableComponent(std::string_view component, bool first) {
+    if (component.empty())
+        return first;
+    return component.back() != '.' && component.back() != ' ' && !IsDeviceName(component);
 }
 
 }  // namespace
@@ -132,17 +161,53 @@ bool IsSafeListedName(std::string_view name) {
         if (c == ':' || static_cast<unsigned char>(c) < 0x20)
             return false;
     }
-    // Split on every separator byte, even one that ends a double-byte
-    // character: that can only refuse more names, never fewer.
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = name.find_first_of("\\/", start);
-        if (IsParentComponent(name.substr(start, end - start)))
+    // A lead byte must have its second byte, or the name turns into another
+    // one (or into no name) when Windows reads it as GBK.
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (IsGbkLeadByte(name[i]) && (i + 1 == name.size() || !IsGbkTrailByte(name[++i])))
             return false;
-        if (end == std::string_view::npos)
-            return true;
-        start = end + 1;
     }
+    // The second byte of a GBK character is part of its component, even
+    // when it is '\\': Windows reads the name as GBK before splitting it.
+    std::size_t start = 0;
+    for (std::size_t i = 0;; ++i) {
+        if (i < name.size() && IsGbkLeadByte(name[i])) {
+            ++i;
+        } else if (i == name.size() || name[i] == '\\' || name[i] == '/') {
+            if (!IsStorableComponent(name.substr(start, i - start), start == 0))
+                return false;
+            if (i == name.size())
+                return true;
+            start = i + 1;
+        }
+    }
+}
+
+std::string FoldListedName(std::string_view name) {
+    std::string folded(name);
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        if (IsGbkLeadByte(folded[i]) && i + 1 < folded.size())
+            ++i;
+        else if (folded[i] >= 'A' && folded[i] <= 'Z')
+            folded[i] = static_cast<char>(folded[i] - 'A' + 'a');
+        else if (folded[i] == '/')
+            folded[i] = '\\';
+    }
+    return folded;
+}
+
+std::vector<bool> FindFoldedCollisions(const std::vector<std::string_view>& names) {
+    std::map<std::string, std::vector<std::size_t>> byFolded;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        byFolded[FoldListedName(names[i])].push_back(i);
+    std::vector<bool> colliding(names.size(), false);
+    for (const auto& [folded, indexes] : byFolded) {
+        for (std::size_t i : indexes) {
+            for (std::size_t j : indexes)
+                colliding[i] = colliding[i] || names[i] != names[j];
+        }
+    }
+    return colliding;
 }
 
 std::string ToUrlPath(std::string_view name) {

@@ -59,10 +59,22 @@ FileList DecodeFileList(std::string_view text);
 // a field is too long to scramble or contains a line break or NUL.
 std::optional<std::string> EncodeFileList(const std::vector<ListedFile>& files);
 
-// True when a listed name may be written below the installation folder: not
-// empty, no ':' (drive letters, alternate streams), no control characters, and
-// no ".." component between backslashes or forward slashes.
+// True when a listed name may be written below the installation folder as
+// a file of its own: not empty; no ':' (drive letters, alternate streams) and
+// no control characters; no GBK lead byte without its second byte; and no
+// component between backslashes or forward slashes that climbs (".."), ends
+// in a dot or a blank (Windows drops those, so "a." is "a"), or names a DOS
+// device with any extension ("CON", "aux.h", "COM1.txt", "CONOUT$").
+// The publish tool and the launcher share this one rule.
 bool IsSafeListedName(std::string_view name);
+
+// The name as Windows compares it: ASCII letters in lower case, '/' as '\\'.
+// The second byte of a GBK character is never folded.
+std::string FoldListedName(std::string_view name);
+// For each name, whether another name of the list differs from it but folds
+// to the same: on Windows both would be one file. Repeats of one name are no
+// collision.
+std::vector<bool> FindFoldedCollisions(const std::vector<std::string_view>& names);
 
 // The name as used in download URLs and mirror folders: every backslash
 // becomes a forward slash ("\Res\x.png" -> "/Res/x.png"). The second byte of a

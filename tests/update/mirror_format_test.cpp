@@ -110,15 +110,32 @@ TEST(FileList, EncodesWhatDecodes) {
     EXPECT_FALSE(EncodeFileList({{"\\a\nb", 1, kDigest}}));
 }
 
-TEST(ListedName, RefusesNamesThatLeaveTheInstallation) {
-    for (const char* good : {"\\Lobby.exe", "\\Res\\x.png", "Lobby.exe", "\\a..b\\c", "\\.\\x",
-                             "\\..foo", "\\dir/file"}) {
+TEST(ListedName, RefusesNamesThatLeaveTheInstallationOrWindowsCannotStore) {
+    for (const char* good : {"\\Lobby.exe", "\\Res\\x.png", "Lobby.exe", "\\a..b\\c", "\\..foo",
+                             "\\dir/file", "\\CONSOLE.txt", "\\COM10", "\\LPT0.dll", "\\auxx.h",
+                             "\\x\xD7\\\\y", "\\\xC3\xFB\xD7\xD6.png"}) {
         EXPECT_TRUE(IsSafeListedName(good)) << good;
     }
-    for (const char* bad : {"", "\\..\\x", "\\a\\..", "..", "/../x", "\\a/../../b", "\\C:\\x",
-                            "\\x.txt:stream", "\\a\\... \\x", "\\a\tb"}) {
+    for (const char* bad : {"",           "\\..\\x",        "\\a\\..",
+                            "..",         "/../x",          "\\a/../../b",
+                            "\\C:\\x",    "\\x.txt:stream", "\\a\\... \\x",
+                            "\\a\tb",     "\\.\\x",         "\\foo.",
+                            "\\foo ",     "\\dir.\\x",      "\\CON",
+                            "\\con",      "\\Res\\aux.h",   "\\COM1",
+                            "\\lpt9.dll", "\\nul.tar.gz",   "\\CON .txt",
+                            "\\CONIN$",   "\\conout$.log",  "\\PRN/x",
+                            "\\a\xC3",    "\\a\xC3/b",      "\\a\xC3 b"}) {
         EXPECT_FALSE(IsSafeListedName(bad)) << bad;
     }
+}
+
+TEST(ListedName, NamesThatFoldToOneFileCollide) {
+    const std::vector<std::string_view> names = {
+        "\\A.txt", "\\a.txt", "\\Lobby.exe", "\\Lobby.exe", "\\sub/X", "\\SUB\\x",
+        // 0xD7 0x41 and 0xD7 0x61 are two GBK characters, not one letter's cases.
+        "\\\xD7\x41", "\\\xD7\x61"};
+    EXPECT_EQ(FindFoldedCollisions(names),
+              (std::vector<bool>{true, true, false, false, true, true, false, false}));
 }
 
 TEST(ListedName, UrlPathUsesForwardSlashesThroughout) {
