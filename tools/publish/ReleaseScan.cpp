@@ -55,7 +55,10 @@ std::string ListedName(const fs::path& relative, NameEncoding encoding, std::str
         problem = "is " + std::to_string(name.size()) +
                   " bytes long; a listed name holds at most " + std::to_string(kScrambleMaxLength);
     } else if (!IsSafeListedName(name)) {
-        problem = "is not a name the launcher will write (a '..' folder)";
+        problem =
+            "is not a name Windows stores as a file of its own below the installation (a '..' "
+            "folder, a device name such as CON or AUX.txt, a trailing dot or blank, or a GBK "
+            "character cut short)";
     }
     return name;
 }
