@@ -31,6 +31,18 @@ inline constexpr char kPatchIndexName[] = "patches.txt";
 // A line per object, two or three objects per file at most.
 inline constexpr size_t kPatchIndexCap = 16 * 1024 * 1024;
 
+// A patch is applied between mapped views of the old and the new file, and
+// both must fit a 32-bit launcher's address space beside everything else: a
+// larger pair gets no patch, and the compressed copy or the plain file is
+// fetched instead.
+inline constexpr uint64_t kPatchPairCap = 768ull * 1024 * 1024;
+// Patches reach back over the whole old file: their window covers the pair
+// (zstd's 32-bit limit is 2^30).
+inline constexpr int kPatchWindowLogMax = 30;
+// Compressed copies are decoded as a stream into the .tmp file, so their
+// window is held in memory: 32 MiB keeps the decoder well under 64 MiB.
+inline constexpr int kCompressedWindowLogMax = 25;
+
 struct PatchIndex {
     std::string stamp;
     std::map<std::string, uint64_t> compressed;                       // md5 -> size
