@@ -11,6 +11,7 @@
 #include "app/LauncherConstants.h"
 #include "app/PlazaUpdateWnd.h"
 #include "base/LobbyInterface.h"
+#include "base/ProgramFolder.h"
 #include "launcher_settings.h"
 #include "login/AccountKeys.h"
 #include "login/AccountStore.h"
@@ -19,6 +20,7 @@
 #include "ui/controls/Button.h"
 #include "ui/controls/Edit.h"
 #include "ui/controls/Option.h"
+#include "update/HandOverRecord.h"
 
 using namespace SkinUI;
 
@@ -72,7 +74,12 @@ void CPlazaUpdateWnd::LaunchLobby() {
     const std::string account = m_pAccountEdit->GetText();
     const std::string password = m_pPasswordEdit ? m_pPasswordEdit->GetText() : std::string();
     std::string parameters = kReplacePlazaUpdateSwitch;
-    if (!m_bReplacePlazaUpdate) {
+    if (m_bReplacePlazaUpdate) {
+        // Counted like the update thread's own hand-over, so the next run
+        // knows the new launcher was handed over. Uncounted, it is still
+        // worth the try: that run hands over only what it can count.
+        RecordHandOver(Base::ProgramFolder());
+    } else {
         SelectLoginServer();
         const auto login = FormatUpdateOverParameters(
             LobbyLogin{m_nServerLine, m_bPartnerLogon, account, password, m_sServerAddr});

@@ -7,14 +7,20 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 #include "identity/Md5.h"
+#include "update/DiskSpace.h"
 #include "update/DownloadSession.h"
 #include "update/FileDigestSink.h"
+#include "update/HandOverRecord.h"
 #include "update/HttpRange.h"
+#include "update/LockHolders.h"
 #include "update/MirrorFormat.h"
 #include "update/ReleaseCheck.h"
+#include "update/ReplaceFile.h"
+#include "update/Sha256File.h"
 #include "update/UpdateLog.h"
 #include "update/UpdateRun.h"
 #include "update/UpdateView.h"
@@ -23,7 +29,7 @@ namespace {
 
 constexpr size_t kBlockSize = 16384;
 constexpr DWORD kRefreshMs = 200;
-constexpr char kLauncherSuffix[] = "\\Launcher.exe";
+constexpr char kRunningLauncher[] = "\\launcher.exe";
 
 constexpr char kFailed[] = "下载失败：";
 constexpr char kNoContentLength[] = "文件不存在！";
@@ -33,6 +39,7 @@ constexpr char kBadName[] = "文件名非法！";
 constexpr char kIncomplete[] = "文件不完整！";
 constexpr char kDigestMismatch[] = "文件校验失败！";
 constexpr char kTooLarge[] = "文件过大！";
+constexpr char kDiskFull[] = "磁盘空间不足，未完成的文件已删除！";
 
 // A failure that ends the pass; the reason follows the name on screen.
 struct PassFailure {
@@ -42,6 +49,10 @@ struct PassFailure {
 struct PassStopped {};
 // A signed release that does not hold: the whole release is refused.
 struct PassRefused {
+    ReleaseVerdict verdict;
+};
+// A signed release's file answered with a length other than the signed one.
+struct WrongLength {
     ReleaseVerdict verdict;
 };
 
@@ -71,10 +82,38 @@ std::string LocalPath(const std::string& installDir, const std::string& name) {
     return installDir + (name.empty() || name[0] != '\\' ? name : name.substr(1));
 }
 
-bool IsLauncherExecutable(const std::string& name) {
-    const size_t slash = FindLastSeparator(name);
-    return slash != std::string::npos &&
-           name.compare(slash, std::string::npos, kLauncherSuffix) == 0;
+// Only the installation folder's own Launcher.exe is the program running
+// now, in any letter case, as Windows compares names; one in a sub-folder is
+// an ordinary file.
+bool IsRunningLauncher(const std::string& name) {
+    return FoldListedName(name) == kRunningLauncher;
+}
+
+bool IsDiskFull(DWORD error) {
+    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+}
+
+// Tells a full disk apart from the other reasons a block was not written.
+class TempFileSink : public FileDigestSink {
+public:
+    using FileDigestSink::FileDigestSink;
+    bool Write(const char* data, size_t size) override {
+        if (FileDigestSink::Write(data, size))
+            return true;
+        m_bDiskFull = IsDiskFull(::GetLastError());
+        return false;
+    }
+    bool DiskFull() const { return m_bDiskFull; }
+
+private:
+    bool m_bDiskFull = false;
+};
+
+// The text of a move that another program kept from happening.
+std::string LockedText(const std::string& target) {
+    const std::string holders = NameLockHolders(target);
+    return "文件正被" + (holders.empty() ? std::string("其他程序") : holders) +
+           "使用，无法复盖！请关闭后重试。";
 }
 
 class DownloadPass {
@@ -84,33 +123,36 @@ public:
 
     bool Run() {
         m_run.Post([](UpdateView& v) { v.ShowAllFileProgress(0, false); });
-        for (FileRecord& record : m_store.m_lstDownload) {
-            if (!record.m_bNeedDownload)
-                continue;
-            try {
-                Download(record);
-            } catch (const PassStopped&) {
-                DiscardPending();
-                return false;
-            } catch (const PassFailure& failure) {
-                DiscardPending();
-                m_run.PostCurInfo(kFailed + record.m_sName + failure.reason);
-                return false;
-            } catch (const PassRefused& refused) {
-                DiscardPending();
-                m_run.m_Refusal = refused.verdict;
-                LogRefusal(refused.verdict, record.m_sName);
-                m_run.PostCurInfo(
-                    kFailed + record.m_sName +
-                    (refused.verdict == ReleaseVerdict::TooLarge ? kTooLarge : kDigestMismatch));
-                return false;
+        if (!HasRoom())
+            return false;
+        const FileRecord* current = nullptr;
+        try {
+            for (FileRecord& record : m_store.m_lstDownload) {
+                current = &record;
+                if (record.m_bNeedDownload)
+                    Download(record);
             }
-        }
-        for (const Pending& pending : m_pending) {
-            if (!PutInPlace(*pending.record, pending.temp, pending.target)) {
-                m_run.PostCurInfo(kFailed + pending.record->m_sName + kMoveFailed);
-                return false;
+            while (!m_pending.empty()) {
+                const Pending& pending = m_pending.front();
+                current = pending.record;
+                PutInPlace(*pending.record, pending.temp, pending.target);
+                m_pending.pop_front();
             }
+        } catch (const PassStopped&) {
+            DiscardPending();
+            return false;
+        } catch (const PassFailure& failure) {
+            DiscardPending();
+            m_run.PostCurInfo(kFailed + current->m_sName + failure.reason);
+            return false;
+        } catch (const PassRefused& refused) {
+            DiscardPending();
+            m_run.m_Refusal = refused.verdict;
+            LogRefusal(refused.verdict, current->m_sName);
+            m_run.PostCurInfo(
+                kFailed + current->m_sName +
+                (refused.verdict == ReleaseVerdict::TooLarge ? kTooLarge : kDigestMismatch));
+            return false;
         }
         m_run.Post([](UpdateView& v) { v.ShowAllFileProgress(100, true); });
         return true;
@@ -125,21 +167,29 @@ private:
         const std::string target = LocalPath(m_store.m_sInstallDir, record.m_sName);
         const std::string temp = target + ".tmp";
         const std::string url = m_store.m_sBaseUrl + PercentEncodePath(ToUrlPath(record.m_sName));
-        if (IsLauncherExecutable(record.m_sName) && SameDigest(Md5OfFile(temp), record.m_sMd5)) {
-            // This very launcher was downloaded and handed over before, and
-            // it is still waiting: the lobby did not put it in place.
-            // Handing over again would only repeat that on every start.
-            AppendUpdateLog("ReplaceFailed:" + record.m_sName);
-            m_run.m_bHandOverFailed = true;
+        if (IsRunningLauncher(record.m_sName) && IsCompleteDownload(record, temp)) {
+            ReuseWaitingLauncher(record, temp, target);
             return;
         }
-        Fetched fetched = FetchToTemp(record, url, temp, false);
-        if (!SameDigest(fetched.md5, record.m_sMd5)) {
+        Fetched fetched;
+        bool stale = false;
+        try {
+            fetched = FetchToTemp(record, url, temp, false);
+            stale = !SameDigest(fetched.md5, record.m_sMd5);
+            if (stale)
+                m_passBytes -= fetched.length;
+        } catch (const WrongLength&) {
+            stale = true;
+        }
+        if (stale) {
             // A stale copy from a cache, or a resumed .tmp that began as
             // another release's file: once more, whole and from the server.
-            m_passBytes -= fetched.length;
             ::DeleteFileA(temp.c_str());
-            fetched = FetchToTemp(record, url, temp, true);
+            try {
+                fetched = FetchToTemp(record, url, temp, true);
+            } catch (const WrongLength& wrong) {
+                throw PassRefused{wrong.verdict};
+            }
             if (!SameDigest(fetched.md5, record.m_sMd5)) {
                 ::DeleteFileA(temp.c_str());
                 if (m_store.m_pRelease)
@@ -152,28 +202,88 @@ private:
             throw PassRefused{ReleaseVerdict::HashMismatch};
         }
         FinishFile(record.m_sName, fetched.length);
-        // A signed release is put in place only once every file has passed,
-        // so a refused one changes no file.
-        if (m_store.m_pRelease) {
-            m_pending.push_back({&record, temp, target});
-            return;
-        }
-        if (!PutInPlace(record, temp, target))
-            throw PassFailure{kMoveFailed};
+        Place(record, temp, target);
     }
 
-    bool PutInPlace(FileRecord& record, const std::string& temp, const std::string& target) {
-        if (IsLauncherExecutable(record.m_sName)) {
+    // A signed release is put in place only once every file has passed, so
+    // a refused one changes no file.
+    void Place(FileRecord& record, const std::string& temp, const std::string& target) {
+        if (m_store.m_pRelease)
+            m_pending.push_back({&record, temp, target});
+        else
+            PutInPlace(record, temp, target);
+    }
+
+    void PutInPlace(FileRecord& record, const std::string& temp, const std::string& target) {
+        if (IsRunningLauncher(record.m_sName)) {
             // The running launcher cannot be replaced; the lobby moves it.
             record.m_bNeedDownload = false;
             m_run.m_bReplacePlazaUpdate = true;
             m_run.Post([](UpdateView& v) { v.m_bReplacePlazaUpdate = true; });
-            return true;
+            return;
         }
-        if (!::MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+        switch (MoveOverTarget(temp, target, m_store.GetStopSignal())) {
+            case ReplaceResult::Moved:
+                record.m_bNeedDownload = false;
+                return;
+            case ReplaceResult::Stopped:
+                throw PassStopped{};
+            case ReplaceResult::Locked:
+                AppendUpdateLog("Locked:" + record.m_sName);
+                ::DeleteFileA(temp.c_str());
+                throw PassFailure{LockedText(target)};
+            case ReplaceResult::Failed:
+                break;
+        }
+        ::DeleteFileA(temp.c_str());
+        throw PassFailure{kMoveFailed};
+    }
+
+    // A new launcher an earlier run downloaded whole and checked is still
+    // waiting: that run failed later or was closed before it handed the
+    // file over, or the lobby could not move it. It is handed over again,
+    // unless the lobby has failed with it too often already.
+    void ReuseWaitingLauncher(FileRecord& record, const std::string& temp,
+                              const std::string& target) {
+        if (CountHandOvers(m_store.m_sInstallDir, record.m_sMd5) >= kMaxHandOvers) {
+            AppendUpdateLog("HandOverAbandoned:" + record.m_sName);
+            record.m_bNeedDownload = false;
+            m_run.m_bHandOverAbandoned = true;
+            return;
+        }
+        FinishFile(record.m_sName, static_cast<uint64_t>(record.m_nSize));
+        Place(record, temp, target);
+    }
+
+    // A .tmp that holds the listed file whole (and as signed, in a signed
+    // release).
+    bool IsCompleteDownload(const FileRecord& record, const std::string& temp) const {
+        if (!SameDigest(Md5OfFile(temp), record.m_sMd5))
             return false;
-        record.m_bNeedDownload = false;
-        return true;
+        if (!m_store.m_pRelease)
+            return true;
+        const auto sha256 = Sha256OfFile(temp);
+        return sha256 && IsDownloadAsSigned(m_store, record.m_sName, *sha256);
+    }
+
+    // Checks, before any byte is fetched, that the volume has room for what
+    // the pass will write; says so and ends the pass when it has not.
+    bool HasRoom() {
+        uint64_t needed = 0;
+        for (const FileRecord& record : m_store.m_lstDownload) {
+            if (!record.m_bNeedDownload || !IsSafeListedName(record.m_sName) ||
+                record.m_nSize < 0) {
+                continue;
+            }
+            const std::string temp = LocalPath(m_store.m_sInstallDir, record.m_sName) + ".tmp";
+            needed += static_cast<uint64_t>(record.m_nSize) -
+                      ResumableLength(temp, record.m_nSize) + kRoomPerFile;
+        }
+        const std::string lack = LackOfRoomText(m_store.m_sInstallDir, needed);
+        if (lack.empty())
+            return true;
+        m_run.PostCurInfo(lack);
+        return false;
     }
 
     void DiscardPending() {
@@ -195,7 +305,7 @@ private:
     }
 
     struct Fetched {
-        uint64_t length;
+        uint64_t length = 0;
         std::string md5;
         Sha256Digest sha256;  // only for a signed release
     };
@@ -269,7 +379,7 @@ private:
         const uint64_t length = offset + response.length;
         // The signed list fixes every size: a longer body is never read.
         if (m_store.m_pRelease && length != static_cast<uint64_t>(record.m_nSize)) {
-            throw PassRefused{length > static_cast<uint64_t>(record.m_nSize)
+            throw WrongLength{length > static_cast<uint64_t>(record.m_nSize)
                                   ? ReleaseVerdict::TooLarge
                                   : ReleaseVerdict::HashMismatch};
         }
@@ -286,7 +396,7 @@ private:
         uint64_t sinceRefresh = 0;
         m_passBytes += offset;
         DWORD refreshTime = ::timeGetTime();
-        FileDigestSink sink(out.get(), m_store.m_pRelease != nullptr);
+        TempFileSink sink(out.get(), m_store.m_pRelease != nullptr);
         const bool resumed =
             offset == 0 || (sink.TakeExisting(offset) && ::SetEndOfFile(out.get()));
         const ReadResult result =
@@ -309,6 +419,8 @@ private:
         sink.Finish();
         const bool written = result != ReadResult::WriteFailed;
         const bool flushed = written && ::FlushFileBuffers(out.get());
+        const bool diskFull =
+            sink.DiskFull() || (written && !flushed && IsDiskFull(::GetLastError()));
         out.reset();
         response.file->Close();
         if (result != ReadResult::Complete || !flushed || received != length) {
@@ -319,6 +431,8 @@ private:
                 ::DeleteFileA(temp.c_str());
             if (result == ReadResult::Stopped || m_run.IsStopped())
                 throw PassStopped{};
+            if (diskFull)
+                throw PassFailure{kDiskFull};
             if (result == ReadResult::Complete && flushed)
                 throw PassFailure{kIncomplete};
             throw PassFailure{};
@@ -367,7 +481,7 @@ private:
     UpdateRun& m_run;
     CUpdateStore& m_store;
     const DownloadCount m_count;
-    std::vector<Pending> m_pending;
+    std::deque<Pending> m_pending;
     std::vector<std::string> m_recent;
     uint64_t m_passBytes = 0;
     uint64_t m_finishedBytes = 0;

@@ -54,8 +54,9 @@ public:
     // also posted to the view's own fields.
     unsigned m_nUpdateAttempt;
     bool m_bReplacePlazaUpdate = false;
-    // A new launcher from an earlier run still waits beside the old one.
-    bool m_bHandOverFailed = false;
+    // The new launcher waiting beside the old one was handed over as often
+    // as it may be: the old one carries on.
+    bool m_bHandOverAbandoned = false;
     // Why the download pass refused a signed release (Accepted: it did not).
     ReleaseVerdict m_Refusal = ReleaseVerdict::Accepted;
     CUpdateStore m_Store;

@@ -7,7 +7,9 @@
 #include "base/MessageCaption.h"
 #include "base/ProgramFolder.h"
 #include "update/DownloadFiles.h"
+#include "update/HandOverRecord.h"
 #include "update/ReleaseCheck.h"
+#include "update/UpdateLog.h"
 #include "update/UpdateRun.h"
 #include "update/UpdateThread.h"
 #include "update/UpdateView.h"
@@ -24,6 +26,7 @@ constexpr char kStateDownloading[] = "更新中...";
 constexpr char kStateReady[] = "请输入账号和密码：";
 constexpr char kStateSaveFailed[] = "ver.ini保存失败！";
 constexpr char kAllChecked[] = "所有文件校验完毕...";
+constexpr char kHandOverAbandoned[] = "新版启动器多次未能替换旧版，本次继续使用当前启动器。";
 
 // Shows text and gives the view's thread a moment to paint it; false when
 // the run was stopped meanwhile.
@@ -34,7 +37,7 @@ bool ShowState(UpdateRun& run, const std::string& text) {
 
 void BeginAttempt(UpdateRun& run, unsigned attempt) {
     run.m_bReplacePlazaUpdate = false;
-    run.m_bHandOverFailed = false;
+    run.m_bHandOverAbandoned = false;
     run.Post([](UpdateView& v) {
         v.EnableLoginButtons(false);
         v.m_bUpdating = true;
@@ -56,14 +59,31 @@ void ShowDisplayVersion(UpdateRun& run) {
     run.Post([version](UpdateView& v) { v.ShowVersion(version); });
 }
 
-// The lobby puts the new launcher in place once this one has quit.
-void HandOverToLobby(UpdateRun& run) {
+// The lobby puts the new launcher in place once this one has quit. The
+// hand-over is counted first; one that cannot be counted is not made, as it
+// could repeat on every start.
+bool HandOverToLobby(UpdateRun& run) {
+    if (!RecordHandOver(run.m_Store.m_sInstallDir)) {
+        AppendUpdateLog("HandOverNotRecorded");
+        return false;
+    }
     const std::string lobby = run.m_Store.m_sInstallDir + "Lobby.exe";
     const auto started = reinterpret_cast<INT_PTR>(::ShellExecuteA(
         run.m_hOwner, "open", lobby.c_str(), kReplacePlazaUpdateSwitch, "", SW_SHOWNORMAL));
     if (started < 32)
         ::MessageBoxA(nullptr, "Lobby.exe启动失败!", kMessageCaption, MB_OK);
     run.Post([](UpdateView& v) { v.RequestQuit(); });
+    return true;
+}
+
+// The old launcher carries on with the new one still waiting; the stamp is
+// saved all the same, so later starts do not check every file again only to
+// find the same launcher (the record keeps the count, and a repair tries
+// once more).
+void KeepOldLauncher(UpdateRun& run) {
+    run.m_bReplacePlazaUpdate = false;
+    run.Post([](UpdateView& v) { v.m_bReplacePlazaUpdate = false; });
+    run.PostCurInfo(kHandOverAbandoned);
 }
 
 void EnterReadyState(UpdateRun& run, const std::string& state = kStateReady) {
@@ -148,14 +168,12 @@ CheckResult CheckAndDownload(UpdateRun& run, const std::string& mirror) {
     // lobby starts after the move finds every file current and saves it.
     // Saved now, a failed move would go unnoticed and the new launcher would
     // never be applied.
-    if (run.m_bReplacePlazaUpdate) {
-        HandOverToLobby(run);
+    if (run.m_bReplacePlazaUpdate && HandOverToLobby(run))
         return CheckResult::Ready;
-    }
-    // A hand-over failed before: the old launcher carries on, and the stamp
-    // stays old, so the installation is still known to be out of date.
-    if (run.m_bHandOverFailed)
-        return CheckResult::Ready;
+    if (run.m_bReplacePlazaUpdate || run.m_bHandOverAbandoned)
+        KeepOldLauncher(run);
+    else
+        ForgetHandOvers(store.m_sInstallDir);
     if (store.IsLocalVersionCurrent())
         return CheckResult::Ready;
     if (store.SaveLocalVersion() || store.SaveLocalVersion())

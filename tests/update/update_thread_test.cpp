@@ -10,6 +10,7 @@
 #include "UpdateRunFixture.h"
 #include "identity/Md5.h"
 #include "tests/support/MessageBoxWatcher.h"
+#include "update/HandOverRecord.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ TEST_F(UpdateRunTest, OutOfDateInstallationIsBroughtUpToDate) {
                           {"\\Res\\Skin\\new.png", "png bytes"},
                           {"\\changed.dll", "new dll"},
                           {"\\zero.dat", ""},
-                          {"\\launcher.exe", "lower-case name is an ordinary file"}});
+                          {"\\sub\\Launcher.exe", "in a sub-folder, an ordinary file"}});
     mirror::WriteFile(Local("same.txt"), "same");
     mirror::WriteFile(Local("changed.dll"), "old dll");
     v.RunUpdate(mirror::Url());
@@ -48,13 +49,13 @@ TEST_F(UpdateRunTest, OutOfDateInstallationIsBroughtUpToDate) {
     EXPECT_EQ(LocalText("Res\\Skin\\new.png"), "png bytes");
     EXPECT_EQ(LocalText("changed.dll"), "new dll");
     EXPECT_TRUE(mirror::Exists(Local("zero.dat")));
-    EXPECT_EQ(LocalText("launcher.exe"), "lower-case name is an ordinary file");
-    EXPECT_FALSE(HasTemp("changed.dll") || HasTemp("zero.dat") || HasTemp("launcher.exe"));
+    EXPECT_EQ(LocalText("sub\\Launcher.exe"), "in a sub-folder, an ordinary file");
+    EXPECT_FALSE(HasTemp("changed.dll") || HasTemp("zero.dat") || HasTemp("sub\\Launcher.exe"));
     EXPECT_EQ(LocalText("ver.ini"), kStamp);
     EXPECT_FALSE(v.m_bReplacePlazaUpdate);
-    EXPECT_EQ(v.infos.back(), "\\launcher.exe下载完毕，正在复盖...");
+    EXPECT_EQ(v.infos.back(), "\\sub\\Launcher.exe下载完毕，正在复盖...");
     // The three most recent names, oldest first.
-    EXPECT_EQ(v.shown.recentFiles, (Texts{"\\changed.dll", "\\zero.dat", "\\launcher.exe"}));
+    EXPECT_EQ(v.shown.recentFiles, (Texts{"\\changed.dll", "\\zero.dat", "\\sub\\Launcher.exe"}));
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/Res/Skin/new.png"), 1u);
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/same.txt"), 0u);
 
@@ -76,44 +77,55 @@ TEST_F(UpdateRunTest, ForcedCheckWithNothingToDownload) {
     EXPECT_EQ(mirror::CountRequests("/vedu/file.html"), 1u);
 }
 
-TEST_F(UpdateRunTest, NewLauncherInASubFolderIsHandedToTheLobby) {
+TEST_F(UpdateRunTest, NewLauncherIsHandedOverUntilTheLobbyHasFailedThreeTimes) {
     MessageBoxWatcher boxes;
-    mirror::PublishFiles({{"\\bin\\Launcher.exe", "new launcher"}, {"\\after.txt", "after"}});
-    mirror::WriteFile(Local("bin\\Launcher.exe"), "old launcher");
+    // Any letter case names the running launcher, as on Windows.
+    mirror::PublishFiles({{"\\launcher.EXE", "new launcher"}, {"\\after.txt", "after"}});
+    mirror::WriteFile(Local("Launcher.exe"), "old launcher");
+    ::DeleteFileA(Local("handover.ini").c_str());
+    // The pass fails after the new launcher arrived: nothing is handed over
+    // yet, but a login would hand it over.
+    mirror::SetFault("plaza/after.txt", "404");
     v.RunUpdate(mirror::Url());
-    // No Lobby.exe in the test installation: the start fails, the player is
-    // told, and the launcher still quits.
-    EXPECT_EQ(boxes.Texts(), (Texts{"Lobby.exe启动失败!"}));
-    EXPECT_TRUE(v.shown.quit);
+    EXPECT_EQ(v.shown.info, "下载失败：\\after.txt服务器错误404！");
     EXPECT_TRUE(v.m_bReplacePlazaUpdate);
-    EXPECT_EQ(LocalText("bin\\Launcher.exe"), "old launcher");
-    EXPECT_EQ(LocalText("bin\\Launcher.exe.tmp"), "new launcher");
-    EXPECT_EQ(LocalText("after.txt"), "after");
-    // The stamp waits for the new launcher to be in place.
-    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
-    ExpectReady();
+    EXPECT_FALSE(v.shown.quit);
+    EXPECT_EQ(LocalText("Launcher.exe.tmp"), "new launcher");
+    EXPECT_FALSE(mirror::Exists(Local("handover.ini")));
 
-    // The next start finds the hand-over failed: it says so in the log and
-    // carries on with the old launcher, without downloading or quitting.
+    // Each next start hands the waiting file over without fetching it again
+    // and counts it. No Lobby.exe here: its start fails, the player is told,
+    // and the launcher still quits.
     mirror::ClearFaults();
-    RecordingView again;
-    again.RunUpdate(mirror::Url());
-    EXPECT_EQ(boxes.Texts().size(), 1u);
-    EXPECT_FALSE(again.shown.quit);
-    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/bin/Launcher.exe"), 0u);
-    EXPECT_EQ(LocalText("Launcher.log"), "ReplaceFailed:\\bin\\Launcher.exe\r\n");
-    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
-    EXPECT_EQ(again.shown.state, kReady);
+    for (unsigned attempt = 1; attempt <= kMaxHandOvers; ++attempt) {
+        RecordingView again;
+        again.RunUpdate(mirror::Url());
+        EXPECT_TRUE(again.shown.quit);
+        EXPECT_EQ(boxes.Texts(), Texts(attempt, "Lobby.exe启动失败!"));
+        EXPECT_EQ(LocalText("handover.ini"), "md5=" + Md5OfText("new launcher") + "\r\nattempts=" +
+                                                 std::to_string(attempt) + "\r\n");
+        // The stamp waits for the new launcher to be in place.
+        EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    }
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/launcher.EXE"), 0u);
 
-    // Once the new launcher is in place, the start after it saves the stamp.
-    ASSERT_TRUE(::MoveFileExA(Local("bin\\Launcher.exe.tmp").c_str(),
-                              Local("bin\\Launcher.exe").c_str(), MOVEFILE_REPLACE_EXISTING));
-    mirror::ClearFaults();
-    RecordingView moved;
-    moved.RunUpdate(mirror::Url());
+    // The lobby failed each time: the old launcher carries on, says so, and
+    // saves the stamp, so the starts after it make one request.
+    RecordingView kept;
+    kept.RunUpdate(mirror::Url());
+    EXPECT_FALSE(kept.shown.quit);
+    EXPECT_FALSE(kept.m_bReplacePlazaUpdate);
+    EXPECT_EQ(boxes.Texts().size(), kMaxHandOvers);
+    EXPECT_EQ(kept.shown.info, "新版启动器多次未能替换旧版，本次继续使用当前启动器。");
+    EXPECT_EQ(kept.shown.state, kReady);
+    EXPECT_EQ(LocalText("Launcher.log"), "HandOverAbandoned:\\launcher.EXE\r\n");
+    EXPECT_EQ(LocalText("Launcher.exe"), "old launcher");
     EXPECT_EQ(LocalText("ver.ini"), kStamp);
-    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/bin/Launcher.exe"), 0u);
-    EXPECT_FALSE(moved.shown.quit);
+    mirror::ClearFaults();
+    RecordingView later;
+    later.RunUpdate(mirror::Url());
+    EXPECT_EQ(mirror::Requests().size(), 1u);
+    EXPECT_FALSE(later.shown.quit);
 }
 
 TEST_F(UpdateRunTest, NamesWithEscapesAndGbkTrailBytesDownloadAndLandInTheirFolders) {

@@ -1,0 +1,20 @@
+// Moving a finished download over its target. Another program that has the
+// target open (an antivirus scanner looking at it, or the game itself) makes
+// the move fail for as long as it holds the file; the move is retried with
+// growing pauses for up to ten seconds, and a stop ends the wait at once.
+#pragma once
+
+#include <string>
+
+class StopSignal;
+
+enum class ReplaceResult {
+    Moved,
+    Locked,  // another program still held the target when the time was up
+    Failed,  // any other reason; retrying would not help
+    Stopped,
+};
+
+// Moves from over to, replacing it. stop may be null.
+ReplaceResult MoveOverTarget(const std::string& from, const std::string& to,
+                             const StopSignal* stop);
