@@ -12,6 +12,7 @@ file server. The faults play the ways a real mirror or network goes wrong:
   stall      the headers and a little of the body, then nothing for a while
   trickle    the body in small pieces with pauses between them
   corrupt    the body with one byte changed (same length)
+  stale      a whole answer of another length: an old copy from a cache
   silent     the request is read, then nothing is sent for a while
 
 Ranges are ignored: every answer is the whole file, as some servers do.
@@ -40,7 +41,7 @@ import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 FAULT_KINDS = ("404", "500", "chunked", "truncate", "reset", "stall", "trickle", "corrupt",
-               "silent")
+               "silent", "stale")
 BLOCK = 1 << 20
 
 
@@ -205,6 +206,11 @@ class _Handler(BaseHTTPRequestHandler):
         if local is None or not os.path.isfile(local):
             return self._simple(404, b"<html><body>not found</body></html>", head)
         size = os.path.getsize(local)
+        if fault and fault.kind == "stale":
+            with open(local, "rb") as f:
+                body = f.read()
+            return self._simple(200, body[:len(body) // 2] if len(body) > 1 else body + b"old",
+                                head)
         self.send_response(200)
         self.send_header("Content-Type", "application/octet-stream")
         if fault and fault.kind == "chunked":

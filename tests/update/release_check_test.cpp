@@ -193,8 +193,23 @@ TEST_F(ReleaseCheckTest, BodyLongerThanListedIsCutOff) {
                       "new data " + kStamp + std::string(1 << 20, 'z'));
     Run(v);
     ExpectRefused("too large", "更新被拒绝：文件过大");
-    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/data.bin"), 1u);
+    // Asked once more past the caches; neither body was read.
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/data.bin"), 2u);
     EXPECT_EQ(v.shown.info, "下载失败：\\data.bin文件过大！");
+}
+
+TEST_F(ReleaseCheckTest, StaleCopyOfAnotherLengthIsFetchedAgainPastTheCaches) {
+    Publish(5, m_current);
+    mirror::SetFault("plaza/data.bin", "stale", 1);
+    Run(v);
+    ExpectInstalled(kStamp, "5");
+    std::vector<std::string> asked;
+    for (const std::string& line : mirror::Requests()) {
+        if (line.find("/vedu/plaza/data.bin") != std::string::npos)
+            asked.push_back(line);
+    }
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_NE(asked[1].find("no-cache"), std::string::npos) << "the retry must bypass caches";
 }
 
 }  // namespace
