@@ -139,14 +139,14 @@ public:
                 m_pending.pop_front();
             }
         } catch (const PassStopped&) {
-            DiscardPending();
+            DiscardPending(false);
             return false;
         } catch (const PassFailure& failure) {
-            DiscardPending();
+            DiscardPending(false);
             m_run.PostCurInfo(kFailed + current->m_sName + failure.reason);
             return false;
         } catch (const PassRefused& refused) {
-            DiscardPending();
+            DiscardPending(true);
             m_run.m_Refusal = refused.verdict;
             LogRefusal(refused.verdict, current->m_sName);
             m_run.PostCurInfo(
@@ -286,9 +286,14 @@ private:
         return false;
     }
 
-    void DiscardPending() {
-        for (const Pending& pending : m_pending)
-            ::DeleteFileA(pending.temp.c_str());
+    // A new launcher that passed every check is kept when the pass ends for
+    // another reason than a refusal: the next run hands it over without
+    // fetching it again. The other files are fetched again anyway.
+    void DiscardPending(bool refused) {
+        for (const Pending& pending : m_pending) {
+            if (refused || !IsRunningLauncher(pending.record->m_sName))
+                ::DeleteFileA(pending.temp.c_str());
+        }
         m_pending.clear();
     }
 

@@ -2,7 +2,9 @@
 """The update as a player gets it: Launcher.exe under Wine brings an
 out-of-date installation made with `publish` up to date from the loopback
 mirror, the next start needs one request, and a new Launcher.exe in a release
-ends with the stand-in lobby putting it in place and starting it.
+ends with the stand-in lobby putting it in place and starting it, also when
+the start that downloaded it failed later. small_disk.py adds a volume
+without room.
 
   update_e2e.py --build BUILD_DIR --wine-run scripts/wine-run \
                 --publish "scripts/wine-run BUILD_DIR/tools/publish/publish.exe" \
@@ -23,6 +25,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import launcher_install as li  # noqa: E402
+import small_disk  # noqa: E402
 
 check, write = li.check, li.write
 
@@ -118,11 +121,29 @@ def run(args):
         check(len(asked) == 1 and asked[0].startswith("bytes="),
               "the next start asked for the rest (%s)" % asked)
 
-        # A new launcher: the lobby puts it in place and starts it.
+        # A new launcher, and a file after it that fails on the first start:
+        # the new launcher waits, nothing hands it over, the old one stays.
         with open(os.path.join(args.build, "Launcher.exe"), "rb") as f:
             new_launcher = f.read() + b"\0" * 4096
         write(os.path.join(release, "Launcher.exe"), new_launcher)
+        write(os.path.join(release, "zz-late.bin"), b"listed after the launcher")
         li.publish(publish_cmd, release, mirror_dir, "2.6.0", build=args.build)
+        stamp = li.stamp_of(mirror_dir)
+        mirror.clear_faults()
+        mirror.set_fault("plaza/zz-late.bin", "404")
+        launcher = li.start_launcher(args.wine_run, install)
+        failed = li.wait_for(lambda: "/vedu/plaza/zz-late.bin" in
+                             [r["path"] for r in mirror.request_log()], 90)
+        li.wait_for(lambda: False, 2)
+        li.stop_launcher(launcher, install)
+        check(failed and li.read(os.path.join(install, "Launcher.exe.tmp")) == new_launcher,
+              "the first start downloaded the new launcher, then failed")
+        check(li.read(os.path.join(install, "Launcher.exe")) != new_launcher and
+              not os.path.exists(os.path.join(install, "handover.ini")),
+              "nothing was handed over")
+
+        # The next start hands it over: the lobby puts it in place and
+        # starts it.
         mirror.clear_faults()
         launcher = li.start_launcher(args.wine_run, install)
         replaced = li.wait_for(
@@ -135,6 +156,9 @@ def run(args):
         check(command == b"-Replace_PlazaUpdate", "the lobby was started with %r" % command)
         check(not os.path.exists(os.path.join(install, "Launcher.exe.tmp")),
               "no Launcher.exe.tmp left")
+        check(li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, 60) and
+              not os.path.exists(os.path.join(install, "handover.ini")),
+              "the new launcher saved the stamp and forgot the hand-over")
         launcher.wait(timeout=30)
         li.stop_programs_in(install)
 
@@ -157,8 +181,11 @@ def run(args):
 
 
 def main():
-    return run(li.parse_args(__doc__, lambda parser: parser.add_argument(
-        "--shots", help="folder for screenshots of the first update")))
+    args = li.parse_args(__doc__, lambda parser: parser.add_argument(
+        "--shots", help="folder for screenshots of the first update"))
+    run(args)
+    small_disk.run(args)
+    return 1 if li.failures else 0
 
 
 if __name__ == "__main__":

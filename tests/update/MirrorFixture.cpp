@@ -85,14 +85,18 @@ std::vector<std::string> Requests() {
     return lines;
 }
 
-size_t CountRequests(const std::string& path) {
+std::vector<std::string> RequestsFor(const std::string& path) {
     const std::string needle = "\"path\": \"" + path + "\"";
-    size_t count = 0;
+    std::vector<std::string> lines;
     for (const std::string& line : Requests()) {
         if (line.find(needle) != std::string::npos)
-            ++count;
+            lines.push_back(line);
     }
-    return count;
+    return lines;
+}
+
+size_t CountRequests(const std::string& path) {
+    return RequestsFor(path).size();
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {

@@ -20,6 +20,8 @@ void SetFault(const std::string& path, const std::string& kind, int times = 0);
 void ClearFaults();
 // The request log, one JSON object per line, oldest first.
 std::vector<std::string> Requests();
+// The log lines of the requests for one URL path ("/vedu/plaza/a.txt").
+std::vector<std::string> RequestsFor(const std::string& path);
 size_t CountRequests(const std::string& path);
 
 void WriteFile(const std::string& path, const std::string& bytes);

@@ -203,11 +203,7 @@ TEST_F(ReleaseCheckTest, StaleCopyOfAnotherLengthIsFetchedAgainPastTheCaches) {
     mirror::SetFault("plaza/data.bin", "stale", 1);
     Run(v);
     ExpectInstalled(kStamp, "5");
-    std::vector<std::string> asked;
-    for (const std::string& line : mirror::Requests()) {
-        if (line.find("/vedu/plaza/data.bin") != std::string::npos)
-            asked.push_back(line);
-    }
+    const std::vector<std::string> asked = mirror::RequestsFor("/vedu/plaza/data.bin");
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_NE(asked[1].find("no-cache"), std::string::npos) << "the retry must bypass caches";
 }

@@ -286,12 +286,7 @@ TEST_F(UpdateRunTest, DigestMismatchIsRetriedOnceFromTheServer) {
     mirror::SetFault("plaza/data.bin", "corrupt", 1);
     v.RunUpdate(mirror::Url());
     EXPECT_EQ(LocalText("data.bin"), "good bytes");
-    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/data.bin"), 2u);
-    std::vector<std::string> asked;
-    for (const std::string& line : mirror::Requests()) {
-        if (line.find("/vedu/plaza/data.bin") != std::string::npos)
-            asked.push_back(line);
-    }
+    const std::vector<std::string> asked = mirror::RequestsFor("/vedu/plaza/data.bin");
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked[0].find("no-cache"), std::string::npos) << "the first request may use a cache";
     EXPECT_NE(asked[1].find("no-cache"), std::string::npos) << "the retry must bypass caches";
