@@ -13,14 +13,15 @@ constexpr DWORD kFirstPauseMs = 50;
 constexpr DWORD kLongestPauseMs = 1000;
 
 // The errors of a target that another process holds open. Access denied is
-// also what a read-only target or a folder gives, which no wait cures.
+// also what a read-only target, a folder or a folder without write access
+// gives (the target may not exist then), which no wait cures.
 bool IsHeldByAnother(DWORD error, const std::string& target) {
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
         return true;
     if (error != ERROR_ACCESS_DENIED)
         return false;
     const DWORD attributes = ::GetFileAttributesA(target.c_str());
-    return attributes == INVALID_FILE_ATTRIBUTES ||
+    return attributes != INVALID_FILE_ATTRIBUTES &&
            !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
 }
 

@@ -78,8 +78,8 @@ bool HandOverToLobby(UpdateRun& run) {
 
 // The old launcher carries on with the new one still waiting; the stamp is
 // saved all the same, so later starts do not check every file again only to
-// find the same launcher (the record keeps the count, and a repair tries
-// once more).
+// find the same launcher. The record keeps the count for that digest: the
+// next release's launcher is handed over afresh.
 void KeepOldLauncher(UpdateRun& run) {
     run.m_bReplacePlazaUpdate = false;
     run.Post([](UpdateView& v) { v.m_bReplacePlazaUpdate = false; });
