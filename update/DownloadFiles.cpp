@@ -10,26 +10,23 @@
 #include <deque>
 #include <vector>
 
-#include "identity/Md5.h"
 #include "update/DiskSpace.h"
 #include "update/DownloadSession.h"
-#include "update/FileDigestSink.h"
-#include "update/HandOverRecord.h"
 #include "update/HttpRange.h"
 #include "update/LockHolders.h"
 #include "update/MirrorFormat.h"
 #include "update/ReleaseCheck.h"
 #include "update/ReplaceFile.h"
-#include "update/Sha256File.h"
+#include "update/TempFileSink.h"
 #include "update/UpdateLog.h"
 #include "update/UpdateRun.h"
 #include "update/UpdateView.h"
+#include "update/WaitingLauncher.h"
 
 namespace {
 
 constexpr size_t kBlockSize = 16384;
 constexpr DWORD kRefreshMs = 200;
-constexpr char kRunningLauncher[] = "\\launcher.exe";
 
 constexpr char kFailed[] = "下载失败：";
 constexpr char kNoContentLength[] = "文件不存在！";
@@ -80,40 +77,6 @@ bool SameDigest(const std::string& a, const std::string& b) {
 // installDir ends in a backslash and listed names start with one.
 std::string LocalPath(const std::string& installDir, const std::string& name) {
     return installDir + (name.empty() || name[0] != '\\' ? name : name.substr(1));
-}
-
-// Only the installation folder's own Launcher.exe is the program running
-// now, in any letter case, as Windows compares names; one in a sub-folder is
-// an ordinary file.
-bool IsRunningLauncher(const std::string& name) {
-    return FoldListedName(name) == kRunningLauncher;
-}
-
-bool IsDiskFull(DWORD error) {
-    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
-}
-
-// Tells a full disk apart from the other reasons a block was not written.
-class TempFileSink : public FileDigestSink {
-public:
-    using FileDigestSink::FileDigestSink;
-    bool Write(const char* data, size_t size) override {
-        if (FileDigestSink::Write(data, size))
-            return true;
-        m_bDiskFull = IsDiskFull(::GetLastError());
-        return false;
-    }
-    bool DiskFull() const { return m_bDiskFull; }
-
-private:
-    bool m_bDiskFull = false;
-};
-
-// The text of a move that another program kept from happening.
-std::string LockedText(const std::string& target) {
-    const std::string holders = NameLockHolders(target);
-    return "文件正被" + (holders.empty() ? std::string("其他程序") : holders) +
-           "使用，无法复盖！请关闭后重试。";
 }
 
 class DownloadPass {
@@ -167,9 +130,20 @@ private:
         const std::string target = LocalPath(m_store.m_sInstallDir, record.m_sName);
         const std::string temp = target + ".tmp";
         const std::string url = m_store.m_sBaseUrl + PercentEncodePath(ToUrlPath(record.m_sName));
-        if (IsRunningLauncher(record.m_sName) && IsCompleteDownload(record, temp)) {
-            ReuseWaitingLauncher(record, temp, target);
-            return;
+        if (IsRunningLauncher(record.m_sName)) {
+            switch (CheckWaitingLauncher(m_store, record, temp)) {
+                case WaitingLauncher::HandOver:
+                    FinishFile(record.m_sName, static_cast<uint64_t>(record.m_nSize));
+                    Place(record, temp, target);
+                    return;
+                case WaitingLauncher::GiveUp:
+                    AppendUpdateLog("HandOverAbandoned:" + record.m_sName);
+                    record.m_bNeedDownload = false;
+                    m_run.m_bHandOverAbandoned = true;
+                    return;
+                case WaitingLauncher::None:
+                    break;
+            }
         }
         Fetched fetched;
         bool stale = false;
@@ -231,39 +205,12 @@ private:
             case ReplaceResult::Locked:
                 AppendUpdateLog("Locked:" + record.m_sName);
                 ::DeleteFileA(temp.c_str());
-                throw PassFailure{LockedText(target)};
+                throw PassFailure{LockedFileText(target)};
             case ReplaceResult::Failed:
                 break;
         }
         ::DeleteFileA(temp.c_str());
         throw PassFailure{kMoveFailed};
-    }
-
-    // A new launcher an earlier run downloaded whole and checked is still
-    // waiting: that run failed later or was closed before it handed the
-    // file over, or the lobby could not move it. It is handed over again,
-    // unless the lobby has failed with it too often already.
-    void ReuseWaitingLauncher(FileRecord& record, const std::string& temp,
-                              const std::string& target) {
-        if (CountHandOvers(m_store.m_sInstallDir, record.m_sMd5) >= kMaxHandOvers) {
-            AppendUpdateLog("HandOverAbandoned:" + record.m_sName);
-            record.m_bNeedDownload = false;
-            m_run.m_bHandOverAbandoned = true;
-            return;
-        }
-        FinishFile(record.m_sName, static_cast<uint64_t>(record.m_nSize));
-        Place(record, temp, target);
-    }
-
-    // A .tmp that holds the listed file whole (and as signed, in a signed
-    // release).
-    bool IsCompleteDownload(const FileRecord& record, const std::string& temp) const {
-        if (!SameDigest(Md5OfFile(temp), record.m_sMd5))
-            return false;
-        if (!m_store.m_pRelease)
-            return true;
-        const auto sha256 = Sha256OfFile(temp);
-        return sha256 && IsDownloadAsSigned(m_store, record.m_sName, *sha256);
     }
 
     // Checks, before any byte is fetched, that the volume has room for what
@@ -425,7 +372,7 @@ private:
         const bool written = result != ReadResult::WriteFailed;
         const bool flushed = written && ::FlushFileBuffers(out.get());
         const bool diskFull =
-            sink.DiskFull() || (written && !flushed && IsDiskFull(::GetLastError()));
+            sink.DiskFull() || (written && !flushed && IsDiskFullError(::GetLastError()));
         out.reset();
         response.file->Close();
         if (result != ReadResult::Complete || !flushed || received != length) {

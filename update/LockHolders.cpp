@@ -84,3 +84,9 @@ std::string NameLockHolders(const std::string& path) {
     }
     return names;
 }
+
+std::string LockedFileText(const std::string& path) {
+    const std::string holders = NameLockHolders(path);
+    return "文件正被" + (holders.empty() ? std::string("其他程序") : holders) +
+           "使用，无法复盖！请关闭后重试。";
+}

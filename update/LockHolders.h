@@ -8,3 +8,6 @@
 // "、"; empty when none is known (Windows without the Restart Manager, or
 // Wine, whose Restart Manager names nobody).
 std::string NameLockHolders(const std::string& path);
+// What the player is told about a file that stayed locked: who holds it,
+// as far as that is known, and that closing it lets the next try succeed.
+std::string LockedFileText(const std::string& path);
