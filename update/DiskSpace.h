@@ -11,6 +11,7 @@
 inline constexpr uint64_t kRoomPerFile = 4096;
 
 // The text that tells the player the volume of folder has less than needed
-// bytes free, with both figures in MB; empty when there is room, or when the
-// free space cannot be read (the pass then finds out as it writes).
+// bytes free, with both figures in MB, after a line in the update log with
+// the exact ones; empty when there is room, or when the free space cannot be
+// read (the pass then finds out as it writes).
 std::string LackOfRoomText(const std::string& folder, uint64_t needed);
