@@ -201,11 +201,15 @@ std::vector<bool> FindFoldedCollisions(const std::vector<std::string_view>& name
     for (std::size_t i = 0; i < names.size(); ++i)
         byFolded[FoldListedName(names[i])].push_back(i);
     std::vector<bool> colliding(names.size(), false);
+    // A group with two different names makes each member differ from one of
+    // them, so comparing with the first name is enough, and stays linear in a
+    // list that repeats one name hundreds of thousands of times.
     for (const auto& [folded, indexes] : byFolded) {
-        for (std::size_t i : indexes) {
-            for (std::size_t j : indexes)
-                colliding[i] = colliding[i] || names[i] != names[j];
-        }
+        const std::string_view first = names[indexes.front()];
+        const bool mixed = std::any_of(indexes.begin(), indexes.end(),
+                                       [&](std::size_t i) { return names[i] != first; });
+        for (std::size_t i : indexes)
+            colliding[i] = mixed;
     }
     return colliding;
 }
