@@ -19,7 +19,8 @@ set(LAUNCHER_PACKAGE_PASSWORD_HEX "5A6FB77269C37A8E6F766F21D54C6175F16E6368A4723
     "Skin package password: 23 non-zero bytes as 46 hex digits")
 set(LAUNCHER_RELEASE_KEYS "demo" CACHE STRING
     "Public keys that sign releases: one or two keys of 64 hex digits separated by ';' \
-(two while the key is rotated), empty for no signing, or demo for keys made at configure time")
+(two while the key is rotated), empty for no signing, or demo for keys made at configure time \
+(only with a mirror on loopback)")
 
 foreach(url LAUNCHER_MIRROR_URL LAUNCHER_HOST_SERVICE LAUNCHER_HOST_REGISTER LAUNCHER_HOST_MEMBER
             LAUNCHER_HOST_MAIN LAUNCHER_HOST_PAY LAUNCHER_HOST_DOMAIN)
@@ -27,6 +28,22 @@ foreach(url LAUNCHER_MIRROR_URL LAUNCHER_HOST_SERVICE LAUNCHER_HOST_REGISTER LAU
     message(FATAL_ERROR "${url} must be an http:// URL ending in a slash")
   endif()
 endforeach()
+# Anyone can sign with the demo keys: their private halves lie in the build
+# folder. A launcher that trusts them may only fetch from this machine, so
+# the defaults serve the demo and a release build must choose.
+if(LAUNCHER_RELEASE_KEYS STREQUAL "demo")
+  string(REGEX MATCH "^http://([^/]*)/" _mirror "${LAUNCHER_MIRROR_URL}")
+  string(TOLOWER "${CMAKE_MATCH_1}" _mirror_host)
+  set(_octet "[0-9][0-9]?[0-9]?")
+  if(NOT _mirror_host MATCHES
+     "^(127\\.${_octet}\\.${_octet}\\.${_octet}|localhost|\\[::1\\])(:[0-9]+)?$")
+    message(FATAL_ERROR "LAUNCHER_RELEASE_KEYS=demo (the default) trusts keys whose private \
+halves lie in the build folder; it serves only a mirror on loopback (127.0.0.0/8, localhost, \
+[::1]), and LAUNCHER_MIRROR_URL is ${LAUNCHER_MIRROR_URL}. Sign releases with a key of your own \
+(publish keygen) and give its public half with -DLAUNCHER_RELEASE_KEYS=<64 hex digits>, or \
+build without signing with -DLAUNCHER_RELEASE_KEYS=")
+  endif()
+endif()
 # Only the scheme, host and port of a page count, so a path here would only
 # mislead: it would not limit anything.
 foreach(_host IN LISTS LAUNCHER_EXTRA_PAGE_HOSTS)

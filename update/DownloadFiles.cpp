@@ -124,7 +124,7 @@ public:
 private:
     void Download(FileRecord& record) {
         StartFile(record.m_sName);
-        if (!IsSafeListedName(record.m_sName))
+        if (record.m_bBadName || !IsSafeListedName(record.m_sName))
             throw PassFailure{kBadName};
 
         const std::string target = LocalPath(m_store.m_sInstallDir, record.m_sName);

@@ -183,12 +183,41 @@ bool IsSafeListedName(std::string_view name) {
     }
 }
 
+namespace {
+
+// The upper-case letters among GBK's double-byte characters, which Windows
+// folds as it folds ASCII: Roman numerals, full-width Latin, Greek and
+// Cyrillic. Each run shares its lead byte with its lower-case run.
+struct GbkCaseRun {
+    unsigned char lead, first, last;
+    int toLower;  // added to the second byte
+};
+constexpr GbkCaseRun kGbkCaseRuns[] = {
+    {0xA2, 0xF1, 0xFA, -0x50},  // Ⅰ-Ⅹ (Ⅺ and Ⅻ have no lower case in GBK)
+    {0xA3, 0xC1, 0xDA, 0x20},   // Ａ-Ｚ
+    {0xA6, 0xA1, 0xB8, 0x20},   // Α-Ω
+    {0xA7, 0xA1, 0xC1, 0x30},   // А-Я
+};
+
+char FoldGbkTrailByte(char lead, char trail) {
+    const auto l = static_cast<unsigned char>(lead);
+    const auto t = static_cast<unsigned char>(trail);
+    for (const GbkCaseRun& run : kGbkCaseRuns) {
+        if (l == run.lead && t >= run.first && t <= run.last)
+            return static_cast<char>(t + run.toLower);
+    }
+    return trail;
+}
+
+}  // namespace
+
 std::string FoldListedName(std::string_view name) {
     std::string folded(name);
     for (std::size_t i = 0; i < folded.size(); ++i) {
-        if (IsGbkLeadByte(folded[i]) && i + 1 < folded.size())
+        if (IsGbkLeadByte(folded[i]) && i + 1 < folded.size()) {
+            folded[i + 1] = FoldGbkTrailByte(folded[i], folded[i + 1]);
             ++i;
-        else if (folded[i] >= 'A' && folded[i] <= 'Z')
+        } else if (folded[i] >= 'A' && folded[i] <= 'Z')
             folded[i] = static_cast<char>(folded[i] - 'A' + 'a');
         else if (folded[i] == '/')
             folded[i] = '\\';
@@ -201,11 +230,15 @@ std::vector<bool> FindFoldedCollisions(const std::vector<std::string_view>& name
     for (std::size_t i = 0; i < names.size(); ++i)
         byFolded[FoldListedName(names[i])].push_back(i);
     std::vector<bool> colliding(names.size(), false);
+    // A group with two different names makes each member differ from one of
+    // them, so comparing with the first name is enough, and stays linear in a
+    // list that repeats one name hundreds of thousands of times.
     for (const auto& [folded, indexes] : byFolded) {
-        for (std::size_t i : indexes) {
-            for (std::size_t j : indexes)
-                colliding[i] = colliding[i] || names[i] != names[j];
-        }
+        const std::string_view first = names[indexes.front()];
+        const bool mixed = std::any_of(indexes.begin(), indexes.end(),
+                                       [&](std::size_t i) { return names[i] != first; });
+        for (std::size_t i : indexes)
+            colliding[i] = mixed;
     }
     return colliding;
 }

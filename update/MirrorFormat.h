@@ -68,8 +68,9 @@ std::optional<std::string> EncodeFileList(const std::vector<ListedFile>& files);
 // The publish tool and the launcher share this one rule.
 bool IsSafeListedName(std::string_view name);
 
-// The name as Windows compares it: ASCII letters in lower case, '/' as '\\'.
-// The second byte of a GBK character is never folded.
+// The name as Windows compares it: ASCII letters and GBK's Greek, Cyrillic,
+// full-width Latin letters and Roman numerals in lower case, '/' as '\\'.
+// The second byte of a GBK character is never taken for an ASCII letter.
 std::string FoldListedName(std::string_view name);
 // For each name, whether another name of the list differs from it but folds
 // to the same: on Windows both would be one file. Repeats of one name are no

@@ -2,11 +2,10 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <ctime>
-#include <fstream>
+#include <string_view>
 
+#include "base/Handles.h"
 #include "update/HttpFetchText.h"
 #include "update/UpdateLog.h"
 #include "update/UpdateStore.h"
@@ -14,34 +13,66 @@
 namespace {
 
 constexpr char kCounterName[] = "release.ini";
+// One number of at most 18 digits, with room for blanks and a line break
+// that an editor may add around it.
+constexpr DWORD kCounterCap = 64;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 }  // namespace
 
-uint64_t ReadHighestRelease(const std::string& installDir) {
-    std::ifstream in(installDir + kCounterName);
-    std::string word;
-    in >> word;
-    if (word.empty() || word.size() > 18 ||
-        word.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    return std::strtoull(word.c_str(), nullptr, 10);
+std::string HighestReleasePath(const std::string& installDir) {
+    return installDir + kCounterName;
+}
+
+std::optional<uint64_t> ReadHighestRelease(const std::string& installDir) {
+    Base::UniqueKernelHandle file(
+        ::CreateFileA(HighestReleasePath(installDir).c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, 0, nullptr));
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return 0;
+        return std::nullopt;
+    }
+    char buffer[kCounterCap + 1];
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) || got > kCounterCap)
+        return std::nullopt;
+    std::string_view text(buffer, got);
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return ParseReleaseNumber(text);
 }
 
 bool SaveHighestRelease(const std::string& installDir, uint64_t release) {
-    const std::string path = installDir + kCounterName;
+    const std::string path = HighestReleasePath(installDir);
     const std::string temp = path + ".tmp";
     const std::string text = std::to_string(release);
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    const bool flushed = std::fflush(f) == 0;
-    if (std::fclose(f) != 0 || !written || !flushed) {
-        ::DeleteFileA(temp.c_str());
-        return false;
+    bool written = false;
+    {
+        Base::UniqueKernelHandle file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            return false;
+        DWORD put = 0;
+        written =
+            ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &put, nullptr) &&
+            put == text.size() && ::FlushFileBuffers(file.get());
     }
-    return ::MoveFileExA(temp.c_str(), path.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (written && ::MoveFileExA(temp.c_str(), path.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    const DWORD error = ::GetLastError();
+    ::DeleteFileA(temp.c_str());
+    ::SetLastError(error);
+    return false;
 }
 
 ReleaseVerdict CheckReleaseOfVersion(CUpdateStore& store, const std::string& mirror) {
@@ -54,10 +85,13 @@ ReleaseVerdict CheckReleaseOfVersion(CUpdateStore& store, const std::string& mir
         return ReleaseVerdict::TooLarge;
     if (fetch.text == kFetchError)
         return ReleaseVerdict::Malformed;
+    const std::optional<uint64_t> highest = ReadHighestRelease(store.m_sInstallDir);
+    if (!highest)
+        return ReleaseVerdict::StateUnreadable;
     SignedRelease release;
     const ReleaseVerdict verdict =
         VerifyRelease(fetch.text, store.m_vReleaseKeys, static_cast<int64_t>(std::time(nullptr)),
-                      ReadHighestRelease(store.m_sInstallDir), store.m_sVersionBody, release);
+                      *highest, store.m_sVersionBody, release);
     if (verdict == ReleaseVerdict::Accepted)
         store.m_pRelease = std::make_shared<const ReleaseManifest>(std::move(release.manifest));
     return verdict;
@@ -77,9 +111,19 @@ bool IsDownloadAsSigned(const CUpdateStore& store, const std::string& name,
     return expected && *expected == sha256;
 }
 
-void RecordAcceptedRelease(const CUpdateStore& store) {
-    if (store.m_pRelease && store.m_pRelease->release > ReadHighestRelease(store.m_sInstallDir))
-        SaveHighestRelease(store.m_sInstallDir, store.m_pRelease->release);
+bool RecordAcceptedRelease(const CUpdateStore& store) {
+    if (!store.m_pRelease)
+        return true;
+    // A file that has become unreadable since the check is replaced: the
+    // release was checked against the number it held then.
+    const std::optional<uint64_t> highest = ReadHighestRelease(store.m_sInstallDir);
+    if (highest && store.m_pRelease->release <= *highest)
+        return true;
+    if (SaveHighestRelease(store.m_sInstallDir, store.m_pRelease->release))
+        return true;
+    AppendUpdateLog("ReleaseSaveFailed:" + std::to_string(::GetLastError()) + " " +
+                    HighestReleasePath(store.m_sInstallDir));
+    return false;
 }
 
 std::string RefusalStatusText(ReleaseVerdict verdict) {
@@ -92,6 +136,8 @@ std::string RefusalStatusText(ReleaseVerdict verdict) {
             return "更新被拒绝：文件与签名不符";
         case ReleaseVerdict::TooLarge:
             return "更新被拒绝：文件过大";
+        case ReleaseVerdict::StateUnreadable:
+            return "更新被拒绝：release.ini无法读取或已损坏";
         default:
             return "更新被拒绝：发布签名无效";
     }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "update/ReleaseSignature.h"
@@ -20,10 +21,14 @@ inline constexpr size_t kFileListCap = 32 * 1024 * 1024;
 inline constexpr size_t kReleaseSigCap = 32 * 1024 * 1024;
 
 // The highest release number accepted here, kept in "release.ini" beside
-// "ver.ini" (0 when there is none).
-uint64_t ReadHighestRelease(const std::string& installDir);
-// Replaces "release.ini" in one step, so a crash leaves the old or the new
-// number and never a torn one.
+// "ver.ini": 0 when there is no such file (a fresh installation), nothing
+// when it exists but cannot be read or holds anything but one number. Read
+// as 0, a damaged file would let any older release back in.
+std::optional<uint64_t> ReadHighestRelease(const std::string& installDir);
+std::string HighestReleasePath(const std::string& installDir);
+// Replaces "release.ini" in one step, flushed to the disk first, so a crash
+// leaves the old or the new number and never a torn one. On failure the
+// last error says why.
 bool SaveHighestRelease(const std::string& installDir, uint64_t release);
 
 // After "ver.html" arrived from mirror: fetches and checks release.sig and
@@ -34,8 +39,9 @@ ReleaseVerdict CheckReleaseOfFileList(const CUpdateStore& store);
 // A downloaded file, before it replaces anything: its SHA-256 as signed.
 bool IsDownloadAsSigned(const CUpdateStore& store, const std::string& name,
                         const Sha256Digest& sha256);
-// Remembers the run's release as accepted (nothing without signing).
-void RecordAcceptedRelease(const CUpdateStore& store);
+// Remembers the run's release as accepted (nothing without signing); false,
+// with a line in the update log, when it could not be saved.
+bool RecordAcceptedRelease(const CUpdateStore& store);
 
 // The status line of a refused release, and its line in the update log.
 std::string RefusalStatusText(ReleaseVerdict verdict);

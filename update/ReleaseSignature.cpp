@@ -30,20 +30,6 @@ bool TakeField(std::string_view line, std::string_view key, std::string_view& va
     return true;
 }
 
-std::optional<uint64_t> ParseReleaseNumber(std::string_view text) {
-    // Eighteen digits fit any counter an operator will reach and never
-    // overflow.
-    if (text.empty() || text.size() > 18)
-        return std::nullopt;
-    uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-    }
-    return value;
-}
-
 // Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
 int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
     y -= m <= 2;
@@ -82,6 +68,20 @@ bool HasLineBreakOrNul(std::string_view text) {
 
 }  // namespace
 
+std::optional<uint64_t> ParseReleaseNumber(std::string_view text) {
+    // Eighteen digits fit any counter an operator will reach and never
+    // overflow.
+    if (text.empty() || text.size() > 18)
+        return std::nullopt;
+    uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return value;
+}
+
 const char* ReleaseVerdictReason(ReleaseVerdict verdict) {
     switch (verdict) {
         case ReleaseVerdict::Accepted:
@@ -98,6 +98,8 @@ const char* ReleaseVerdictReason(ReleaseVerdict verdict) {
             return "hash mismatch";
         case ReleaseVerdict::TooLarge:
             return "too large";
+        case ReleaseVerdict::StateUnreadable:
+            return "release.ini unreadable";
     }
     return "signature";
 }

@@ -58,7 +58,13 @@ enum class ReleaseVerdict {
     RolledBack,
     HashMismatch,
     TooLarge,  // a text over its cap, or a file body longer than listed
+    // The highest release accepted so far cannot be known: its record
+    // exists but cannot be read or holds no number.
+    StateUnreadable,
 };
+
+// A release number: 1 to 18 decimal digits and nothing else.
+std::optional<uint64_t> ParseReleaseNumber(std::string_view text);
 
 // The words a log line names the reason with ("signature", "expired", ...).
 const char* ReleaseVerdictReason(ReleaseVerdict verdict);

@@ -59,6 +59,8 @@ public:
     bool m_bHandOverAbandoned = false;
     // Why the download pass refused a signed release (Accepted: it did not).
     ReleaseVerdict m_Refusal = ReleaseVerdict::Accepted;
+    // The accepted release number could not be saved to "release.ini".
+    bool m_bReleaseNotSaved = false;
     CUpdateStore m_Store;
     // Held and closed by the view's thread only.
     Base::UniqueKernelHandle m_hThread;

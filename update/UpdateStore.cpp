@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <fstream>
+#include <string_view>
+#include <vector>
 
 #include "identity/Md5.h"
 #include "update/DownloadSession.h"
@@ -94,17 +96,26 @@ bool CUpdateStore::BuildDownloadList(const std::function<void(const std::string&
         ::Sleep(rest);
         return true;
     };
-    for (const ListedFile& file : list.files) {
+    std::vector<std::string_view> names;
+    names.reserve(list.files.size());
+    for (const ListedFile& file : list.files)
+        names.push_back(file.name);
+    // Two names that fold to one are one file on Windows: hashing either
+    // would read the other's bytes.
+    const std::vector<bool> collides = FindFoldedCollisions(names);
+    for (size_t i = 0; i < list.files.size(); ++i) {
+        const ListedFile& file = list.files[i];
         onEntry(file.name);
         const DWORD shown = ::timeGetTime();
         FileRecord record;
         record.m_sName = file.name;
         record.m_nSize = file.size;
         record.m_sMd5 = file.md5;
-        // A name that would leave the installation folder is never read or
-        // written; it stays on the list so the download pass reports it.
+        // A bad name is never opened (a device name could block on a port)
+        // nor written; it stays on the list so the download pass reports it.
+        record.m_bBadName = collides[i] || !IsSafeListedName(file.name);
         record.m_bNeedDownload =
-            !IsSafeListedName(file.name) || Md5OfFile(m_sInstallDir + file.name) != file.md5;
+            record.m_bBadName || Md5OfFile(m_sInstallDir + file.name) != file.md5;
         if (!pauseSince(shown))
             return false;
         if (record.m_bNeedDownload)

@@ -24,6 +24,10 @@ struct FileRecord {
     std::string m_sMd5;   // listed digest
     int64_t m_nSize = 0;  // listed size, for progress only
     bool m_bNeedDownload = false;
+    // A name that leaves the installation folder, that Windows cannot store
+    // as a file of its own, or that another listed name folds to: never
+    // opened or written, and the download pass refuses it.
+    bool m_bBadName = false;
 };
 
 struct DownloadCount {
@@ -46,8 +50,9 @@ public:
     // The mirror's "file.html"; false when it could not be fetched.
     bool FetchFileList(const std::string& url);
     // Compares every listed file with the local copy and keeps those that
-    // differ in m_lstDownload. onEntry hears each listed name as it is
-    // reached; false when the run was stopped part way.
+    // differ in m_lstDownload, with every bad name (never opened) among them.
+    // onEntry hears each listed name as it is reached; false when the run
+    // was stopped part way.
     bool BuildDownloadList(const std::function<void(const std::string&)>& onEntry);
     DownloadCount CountDownloads() const;
 

@@ -25,6 +25,7 @@ constexpr char kStateChecking[] = "校对版本...";
 constexpr char kStateDownloading[] = "更新中...";
 constexpr char kStateReady[] = "请输入账号和密码：";
 constexpr char kStateSaveFailed[] = "ver.ini保存失败！";
+constexpr char kStateReleaseSaveFailed[] = "release.ini保存失败！";
 constexpr char kAllChecked[] = "所有文件校验完毕...";
 constexpr char kHandOverAbandoned[] = "新版启动器多次未能替换旧版，本次继续使用当前启动器。";
 
@@ -163,7 +164,7 @@ CheckResult CheckAndDownload(UpdateRun& run, const std::string& mirror) {
 
     if (!ShowState(run, kStateDownloading))
         return CheckResult::Ended;
-    RecordAcceptedRelease(store);
+    run.m_bReleaseNotSaved = !RecordAcceptedRelease(store);
     // The stamp waits until the new launcher is in place: the launcher the
     // lobby starts after the move finds every file current and saves it.
     // Saved now, a failed move would go unnoticed and the new launcher would
@@ -213,8 +214,12 @@ unsigned UpdateThreadProc(const std::shared_ptr<UpdateRun>& run) {
         }
         if (const ReleaseVerdict verdict = CheckReleaseOfVersion(store, mirror);
             verdict != ReleaseVerdict::Accepted) {
-            if (!run->IsStopped())
-                RefuseRelease(*run, verdict, mirror + kReleaseSigName);
+            if (!run->IsStopped()) {
+                RefuseRelease(*run, verdict,
+                              verdict == ReleaseVerdict::StateUnreadable
+                                  ? HighestReleasePath(store.m_sInstallDir)
+                                  : mirror + kReleaseSigName);
+            }
             return 0;
         }
         ShowDisplayVersion(*run);
@@ -225,9 +230,13 @@ unsigned UpdateThreadProc(const std::shared_ptr<UpdateRun>& run) {
             if (CheckAndDownload(*run, mirror) == CheckResult::Ended)
                 return 0;
         } else {
-            RecordAcceptedRelease(store);
+            run->m_bReleaseNotSaved = !RecordAcceptedRelease(store);
         }
-        EnterReadyState(*run);
+        // The files are in place either way: a release number that could not
+        // be saved only weakens the rollback check, so the player may still
+        // log in, is told instead of the usual prompt, and the next start
+        // tries again.
+        EnterReadyState(*run, run->m_bReleaseNotSaved ? kStateReleaseSaveFailed : kStateReady);
         return 0;
     }
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "identity/HexCodec.h"
 #include "update/MirrorFormat.h"
@@ -133,9 +135,25 @@ TEST(ListedName, NamesThatFoldToOneFileCollide) {
     const std::vector<std::string_view> names = {
         "\\A.txt", "\\a.txt", "\\Lobby.exe", "\\Lobby.exe", "\\sub/X", "\\SUB\\x",
         // 0xD7 0x41 and 0xD7 0x61 are two GBK characters, not one letter's cases.
-        "\\\xD7\x41", "\\\xD7\x61"};
-    EXPECT_EQ(FindFoldedCollisions(names),
-              (std::vector<bool>{true, true, false, false, true, true, false, false}));
+        "\\\xD7\x41", "\\\xD7\x61",
+        // Windows folds GBK's Cyrillic, Greek, full-width and Roman letters:
+        // Я and я, Ω and ω, Ａ and ａ, Ⅹ and ⅹ. Ⅻ has no lower case in GBK,
+        // and 0xA2 0xAC, where it would be, stays apart.
+        "\\\xA7\xC1", "\\\xA7\xF1", "\\\xA6\xB8", "\\\xA6\xD8", "\\\xA3\xC1", "\\\xA3\xE1",
+        "\\\xA2\xFA", "\\\xA2\xAA", "\\\xA2\xFC", "\\\xA2\xAC"};
+    std::vector<bool> expected = {true, true, false, false, true, true, false, false};
+    expected.insert(expected.end(), 8, true);
+    expected.insert(expected.end(), {false, false});
+    EXPECT_EQ(FindFoldedCollisions(names), expected);
+
+    // A list may repeat one name as often as its cap allows; compared pair by
+    // pair, 200,000 repeats held the file check for many minutes.
+    std::vector<std::string_view> repeated(200000, "\\a");
+    std::vector<bool> found = FindFoldedCollisions(repeated);
+    EXPECT_EQ(std::count(found.begin(), found.end(), true), 0);
+    repeated.push_back("\\A");
+    found = FindFoldedCollisions(repeated);
+    EXPECT_EQ(std::count(found.begin(), found.end(), true), 200001);
 }
 
 TEST(ListedName, UrlPathUsesForwardSlashesThroughout) {

@@ -8,6 +8,7 @@
 
 #include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "MirrorFixture.h"
@@ -167,6 +168,72 @@ TEST_F(ReleaseCheckTest, OlderReleaseAfterANewerOneIsRefused) {
     EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
     EXPECT_EQ(LocalText("release.ini"), "10");
     EXPECT_NE(LocalText("Launcher.log").find("ReleaseRefused: rolled back"), std::string::npos);
+}
+
+TEST_F(ReleaseCheckTest, DamagedReleaseRecordRefusesEverySignedRelease) {
+    // Read as 0, any of these would let an older release back in. Blanks
+    // around the number are an editor's, and the number still counts.
+    const char kDamaged[] = "更新被拒绝：release.ini无法读取或已损坏";
+    const std::vector<std::pair<std::string, std::string>> records = {
+        {"", kDamaged},
+        {"garbage", kDamaged},
+        {"12 garbage", kDamaged},
+        {"-1", kDamaged},
+        {"1234567890123456789", kDamaged},
+        {std::string(100, '1'), kDamaged},
+        {" 7\r\n", "更新被拒绝：版本回退"},
+    };
+    Publish(5, m_current);
+    for (const auto& [record, status] : records) {
+        SCOPED_TRACE(record);
+        ::DeleteFileA(Local("Launcher.log").c_str());
+        mirror::WriteFile(Local("release.ini"), record);
+        RecordingView run;
+        Run(run);
+        EXPECT_EQ(run.shown.state, status);
+        EXPECT_TRUE(run.shown.login);
+        EXPECT_EQ(LocalText("data.bin"), "old data");
+        EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+        EXPECT_EQ(LocalText("release.ini"), record);
+    }
+    EXPECT_NE(LocalText("Launcher.log").find("ReleaseRefused: rolled back"), std::string::npos);
+
+    // A record that cannot be opened at all names its path in the log.
+    ::DeleteFileA(Local("release.ini").c_str());
+    ASSERT_TRUE(::CreateDirectoryA(Local("release.ini").c_str(), nullptr));
+    ::DeleteFileA(Local("Launcher.log").c_str());
+    RecordingView unopened;
+    Run(unopened);
+    ::RemoveDirectoryA(Local("release.ini").c_str());
+    EXPECT_EQ(unopened.shown.state, kDamaged);
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    EXPECT_EQ(LocalText("Launcher.log"),
+              "ReleaseRefused: release.ini unreadable " + Local("release.ini") + "\r\n");
+
+    // Without the file the installation is taken as fresh.
+    Run(v);
+    ExpectInstalled(kStamp, "5");
+}
+
+TEST_F(ReleaseCheckTest, ReleaseNumberThatCannotBeSavedIsReportedAndSavedNextTime) {
+    Publish(5, m_current);
+    // A folder where the temporary file goes makes the save fail.
+    ASSERT_TRUE(::CreateDirectoryA(Local("release.ini.tmp").c_str(), nullptr));
+    Run(v);
+    // The files are in place; only the warning replaces the usual prompt.
+    EXPECT_EQ(v.shown.state, "release.ini保存失败！");
+    EXPECT_TRUE(v.shown.login);
+    EXPECT_EQ(LocalText("data.bin"), "new data " + kStamp);
+    EXPECT_EQ(LocalText("ver.ini"), kStamp);
+    EXPECT_FALSE(mirror::Exists(Local("release.ini")));
+    EXPECT_EQ(LocalText("Launcher.log").find("ReleaseSaveFailed:"), 0u)
+        << LocalText("Launcher.log");
+
+    ::RemoveDirectoryA(Local("release.ini.tmp").c_str());
+    RecordingView next;
+    Run(next);
+    EXPECT_EQ(next.shown.state, kReady);
+    EXPECT_EQ(LocalText("release.ini"), "5");
 }
 
 TEST_F(ReleaseCheckTest, TextsOverTheirCapsAreRefused) {

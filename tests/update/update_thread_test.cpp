@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,21 @@ TEST_F(UpdateRunTest, NewLauncherIsHandedOverUntilTheLobbyHasFailedThreeTimes) {
     EXPECT_FALSE(later.shown.quit);
 }
 
+// The names in a folder, sorted, "." and ".." among them.
+Texts FolderEntries(const std::string& folder) {
+    Texts entries;
+    WIN32_FIND_DATAA found;
+    const HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return entries;
+    do {
+        entries.push_back(found.cFileName);
+    } while (::FindNextFileA(find, &found));
+    ::FindClose(find);
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
 TEST_F(UpdateRunTest, NamesWithEscapesAndGbkTrailBytesDownloadAndLandInTheirFolders) {
     // 誠 ends in the byte 0x5C, the backslash: it is neither a folder break
     // nor the start of "\Launcher.exe".
@@ -142,16 +158,8 @@ TEST_F(UpdateRunTest, NamesWithEscapesAndGbkTrailBytesDownloadAndLandInTheirFold
     EXPECT_EQ(LocalText("x誠Launcher.exe"), "not the launcher");
     EXPECT_FALSE(v.m_bReplacePlazaUpdate);
     EXPECT_EQ(LocalText("gbk\\誠.txt"), "in gbk");
-    WIN32_FIND_DATAA found;
-    const HANDLE find = ::FindFirstFileA(Local("gbk\\*").c_str(), &found);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    std::vector<std::string> entries;
-    do {
-        if (found.cFileName[0] != '.')
-            entries.push_back(found.cFileName);
-    } while (::FindNextFileA(find, &found));
-    ::FindClose(find);
-    EXPECT_EQ(entries, (Texts{"誠.txt"})) << "no folder made from half a character";
+    EXPECT_EQ(FolderEntries(Local("gbk\\")), (Texts{".", "..", "誠.txt"}))
+        << "no folder made from half a character";
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/100%25.txt"), 1u);
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/a%20b%23c%2Bd%26e%3Df%3Bg.txt"), 1u);
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/gbk/%D5%5C.txt"), 1u);
@@ -293,17 +301,39 @@ TEST_F(UpdateRunTest, DigestMismatchIsRetriedOnceFromTheServer) {
     EXPECT_EQ(LocalText("ver.ini"), kStamp);
 }
 
-TEST_F(UpdateRunTest, NamesLeavingTheInstallationAreRefused) {
-    std::vector<ListedFile> files = {{"\\..\\evil.dll", 4, Md5OfText("evil")}};
-    mirror::WriteFile(mirror::Path("plaza\\evil.dll"), "evil");
-    mirror::WriteFile(mirror::Path("file.html"), EncodeFileList(files).value());
-    v.RunUpdate(mirror::Url());
-    EXPECT_EQ(v.shown.info, "下载失败：\\..\\evil.dll文件名非法！");
+TEST_F(UpdateRunTest, BadNamesEndTheRunBeforeAnyFileIsOpenedOrWritten) {
+    // The first entry of each list is bad: it leaves the folder, Windows
+    // cannot store it as named, or it is one file with the entry after it.
+    // The local a.txt matches the listed "\a.txt", so a check that read it
+    // through "\A.txt" would fetch A's bytes and move them over it.
+    const std::vector<std::vector<ListedFile>> lists = {
+        {{"\\..\\evil.dll", 4, Md5OfText("evil")}},
+        {{"\\a.txt", 1, Md5OfText("a")}, {"\\A.txt", 1, Md5OfText("A")}},
+        {{"\\aux.h", 3, Md5OfText("aux")}},
+        {{"\\foo.", 3, Md5OfText("foo")}},
+        {{"\\COM1", 3, Md5OfText("com")}},
+    };
+    mirror::WriteFile(Local("a.txt"), "a");
     std::string parent = mirror::InstallDir();
     parent = parent.substr(0, parent.rfind('\\', parent.size() - 2) + 1);
-    EXPECT_FALSE(mirror::Exists(parent + "evil.dll"));
-    EXPECT_FALSE(mirror::Exists(parent + "evil.dll.tmp"));
-    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    const Texts before = FolderEntries(mirror::InstallDir());
+    const Texts parentBefore = FolderEntries(parent);
+
+    for (const std::vector<ListedFile>& files : lists) {
+        SCOPED_TRACE(files[0].name);
+        mirror::ClearFaults();
+        mirror::WriteFile(mirror::Path("file.html"), EncodeFileList(files).value());
+        RecordingView run;
+        run.RunUpdate(mirror::Url());
+        EXPECT_EQ(run.shown.info, "下载失败：" + files[0].name + "文件名非法！");
+        EXPECT_EQ(run.shown.state, kReady);
+        EXPECT_EQ(FolderEntries(mirror::InstallDir()), before);
+        EXPECT_EQ(FolderEntries(parent), parentBefore);
+        EXPECT_EQ(LocalText("a.txt"), "a");
+        EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+        for (const std::string& request : mirror::Requests())
+            EXPECT_EQ(request.find("/vedu/plaza/"), std::string::npos) << request;
+    }
 }
 
 TEST_F(UpdateRunTest, UpperCaseDigestsDownloadEveryFileAndStillVerify) {
