@@ -14,18 +14,6 @@ bool IsMd5(std::string_view text) {
     return true;
 }
 
-std::optional<uint64_t> ParseSize(std::string_view text) {
-    if (text.empty() || text.size() > 18)
-        return std::nullopt;
-    uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-    }
-    return value;
-}
-
 std::vector<std::string_view> SplitFields(std::string_view line) {
     std::vector<std::string_view> fields;
     size_t pos = 0;
@@ -87,11 +75,11 @@ std::optional<PatchIndex> ParsePatchIndex(std::string_view text,
             if (f.size() != 2 || f[0] != "stamp" || !IsPlainStamp(f[1]))
                 return std::nullopt;
             index.stamp = std::string(f[1]);
-        } else if (f[0] == "zst" && f.size() == 3 && IsMd5(f[1]) && ParseSize(f[2])) {
-            index.compressed[std::string(f[1])] = *ParseSize(f[2]);
+        } else if (f[0] == "zst" && f.size() == 3 && IsMd5(f[1]) && ParseDecimalNumber(f[2])) {
+            index.compressed[std::string(f[1])] = *ParseDecimalNumber(f[2]);
         } else if (f[0] == "patch" && f.size() == 4 && IsMd5(f[1]) && IsMd5(f[2]) &&
-                   ParseSize(f[3])) {
-            index.patches[{std::string(f[1]), std::string(f[2])}] = *ParseSize(f[3]);
+                   ParseDecimalNumber(f[3])) {
+            index.patches[{std::string(f[1]), std::string(f[2])}] = *ParseDecimalNumber(f[3]);
         } else if (f[0] != "signature" || !keys.empty() || pos != text.size()) {
             // Unsigned readers skip a signature, but only as the last line.
             return std::nullopt;

@@ -47,7 +47,7 @@ std::optional<uint64_t> ReadHighestRelease(const std::string& installDir) {
         text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back()))
         text.remove_suffix(1);
-    return ParseReleaseNumber(text);
+    return ParseDecimalNumber(text);
 }
 
 bool SaveHighestRelease(const std::string& installDir, uint64_t release) {

@@ -68,7 +68,7 @@ bool HasLineBreakOrNul(std::string_view text) {
 
 }  // namespace
 
-std::optional<uint64_t> ParseReleaseNumber(std::string_view text) {
+std::optional<uint64_t> ParseDecimalNumber(std::string_view text) {
     // Eighteen digits fit any counter an operator will reach and never
     // overflow.
     if (text.empty() || text.size() > 18)
@@ -274,7 +274,7 @@ std::optional<SignedRelease> ParseReleaseSignature(std::string_view text) {
     std::optional<int64_t> expires;
     std::optional<Sha256Digest> versionSha, listSha;
     if (TakeField(lines[1], "release", value))
-        release = ParseReleaseNumber(value);
+        release = ParseDecimalNumber(value);
     if (TakeField(lines[2], "expires", value))
         expires = ParseUtc(value);
     if (!TakeField(lines[3], "stamp", value) || value.empty())

@@ -63,8 +63,9 @@ enum class ReleaseVerdict {
     StateUnreadable,
 };
 
-// A release number: 1 to 18 decimal digits and nothing else.
-std::optional<uint64_t> ParseReleaseNumber(std::string_view text);
+// A release number or an object size: 1 to 18 decimal digits and nothing
+// else, so it never overflows.
+std::optional<uint64_t> ParseDecimalNumber(std::string_view text);
 
 // The words a log line names the reason with ("signature", "expired", ...).
 const char* ReleaseVerdictReason(ReleaseVerdict verdict);
