@@ -1,0 +1,75 @@
+#include "tools/publish/MirrorInstall.h"
+
+#include <algorithm>
+#include <set>
+#include <vector>
+
+#include "update/PatchIndex.h"
+#include "update/ReleaseSignature.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<fs::path> FilesBelow(const fs::path& root) {
+    std::vector<fs::path> files;
+    if (!fs::is_directory(root))
+        return files;
+    for (const fs::directory_entry& item : fs::recursive_directory_iterator(root)) {
+        if (item.is_regular_file())
+            files.push_back(item.path().lexically_relative(root));
+    }
+    return files;
+}
+
+void MoveIn(const fs::path& from, const fs::path& to) {
+    fs::create_directories(to.parent_path());
+    fs::rename(from, to);
+}
+
+void MoveObjects(const fs::path& staging, const fs::path& mirror, const char* folder) {
+    for (const fs::path& relative : FilesBelow(staging / folder)) {
+        const fs::path target = mirror / folder / relative;
+        std::error_code error;
+        if (fs::file_size(target, error) != fs::file_size(staging / folder / relative) || error)
+            MoveIn(staging / folder / relative, target);
+    }
+}
+
+// Files of an earlier release, and the folders they leave empty.
+void RemoveStale(const fs::path& plaza, const std::set<fs::path>& listed) {
+    for (const fs::path& relative : FilesBelow(plaza)) {
+        if (listed.count(relative) == 0)
+            fs::remove(plaza / relative);
+    }
+    std::vector<fs::path> folders;
+    for (const fs::directory_entry& item : fs::recursive_directory_iterator(plaza)) {
+        if (item.is_directory())
+            folders.push_back(item.path());
+    }
+    // Deeper folders sort after their parents: empty the deepest first.
+    std::sort(folders.rbegin(), folders.rend());
+    for (const fs::path& folder : folders) {
+        if (fs::is_empty(folder))
+            fs::remove(folder);
+    }
+}
+
+}  // namespace
+
+void InstallRelease(const fs::path& staging, const fs::path& mirror) {
+    fs::create_directories(mirror / "plaza");
+    const std::vector<fs::path> plaza = FilesBelow(staging / "plaza");
+    for (const fs::path& relative : plaza)
+        MoveIn(staging / "plaza" / relative, mirror / "plaza" / relative);
+    MoveObjects(staging, mirror, "zst");
+    MoveObjects(staging, mirror, "patch");
+    MoveIn(staging / "file.html", mirror / "file.html");
+    if (fs::exists(staging / kReleaseSigName))
+        MoveIn(staging / kReleaseSigName, mirror / kReleaseSigName);
+    else
+        fs::remove(mirror / kReleaseSigName);
+    MoveIn(staging / kPatchIndexName, mirror / kPatchIndexName);
+    MoveIn(staging / "ver.html", mirror / "ver.html");
+    RemoveStale(mirror / "plaza", std::set<fs::path>(plaza.begin(), plaza.end()));
+}

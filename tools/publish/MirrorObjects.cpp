@@ -1,0 +1,204 @@
+#include "tools/publish/MirrorObjects.h"
+
+#include <cstdio>
+#include <map>
+#include <optional>
+
+#include "tools/publish/FileDigestCopy.h"
+#include "tools/publish/FileText.h"
+#include "tools/publish/NativePath.h"
+#include "tools/publish/ZstdEncode.h"
+#include "update/FileDigests.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using PairKey = std::pair<std::string, std::string>;  // new md5, old md5
+
+class ObjectMaker {
+public:
+    ObjectMaker(const ObjectSources& sources, std::vector<std::string>& problems)
+        : m_sources(sources), m_problems(problems) {
+        const auto text = ReadFileBytes(sources.mirror / kPatchIndexName);
+        if (auto index = text ? ParsePatchIndex(*text, {}) : std::nullopt)
+            m_published = std::move(*index);
+        fs::create_directories(sources.staging / "zst");
+        fs::create_directories(sources.staging / "patch");
+    }
+
+    // Reads the staged copy back, compressing it unless that was done before.
+    void Compress(const ReleaseFile& file) {
+        const ListedFile& entry = file.entry;
+        const fs::path staged = PlazaPath(m_sources.staging, entry.name);
+        const std::string object = CompressedObjectPath(entry.md5);
+        const auto published = m_published.compressed.find(entry.md5);
+        std::optional<FileFacts> facts;
+        if (m_whole.count(entry.md5) != 0 || entry.size == 0) {
+            facts = DigestFile(staged, {}, m_sources.sha256);
+        } else if (published != m_published.compressed.end() &&
+                   HasObject(object, published->second)) {
+            m_objects.index.compressed[entry.md5] = published->second;
+            facts = DigestFile(staged, {}, m_sources.sha256);
+        } else {
+            FileDigests digests;
+            if (m_sources.sha256)
+                digests.EnableSha256();
+            std::string error;
+            const fs::path target = m_sources.staging / object;
+            const auto size =
+                CompressFile(staged, static_cast<uint64_t>(entry.size),
+                             {kCompressedWindowLogMax, false, {}}, target, digests, error);
+            if (!size) {
+                m_problems.push_back(error);
+                return;
+            }
+            if (*size * 100 <= static_cast<uint64_t>(entry.size) * kCompressedKeepPercent)
+                m_objects.index.compressed[entry.md5] = *size;
+            else
+                fs::remove(target);
+            facts = FileFacts{digests.Length(), digests.Md5Hex(), digests.Sha256()};
+        }
+        if (!facts || facts->size != static_cast<uint64_t>(entry.size) || facts->md5 != entry.md5 ||
+            facts->sha256 != file.sha256) {
+            m_problems.push_back("the copy of " + entry.name +
+                                 " under plaza/ does not read back as it was listed and signed");
+        }
+        const auto compressed = m_objects.index.compressed.find(entry.md5);
+        m_whole[entry.md5] = compressed != m_objects.index.compressed.end()
+                                 ? compressed->second
+                                 : static_cast<uint64_t>(entry.size);
+        Count(m_objects.wholeRelease, entry, std::nullopt);
+    }
+
+    void PatchFrom(const fs::path& oldMirror, const std::vector<ReleaseFile>& files) {
+        const auto text = ReadFileBytes(oldMirror / "file.html");
+        if (!text) {
+            m_problems.push_back("cannot read " + ToNarrow(oldMirror / "file.html"));
+            return;
+        }
+        std::map<std::string, ListedFile> old;
+        for (ListedFile& entry : DecodeFileList(*text).files)
+            old.emplace(entry.name, std::move(entry));
+        TransferTotals totals;
+        for (const ReleaseFile& file : files) {
+            const auto it = old.find(file.entry.name);
+            if (it != old.end() && it->second.md5 == file.entry.md5)
+                continue;
+            std::optional<uint64_t> patch;
+            if (it != old.end())
+                patch = Patch(oldMirror, it->second, file.entry);
+            Count(totals, file.entry, patch);
+        }
+        m_objects.fromOld.emplace_back(ToNarrow(oldMirror), totals);
+    }
+
+    ReleaseObjects Take() { return std::move(m_objects); }
+
+private:
+    static fs::path PlazaPath(const fs::path& root, const std::string& name) {
+        return ListedFilePath(root / "plaza", name, NameEncoding::Gbk);
+    }
+
+    bool HasObject(const std::string& object, uint64_t size) const {
+        std::error_code error;
+        return fs::file_size(m_sources.mirror / object, error) == size && !error;
+    }
+
+    void Count(TransferTotals& totals, const ListedFile& entry, std::optional<uint64_t> patch) {
+        const uint64_t whole = m_whole[entry.md5];
+        ++totals.files;
+        totals.fullBytes += static_cast<uint64_t>(entry.size);
+        totals.compressedBytes += whole;
+        totals.patchBytes += patch.value_or(0);
+        totals.movedBytes += patch.value_or(whole);
+    }
+
+    // The size of the patch old -> new that the release offers, if any.
+    std::optional<uint64_t> Patch(const fs::path& oldMirror, const ListedFile& old,
+                                  const ListedFile& now) {
+        const PairKey key{now.md5, old.md5};
+        if (const auto decided = m_decided.find(key); decided != m_decided.end())
+            return decided->second;
+        std::optional<uint64_t>& result = m_decided[key];
+        const uint64_t pair = static_cast<uint64_t>(old.size) + static_cast<uint64_t>(now.size);
+        if (old.size <= 0 || now.size <= 0 || pair > kPatchPairCap)
+            return result;
+        const std::string object = PatchObjectPath(now.md5, old.md5);
+        if (const auto published = m_published.patches.find(key);
+            published != m_published.patches.end() && HasObject(object, published->second)) {
+            m_objects.index.patches[key] = published->second;
+            return result = published->second;
+        }
+        const fs::path oldPath = PlazaPath(oldMirror, old.name);
+        const auto base = ReadFileBytes(oldPath);
+        FileDigests baseDigests;
+        if (base)
+            baseDigests.Update(reinterpret_cast<const uint8_t*>(base->data()), base->size());
+        if (!base || baseDigests.Md5Hex() != old.md5) {
+            std::fprintf(stderr, "publish make: no patch from %s: it is not as its list says\n",
+                         ToNarrow(oldPath).c_str());
+            return result;
+        }
+        FileDigests ignored;
+        std::string error;
+        const fs::path target = m_sources.staging / object;
+        const ZstdSettings settings{WindowLogFor(pair, kPatchWindowLogMax), true, *base};
+        const auto size =
+            CompressFile(PlazaPath(m_sources.staging, now.name), static_cast<uint64_t>(now.size),
+                         settings, target, ignored, error);
+        if (!size) {
+            m_problems.push_back(error);
+            return result;
+        }
+        if (*size * 100 < m_whole[now.md5] * kPatchKeepPercent) {
+            m_objects.index.patches[key] = *size;
+            return result = *size;
+        }
+        fs::remove(target);
+        return result;
+    }
+
+    const ObjectSources& m_sources;
+    std::vector<std::string>& m_problems;
+    PatchIndex m_published;  // the target mirror's index before this run
+    ReleaseObjects m_objects;
+    std::map<std::string, uint64_t> m_whole;  // md5 -> bytes fetched without a patch
+    std::map<PairKey, std::optional<uint64_t>> m_decided;
+};
+
+void PrintRow(const char* what, const TransferTotals& totals) {
+    const double ratio = totals.fullBytes == 0 ? 0.0 : 100.0 * totals.movedBytes / totals.fullBytes;
+    std::printf("%-12s %7zu %14llu %14llu %14llu %6.1f%%\n", what, totals.files,
+                static_cast<unsigned long long>(totals.fullBytes),
+                static_cast<unsigned long long>(totals.compressedBytes),
+                static_cast<unsigned long long>(totals.patchBytes), ratio);
+}
+
+}  // namespace
+
+ReleaseObjects MakeObjects(const ObjectSources& sources, const std::vector<ReleaseFile>& files,
+                           std::vector<std::string>& problems) {
+    ObjectMaker maker(sources, problems);
+    for (const ReleaseFile& file : files)
+        maker.Compress(file);
+    for (const fs::path& old : sources.oldMirrors)
+        maker.PatchFrom(old, files);
+    return maker.Take();
+}
+
+void PrintTransferTable(const ReleaseObjects& objects) {
+    std::printf("%-12s %7s %14s %14s %14s %7s\n", "", "files", "full bytes", "compressed",
+                "patch bytes", "ratio");
+    PrintRow("release", objects.wholeRelease);
+    for (size_t i = 0; i < objects.fromOld.size(); ++i) {
+        const std::string label = "changed [" + std::to_string(i + 1) + "]";
+        PrintRow(label.c_str(), objects.fromOld[i].second);
+    }
+    for (size_t i = 0; i < objects.fromOld.size(); ++i)
+        std::printf("[%zu] files new or changed since %s\n", i + 1,
+                    objects.fromOld[i].first.c_str());
+    std::printf(
+        "ratio: bytes a launcher fetches (patch, else compressed copy, else the file)"
+        " against the full files\n");
+}
