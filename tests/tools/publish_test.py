@@ -471,13 +471,15 @@ class PublishTest(unittest.TestCase):
         run(*make, check=0)
         self.assertEqual(stats(), before)
 
-        # verify reads the index: an object of another size, a foreign key.
+        # verify reads the index: a damaged object, a foreign key.
         with open(copy, "ab") as f:
             f.write(b"\0")
         self.assertIn(b"OBJECT  zst/", run("verify", self.mirror, check=1).stdout)
         _, other = self.keygen("other.key")
         self.assertIn(b"INDEX   patches.txt",
                       run("verify", self.mirror, "--key", other, check=1).stdout)
+        run(*make, check=0)  # makes the damaged object again
+        run("verify", self.mirror, "--key", public, check=0)
 
     def test_nginx_configuration_for_operators(self):
         nginx = shutil.which("nginx") or "/usr/sbin/nginx"

@@ -27,13 +27,9 @@ void MoveIn(const fs::path& from, const fs::path& to) {
     fs::rename(from, to);
 }
 
-void MoveObjects(const fs::path& staging, const fs::path& mirror, const char* folder) {
-    for (const fs::path& relative : FilesBelow(staging / folder)) {
-        const fs::path target = mirror / folder / relative;
-        std::error_code error;
-        if (fs::file_size(target, error) != fs::file_size(staging / folder / relative) || error)
-            MoveIn(staging / folder / relative, target);
-    }
+void MoveAll(const fs::path& staging, const fs::path& mirror, const char* folder) {
+    for (const fs::path& relative : FilesBelow(staging / folder))
+        MoveIn(staging / folder / relative, mirror / folder / relative);
 }
 
 // Files of an earlier release, and the folders they leave empty.
@@ -60,10 +56,9 @@ void RemoveStale(const fs::path& plaza, const std::set<fs::path>& listed) {
 void InstallRelease(const fs::path& staging, const fs::path& mirror) {
     fs::create_directories(mirror / "plaza");
     const std::vector<fs::path> plaza = FilesBelow(staging / "plaza");
-    for (const fs::path& relative : plaza)
-        MoveIn(staging / "plaza" / relative, mirror / "plaza" / relative);
-    MoveObjects(staging, mirror, "zst");
-    MoveObjects(staging, mirror, "patch");
+    MoveAll(staging, mirror, "plaza");
+    MoveAll(staging, mirror, "zst");
+    MoveAll(staging, mirror, "patch");
     MoveIn(staging / "file.html", mirror / "file.html");
     if (fs::exists(staging / kReleaseSigName))
         MoveIn(staging / kReleaseSigName, mirror / kReleaseSigName);

@@ -9,6 +9,6 @@
 
 #include <filesystem>
 
-// Objects under zst/ and patch/ are named by their content and never change
-// once published: one already in the mirror with the staged size stays.
+// The staging folder holds only the zst/ and patch/ objects the mirror lacks
+// (or holds damaged): published ones are never written again.
 void InstallRelease(const std::filesystem::path& staging, const std::filesystem::path& mirror);

@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <map>
+#include <new>
 #include <optional>
 
 #include "tools/publish/FileDigestCopy.h"
 #include "tools/publish/FileText.h"
 #include "tools/publish/NativePath.h"
+#include "tools/publish/ZstdDecode.h"
 #include "tools/publish/ZstdEncode.h"
 #include "update/FileDigests.h"
 
@@ -16,29 +18,30 @@ namespace {
 
 using PairKey = std::pair<std::string, std::string>;  // new md5, old md5
 
+void Note(const std::string& text) {
+    std::fprintf(stderr, "publish make: %s\n", text.c_str());
+}
+
 class ObjectMaker {
 public:
     ObjectMaker(const ObjectSources& sources, std::vector<std::string>& problems)
         : m_sources(sources), m_problems(problems) {
-        const auto text = ReadFileBytes(sources.mirror / kPatchIndexName);
-        if (auto index = text ? ParsePatchIndex(*text, {}) : std::nullopt)
-            m_published = std::move(*index);
         fs::create_directories(sources.staging / "zst");
         fs::create_directories(sources.staging / "patch");
     }
 
-    // Reads the staged copy back, compressing it unless that was done before.
+    // Reads the staged copy back, compressing it on the way unless the
+    // mirror holds its compressed copy already.
     void Compress(const ReleaseFile& file) {
         const ListedFile& entry = file.entry;
         const fs::path staged = PlazaPath(m_sources.staging, entry.name);
         const std::string object = CompressedObjectPath(entry.md5);
-        const auto published = m_published.compressed.find(entry.md5);
+        const auto size = static_cast<uint64_t>(entry.size);
+        std::optional<uint64_t> compressed;
         std::optional<FileFacts> facts;
-        if (m_whole.count(entry.md5) != 0 || entry.size == 0) {
+        if (m_whole.count(entry.md5) != 0 || size == 0) {
             facts = DigestFile(staged, {}, m_sources.sha256);
-        } else if (published != m_published.compressed.end() &&
-                   HasObject(object, published->second)) {
-            m_objects.index.compressed[entry.md5] = published->second;
+        } else if ((compressed = Published(object, {}, kCompressedWindowLogMax, entry.md5))) {
             facts = DigestFile(staged, {}, m_sources.sha256);
         } else {
             FileDigests digests;
@@ -46,28 +49,29 @@ public:
                 digests.EnableSha256();
             std::string error;
             const fs::path target = m_sources.staging / object;
-            const auto size =
-                CompressFile(staged, static_cast<uint64_t>(entry.size),
-                             {kCompressedWindowLogMax, false, {}}, target, digests, error);
-            if (!size) {
-                m_problems.push_back(error);
-                return;
-            }
-            if (*size * 100 <= static_cast<uint64_t>(entry.size) * kCompressedKeepPercent)
-                m_objects.index.compressed[entry.md5] = *size;
-            else
+            compressed = CompressFile(staged, size, {kCompressedWindowLogMax, false, {}}, target,
+                                      digests, error);
+            if (compressed) {
+                facts = FileFacts{digests.Length(), digests.Md5Hex(), digests.Sha256()};
+                if (*compressed * 100 > size * kCompressedKeepPercent)
+                    fs::remove(target);
+            } else {
+                Note("no compressed copy of " + entry.name + ": " + error);
                 fs::remove(target);
-            facts = FileFacts{digests.Length(), digests.Md5Hex(), digests.Sha256()};
+                facts = DigestFile(staged, {}, m_sources.sha256);
+            }
         }
-        if (!facts || facts->size != static_cast<uint64_t>(entry.size) || facts->md5 != entry.md5 ||
+        if (!facts || facts->size != size || facts->md5 != entry.md5 ||
             facts->sha256 != file.sha256) {
             m_problems.push_back("the copy of " + entry.name +
                                  " under plaza/ does not read back as it was listed and signed");
         }
-        const auto compressed = m_objects.index.compressed.find(entry.md5);
-        m_whole[entry.md5] = compressed != m_objects.index.compressed.end()
-                                 ? compressed->second
-                                 : static_cast<uint64_t>(entry.size);
+        if (m_whole.count(entry.md5) == 0) {
+            const bool keep = compressed && *compressed * 100 <= size * kCompressedKeepPercent;
+            if (keep)
+                m_objects.index.compressed[entry.md5] = *compressed;
+            m_whole[entry.md5] = keep ? *compressed : size;
+        }
         Count(m_objects.wholeRelease, entry, std::nullopt);
     }
 
@@ -100,9 +104,17 @@ private:
         return ListedFilePath(root / "plaza", name, NameEncoding::Gbk);
     }
 
-    bool HasObject(const std::string& object, uint64_t size) const {
+    // The size of an object the mirror holds already, when it decodes to the
+    // file it is named after. Published objects are never written again:
+    // caches may hold them for ever. A damaged one is made again.
+    std::optional<uint64_t> Published(const std::string& object, std::string_view prefix,
+                                      int windowLogMax, const std::string& md5) const {
+        const fs::path path = m_sources.mirror / object;
         std::error_code error;
-        return fs::file_size(m_sources.mirror / object, error) == size && !error;
+        const uint64_t size = fs::file_size(path, error);
+        if (error || DecodedMd5(path, prefix, windowLogMax) != md5)
+            return std::nullopt;
+        return size;
     }
 
     void Count(TransferTotals& totals, const ListedFile& entry, std::optional<uint64_t> patch) {
@@ -124,44 +136,44 @@ private:
         const uint64_t pair = static_cast<uint64_t>(old.size) + static_cast<uint64_t>(now.size);
         if (old.size <= 0 || now.size <= 0 || pair > kPatchPairCap)
             return result;
-        const std::string object = PatchObjectPath(now.md5, old.md5);
-        if (const auto published = m_published.patches.find(key);
-            published != m_published.patches.end() && HasObject(object, published->second)) {
-            m_objects.index.patches[key] = published->second;
-            return result = published->second;
-        }
         const fs::path oldPath = PlazaPath(oldMirror, old.name);
-        const auto base = ReadFileBytes(oldPath);
+        std::optional<std::string> base;
+        try {
+            base = ReadFileBytes(oldPath);
+        } catch (const std::bad_alloc&) {
+            Note("no patch from " + ToNarrow(oldPath) + ": out of memory");
+            return result;
+        }
         FileDigests baseDigests;
         if (base)
             baseDigests.Update(reinterpret_cast<const uint8_t*>(base->data()), base->size());
         if (!base || baseDigests.Md5Hex() != old.md5) {
-            std::fprintf(stderr, "publish make: no patch from %s: it is not as its list says\n",
-                         ToNarrow(oldPath).c_str());
+            Note("no patch from " + ToNarrow(oldPath) + ": it is not as its list says");
             return result;
         }
-        FileDigests ignored;
-        std::string error;
-        const fs::path target = m_sources.staging / object;
-        const ZstdSettings settings{WindowLogFor(pair, kPatchWindowLogMax), true, *base};
-        const auto size =
-            CompressFile(PlazaPath(m_sources.staging, now.name), static_cast<uint64_t>(now.size),
-                         settings, target, ignored, error);
+        const std::string object = PatchObjectPath(now.md5, old.md5);
+        const int windowLog = WindowLogFor(pair, kPatchWindowLogMax);
+        std::optional<uint64_t> size = Published(object, *base, kPatchWindowLogMax, now.md5);
         if (!size) {
-            m_problems.push_back(error);
-            return result;
+            FileDigests ignored;
+            std::string error;
+            size = CompressFile(PlazaPath(m_sources.staging, now.name),
+                                static_cast<uint64_t>(now.size), {windowLog, true, *base},
+                                m_sources.staging / object, ignored, error);
+            if (!size || *size * 100 >= m_whole[now.md5] * kPatchKeepPercent)
+                fs::remove(m_sources.staging / object);
+            if (!size)
+                Note("no patch for " + now.name + " from " + ToNarrow(oldPath) + ": " + error);
         }
-        if (*size * 100 < m_whole[now.md5] * kPatchKeepPercent) {
+        if (size && *size * 100 < m_whole[now.md5] * kPatchKeepPercent) {
             m_objects.index.patches[key] = *size;
-            return result = *size;
+            result = size;
         }
-        fs::remove(target);
         return result;
     }
 
     const ObjectSources& m_sources;
     std::vector<std::string>& m_problems;
-    PatchIndex m_published;  // the target mirror's index before this run
     ReleaseObjects m_objects;
     std::map<std::string, uint64_t> m_whole;  // md5 -> bytes fetched without a patch
     std::map<PairKey, std::optional<uint64_t>> m_decided;

@@ -44,9 +44,10 @@ struct ObjectSources {
 };
 
 // Reads every staged plaza/ file back (it must be as listed, and as signed),
-// compressing it on the way, then makes the patches. Objects the target
-// mirror already lists with that size on disk are not made again. Problems
-// that make the release unusable go to `problems`.
+// compressing it on the way, then makes the patches. An object the target
+// mirror holds already is kept when it decodes to its file. A copy or patch
+// that cannot be made is left out with a note; problems that make the
+// release unusable go to `problems`.
 ReleaseObjects MakeObjects(const ObjectSources& sources, const std::vector<ReleaseFile>& files,
                            std::vector<std::string>& problems);
 

@@ -1,54 +1,12 @@
 #include "tools/publish/PatchIndexCheck.h"
 
-#include <zstd.h>
-
-#include <cstdio>
-#include <memory>
-
 #include "tools/publish/FileText.h"
-#include "tools/publish/NativePath.h"
-#include "update/FileDigests.h"
+#include "tools/publish/ZstdDecode.h"
 #include "update/PatchIndex.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-struct StreamFree {
-    void operator()(ZSTD_DStream* stream) const { ZSTD_freeDStream(stream); }
-};
-
-// The MD5 of what a compressed object decodes to; empty when it does not
-// decode to the end of one frame.
-std::string DecodedMd5(const fs::path& path) {
-    const std::unique_ptr<std::FILE, FileCloser> in(std::fopen(ToNarrow(path).c_str(), "rb"));
-    const std::unique_ptr<ZSTD_DStream, StreamFree> stream(ZSTD_createDStream());
-    if (!in || !stream ||
-        ZSTD_isError(
-            ZSTD_DCtx_setParameter(stream.get(), ZSTD_d_windowLogMax, kCompressedWindowLogMax))) {
-        return {};
-    }
-    std::vector<uint8_t> inBlock(ZSTD_DStreamInSize());
-    std::vector<uint8_t> outBlock(ZSTD_DStreamOutSize());
-    FileDigests digests;
-    size_t pending = 1;  // 0 once a frame is complete
-    while (size_t got = std::fread(inBlock.data(), 1, inBlock.size(), in.get())) {
-        ZSTD_inBuffer input{inBlock.data(), got, 0};
-        while (input.pos < input.size) {
-            if (pending == 0)
-                return {};  // bytes after the frame
-            ZSTD_outBuffer output{outBlock.data(), outBlock.size(), 0};
-            pending = ZSTD_decompressStream(stream.get(), &output, &input);
-            if (ZSTD_isError(pending))
-                return {};
-            digests.Update(outBlock.data(), output.pos);
-        }
-    }
-    return pending == 0 && !std::ferror(in.get()) ? digests.Md5Hex() : std::string();
-}
 
 void CheckObject(const fs::path& mirror, const std::string& object, uint64_t size,
                  std::vector<std::string>& problems) {
@@ -83,7 +41,8 @@ std::vector<std::string> CheckPatchIndex(const fs::path& mirror,
         const std::string object = CompressedObjectPath(md5);
         const size_t before = problems.size();
         CheckObject(mirror, object, size, problems);
-        if (problems.size() == before && DecodedMd5(mirror / object) != md5)
+        if (problems.size() == before &&
+            DecodedMd5(mirror / object, {}, kCompressedWindowLogMax) != md5)
             problems.push_back("OBJECT  " + object +
                                " does not decode to the file it is named after");
     }
