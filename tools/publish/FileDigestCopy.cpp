@@ -4,15 +4,10 @@
 #include <memory>
 #include <vector>
 
-#include "tools/publish/NativePath.h"
+#include "tools/publish/FileText.h"
 #include "update/FileDigests.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 constexpr size_t kBlock = 1 << 20;
 
@@ -20,8 +15,8 @@ constexpr size_t kBlock = 1 << 20;
 
 std::optional<FileFacts> DigestFile(const std::filesystem::path& source,
                                     const std::filesystem::path& copy, bool sha256) {
-    const File in(std::fopen(ToNarrow(source).c_str(), "rb"));
-    File out(copy.empty() ? nullptr : std::fopen(ToNarrow(copy).c_str(), "wb"));
+    const StdioFile in = OpenFile(source, "rb");
+    StdioFile out = copy.empty() ? nullptr : OpenFile(copy, "wb");
     if (!in || (!copy.empty() && !out))
         return std::nullopt;
     FileDigests digests;

@@ -3,6 +3,12 @@
 #include <fstream>
 #include <string>
 
+#include "tools/publish/NativePath.h"
+
+StdioFile OpenFile(const std::filesystem::path& path, const char* mode) {
+    return StdioFile(std::fopen(ToNarrow(path).c_str(), mode));
+}
+
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;

@@ -6,14 +6,11 @@
 #include <memory>
 #include <vector>
 
-#include "tools/publish/NativePath.h"
+#include "tools/publish/FileText.h"
 #include "update/FileDigests.h"
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 struct ContextFree {
     void operator()(ZSTD_DCtx* context) const { ZSTD_freeDCtx(context); }
 };
@@ -22,7 +19,7 @@ struct ContextFree {
 
 std::string DecodedMd5(const std::filesystem::path& path, std::string_view prefix,
                        int windowLogMax) {
-    const std::unique_ptr<std::FILE, FileCloser> in(std::fopen(ToNarrow(path).c_str(), "rb"));
+    const StdioFile in = OpenFile(path, "rb");
     const std::unique_ptr<ZSTD_DCtx, ContextFree> context(ZSTD_createDCtx());
     if (!in || !context ||
         ZSTD_isError(ZSTD_DCtx_setParameter(context.get(), ZSTD_d_windowLogMax, windowLogMax)) ||

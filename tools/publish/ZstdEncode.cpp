@@ -6,14 +6,10 @@
 #include <memory>
 #include <vector>
 
+#include "tools/publish/FileText.h"
 #include "tools/publish/NativePath.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 struct ContextFree {
     void operator()(ZSTD_CCtx* context) const { ZSTD_freeCCtx(context); }
@@ -58,8 +54,8 @@ std::optional<uint64_t> CompressFile(const std::filesystem::path& source, uint64
         error = ZSTD_getErrorName(result);
         return std::nullopt;
     }
-    const File in(std::fopen(ToNarrow(source).c_str(), "rb"));
-    File out(std::fopen(ToNarrow(target).c_str(), "wb"));
+    const StdioFile in = OpenFile(source, "rb");
+    StdioFile out = OpenFile(target, "wb");
     if (!in || !out) {
         error = "cannot open " + ToNarrow(in ? target : source);
         return std::nullopt;
