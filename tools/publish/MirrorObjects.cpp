@@ -181,7 +181,7 @@ private:
 
 void PrintRow(const char* what, const TransferTotals& totals) {
     const double ratio = totals.fullBytes == 0 ? 0.0 : 100.0 * totals.movedBytes / totals.fullBytes;
-    std::printf("%-12s %7zu %14llu %14llu %14llu %6.1f%%\n", what, totals.files,
+    std::printf("%-12s %7zu %14llu %14llu %14llu %7.2f%%\n", what, totals.files,
                 static_cast<unsigned long long>(totals.fullBytes),
                 static_cast<unsigned long long>(totals.compressedBytes),
                 static_cast<unsigned long long>(totals.patchBytes), ratio);
@@ -200,7 +200,7 @@ ReleaseObjects MakeObjects(const ObjectSources& sources, const std::vector<Relea
 }
 
 void PrintTransferTable(const ReleaseObjects& objects) {
-    std::printf("%-12s %7s %14s %14s %14s %7s\n", "", "files", "full bytes", "compressed",
+    std::printf("%-12s %7s %14s %14s %14s %8s\n", "", "files", "full bytes", "compressed",
                 "patch bytes", "ratio");
     PrintRow("release", objects.wholeRelease);
     for (size_t i = 0; i < objects.fromOld.size(); ++i) {
