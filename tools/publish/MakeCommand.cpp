@@ -303,7 +303,17 @@ int RunMake(const Args& args) {
     }
     if (!ReadsBack(staging.path(), scan.files, options.display, stamp))
         return Refuse({"the written file list does not read back as written"});
-    InstallRelease(staging.path(), options.mirror);
+    try {
+        InstallRelease(staging.path(), options.mirror);
+    } catch (const fs::filesystem_error& e) {
+        // ver.html still names the old release, whose texts launchers read;
+        // some of its files may already be the new ones.
+        std::fprintf(stderr,
+                     "publish make: moving the release in stopped half-way: %s\n"
+                     "publish make: ver.html still names the old release; run make again\n",
+                     e.what());
+        return 1;
+    }
 
     PrintTransferTable(objects);
     std::printf("published %zu files (%llu bytes) as stamp %s to %s\n", scan.files.size(),

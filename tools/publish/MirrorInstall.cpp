@@ -1,6 +1,7 @@
 #include "tools/publish/MirrorInstall.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 #include <vector>
 
@@ -66,5 +67,10 @@ void InstallRelease(const fs::path& staging, const fs::path& mirror) {
         fs::remove(mirror / kReleaseSigName);
     MoveIn(staging / kPatchIndexName, mirror / kPatchIndexName);
     MoveIn(staging / "ver.html", mirror / "ver.html");
-    RemoveStale(mirror / "plaza", std::set<fs::path>(plaza.begin(), plaza.end()));
+    try {
+        RemoveStale(mirror / "plaza", std::set<fs::path>(plaza.begin(), plaza.end()));
+    } catch (const fs::filesystem_error& e) {
+        // The new release is in place: what is left only takes room.
+        std::fprintf(stderr, "publish make: files of the old release are left: %s\n", e.what());
+    }
 }
