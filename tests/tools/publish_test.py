@@ -395,6 +395,46 @@ class PublishTest(unittest.TestCase):
             writer.join()
         run("verify", self.mirror, "--key", public, check=0)
 
+    def test_a_copy_unlike_what_was_read_is_refused(self):
+        # A hook in the C library changes the staged copy of Lobby.exe as it
+        # is closed, after its bytes were hashed: the read-back must see it.
+        compiler = shutil.which("cc")
+        if under_wine() or not compiler:
+            self.skipTest("the hook is a native shared library")
+        source = os.path.join(self.root, "hook.c")
+        with open(source, "w") as f:
+            f.write("""#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+int fclose(FILE* file) {
+    int (*next)(FILE*) = (int (*)(FILE*))dlsym(RTLD_NEXT, "fclose");
+    char link[64], path[4096];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fileno(file));
+    ssize_t n = readlink(link, path, sizeof path - 1);
+    if (n > 0 && (fcntl(fileno(file), F_GETFL) & O_ACCMODE) != O_RDONLY) {
+        path[n] = 0;
+        if (strstr(path, "/plaza/Lobby.exe")) {
+            fflush(file);
+            if (pwrite(fileno(file), "!", 1, 0) != 1) return -1;
+        }
+    }
+    return next(file);
+}
+""")
+        hook = os.path.join(self.root, "hook.so")
+        subprocess.run([compiler, "-shared", "-fPIC", "-o", hook, source, "-ldl"], check=True)
+        environment = dict(os.environ, LD_PRELOAD=hook,
+                           ASAN_OPTIONS="verify_asan_link_order=0")
+        result = subprocess.run([*PUBLISH, "make", self.release, self.mirror,
+                                 "--display-version", "1"], capture_output=True, env=environment)
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn(b"\\Lobby.exe under plaza/ does not read back", result.stderr)
+        self.assertFalse(os.path.exists(self.mirror))
+        self.assertEqual(self.leftovers(), [])
+
     def test_a_release_over_an_older_one(self):
         rng = random.Random(20)
         game = rng.randbytes(300_000)
