@@ -448,6 +448,8 @@ int fclose(FILE* file) {
             {"Lobby.exe": game[:5000] + game[6000:] + b"tail", "readme.txt": text + b"more\n",
              "same.dat": same, "new.dat": rng.randbytes(1000)},
         ]
+        for files in releases:  # all new bytes each time: a patch would not pay
+            files["swapped.dat"] = rng.randbytes(20_000)
         folders = [os.path.join(self.root, "r%d" % i) for i in range(3)]
         for folder, files in zip(folders, releases):
             for name, data in files.items():
