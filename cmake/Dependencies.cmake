@@ -75,8 +75,9 @@ endif()
 
 # libzstd: per-file patches and compressed copies on the mirror. The
 # Windows tree compiles Debian's sources in their portable C form (the x86-64
-# assembly and the threads are not for a 32-bit launcher), and only the
-# decoder: the launcher applies, publish makes. Both trees may use the
+# assembly and the threads are not for a 32-bit launcher). dep_zstd is the
+# decoder, which the launcher applies patches with; only publish links the
+# encoder (dep_zstd_encoder) that makes them. Both trees may use the
 # experimental calls (ZSTD_STATIC_LINKING_ONLY), which Debian's shared
 # library exports too.
 if(WIN32)
@@ -87,6 +88,11 @@ if(WIN32)
   target_compile_definitions(dep_zstd PRIVATE ZSTD_DISABLE_ASM XXH_NAMESPACE=ZSTD_
                                       PUBLIC ZSTD_STATIC_LINKING_ONLY)
   target_compile_options(dep_zstd PRIVATE -w -O2)
+  file(GLOB _zstd_encoder_sources ${ZSTD_SRC}/lib/compress/*.c)
+  add_library(dep_zstd_encoder STATIC ${_zstd_encoder_sources})
+  target_compile_definitions(dep_zstd_encoder PRIVATE ZSTD_DISABLE_ASM XXH_NAMESPACE=ZSTD_)
+  target_compile_options(dep_zstd_encoder PRIVATE -w -O2)
+  target_link_libraries(dep_zstd_encoder PUBLIC dep_zstd)
 else()
   find_path(ZSTD_INCLUDE_DIR zstd.h REQUIRED)
   find_library(ZSTD_LIBRARY zstd REQUIRED)
@@ -94,6 +100,8 @@ else()
   target_include_directories(dep_zstd SYSTEM INTERFACE ${ZSTD_INCLUDE_DIR})
   target_compile_definitions(dep_zstd INTERFACE ZSTD_STATIC_LINKING_ONLY)
   target_link_libraries(dep_zstd INTERFACE ${ZSTD_LIBRARY})
+  add_library(dep_zstd_encoder INTERFACE)
+  target_link_libraries(dep_zstd_encoder INTERFACE dep_zstd)
 endif()
 
 set(_mz ${ZLIB_SRC}/contrib/minizip)

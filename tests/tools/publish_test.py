@@ -1,13 +1,21 @@
 #!/usr/bin/env python3
 """Drives the publish tool on real folders and reads its output with a codec
 written here from the format's description, independent of the C++ one."""
+import contextlib
+import ctypes
 import hashlib
+import http.client
 import os
 import random
 import shutil
+import signal
+import socket
+import struct
 import subprocess
 import sys
 import tempfile
+import threading
+import time
 import unittest
 
 PUBLISH = []  # the command that runs the tool, e.g. a Wine wrapper and the .exe
@@ -40,6 +48,54 @@ def decode_list(body: bytes):
     lines = [unscramble(line) for line in body.replace(b"\r", b"\n").split(b"\n") if line]
     assert len(lines) % 3 == 0, "the list ends in the middle of an entry"
     return [(lines[i], int(lines[i + 1]), lines[i + 2]) for i in range(0, len(lines), 3)]
+
+
+def md5(data):
+    return hashlib.md5(data).hexdigest()
+
+
+def has_content_size(frame):
+    """Whether a zstd frame header carries the decoded size (the launcher maps
+    its output by it): a size field, or a single segment, which implies one."""
+    assert frame[:4] == b"\x28\xb5\x2f\xfd"
+    descriptor = frame[4]
+    return descriptor >> 6 != 0 or descriptor >> 5 & 1 == 1
+
+
+def unzstd(path, base=None):
+    command = ["zstd", "-d", "-q", "-c", "--long=31"]
+    if base:
+        command.append("--patch-from=" + base)
+    return subprocess.run(command + [path], capture_output=True, check=True).stdout
+
+
+@contextlib.contextmanager
+def watched_arrivals(folders):
+    """Yields a list that, once the block ends, holds every file that arrived
+    in `folders` as (folder, name, how): "moved" for a rename, "written" for a
+    file written in place. Linux inotify, through the C library."""
+    libc = ctypes.CDLL(None, use_errno=True)
+    moved_to, close_write = 0x80, 0x08
+    fd = libc.inotify_init1(os.O_NONBLOCK)
+    assert fd >= 0
+    watches = {libc.inotify_add_watch(fd, os.fsencode(f), moved_to | close_write): f
+               for f in folders}
+    arrivals = []
+    try:
+        yield arrivals
+        data = b""
+        while True:
+            try:
+                data += os.read(fd, 1 << 16)
+            except BlockingIOError:
+                break
+        while data:
+            wd, mask, _, length = struct.unpack_from("iIII", data)
+            name = data[16:16 + length].rstrip(b"\0").decode()
+            data = data[16 + length:]
+            arrivals.append((watches[wd], name, "moved" if mask & moved_to else "written"))
+    finally:
+        os.close(fd)
 
 
 def under_wine():
@@ -281,6 +337,244 @@ class PublishTest(unittest.TestCase):
         self.assertTrue(os.path.exists(sig))
         run("make", self.release, self.mirror, "--display-version", "1", check=0)
         self.assertFalse(os.path.exists(sig))
+
+    def test_names_windows_cannot_store_apart(self):
+        # Each release holds names that are one file, or a device, on Windows;
+        # make refuses naming the files, and verify flags a list with them.
+        cases = [(["A.txt", "a.txt"], "CASE   ", ["A.txt", "a.txt"]),
+                 (["foo", "foo."], "UNSAFE ", ["foo."]),
+                 (["aux.h"], "UNSAFE ", ["aux.h"]),
+                 (["COM1"], "UNSAFE ", ["COM1"])]
+        digest = md5(b"x").encode()
+        for names, flag, bad in cases:
+            with self.subTest(names=names):
+                if not under_wine():  # Wine folds or hides these names on disk
+                    for name in names:
+                        self.write(os.path.join(self.release, name), b"x")
+                    result = run("make", self.release, self.mirror, "--display-version", "1",
+                                 check=1)
+                    for name in bad:
+                        self.assertIn(os.fsencode(os.path.join(self.release, name)),
+                                      result.stderr)
+                    self.assertFalse(os.path.exists(self.mirror))
+                    for name in names:
+                        os.remove(os.path.join(self.release, name))
+                listed = os.path.join(self.root, "listed")
+                self.write(os.path.join(listed, "file.html"), b"\r\n".join(
+                    scramble(f) for n in names for f in (b"\\" + n.encode(), b"1", digest)))
+                lines = run("verify", listed, check=1).stdout.splitlines()
+                for name in names:
+                    line = (flag + " \\" + name).encode()
+                    flagged = any(l == line or l.startswith(line + b":") for l in lines)
+                    self.assertEqual(flagged, name in bad, lines)
+
+    def test_signed_release_stays_whole_while_a_file_changes(self):
+        # Size, digests and copy come from one read, so a file rewritten while
+        # make runs is published consistently, in one version or the other.
+        key, public = self.keygen("release.key")
+        busy = os.path.join(self.release, "busy.dat")
+        self.write(busy, b"A" * (8 << 20))
+        stop = threading.Event()
+
+        def rewrite():
+            with open(busy, "r+b") as f:
+                while not stop.is_set():
+                    for fill in (b"B", b"A"):
+                        f.seek(0)
+                        f.write(fill * (8 << 20))
+                        f.flush()
+
+        writer = threading.Thread(target=rewrite)
+        writer.start()
+        try:
+            for release in (1, 2, 3):
+                run("make", self.release, self.mirror, "--display-version", "1",
+                    "--sign", key, "--release", release, check=0)
+        finally:
+            stop.set()
+            writer.join()
+        run("verify", self.mirror, "--key", public, check=0)
+
+    def test_a_copy_unlike_what_was_read_is_refused(self):
+        # A hook in the C library changes the staged copy of Lobby.exe as it
+        # is closed, after its bytes were hashed: the read-back must see it.
+        compiler = shutil.which("cc")
+        if under_wine() or not compiler:
+            self.skipTest("the hook is a native shared library")
+        source = os.path.join(self.root, "hook.c")
+        with open(source, "w") as f:
+            f.write("""#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+int fclose(FILE* file) {
+    int (*next)(FILE*) = (int (*)(FILE*))dlsym(RTLD_NEXT, "fclose");
+    char link[64], path[4096];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fileno(file));
+    ssize_t n = readlink(link, path, sizeof path - 1);
+    if (n > 0 && (fcntl(fileno(file), F_GETFL) & O_ACCMODE) != O_RDONLY) {
+        path[n] = 0;
+        if (strstr(path, "/plaza/Lobby.exe")) {
+            fflush(file);
+            if (pwrite(fileno(file), "!", 1, 0) != 1) return -1;
+        }
+    }
+    return next(file);
+}
+""")
+        hook = os.path.join(self.root, "hook.so")
+        subprocess.run([compiler, "-shared", "-fPIC", "-o", hook, source, "-ldl"], check=True)
+        environment = dict(os.environ, LD_PRELOAD=hook,
+                           ASAN_OPTIONS="verify_asan_link_order=0")
+        result = subprocess.run([*PUBLISH, "make", self.release, self.mirror,
+                                 "--display-version", "1"], capture_output=True, env=environment)
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn(b"\\Lobby.exe under plaza/ does not read back", result.stderr)
+        self.assertFalse(os.path.exists(self.mirror))
+        self.assertEqual(self.leftovers(), [])
+
+    def test_a_release_over_an_older_one(self):
+        rng = random.Random(20)
+        game = rng.randbytes(300_000)
+        text = b"".join(b"line %d of the readme\n" % i for i in range(3000))
+        same = rng.randbytes(50_000)
+        releases = [
+            {"Lobby.exe": game, "readme.txt": text, "same.dat": same, "gone.dat": b"old" * 100},
+            {"Lobby.exe": game[:1000] + b"inserted" + game[1000:200_000] + bytes(300)
+             + game[200_300:], "readme.txt": text.replace(b"line 7", b"LINE 7"),
+             "same.dat": same, "gone.dat": b"old" * 100},
+            {"Lobby.exe": game[:5000] + game[6000:] + b"tail", "readme.txt": text + b"more\n",
+             "same.dat": same, "new.dat": rng.randbytes(1000)},
+        ]
+        for files in releases:  # all new bytes each time: a patch would not pay
+            files["swapped.dat"] = rng.randbytes(20_000)
+        folders = [os.path.join(self.root, "r%d" % i) for i in range(3)]
+        for folder, files in zip(folders, releases):
+            for name, data in files.items():
+                self.write(os.path.join(folder, name), data)
+        key, public = self.keygen("release.key")
+        older = os.path.join(self.root, "older")
+        run("make", folders[0], older, "--display-version", "0", check=0)
+        run("make", folders[1], self.mirror, "--display-version", "1", "--sign", key,
+            "--release", 1, check=0)
+        objects = [os.path.join(self.mirror, f) for f in ("zst", "patch")]
+        plaza = os.path.join(self.mirror, "plaza")
+        # The mirror being replaced is itself one of the old releases.
+        make = ["make", folders[2], self.mirror, "--display-version", "2", "--sign", key,
+                "--release", 2, "--patch-from", older, "--patch-from", self.mirror]
+        with watched_arrivals([self.mirror, plaza, *objects]) as arrivals:
+            table = run(*make, check=0).stdout
+        self.assertIn(b"patch bytes", table)
+
+        # Objects first, then the lists, ver.html last, and each by a rename.
+        texts = [(self.mirror, n, "moved")
+                 for n in ("file.html", "release.sig", "patches.txt", "ver.html")]
+        self.assertEqual(arrivals[-4:], texts)
+        self.assertTrue(all(a[0] in (plaza, *objects) and a[2] == "moved"
+                            for a in arrivals[:-4]), arrivals)
+        self.assertFalse(os.path.exists(os.path.join(plaza, "gone.dat")))
+
+        index = self.read(os.path.join(self.mirror, "patches.txt")).decode().splitlines()
+        stamp = self.read(os.path.join(self.mirror, "ver.html")).split(b"\n")[1].decode()
+        self.assertEqual(index[:2], ["launcher-patches 1", "stamp " + stamp])
+        self.assertTrue(index[-1].startswith("signature "))
+        listed = {tuple(line.split()[1:-1]): int(line.split()[-1]) for line in index[2:-1]}
+        new = releases[2]
+        want_patches = {(md5(new[n]), md5(old[n])) for old in releases[:2]
+                        for n in ("Lobby.exe", "readme.txt")}
+        self.assertEqual({k for k in listed if len(k) == 2}, want_patches)
+        # Random bytes do not compress; the changed text and the unchanged
+        # random file are not both wanted either.
+        self.assertEqual({k[0] for k in listed if len(k) == 1}, {md5(new["readme.txt"])})
+        for old, folder in zip(releases[:2], folders[:2]):
+            for name in ("Lobby.exe", "readme.txt"):
+                patch = os.path.join(self.mirror, "patch",
+                                     "%s-%s.zst" % (md5(new[name]), md5(old[name])))
+                self.assertEqual(os.path.getsize(patch), listed[(md5(new[name]), md5(old[name]))])
+                self.assertLess(os.path.getsize(patch), len(new[name]) // 10)
+                self.assertTrue(has_content_size(self.read(patch)))
+                self.assertEqual(unzstd(patch, os.path.join(folder, name)), new[name])
+        copy = os.path.join(self.mirror, "zst", md5(new["readme.txt"]) + ".zst")
+        self.assertTrue(has_content_size(self.read(copy)))
+        self.assertEqual(unzstd(copy), new["readme.txt"])
+        # The older release's compressed copy stays for launchers still on it.
+        self.assertTrue(os.path.exists(
+            os.path.join(self.mirror, "zst", md5(releases[1]["readme.txt"]) + ".zst")))
+
+        run("verify", self.mirror, "--key", public, check=0)
+        # Objects are never written again once published.
+        def stats():
+            return {os.path.join(d, n): (os.stat(os.path.join(d, n)).st_ino,
+                                         os.stat(os.path.join(d, n)).st_mtime_ns)
+                    for d in objects for n in os.listdir(d)}
+        before = stats()
+        run(*make, check=0)
+        self.assertEqual(stats(), before)
+
+        # verify reads the index: a damaged object, a foreign key.
+        with open(copy, "ab") as f:
+            f.write(b"\0")
+        self.assertIn(b"OBJECT  zst/", run("verify", self.mirror, check=1).stdout)
+        _, other = self.keygen("other.key")
+        self.assertIn(b"INDEX   patches.txt",
+                      run("verify", self.mirror, "--key", other, check=1).stdout)
+        run(*make, check=0)  # makes the damaged object again
+        run("verify", self.mirror, "--key", public, check=0)
+
+    def test_nginx_configuration_for_operators(self):
+        nginx = shutil.which("nginx") or "/usr/sbin/nginx"
+        if under_wine() or not os.path.exists(nginx):
+            self.skipTest("nginx is started once, by the native run")
+        run("make", self.release, self.mirror, "--display-version", "1", check=0)
+        immutable = "max-age=31536000, immutable"
+        expected = {"ver.html": "no-cache", "file.html": "no-cache", "release.sig": "no-cache",
+                    "patches.txt": "no-cache", "plaza/Lobby.exe": "no-cache",
+                    "plaza/zst/%s.zst" % md5(b"n"): "no-cache",
+                    "zst/%s.zst" % md5(b"n"): immutable,
+                    "patch/%s-%s.zst" % (md5(b"n"), md5(b"o")): immutable,
+                    "zst/%s.zst" % md5(b"absent"): None}
+        for path, header in expected.items():
+            if header and not os.path.exists(os.path.join(self.mirror, path)):
+                self.write(os.path.join(self.mirror, path), b"object")
+        with socket.socket() as s:
+            s.bind(("127.0.0.1", 0))
+            port = s.getsockname()[1]
+        with open(os.path.join(os.path.dirname(__file__), "..", "..", "tools", "publish",
+                               "nginx-mirror.conf")) as f:
+            site = f.read()
+        for old, new in (("listen 80;", "listen 127.0.0.1:%d;" % port),
+                         ("/srv/launcher-mirror/", self.mirror + "/")):
+            self.assertIn(old, site)
+            site = site.replace(old, new)
+        work = os.path.join(self.root, "nginx")
+        os.makedirs(work)
+        with open(os.path.join(work, "nginx.conf"), "w") as f:
+            f.write("%sdaemon on;\npid %s/nginx.pid;\nerror_log %s/error.log;\n"
+                    "events { }\nhttp {\naccess_log off;\nclient_body_temp_path %s;\n%s}\n"
+                    % ("user root;\n" if os.geteuid() == 0 else "", work, work, work, site))
+        started = subprocess.run([nginx, "-c", os.path.join(work, "nginx.conf"), "-p", work,
+                                  "-e", os.path.join(work, "error.log")], capture_output=True)
+        self.assertEqual(started.returncode, 0, started.stderr)
+        try:
+            for path, header in expected.items():
+                with self.subTest(path=path):
+                    connection = http.client.HTTPConnection("127.0.0.1", port, timeout=10)
+                    connection.request("GET", "/vedu/" + path)
+                    response = connection.getresponse()
+                    response.read()
+                    connection.close()
+                    self.assertEqual(response.status, 200 if header else 404)
+                    self.assertEqual(response.getheader("Cache-Control"), header)
+        finally:
+            pidfile = os.path.join(work, "nginx.pid")
+            for _ in range(100):  # written by the daemon once it runs
+                if os.path.getsize(pidfile) if os.path.exists(pidfile) else 0:
+                    break
+                time.sleep(0.05)
+            with open(pidfile) as f:
+                os.kill(int(f.read()), signal.SIGQUIT)
 
     def test_every_command_has_help(self):
         for command in ("make", "decode", "verify", "verify-install", "md5", "keygen"):

@@ -1,14 +1,24 @@
 #include "tools/publish/FileText.h"
 
 #include <fstream>
-#include <iterator>
+#include <string>
+
+#include "tools/publish/NativePath.h"
+
+StdioFile OpenFile(const std::filesystem::path& path, const char* mode) {
+    return StdioFile(std::fopen(ToNarrow(path).c_str(), mode));
+}
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (size < 0)  // not a file, or a folder
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    // Sized once: old releases' files are read whole to patch from.
+    std::string bytes(static_cast<size_t>(size), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!in || in.peek() != std::char_traits<char>::eof())
         return std::nullopt;
     return bytes;
 }

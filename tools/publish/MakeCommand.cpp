@@ -1,17 +1,21 @@
-// publish make. The mirror is built in a folder beside the target and swapped
-// in with renames, so a refused or failed run never leaves a half-written
-// mirror where a launcher could fetch it.
+// publish make. The release is built and checked in a folder beside the
+// mirror, then moved in file by file, ver.html last, so a refused or failed
+// run never leaves a half-written release where a launcher could fetch it.
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
 
 #include "tools/publish/Commands.h"
+#include "tools/publish/FileDigestCopy.h"
 #include "tools/publish/FileText.h"
 #include "tools/publish/KeyFile.h"
+#include "tools/publish/MirrorInstall.h"
+#include "tools/publish/MirrorObjects.h"
 #include "tools/publish/NativePath.h"
 #include "tools/publish/ReleaseScan.h"
 #include "tools/publish/ReleaseSigning.h"
+#include "update/PatchIndex.h"
 
 namespace fs = std::filesystem;
 
@@ -21,19 +25,27 @@ const char kUsage[] =
     "usage: publish make RELEASE_DIR MIRROR_DIR --display-version TEXT [--stamp STAMP]\n"
     "                    [--name-encoding utf-8|gbk]\n"
     "                    [--sign KEYFILE --release N [--expires DAYS]]\n"
+    "                    [--patch-from OLD_MIRROR]...\n"
     "\n"
     "Writes MIRROR_DIR/ver.html (the display version, a line feed and the stamp),\n"
     "MIRROR_DIR/file.html (path, size and MD5 of every file, scrambled, one field a\n"
     "line) and a copy of every file under MIRROR_DIR/plaza/. The stamp is 20\n"
     "characters without white space; by default it is derived from the content.\n"
-    "An existing MIRROR_DIR is replaced only once the new mirror is complete.\n"
+    "An existing MIRROR_DIR keeps serving its release until the new one is\n"
+    "complete: every file is moved in once written, ver.html last.\n"
     "Names are listed in GBK, the launcher's code page. Outside Windows the names\n"
     "on disk are read as UTF-8 (or as GBK with --name-encoding gbk), and the\n"
     "copies under plaza/ carry the GBK names the launcher asks for.\n"
     "With --sign, also writes MIRROR_DIR/release.sig: release number N (give each\n"
     "release a higher one), an expiry DAYS from now (default 30), the SHA-256 of\n"
     "ver.html, file.html and every file, signed with the key from publish keygen.\n"
-    "Sign again before the expiry, or launchers built with the key refuse it.\n";
+    "Sign again before the expiry, or launchers built with the key refuse it.\n"
+    "Also writes MIRROR_DIR/zst/MD5.zst, a zstd copy of every file that compresses\n"
+    "by a tenth or more, and MIRROR_DIR/patches.txt, which lists them (signed too\n"
+    "with --sign). With --patch-from, a mirror made earlier by publish make, also\n"
+    "writes MIRROR_DIR/patch/NEW-OLD.zst for every file that changed since, when\n"
+    "the patch is clearly smaller than the compressed file. These objects never\n"
+    "change once written: serve them to be cached for ever.\n";
 
 constexpr int kDefaultExpiryDays = 30;
 
@@ -46,6 +58,7 @@ struct MakeOptions {
     std::string keyFile;
     std::string releaseNumber;
     std::string expiresDays;
+    std::vector<fs::path> patchFrom;
 };
 
 bool ParseOptions(const Args& args, MakeOptions& options) {
@@ -64,6 +77,8 @@ bool ParseOptions(const Args& args, MakeOptions& options) {
             options.releaseNumber = args[++i];
         } else if (args[i] == "--expires" && hasValue) {
             options.expiresDays = args[++i];
+        } else if (args[i] == "--patch-from" && hasValue) {
+            options.patchFrom.push_back(FromNarrow(args[++i]));
         } else if (ParseNameEncoding(args, i, options.names)) {
             continue;
         } else if (args[i].rfind("--", 0) == 0) {
@@ -117,6 +132,10 @@ std::vector<std::string> CheckOptions(const MakeOptions& options) {
     if (IsWithin(options.mirror, options.release) || IsWithin(options.release, options.mirror)) {
         problems.push_back("the release and the mirror folders must not contain each other");
     }
+    for (const fs::path& old : options.patchFrom) {
+        if (!fs::is_regular_file(old / "file.html"))
+            problems.push_back("not a mirror made by publish make: " + ToNarrow(old));
+    }
     if (fs::exists(options.mirror)) {
         const bool isMirror =
             fs::exists(options.mirror / "ver.html") || fs::exists(options.mirror / "file.html");
@@ -128,23 +147,23 @@ std::vector<std::string> CheckOptions(const MakeOptions& options) {
     return problems;
 }
 
-// A folder that is removed again unless the run keeps it.
+// A folder that is removed again when the run ends.
 class StagingFolder {
 public:
-    explicit StagingFolder(fs::path path) : m_path(std::move(path)) {}
+    explicit StagingFolder(fs::path path) : m_path(std::move(path)) {
+        fs::remove_all(m_path);  // left by a run that was killed half-way
+        fs::create_directories(m_path / "plaza");
+    }
     StagingFolder(const StagingFolder&) = delete;
     StagingFolder& operator=(const StagingFolder&) = delete;
     ~StagingFolder() {
         std::error_code ignored;
-        if (!m_kept)
-            fs::remove_all(m_path, ignored);
+        fs::remove_all(m_path, ignored);
     }
     const fs::path& path() const { return m_path; }
-    void Keep() { m_kept = true; }
 
 private:
     fs::path m_path;
-    bool m_kept = false;
 };
 
 fs::path Sibling(const fs::path& target, const char* suffix) {
@@ -154,13 +173,35 @@ fs::path Sibling(const fs::path& target, const char* suffix) {
     return absolute.parent_path() / (absolute.filename().native() + FromNarrow(suffix).native());
 }
 
+// Copies every file under the staged plaza/, taking its size and digests
+// from the bytes copied.
+std::vector<std::string> StageFiles(const fs::path& staging, std::vector<ReleaseFile>& files,
+                                    bool sha256) {
+    std::vector<std::string> problems;
+    for (ReleaseFile& file : files) {
+        const fs::path target =
+            ListedFilePath(staging / "plaza", file.entry.name, NameEncoding::Gbk);
+        fs::create_directories(target.parent_path());
+        const auto facts = DigestFile(file.source, target, sha256);
+        if (!facts) {
+            problems.push_back("cannot copy " + ToNarrow(file.source) + " to " + ToNarrow(target));
+            continue;
+        }
+        file.entry.size = static_cast<int64_t>(facts->size);
+        file.entry.md5 = facts->md5;
+        file.sha256 = facts->sha256;
+    }
+    return problems;
+}
+
 // Reads back what was written the way the launcher will, so a mirror the
 // launcher would misread is never published.
 bool ReadsBack(const fs::path& staging, const std::vector<ReleaseFile>& files,
                const std::string& display, const std::string& stamp) {
     const auto version = ReadFileBytes(staging / "ver.html");
     const auto list = ReadFileBytes(staging / "file.html");
-    if (!version || !list)
+    const auto index = ReadFileBytes(staging / kPatchIndexName);
+    if (!version || !list || !index || !ParsePatchIndex(*index, {}))
         return false;
     const VersionText parsed = ParseVersionText(*version);
     const FileList decoded = DecodeFileList(*list);
@@ -177,49 +218,47 @@ bool ReadsBack(const fs::path& staging, const std::vector<ReleaseFile>& files,
     return true;
 }
 
-void WriteMirror(const fs::path& staging, const std::vector<ReleaseFile>& files,
-                 const std::string& listText, const std::string& versionText,
-                 const std::string& releaseSig) {
-    fs::create_directories(staging / "plaza");
-    for (const ReleaseFile& file : files) {
-        const fs::path target =
-            ListedFilePath(staging / "plaza", file.entry.name, NameEncoding::Gbk);
-        fs::create_directories(target.parent_path());
-        fs::copy_file(file.source, target);
-    }
-    if (!WriteFileBytes(staging / "file.html", listText) ||
-        !WriteFileBytes(staging / "ver.html", versionText) ||
-        (!releaseSig.empty() && !WriteFileBytes(staging / kReleaseSigName, releaseSig))) {
-        throw std::runtime_error("cannot write the mirror's text files");
-    }
-}
-
-// Puts the staged mirror in place of the old one, restoring the old one if
-// the second rename fails.
-void SwapIn(StagingFolder& staging, const fs::path& mirror) {
-    const fs::path old = Sibling(mirror, ".publish-old");
-    const bool replacing = fs::exists(mirror);
-    fs::remove_all(old);  // left by a run that was killed half-way
-    if (replacing)
-        fs::rename(mirror, old);
-    std::error_code error;
-    fs::rename(staging.path(), mirror, error);
-    if (error) {
-        if (replacing)
-            fs::rename(old, mirror);
-        throw fs::filesystem_error("cannot move the new mirror into place", staging.path(), mirror,
-                                   error);
-    }
-    staging.Keep();
-    if (replacing)
-        fs::remove_all(old, error);
-}
-
 int Refuse(const std::vector<std::string>& problems) {
     for (const std::string& problem : problems)
         std::fprintf(stderr, "publish make: %s\n", problem.c_str());
     std::fprintf(stderr, "publish make: nothing was written\n");
     return 1;
+}
+
+struct Texts {
+    std::string list;
+    std::string version;
+    std::string releaseSig;  // empty when not signing
+    std::string patchIndex;
+};
+
+// The texts of the release; an empty `error` when they were made.
+Texts MakeTexts(const MakeOptions& options, const ReleaseSecretKey* secretKey,
+                const std::vector<ReleaseFile>& files, const std::string& stamp, PatchIndex index,
+                std::string& error) {
+    std::vector<ListedFile> entries;
+    for (const ReleaseFile& file : files)
+        entries.push_back(file.entry);
+    Texts texts;
+    const std::optional<std::string> list = EncodeFileList(entries);
+    if (!list) {
+        error = "a listed field cannot be scrambled";
+        return texts;
+    }
+    texts.list = *list;
+    texts.version = FormatVersionText(options.display, stamp);
+    index.stamp = stamp;
+    texts.patchIndex = FormatPatchIndex(index);
+    if (!secretKey)
+        return texts;
+    const int days =
+        options.expiresDays.empty() ? kDefaultExpiryDays : std::stoi(options.expiresDays);
+    const SigningRequest request{
+        *secretKey, std::stoull(options.releaseNumber),
+        static_cast<int64_t>(std::time(nullptr)) + static_cast<int64_t>(days) * 86400};
+    texts.releaseSig = MakeReleaseSig(request, files, texts.version, texts.list, error);
+    texts.patchIndex = AppendSignature(texts.patchIndex, *secretKey);
+    return texts;
 }
 
 }  // namespace
@@ -230,48 +269,57 @@ int RunMake(const Args& args) {
         return *exit;
     if (auto problems = CheckOptions(options); !problems.empty())
         return Refuse(problems);
-
+    std::string error;
+    std::optional<ReleaseSecretKey> secretKey;
+    if (!options.keyFile.empty()) {
+        secretKey = ReadKeyFile(options.keyFile, error);
+        if (!secretKey)
+            return Refuse({error});
+    }
     ReleaseScan scan = ScanRelease(options.release, options.names);
     if (!scan.problems.empty())
         return Refuse(scan.problems);
-    std::vector<ListedFile> entries;
-    int64_t totalBytes = 0;
-    for (const ReleaseFile& file : scan.files) {
-        entries.push_back(file.entry);
-        totalBytes += file.entry.size;
-    }
-    const std::optional<std::string> listText = EncodeFileList(entries);
-    if (!listText)
-        return Refuse({"a listed field cannot be scrambled"});
+
+    const bool signing = secretKey.has_value();
+    StagingFolder staging(Sibling(options.mirror, ".publish-new"));
+    if (auto problems = StageFiles(staging.path(), scan.files, signing); !problems.empty())
+        return Refuse(problems);
+    std::vector<std::string> problems;
+    const ReleaseObjects objects = MakeObjects(
+        {staging.path(), options.mirror, options.patchFrom, signing}, scan.files, problems);
+    if (!problems.empty())
+        return Refuse(problems);
+
     const std::string stamp = options.stamp.empty() ? StampFromContent(scan.files) : options.stamp;
-    const std::string versionText = FormatVersionText(options.display, stamp);
-    std::string releaseSig;
-    if (!options.keyFile.empty()) {
-        std::string error;
-        const auto secretKey = ReadKeyFile(options.keyFile, error);
-        if (!secretKey)
-            return Refuse({error});
-        const int days =
-            options.expiresDays.empty() ? kDefaultExpiryDays : std::stoi(options.expiresDays);
-        const SigningRequest request{
-            *secretKey, std::stoull(options.releaseNumber),
-            static_cast<int64_t>(std::time(nullptr)) + static_cast<int64_t>(days) * 86400};
-        releaseSig = MakeReleaseSig(request, scan.files, versionText, *listText, error);
-        if (releaseSig.empty())
-            return Refuse({error});
+    const Texts texts = MakeTexts(options, secretKey ? &*secretKey : nullptr, scan.files, stamp,
+                                  objects.index, error);
+    if (!error.empty())
+        return Refuse({error});
+    if (!WriteFileBytes(staging.path() / "file.html", texts.list) ||
+        !WriteFileBytes(staging.path() / "ver.html", texts.version) ||
+        !WriteFileBytes(staging.path() / kPatchIndexName, texts.patchIndex) ||
+        (signing && !WriteFileBytes(staging.path() / kReleaseSigName, texts.releaseSig))) {
+        return Refuse({"cannot write the mirror's text files"});
+    }
+    if (!ReadsBack(staging.path(), scan.files, options.display, stamp))
+        return Refuse({"the written file list does not read back as written"});
+    try {
+        InstallRelease(staging.path(), options.mirror);
+    } catch (const fs::filesystem_error& e) {
+        // ver.html still names the old release, whose texts launchers read;
+        // some of its files may already be the new ones.
+        std::fprintf(stderr,
+                     "publish make: moving the release in stopped half-way: %s\n"
+                     "publish make: ver.html still names the old release; run make again\n",
+                     e.what());
+        return 1;
     }
 
-    StagingFolder staging(Sibling(options.mirror, ".publish-new"));
-    fs::remove_all(staging.path());
-    WriteMirror(staging.path(), scan.files, *listText, versionText, releaseSig);
-    if (!ReadsBack(staging.path(), scan.files, options.display, stamp)) {
-        return Refuse({"the written file list does not read back as written"});
-    }
-    SwapIn(staging, options.mirror);
-    std::printf("published %zu files (%lld bytes) as stamp %s to %s\n", scan.files.size(),
-                static_cast<long long>(totalBytes), stamp.c_str(),
+    PrintTransferTable(objects);
+    std::printf("published %zu files (%llu bytes) as stamp %s to %s\n", scan.files.size(),
+                static_cast<unsigned long long>(objects.wholeRelease.fullBytes), stamp.c_str(),
                 ToNarrow(options.mirror).c_str());
-    if (!releaseSig.empty())
+    if (signing)
         std::printf("signed as release %s\n", options.releaseNumber.c_str());
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "tools/publish/ReleaseScan.h"
 
 #include <algorithm>
+#include <map>
 #include <string_view>
 
 #include "identity/HexCodec.h"
@@ -63,6 +64,25 @@ std::string ListedName(const fs::path& relative, NameEncoding encoding, std::str
     return name;
 }
 
+// Names that differ, but are one file on Windows (letter case).
+void FindCollisions(const std::vector<ReleaseFile>& files, std::vector<std::string>& problems) {
+    std::vector<std::string_view> names;
+    for (const ReleaseFile& file : files)
+        names.push_back(file.entry.name);
+    const std::vector<bool> colliding = FindFoldedCollisions(names);
+    std::map<std::string, std::vector<const ReleaseFile*>> byFolded;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (colliding[i])
+            byFolded[FoldListedName(names[i])].push_back(&files[i]);
+    }
+    for (const auto& [folded, group] : byFolded) {
+        std::string text;
+        for (const ReleaseFile* file : group)
+            text += (text.empty() ? "" : " and ") + ToNarrow(file->source);
+        problems.push_back(text + ": one file on Windows, whose names differ only in letter case");
+    }
+}
+
 }  // namespace
 
 ReleaseScan ScanRelease(const fs::path& releaseDir, NameEncoding encoding) {
@@ -74,12 +94,6 @@ ReleaseScan ScanRelease(const fs::path& releaseDir, NameEncoding encoding) {
         ReleaseFile file;
         file.source = item.path();
         file.entry.name = ListedName(fs::relative(item.path(), releaseDir), encoding, problem);
-        if (problem.empty()) {
-            file.entry.size = static_cast<int64_t>(item.file_size());
-            file.entry.md5 = Md5OfFile(ToNarrow(item.path()));
-            if (file.entry.md5 == kMd5FileOpenFailed)
-                problem = "cannot be read";
-        }
         if (!problem.empty()) {
             scan.problems.push_back(ToNarrow(item.path()) + ": " + problem);
             continue;
@@ -89,6 +103,7 @@ ReleaseScan ScanRelease(const fs::path& releaseDir, NameEncoding encoding) {
     std::sort(scan.files.begin(), scan.files.end(), [](const ReleaseFile& a, const ReleaseFile& b) {
         return a.entry.name < b.entry.name;
     });
+    FindCollisions(scan.files, scan.problems);
     return scan;
 }
 

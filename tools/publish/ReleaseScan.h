@@ -1,5 +1,6 @@
-// Reads a release folder into file-list entries, refusing every name the
-// launcher could not receive or would write somewhere else.
+// Reads a release folder into the names it lists, refusing every name the
+// launcher could not receive, would write somewhere else, or would store as
+// one file with another.
 #pragma once
 
 #include <filesystem>
@@ -8,10 +9,14 @@
 
 #include "tools/publish/NativePath.h"
 #include "update/MirrorFormat.h"
+#include "update/ReleaseSignature.h"
 
 struct ReleaseFile {
     std::filesystem::path source;
-    ListedFile entry;  // name as listed ("\Res\x.png"), size, digest
+    // The name as listed ("\Res\x.png"); the size and digests are taken
+    // from the one read that copies the file into the mirror.
+    ListedFile entry;
+    Sha256Digest sha256{};  // zeros unless the release is signed
 };
 
 struct ReleaseScan {

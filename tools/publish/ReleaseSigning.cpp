@@ -1,7 +1,6 @@
 #include "tools/publish/ReleaseSigning.h"
 
 #include "tools/publish/KeyFile.h"
-#include "update/Sha256File.h"
 
 std::string MakeReleaseSig(const SigningRequest& request, const std::vector<ReleaseFile>& files,
                            const std::string& versionText, const std::string& listText,
@@ -12,14 +11,8 @@ std::string MakeReleaseSig(const SigningRequest& request, const std::vector<Rele
     manifest.stamp = ParseVersionText(versionText).stamp;
     manifest.versionSha256 = Sha256Of(versionText);
     manifest.listSha256 = Sha256Of(listText);
-    for (const ReleaseFile& file : files) {
-        const auto digest = Sha256OfFile(ToNarrow(file.source));
-        if (!digest) {
-            error = "cannot read " + ToNarrow(file.source);
-            return {};
-        }
-        manifest.files.push_back({file.entry.name, *digest});
-    }
+    for (const ReleaseFile& file : files)
+        manifest.files.push_back({file.entry.name, file.sha256});
     const std::string text = SignRelease(manifest, request.secretKey);
     SignedRelease check;
     if (text.empty() ||

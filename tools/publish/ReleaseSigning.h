@@ -14,7 +14,8 @@ struct SigningRequest {
     int64_t expires = 0;  // seconds since 1970 UTC
 };
 
-// Signs the texts and a SHA-256 of every release file, then checks the result
+// Signs the texts and the SHA-256 of every release file as read when it was
+// copied into the mirror, then checks the result
 // as a launcher would. Empty, with `error` set, when that fails.
 std::string MakeReleaseSig(const SigningRequest& request, const std::vector<ReleaseFile>& files,
                            const std::string& versionText, const std::string& listText,

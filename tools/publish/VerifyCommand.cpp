@@ -8,6 +8,7 @@
 #include "tools/publish/Commands.h"
 #include "tools/publish/FileText.h"
 #include "tools/publish/NativePath.h"
+#include "tools/publish/PatchIndexCheck.h"
 #include "update/MirrorFormat.h"
 #include "update/ReleaseSignature.h"
 #include "update/Sha256File.h"
@@ -22,7 +23,10 @@ const char kVerifyUsage[] =
     "Checks MIRROR_DIR/ver.html and that every file listed in MIRROR_DIR/file.html\n"
     "is under MIRROR_DIR/plaza/ with the listed size and MD5. With --key, also\n"
     "checks MIRROR_DIR/release.sig as the launcher does: signed by that key, not\n"
-    "expired, the SHA-256 of both texts and of every file as signed. Names every\n"
+    "expired, the SHA-256 of both texts and of every file as signed. When there\n"
+    "is a MIRROR_DIR/patches.txt, checks that it is for the stamp of ver.html\n"
+    "(and signed by the key), that every object it lists is there with the listed\n"
+    "size, and that every compressed copy decodes to its file. Names every\n"
     "problem; exit code 1 when any was found.\n";
 
 const char kInstallUsage[] =
@@ -78,8 +82,16 @@ int CheckList(const char* command, const fs::path& root, NameEncoding encoding,
         return 1;
     }
     const FileList list = DecodeFileList(*text);
+    std::vector<std::string_view> names;
     for (const ListedFile& file : list.files)
-        CheckFile(root, encoding, file, signedFiles, problems);
+        names.push_back(file.name);
+    const std::vector<bool> colliding = FindFoldedCollisions(names);
+    for (size_t i = 0; i < list.files.size(); ++i) {
+        if (colliding[i])
+            Report(problems,
+                   "CASE    " + list.files[i].name + ": one file on Windows with another");
+        CheckFile(root, encoding, list.files[i], signedFiles, problems);
+    }
     if (list.unfinishedName)
         Report(problems, "CUT     " + *list.unfinishedName);
     std::printf("%zu files checked, %d problem%s\n", list.files.size(), problems,
@@ -146,6 +158,13 @@ int RunVerify(const Args& args) {
     ReleaseManifest manifest;
     const bool signedOk = !keyHex.empty() &&
                           CheckReleaseSig(mirror, keyHex, version.value_or(""), manifest, problems);
+    std::vector<ReleasePublicKey> keys;
+    if (const auto key = FromHex<32>(keyHex))
+        keys.push_back(*key);
+    if (keyHex.empty() || !keys.empty()) {
+        for (const std::string& problem : CheckPatchIndex(mirror, keys, stamp))
+            Report(problems, problem);
+    }
     return CheckList("verify", mirror / "plaza", NameEncoding::Gbk, mirror / "file.html", problems,
                      signedOk ? &manifest : nullptr);
 }
