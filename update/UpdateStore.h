@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "update/PatchIndex.h"
 #include "update/ReleaseSignature.h"
 
 class CDownloadSession;
@@ -23,6 +24,9 @@ struct FileRecord {
     std::string m_sName;  // relative path with backslashes, "\Res\x.png"
     std::string m_sMd5;   // listed digest
     int64_t m_nSize = 0;  // listed size, for progress only
+    // The digest of the local copy at the check; empty when there is none.
+    // A patch from it may be offered for the file.
+    std::string m_sLocalMd5;
     bool m_bNeedDownload = false;
 };
 
@@ -50,6 +54,10 @@ public:
     // reached; false when the run was stopped part way.
     bool BuildDownloadList(const std::function<void(const std::string&)>& onEntry);
     DownloadCount CountDownloads() const;
+    // The mirror's patch index, kept when it belongs to this run's release
+    // (and, when signed, is signed by a release key). A mirror without one,
+    // or with one that cannot be read, gets plain downloads.
+    void FetchPatchIndex(const std::string& mirror);
 
     void SetStopSignal(std::shared_ptr<StopSignal> stop) { m_pStop = std::move(stop); }
     StopSignal* GetStopSignal() const { return m_pStop.get(); }
@@ -69,6 +77,10 @@ public:
     // and the release this run accepted.
     std::vector<ReleasePublicKey> m_vReleaseKeys;
     std::shared_ptr<const ReleaseManifest> m_pRelease;
+    // The patch index this run may use (null: none), and the mirror whose
+    // objects it names.
+    std::shared_ptr<const PatchIndex> m_pPatchIndex;
+    std::string m_sMirrorUrl;
 
 private:
     std::shared_ptr<const CDownloadSession> m_pSession;

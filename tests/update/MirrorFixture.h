@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "update/MirrorFormat.h"
+#include "update/ReleaseSignature.h"
 
 namespace mirror {
 
@@ -34,5 +35,13 @@ struct File {
 };
 void PublishVersion(const std::string& display, const std::string& stamp);
 void PublishFiles(const std::vector<File>& files);
+// Signs what is published (ver.html, file.html and files) as release
+// number `release`, expiring expiresIn seconds from now.
+void SignPublished(const std::vector<File>& files, uint64_t release,
+                   const ReleaseSecretKey& secret, int64_t expiresIn = 3600);
+
+// The zstd command line on the mirror's host, on files below its root: the
+// compressed copy of `in` into `out`, or with `from` the patch from it to `in`.
+void Zstd(const std::string& in, const std::string& out, const std::string& from = "");
 
 }  // namespace mirror
