@@ -135,6 +135,7 @@ class Mirror:
         """What the publish tool makes, with the zstd command line: the
         compressed copy of SOURCE, or the patch from BASE to SOURCE."""
         paths = [self.root_file(p) for p in (source, out, base) if p is not None]
+        os.makedirs(os.path.dirname(paths[1]), exist_ok=True)
         command = ["zstd", "-19", "-q", "-f"]
         if base is not None:
             command += ["--long=27", "--patch-from=" + paths[2]]

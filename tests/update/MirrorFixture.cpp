@@ -67,10 +67,12 @@ std::string Path(const std::string& relative) {
     return HostToWindows(Env("MIRROR_ROOT")) + "\\" + rel;
 }
 
-void SetFault(const std::string& path, const std::string& kind, int times) {
+void SetFault(const std::string& path, const std::string& kind, int times, int rate) {
     std::string url = Env("MIRROR_CONTROL") + "fault?path=" + path + "&kind=" + kind;
     if (times > 0)
         url += "&times=" + std::to_string(times);
+    if (rate > 0)
+        url += "&rate=" + std::to_string(rate);
     Get(url);
 }
 
@@ -155,8 +157,8 @@ void PublishFiles(const std::vector<File>& files) {
     WriteFile(Path("file.html"), EncodeFileList(listed).value_or(""));
 }
 
-void SignPublished(const std::vector<File>& files, uint64_t release,
-                   const ReleaseSecretKey& secret, int64_t expiresIn) {
+void SignPublished(const std::vector<File>& files, uint64_t release, const ReleaseSecretKey& secret,
+                   int64_t expiresIn) {
     ReleaseManifest m;
     m.release = release;
     m.expires = static_cast<int64_t>(std::time(nullptr)) + expiresIn;
