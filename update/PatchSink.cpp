@@ -7,12 +7,10 @@
 #include "update/PatchIndex.h"
 
 PatchSink::PatchSink(const MappedFile& old, std::string temp, uint64_t size, bool withSha256)
-    : m_old(old), m_sTemp(std::move(temp)), m_nSize(size) {
-    if (withSha256)
-        m_digests.EnableSha256();
-}
+    : m_old(old), m_sTemp(std::move(temp)), m_nSize(size), m_bWithSha256(withSha256) {}
 
 PatchSink::~PatchSink() {
+    m_pDigest.reset();
     m_out.reset();
     if (!m_bKept)
         ::DeleteFileA(m_sTemp.c_str());
@@ -44,7 +42,10 @@ bool PatchSink::Begin() {
         return false;
     }
     m_out = MappedFile::Create(m_sTemp, m_nSize);
-    return m_out != nullptr;
+    if (!m_out)
+        return false;
+    m_pDigest = std::make_unique<TrailingDigest>(m_out->Data(), m_bWithSha256);
+    return true;
 }
 
 bool PatchSink::Decode(const char* data, size_t size) {
@@ -59,15 +60,16 @@ bool PatchSink::Decode(const char* data, size_t size) {
         const size_t left = ZSTD_decompressStream(m_decoder.get(), &out, &in);
         if (ZSTD_isError(left) || (in.pos == taken && out.pos == m_nMade))
             return false;
-        m_digests.Update(reinterpret_cast<const uint8_t*>(m_out->Data() + m_nMade),
-                         out.pos - m_nMade);
         m_nMade = out.pos;
+        m_pDigest->Reach(m_nMade);
         m_bFrameEnded = left == 0;
     }
     return true;
 }
 
 bool PatchSink::Finish() {
+    if (m_pDigest)
+        m_pDigest->Finish();
     m_bKept = m_out && m_bFrameEnded && m_nMade == m_nSize && m_out->Flush();
     m_out.reset();
     return m_bKept;

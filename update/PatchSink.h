@@ -3,8 +3,8 @@
 // is decoded straight into a mapping of the .tmp, made at the size the
 // frame's header names. The output is the decoder's window, so the decoder
 // keeps none of its own: its private memory is its tables and one input
-// block, whatever the size of the files. The new bytes are digested as they
-// are made, while they are still in the processor's cache.
+// block, whatever the size of the files. The new bytes are digested on a
+// helper thread close behind the decoder.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,7 @@
 #include "update/DownloadSink.h"
 #include "update/FileDigests.h"
 #include "update/MappedFile.h"
+#include "update/TrailingDigest.h"
 #include "update/ZstdDecoder.h"
 
 class PatchSink : public IDownloadSink {
@@ -30,7 +31,7 @@ public:
     // True when one whole frame arrived and filled the new file exactly, and
     // the file is on disk; the digests then cover all of it.
     bool Finish();
-    const FileDigests& Digests() const { return m_digests; }
+    const FileDigests& Digests() const { return m_pDigest->Digests(); }
 
 private:
     bool Begin();
@@ -41,9 +42,10 @@ private:
     const uint64_t m_nSize;
     std::string m_header;  // the first bytes, until the frame header is whole
     UniqueZstdDecoder m_decoder;
+    const bool m_bWithSha256;
     std::unique_ptr<MappedFile> m_out;
-    size_t m_nMade = 0;  // bytes of the new file decoded (and digested)
+    std::unique_ptr<TrailingDigest> m_pDigest;  // reads m_out: goes first
+    size_t m_nMade = 0;                         // bytes of the new file decoded
     bool m_bFrameEnded = false;
     bool m_bKept = false;
-    FileDigests m_digests;
 };
