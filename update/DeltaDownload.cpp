@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -41,11 +40,11 @@ std::optional<Offer> Choose(const PatchIndex& index, const FileRecord& record,
     const std::string md5 = Lower(record.m_sMd5);
     const uint64_t size = static_cast<uint64_t>(record.m_nSize);
     const auto patch = index.patches.find({md5, record.m_sLocalMd5});
-    if (patch != index.patches.end()) {
-        // Both files are mapped whole, so the pair must fit the address
-        // space; a base that cannot be mapped gets the compressed copy.
-        std::unique_ptr<MappedFile> base = MappedFile::OpenReadOnly(target);
-        if (base && size <= kPatchPairCap - std::min<uint64_t>(base->Size(), kPatchPairCap))
+    // Both files are mapped whole, so the pair must fit the address space;
+    // a base too large, or that cannot be mapped, gets the compressed copy.
+    if (patch != index.patches.end() && size < kPatchPairCap) {
+        std::unique_ptr<MappedFile> base = MappedFile::OpenReadOnly(target, kPatchPairCap - size);
+        if (base)
             return Offer{PatchObjectPath(md5, record.m_sLocalMd5), patch->second, std::move(base)};
     }
     const auto compressed = index.compressed.find(md5);

@@ -352,6 +352,7 @@ private:
     // the whole file, so its bytes move the bar by the file's share, scaled.
     std::optional<Fetched> FetchSmaller(const FileRecord& record, const std::string& target,
                                         const std::string& temp) {
+        MakeFolder(record.m_sName);
         const uint64_t start = m_passBytes;
         const double share = record.m_nSize > 0 ? static_cast<double>(record.m_nSize) : 0.0;
         Pace pace;

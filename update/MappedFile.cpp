@@ -2,13 +2,15 @@
 
 #include <cstdint>
 
-std::unique_ptr<MappedFile> MappedFile::OpenReadOnly(const std::string& path) {
+std::unique_ptr<MappedFile> MappedFile::OpenReadOnly(const std::string& path, uint64_t largest) {
     Base::UniqueKernelHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
                                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
                                                 nullptr));
     LARGE_INTEGER size = {};
-    if (!file || !::GetFileSizeEx(file.get(), &size))
+    if (!file || !::GetFileSizeEx(file.get(), &size) ||
+        static_cast<uint64_t>(size.QuadPart) > largest) {
         return nullptr;
+    }
     return Map(std::move(file), static_cast<uint64_t>(size.QuadPart), false);
 }
 

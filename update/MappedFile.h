@@ -15,9 +15,10 @@
 
 class MappedFile {
 public:
-    // Nothing when the file cannot be opened or mapped, or is empty (an
-    // empty file has no view).
-    static std::unique_ptr<MappedFile> OpenReadOnly(const std::string& path);
+    // Nothing when the file cannot be opened or mapped, is empty (an empty
+    // file has no view) or is larger than largest.
+    static std::unique_ptr<MappedFile> OpenReadOnly(const std::string& path,
+                                                    uint64_t largest = SIZE_MAX);
     // A new file of size bytes (any file there is replaced), mapped for
     // writing; nothing when it cannot be made or mapped, or size is 0.
     static std::unique_ptr<MappedFile> Create(const std::string& path, uint64_t size);

@@ -71,7 +71,8 @@ class DeltaUpdateTest : public UpdateRunTest {
 protected:
     void SetUp() override {
         UpdateRunTest::SetUp();
-        for (const char* name : {"data.bin", "fresh.txt", "plain.txt"}) {
+        mirror::RemoveTree(Local("new"));
+        for (const char* name : {"data.bin", "plain.txt"}) {
             ::DeleteFileA(Local(name).c_str());
             ::DeleteFileA(Local(std::string(name) + ".tmp").c_str());
         }
@@ -80,10 +81,10 @@ protected:
         mirror::RemoveTree(mirror::Path("zst"));
         ::DeleteFileA(mirror::Path(kReleaseSigName).c_str());
 
-        m_files = {{"\\data.bin", NewData()}, {"\\fresh.txt", Text()}, {"\\plain.txt", "plain"}};
+        m_files = {{"\\data.bin", NewData()}, {"\\new\\fresh.txt", Text()}, {"\\plain.txt", "plain"}};
         mirror::PublishFiles(m_files);
         mirror::WriteFile(Local("data.bin"), OldData());
-        // data.bin comes as a patch from the local copy, fresh.txt (not
+        // data.bin comes as a patch from the local copy, new\fresh.txt (not
         // installed yet) as a compressed copy, plain.txt as itself.
         mirror::WriteFile(mirror::Path("base.bin"), OldData());
         m_newMd5 = Md5OfFile(mirror::Path("plaza\\data.bin"));
@@ -91,9 +92,9 @@ protected:
         m_patch = PatchObjectPath(m_newMd5, m_oldMd5);
         mirror::Zstd("plaza/data.bin", m_patch, "base.bin");
         m_index.patches[{m_newMd5, m_oldMd5}] = MirrorFileSize(m_patch);
-        const std::string freshMd5 = Md5OfFile(mirror::Path("plaza\\fresh.txt"));
+        const std::string freshMd5 = Md5OfFile(mirror::Path("plaza\\new\\fresh.txt"));
         m_zst = CompressedObjectPath(freshMd5);
-        mirror::Zstd("plaza/fresh.txt", m_zst);
+        mirror::Zstd("plaza/new/fresh.txt", m_zst);
         m_index.compressed[freshMd5] = MirrorFileSize(m_zst);
         m_index.stamp = kStamp;
     }
@@ -143,7 +144,7 @@ TEST_P(DeltaPathTest, OnlyThePatchAndTheCompressedCopyMove) {
     v.RunUpdate(mirror::Url());
     ExpectUpdated();
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/data.bin"), 0u);
-    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/fresh.txt"), 0u);
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/new/fresh.txt"), 0u);
     EXPECT_EQ(mirror::CountRequests("/vedu/" + m_patch), 1u);
     EXPECT_EQ(mirror::CountRequests("/vedu/" + m_zst), 1u);
     EXPECT_EQ(BytesServed(), MirrorFileSize(m_patch) + MirrorFileSize(m_zst) + 5);
@@ -190,7 +191,7 @@ protected:
                     // The whole object came and the bar reached the file's end;
                     // the plain file, slow enough to be shown part way, must not
                     // take the bar back.
-                    mirror::SetFault("plaza/fresh.txt", "trickle", 1, 8 << 10);
+                    mirror::SetFault("plaza/new/fresh.txt", "trickle", 1, 8 << 10);
                     return;
                 }
             }
@@ -226,7 +227,7 @@ TEST_P(DeltaFallbackTest, EndsWithTheRightFileThroughThePlainOne) {
 
     ExpectUpdated();
     const std::string object = "/vedu/" + (broken.compressed ? m_zst : m_patch);
-    const std::string plain = broken.compressed ? "fresh.txt" : "data.bin";
+    const std::string plain = broken.compressed ? "new/fresh.txt" : "data.bin";
     const std::string other = broken.compressed ? m_patch : m_zst;
     EXPECT_EQ(mirror::CountRequests(object), 1u);
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/" + plain), 1u);
