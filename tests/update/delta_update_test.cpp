@@ -81,7 +81,8 @@ protected:
         mirror::RemoveTree(mirror::Path("zst"));
         ::DeleteFileA(mirror::Path(kReleaseSigName).c_str());
 
-        m_files = {{"\\data.bin", NewData()}, {"\\new\\fresh.txt", Text()}, {"\\plain.txt", "plain"}};
+        m_files = {
+            {"\\data.bin", NewData()}, {"\\new\\fresh.txt", Text()}, {"\\plain.txt", "plain"}};
         mirror::PublishFiles(m_files);
         mirror::WriteFile(Local("data.bin"), OldData());
         // data.bin comes as a patch from the local copy, new\fresh.txt (not
