@@ -4,7 +4,15 @@
 
 #include <zstd.h>
 
+#include <algorithm>
+
 #include "update/PatchIndex.h"
+
+namespace {
+
+constexpr size_t kSlice = 1024;
+
+}  // namespace
 
 PatchSink::PatchSink(const MappedFile& old, std::string temp, uint64_t size, bool withSha256)
     : m_old(old), m_sTemp(std::move(temp)), m_nSize(size), m_bWithSha256(withSha256) {}
@@ -49,8 +57,12 @@ bool PatchSink::Begin() {
 }
 
 bool PatchSink::Decode(const char* data, size_t size) {
-    ZSTD_inBuffer in = {data, size, 0};
-    while (in.pos < in.size) {
+    ZSTD_inBuffer in = {data, 0, 0};
+    while (in.pos < size) {
+        // A patch's block of a few bytes can make a block of 128 KiB: fed a
+        // little at a time, the decoder hands over new bytes while the
+        // digest can still find them in the processor's cache.
+        in.size = std::min(size, in.pos + kSlice);
         // Bytes after the frame are no part of this patch.
         if (m_bFrameEnded)
             return false;
