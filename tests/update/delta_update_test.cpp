@@ -158,6 +158,22 @@ INSTANTIATE_TEST_SUITE_P(Release, DeltaPathTest, ::testing::Values(false, true),
                              return info.param ? "Signed" : "Unsigned";
                          });
 
+TEST_F(DeltaUpdateTest, AStopDuringAnObjectEndsTheRunWithoutTheFallback) {
+    Publish(false);
+    mirror::SetFault(m_zst, "trickle", 1, 64);
+    StartUpdateRun(v, mirror::Url());
+    const Base::UniqueKernelHandle thread = CopyThreadHandle(*v.m_pUpdateRun);
+    ASSERT_TRUE(v.PumpUntil([&] { return mirror::CountRequests("/vedu/" + m_zst) == 1; }, 20000));
+    v.Pump(200);
+    StopUpdateRun(v);
+    EXPECT_TRUE(v.PumpUntil([&] { return ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; },
+                            15000));
+    EXPECT_FALSE(HasTemp("new\\fresh.txt")) << "a broken-off object leaves nothing to resume";
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/new/fresh.txt"), 0u);
+    EXPECT_EQ(CountFallbacks(), 0u) << "a stop is no failed object";
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+}
+
 enum class Fault { WrongBase, OtherFile, CutAtSource, CutInTransit, FlippedBit, Missing, Oversize };
 
 struct BrokenObject {
