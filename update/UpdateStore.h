@@ -23,7 +23,9 @@ class StopSignal;
 struct FileRecord {
     std::string m_sName;  // relative path with backslashes, "\Res\x.png"
     std::string m_sMd5;   // listed digest
-    int64_t m_nSize = 0;  // listed size, for progress only
+    // Listed size: for progress, and the size a patch or a compressed copy
+    // must make (a plain download is held to it only when signed).
+    int64_t m_nSize = 0;
     // The digest of the local copy at the check; empty when there is none.
     // A patch from it may be offered for the file.
     std::string m_sLocalMd5;
