@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <optional>
 #include <vector>
 
+#include "update/DeltaDownload.h"
 #include "update/DiskSpace.h"
 #include "update/DownloadSession.h"
 #include "update/HttpRange.h"
@@ -148,7 +150,8 @@ private:
         Fetched fetched;
         bool stale = false;
         try {
-            fetched = FetchToTemp(record, url, temp, false);
+            std::optional<Fetched> smaller = FetchSmaller(record, target, temp);
+            fetched = smaller ? std::move(*smaller) : FetchToTemp(record, url, temp, false);
             stale = !SameDigest(fetched.md5, record.m_sMd5);
             if (stale)
                 m_passBytes -= fetched.length;
@@ -345,29 +348,18 @@ private:
 
         const std::string& name = record.m_sName;
         uint64_t received = offset;
-        uint64_t sinceRefresh = 0;
         m_passBytes += offset;
-        DWORD refreshTime = ::timeGetTime();
+        Pace pace;
         TempFileSink sink(out.get(), m_store.m_pRelease != nullptr);
         const bool resumed =
             offset == 0 || (sink.TakeExisting(offset) && ::SetEndOfFile(out.get()));
-        const ReadResult result =
-            !resumed ? ReadResult::WriteFailed
-                     : response.file->ReadInto(sink, kBlockSize, [&](size_t got) {
-                           received += got;
-                           m_passBytes += got;
-                           sinceRefresh += got;
-                           const DWORD now = ::timeGetTime();
-                           if (now - refreshTime >= kRefreshMs || received == length) {
-                               const DWORD elapsed = now - refreshTime ? now - refreshTime : 1;
-                               const int speed =
-                                   static_cast<int>((sinceRefresh / 1024.0) / (elapsed / 1000.0));
-                               sinceRefresh = 0;
-                               refreshTime = now;
-                               Refresh(name, Fraction(m_passBytes, m_count.totalSize),
-                                       Fraction(received, length), speed);
-                           }
-                       });
+        const ReadResult result = !resumed
+                                      ? ReadResult::WriteFailed
+                                      : response.file->ReadInto(sink, kBlockSize, [&](size_t got) {
+                                            received += got;
+                                            m_passBytes += got;
+                                            Progress(name, pace, got, received, length);
+                                        });
         sink.Finish();
         const bool written = result != ReadResult::WriteFailed;
         const bool flushed = written && ::FlushFileBuffers(out.get());
@@ -400,7 +392,55 @@ private:
             (folder.empty() || folder.back() == '\\' ? folder : folder + "\\").c_str());
     }
 
+    // The bytes since the display's last refresh, and when that was.
+    struct Pace {
+        DWORD time = ::timeGetTime();
+        uint64_t bytes = 0;
+    };
+
+    // A block of got bytes arrived, received of length in all: at most one
+    // refresh per kRefreshMs, and one for the last block. The speed is of
+    // the bytes that moved.
+    void Progress(const std::string& name, Pace& pace, size_t got, uint64_t received,
+                  uint64_t length) {
+        pace.bytes += got;
+        const DWORD now = ::timeGetTime();
+        if (now - pace.time < kRefreshMs && received != length)
+            return;
+        const DWORD elapsed = now - pace.time ? now - pace.time : 1;
+        const int speed = static_cast<int>((pace.bytes / 1024.0) / (elapsed / 1000.0));
+        pace = {now, 0};
+        Refresh(name, Fraction(m_passBytes, m_count.totalSize), Fraction(received, length), speed);
+    }
+
+    // The file's patch or compressed copy, when the mirror offers one; the
+    // plain file is fetched when nothing comes of it. The object stands for
+    // the whole file, so its bytes move the bar by the file's share, scaled.
+    std::optional<Fetched> FetchSmaller(const FileRecord& record, const std::string& target,
+                                        const std::string& temp) {
+        MakeFolder(record.m_sName);
+        const uint64_t start = m_passBytes;
+        const double share = record.m_nSize > 0 ? static_cast<double>(record.m_nSize) : 0.0;
+        Pace pace;
+        const DeltaFetch delta =
+            FetchDelta(m_store, record, target, temp, kBlockSize,
+                       [&](size_t got, uint64_t received, uint64_t size) {
+                           m_passBytes = start + static_cast<uint64_t>(share * received / size);
+                           Progress(record.m_sName, pace, got, received, size);
+                       });
+        if (delta.outcome == DeltaFetch::Outcome::Stopped)
+            throw PassStopped{};
+        if (delta.outcome != DeltaFetch::Outcome::Fetched) {
+            m_passBytes = start;
+            return std::nullopt;
+        }
+        return Fetched{delta.length, delta.md5, delta.sha256};
+    }
+
     void Refresh(const std::string& name, float all, float cur, int speed) {
+        // A file that starts over (a retry, a patch given up for the plain
+        // file) holds the bar where it is: it never runs backwards.
+        all = m_shownAll = std::max(all, m_shownAll);
         const std::string info = Format("正在下载：%s %dKB/s", name, speed);
         m_run.Post([all, cur, info](UpdateView& v) {
             v.m_fAllFileProgress = all;
@@ -414,7 +454,8 @@ private:
 
     void FinishFile(const std::string& name, uint64_t length) {
         m_finishedBytes += length;
-        const float all = Fraction(m_finishedBytes, m_count.totalSize);
+        const float all = m_shownAll =
+            std::max(Fraction(m_finishedBytes, m_count.totalSize), m_shownAll);
         const std::string info = Format("%s下载完毕，正在复盖...", name);
         m_run.Post([all, info](UpdateView& v) {
             v.m_fAllFileProgress = all;
@@ -437,6 +478,7 @@ private:
     std::vector<std::string> m_recent;
     uint64_t m_passBytes = 0;
     uint64_t m_finishedBytes = 0;
+    float m_shownAll = 0.0f;
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 class IDownloadSink {
@@ -25,4 +26,19 @@ public:
 
 private:
     std::string m_sText;
+};
+
+// Passes a body on to another sink and stops the transfer once it passes its
+// cap, so a server cannot make the reader take more than it expects.
+class CappedSink : public IDownloadSink {
+public:
+    CappedSink(IDownloadSink& next, uint64_t cap) : m_next(next), m_left(cap) {}
+    char* BlockBuffer(size_t size) override { return m_next.BlockBuffer(size); }
+    bool Write(const char* data, size_t size) override;
+    bool IsOver() const { return m_bOver; }
+
+private:
+    IDownloadSink& m_next;
+    uint64_t m_left;
+    bool m_bOver = false;
 };

@@ -24,26 +24,6 @@ static_assert(kNoCacheFlags == 0x84000100, "text fetch flags");
 // terminating zero after every chunk.
 constexpr size_t kTextBlock = 1023;
 
-// Stops the transfer once the body passes its cap.
-class CappedSink : public IDownloadSink {
-public:
-    CappedSink(IDownloadSink& next, size_t cap) : m_next(next), m_left(cap) {}
-    bool Write(const char* data, size_t size) override {
-        if (size > m_left) {
-            m_bOver = true;
-            return false;
-        }
-        m_left -= size;
-        return m_next.Write(data, size);
-    }
-    bool IsOver() const { return m_bOver; }
-
-private:
-    IDownloadSink& m_next;
-    size_t m_left;
-    bool m_bOver = false;
-};
-
 TextFetch TooLarge(uint64_t size, const std::string& url) {
     char line[48];
     std::snprintf(line, sizeof(line), "TooLarge:%llu ", static_cast<unsigned long long>(size));
@@ -57,7 +37,8 @@ std::string HttpFetchText(const std::string& url, StopSignal* stop) {
     return FetchCappedText(url, SIZE_MAX, stop).text;
 }
 
-TextFetch FetchCappedText(const std::string& url, size_t maxBytes, StopSignal* stop) {
+TextFetch FetchCappedText(const std::string& url, size_t maxBytes, StopSignal* stop,
+                          bool optional) {
     DWORD connection = 0;
     ::InternetGetConnectedState(&connection, 0);
     const DWORD access = (connection & INTERNET_CONNECTION_PROXY)
@@ -91,7 +72,8 @@ TextFetch FetchCappedText(const std::string& url, size_t maxBytes, StopSignal* s
     if (status < 200 || status > 299) {
         char line[32];
         std::snprintf(line, sizeof(line), "HttpStatus:%lu", static_cast<unsigned long>(status));
-        AppendUpdateLog(std::string(line) + " " + url);
+        if (!optional || status != 404)
+            AppendUpdateLog(std::string(line) + " " + url);
         return {kFetchError};
     }
     // A body cut short would pass for a whole one: a version file without its

@@ -22,5 +22,7 @@ struct TextFetch {
     bool tooLarge = false;  // failed because the body is over the cap
 };
 // HttpFetchText with a cap: a body announced or received longer than
-// maxBytes is a failed fetch (logged as "TooLarge:"), read no further.
-TextFetch FetchCappedText(const std::string& url, size_t maxBytes, StopSignal* stop = nullptr);
+// maxBytes is a failed fetch (logged as "TooLarge:"), read no further. An
+// optional text may be missing: its 404 is failed too, but not logged.
+TextFetch FetchCappedText(const std::string& url, size_t maxBytes, StopSignal* stop = nullptr,
+                          bool optional = false);

@@ -15,6 +15,7 @@
 #include "update/MirrorFormat.h"
 #include "update/ReleaseCheck.h"
 #include "update/StopSignal.h"
+#include "update/UpdateLog.h"
 
 namespace {
 
@@ -114,8 +115,13 @@ bool CUpdateStore::BuildDownloadList(const std::function<void(const std::string&
         // A bad name is never opened (a device name could block on a port)
         // nor written; it stays on the list so the download pass reports it.
         record.m_bBadName = collides[i] || !IsSafeListedName(file.name);
-        record.m_bNeedDownload =
-            record.m_bBadName || Md5OfFile(m_sInstallDir + file.name) != file.md5;
+        record.m_bNeedDownload = true;
+        if (!record.m_bBadName) {
+            std::string local = Md5OfFile(m_sInstallDir + file.name);
+            record.m_bNeedDownload = local != file.md5;
+            if (local != kMd5FileOpenFailed)
+                record.m_sLocalMd5 = std::move(local);
+        }
         if (!pauseSince(shown))
             return false;
         if (record.m_bNeedDownload)
@@ -127,6 +133,23 @@ bool CUpdateStore::BuildDownloadList(const std::function<void(const std::string&
             return false;
     }
     return true;
+}
+
+void CUpdateStore::FetchPatchIndex(const std::string& mirror) {
+    m_pPatchIndex.reset();
+    m_sMirrorUrl = mirror;
+    const std::string url = mirror + kPatchIndexName;
+    TextFetch fetch = FetchCappedText(url, kPatchIndexCap, m_pStop.get(), true);
+    if (fetch.text == kFetchError)
+        return;
+    std::optional<PatchIndex> index = ParsePatchIndex(fetch.text, m_vReleaseKeys);
+    // An index of another release names objects this one may not have.
+    const std::string& stamp = m_pRelease ? m_pRelease->stamp : m_sVersionStamp;
+    if (!index || index->stamp != stamp) {
+        AppendUpdateLog("PatchIndexIgnored: " + url);
+        return;
+    }
+    m_pPatchIndex = std::make_shared<const PatchIndex>(std::move(*index));
 }
 
 DownloadCount CUpdateStore::CountDownloads() const {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "update/PatchIndex.h"
 #include "update/ReleaseSignature.h"
 
 class CDownloadSession;
@@ -22,7 +23,12 @@ class StopSignal;
 struct FileRecord {
     std::string m_sName;  // relative path with backslashes, "\Res\x.png"
     std::string m_sMd5;   // listed digest
-    int64_t m_nSize = 0;  // listed size, for progress only
+    // Listed size: for progress, and the size a patch or a compressed copy
+    // must make (a plain download is held to it only when signed).
+    int64_t m_nSize = 0;
+    // The digest of the local copy at the check; empty when there is none.
+    // A patch from it may be offered for the file.
+    std::string m_sLocalMd5;
     bool m_bNeedDownload = false;
     // A name that leaves the installation folder, that Windows cannot store
     // as a file of its own, or that another listed name folds to: never
@@ -55,6 +61,10 @@ public:
     // was stopped part way.
     bool BuildDownloadList(const std::function<void(const std::string&)>& onEntry);
     DownloadCount CountDownloads() const;
+    // The mirror's patch index, kept when it belongs to this run's release
+    // (and, when signed, is signed by a release key). A mirror without one,
+    // or with one that cannot be read, gets plain downloads.
+    void FetchPatchIndex(const std::string& mirror);
 
     void SetStopSignal(std::shared_ptr<StopSignal> stop) { m_pStop = std::move(stop); }
     StopSignal* GetStopSignal() const { return m_pStop.get(); }
@@ -74,6 +84,10 @@ public:
     // and the release this run accepted.
     std::vector<ReleasePublicKey> m_vReleaseKeys;
     std::shared_ptr<const ReleaseManifest> m_pRelease;
+    // The patch index this run may use (null: none), and the mirror whose
+    // objects it names.
+    std::shared_ptr<const PatchIndex> m_pPatchIndex;
+    std::string m_sMirrorUrl;
 
 private:
     std::shared_ptr<const CDownloadSession> m_pSession;

@@ -146,6 +146,9 @@ CheckResult CheckAndDownload(UpdateRun& run, const std::string& mirror) {
     });
     if (!listed)
         return CheckResult::Ended;
+    // Only a run with files to fetch asks which of them come smaller.
+    if (!store.m_lstDownload.empty())
+        store.FetchPatchIndex(mirror);
     run.Post([](UpdateView& v) {
         v.m_vUpdateFileInfo.clear();
         v.m_sCurInfo = kAllChecked;

@@ -26,6 +26,10 @@ Other processes switch faults through the control paths (loopback only):
   GET /__control/fault?path=/vedu/ver.html&kind=404[&times=1][&seconds=5]
   GET /__control/clear          all faults off, request log emptied
   GET /__control/requests       the request log as JSON lines
+  GET /__control/zstd?in=A&out=B[&from=C]
+                                compresses the mirror's file A into B with the
+                                zstd command line, or (with C) makes the patch
+                                from C to A; paths below the root
 """
 
 import argparse
@@ -34,6 +38,7 @@ import os
 import posixpath
 import socket
 import struct
+import subprocess
 import sys
 import threading
 import time
@@ -127,6 +132,23 @@ class Mirror:
         with self._lock:
             return list(self.requests)
 
+    def zstd(self, source, out, base=None):
+        """What the publish tool makes, with the zstd command line: the
+        compressed copy of SOURCE, or the patch from BASE to SOURCE."""
+        paths = [self.root_file(p) for p in (source, out, base) if p is not None]
+        os.makedirs(os.path.dirname(paths[1]), exist_ok=True)
+        command = ["zstd", "-19", "-q", "-f"]
+        if base is not None:
+            command += ["--long=27", "--patch-from=" + paths[2]]
+        subprocess.run(command + [paths[0], "-o", paths[1]], check=True)
+        return b"ok"
+
+    def root_file(self, relative):
+        path = os.path.normpath(os.path.join(self.root, relative))
+        if not path.startswith(self.root + os.sep):
+            raise ValueError("outside the root: %s" % relative)
+        return path
+
     def _key(self, path):
         if path.startswith("/"):
             return path
@@ -184,14 +206,15 @@ class _Handler(BaseHTTPRequestHandler):
         parsed = urllib.parse.urlsplit(self.path)
         if parsed.path.startswith("/__control/"):
             return self._control(parsed)
-        mirror.log({
+        entry = {
             "path": parsed.path,
             "agent": self.headers.get("User-Agent", ""),
             "pragma": self.headers.get("Pragma", ""),
             "cache_control": self.headers.get("Cache-Control", ""),
             "range": self.headers.get("Range", ""),
             "time": time.time(),
-        })
+        }
+        mirror.log(entry)
         fault = mirror.take_fault(parsed.path)
         if fault and fault.kind == "reset":
             return self._reset()
@@ -206,11 +229,13 @@ class _Handler(BaseHTTPRequestHandler):
         if local is None or not os.path.isfile(local):
             return self._simple(404, b"<html><body>not found</body></html>", head)
         size = os.path.getsize(local)
+        entry["bytes"] = size  # the body announced, whole or cut short by a fault
         if fault and fault.kind == "stale":
             with open(local, "rb") as f:
                 body = f.read()
-            return self._simple(200, body[:len(body) // 2] if len(body) > 1 else body + b"old",
-                                head)
+            body = body[:len(body) // 2] if len(body) > 1 else body + b"old"
+            entry["bytes"] = len(body)
+            return self._simple(200, body, head)
         self.send_response(200)
         self.send_header("Content-Type", "application/octet-stream")
         if fault and fault.kind == "chunked":
@@ -303,11 +328,13 @@ class _Handler(BaseHTTPRequestHandler):
             elif action == "clear":
                 mirror.clear_faults()
                 body = b"ok"
+            elif action == "zstd":
+                body = mirror.zstd(query["in"], query["out"], query.get("from"))
             elif action == "requests":
                 body = "".join(json.dumps(r) + "\n" for r in mirror.request_log()).encode()
             else:
                 return self._simple(404, b"unknown control", False)
-        except (KeyError, ValueError) as e:
+        except (KeyError, ValueError, subprocess.CalledProcessError) as e:
             return self._simple(400, str(e).encode(), False)
         self._simple(200, body, False)
 

@@ -4,6 +4,7 @@
 #include <wininet.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -66,10 +67,12 @@ std::string Path(const std::string& relative) {
     return HostToWindows(Env("MIRROR_ROOT")) + "\\" + rel;
 }
 
-void SetFault(const std::string& path, const std::string& kind, int times) {
+void SetFault(const std::string& path, const std::string& kind, int times, int rate) {
     std::string url = Env("MIRROR_CONTROL") + "fault?path=" + path + "&kind=" + kind;
     if (times > 0)
         url += "&times=" + std::to_string(times);
+    if (rate > 0)
+        url += "&rate=" + std::to_string(rate);
     Get(url);
 }
 
@@ -156,6 +159,27 @@ void PublishFiles(const std::vector<File>& files) {
         listed.push_back({file.name, static_cast<int64_t>(file.bytes.size()), Md5OfFile(served)});
     }
     WriteFile(Path("file.html"), EncodeFileList(listed).value_or(""));
+}
+
+void SignPublished(const std::vector<File>& files, uint64_t release, const ReleaseSecretKey& secret,
+                   int64_t expiresIn) {
+    ReleaseManifest m;
+    m.release = release;
+    m.expires = static_cast<int64_t>(std::time(nullptr)) + expiresIn;
+    const std::string version = ReadFile(Path("ver.html"));
+    m.stamp = ParseVersionText(version).stamp;
+    m.versionSha256 = Sha256Of(version);
+    m.listSha256 = Sha256Of(ReadFile(Path("file.html")));
+    for (const File& file : files)
+        m.files.push_back({file.name, Sha256Of(file.bytes)});
+    WriteFile(Path(kReleaseSigName), SignRelease(m, secret));
+}
+
+void Zstd(const std::string& in, const std::string& out, const std::string& from) {
+    std::string url = Env("MIRROR_CONTROL") + "zstd?in=" + in + "&out=" + out;
+    if (!from.empty())
+        url += "&from=" + from;
+    Get(url);
 }
 
 }  // namespace mirror

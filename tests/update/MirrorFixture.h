@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "update/MirrorFormat.h"
+#include "update/ReleaseSignature.h"
 
 namespace mirror {
 
@@ -14,8 +15,9 @@ std::string Url();                              // base URL, ending in a slash
 std::string InstallDir();                       // the test program's folder, ending in a backslash
 std::string Path(const std::string& relative);  // a file the mirror serves
 
-// Faults switched on the mirror; times = 0 means every request.
-void SetFault(const std::string& path, const std::string& kind, int times = 0);
+// Faults switched on the mirror; times = 0 means every request, and rate is
+// the bytes per piece of a trickle (0: the mirror's own).
+void SetFault(const std::string& path, const std::string& kind, int times = 0, int rate = 0);
 // Switches every fault off and empties the request log.
 void ClearFaults();
 // The request log, one JSON object per line, oldest first.
@@ -36,5 +38,13 @@ struct File {
 };
 void PublishVersion(const std::string& display, const std::string& stamp);
 void PublishFiles(const std::vector<File>& files);
+// Signs what is published (ver.html, file.html and files) as release
+// number `release`, expiring expiresIn seconds from now.
+void SignPublished(const std::vector<File>& files, uint64_t release, const ReleaseSecretKey& secret,
+                   int64_t expiresIn = 3600);
+
+// The zstd command line on the mirror's host, on files below its root: the
+// compressed copy of `in` into `out`, or with `from` the patch from it to `in`.
+void Zstd(const std::string& in, const std::string& out, const std::string& from = "");
 
 }  // namespace mirror

@@ -111,6 +111,7 @@ void RecordingView::ShowRecentFiles(const std::vector<std::string>& names) {
 
 void RecordingView::ShowAllFileProgress(int percent, bool withText) {
     shown.allFiles = percent;
+    allFilesShown.push_back(percent);
     if (withText)
         shown.allFilesLabel = percent;
 }

@@ -51,9 +51,11 @@ public:
         bool autoLogonArmed = false;
         bool quit = false;
     } shown;
-    // Every status and current-file text, in order.
+    // Every status and current-file text, and every percentage of the
+    // whole-files bar, in order.
     std::vector<std::string> states;
     std::vector<std::string> infos;
+    std::vector<int> allFilesShown;
     // Whether the player asked for the automatic login.
     bool wantsAutoLogon = false;
 

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,16 +48,7 @@ protected:
         Sign(release, key, expiresIn);
     }
     void Sign(uint64_t release, const KeyPair& key, int64_t expiresIn = 3600) {
-        ReleaseManifest m;
-        m.release = release;
-        m.expires = static_cast<int64_t>(std::time(nullptr)) + expiresIn;
-        const std::string version = mirror::ReadFile(mirror::Path("ver.html"));
-        m.stamp = ParseVersionText(version).stamp;
-        m.versionSha256 = Sha256Of(version);
-        m.listSha256 = Sha256Of(mirror::ReadFile(mirror::Path("file.html")));
-        for (const mirror::File& file : m_files)
-            m.files.push_back({file.name, Sha256Of(file.bytes)});
-        mirror::WriteFile(mirror::Path(kReleaseSigName), SignRelease(m, key.secret));
+        mirror::SignPublished(m_files, release, key.secret, expiresIn);
     }
 
     void Run(RecordingView& view) {
