@@ -187,8 +187,10 @@ def make_mirror(publish, work, build):
     os.makedirs(data)
     token = "".join(random.choice(string.ascii_lowercase) for _ in range(12))
     name = "run-%s.txt" % token
-    with open(os.path.join(data, name), "w") as f:
-        f.write("mirror content %s\n" % token * 50)
+    # Random bytes do not compress, so the plain file itself is fetched and
+    # a fault set on it is met.
+    with open(os.path.join(data, name), "wb") as f:
+        f.write(os.urandom(1400))
     version = "1.%d.%d" % (random.randint(0, 99), random.randint(0, 999))
     command, native_path = publish
     signing = li.signing_args(build)
