@@ -28,9 +28,14 @@ CUpdateStore::CUpdateStore()
           ParseReleaseKeys(settings::kReleaseKeys).value_or(std::vector<ReleasePublicKey>{})),
       m_pSession(std::make_shared<CDownloadSession>()) {}
 
+void CUpdateStore::UseNetLimits(const NetLimits& limits) {
+    m_pSession = std::make_shared<CDownloadSession>(limits);
+}
+
 bool CUpdateStore::FetchVersion(const std::string& url) {
-    TextFetch fetch = FetchCappedText(url, kVersionTextCap, m_pStop.get());
+    TextFetch fetch = FetchCappedText(url, kVersionTextCap, m_pStop.get(), m_pSession->Limits());
     m_bTextTooLarge = fetch.tooLarge;
+    m_nTextStatus = fetch.status;
     m_sVersionText = std::move(fetch.text);
     if (m_sVersionText == kFetchError)
         return false;
@@ -71,8 +76,9 @@ bool CUpdateStore::SaveLocalVersion() {
 }
 
 bool CUpdateStore::FetchFileList(const std::string& url) {
-    TextFetch fetch = FetchCappedText(url, kFileListCap, m_pStop.get());
+    TextFetch fetch = FetchCappedText(url, kFileListCap, m_pStop.get(), m_pSession->Limits());
     m_bTextTooLarge = fetch.tooLarge;
+    m_nTextStatus = fetch.status;
     m_sFileList = std::move(fetch.text);
     if (m_sFileList == kFetchError)
         return false;

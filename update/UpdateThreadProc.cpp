@@ -7,6 +7,7 @@
 #include "base/MessageCaption.h"
 #include "base/ProgramFolder.h"
 #include "update/DownloadFiles.h"
+#include "update/HttpStatusText.h"
 #include "update/ReleaseCheck.h"
 #include "update/UpdateRun.h"
 #include "update/UpdateThread.h"
@@ -19,6 +20,7 @@ constexpr char kProductTitle[] = "Vedu";
 
 constexpr char kStateUpdating[] = "正在更新...";
 constexpr char kStateVersionFailed[] = "版本文件下载失败...";
+constexpr char kStateVersionFailedFor[] = "版本文件下载失败：";
 constexpr char kStateChecking[] = "校对版本...";
 constexpr char kStateDownloading[] = "更新中...";
 constexpr char kStateReady[] = "请输入账号和密码：";
@@ -184,7 +186,12 @@ unsigned UpdateThreadProc(const std::shared_ptr<UpdateRun>& run) {
                 RefuseRelease(*run, ReleaseVerdict::TooLarge, mirror + "ver.html");
                 return 0;
             }
-            if (!ShowState(*run, kStateVersionFailed))
+            // A proxy that wants a login is something the player can act on.
+            const std::string failed =
+                store.m_nTextStatus == kProxyLoginStatus
+                    ? kStateVersionFailedFor + HttpStatusText(store.m_nTextStatus)
+                    : std::string(kStateVersionFailed);
+            if (!ShowState(*run, failed))
                 return 0;
             run->Post([](UpdateView& v) { v.EnableRepair(); });
             // Only the first run rotates through the mirrors: the counter

@@ -6,11 +6,13 @@ The launcher needs nothing from a mirror but static files, so this is a plain
 file server. The faults play the ways a real mirror or network goes wrong:
 
   404, 500   an error page with a body (and a Content-Length)
+  407        a proxy's demand for a login (Proxy-Authenticate: Basic)
   chunked    the body without Content-Length (chunked transfer coding)
   truncate   a full Content-Length, half the body, then the connection closes
   reset      the connection is reset before any answer
   stall      the headers and a little of the body, then nothing for a while
   trickle    the body in small pieces with pauses between them
+  drip       the headers, then one byte of the body every `seconds`
   corrupt    the body with one byte changed (same length)
   silent     the request is read, then nothing is sent for a while
 
@@ -39,8 +41,8 @@ import time
 import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-FAULT_KINDS = ("404", "500", "chunked", "truncate", "reset", "stall", "trickle", "corrupt",
-               "silent")
+FAULT_KINDS = ("404", "407", "500", "chunked", "truncate", "reset", "stall", "trickle", "corrupt",
+               "silent", "drip")
 BLOCK = 1 << 20
 
 
@@ -198,7 +200,7 @@ class _Handler(BaseHTTPRequestHandler):
             self.owner._stopping.wait(fault.seconds)
             self.close_connection = True
             return self._hard_close()
-        if fault and fault.kind in ("404", "500"):
+        if fault and fault.kind in ("404", "407", "500"):
             body = ("<html><body>%s error page</body></html>" % fault.kind).encode()
             return self._simple(int(fault.kind), body, head)
         local = mirror.local_path(parsed.path)
@@ -254,6 +256,13 @@ class _Handler(BaseHTTPRequestHandler):
                 self.wfile.write(block)
                 self.wfile.flush()
                 time.sleep(0.05)
+        elif kind == "drip":
+            while not self.owner._stopping.wait(fault.seconds):
+                block = f.read(1)
+                if not block:
+                    break
+                self.wfile.write(block)
+                self.wfile.flush()
         elif kind == "corrupt":
             data = bytearray(f.read())
             if data:
@@ -262,6 +271,8 @@ class _Handler(BaseHTTPRequestHandler):
 
     def _simple(self, status, body, head):
         self.send_response(status)
+        if status == 407:
+            self.send_header("Proxy-Authenticate", 'Basic realm="mirror"')
         self.send_header("Content-Type", "text/html")
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()

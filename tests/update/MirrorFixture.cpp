@@ -66,10 +66,12 @@ std::string Path(const std::string& relative) {
     return HostToWindows(Env("MIRROR_ROOT")) + "\\" + rel;
 }
 
-void SetFault(const std::string& path, const std::string& kind, int times) {
+void SetFault(const std::string& path, const std::string& kind, int times, double seconds) {
     std::string url = Env("MIRROR_CONTROL") + "fault?path=" + path + "&kind=" + kind;
     if (times > 0)
         url += "&times=" + std::to_string(times);
+    if (seconds > 0)
+        url += "&seconds=" + std::to_string(seconds);
     Get(url);
 }
 

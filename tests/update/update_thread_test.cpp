@@ -261,12 +261,14 @@ INSTANTIATE_TEST_SUITE_P(Faults, BrokenDownloadTest,
                                            BrokenDownload{"corrupt", "文件校验失败！"},
                                            BrokenDownload{"500", "服务器错误500！"},
                                            BrokenDownload{"404", "服务器错误404！"},
+                                           BrokenDownload{"407", "代理服务器需要登录（407）！"},
                                            BrokenDownload{"reset", ""}),
                          [](const ::testing::TestParamInfo<BrokenDownload>& info) {
-                             return std::string(info.param.fault == std::string("404") ? "NotFound"
-                                                : info.param.fault == std::string("500")
-                                                    ? "ServerError"
-                                                    : info.param.fault);
+                             return std::string(
+                                 info.param.fault == std::string("404")   ? "NotFound"
+                                 : info.param.fault == std::string("407") ? "ProxyLogin"
+                                 : info.param.fault == std::string("500") ? "ServerError"
+                                                                          : info.param.fault);
                          });
 
 TEST_F(UpdateRunTest, DigestMismatchIsRetriedOnceFromTheServer) {

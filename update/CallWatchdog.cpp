@@ -1,0 +1,48 @@
+#include "update/CallWatchdog.h"
+
+CallWatchdog::CallWatchdog(std::function<void()> onExpiry)
+    : m_onExpiry(std::move(onExpiry)), m_thread([this] { Watch(); }) {}
+
+CallWatchdog::~CallWatchdog() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bQuit = true;
+    }
+    m_changed.notify_one();
+    m_thread.join();
+}
+
+void CallWatchdog::Arm(uint32_t ms) {
+    bool wake;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        // A later deadline needs no wake-up: the watcher wakes at the old
+        // one and waits again. That spares a thread switch per block.
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ms);
+        wake = !m_bArmed || deadline < m_deadline;
+        m_bArmed = true;
+        m_deadline = deadline;
+    }
+    if (wake)
+        m_changed.notify_one();
+}
+
+void CallWatchdog::Disarm() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bArmed = false;
+}
+
+void CallWatchdog::Watch() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_bQuit) {
+        if (!m_bArmed) {
+            m_changed.wait(lock);
+        } else if (Clock::now() < m_deadline) {
+            m_changed.wait_until(lock, m_deadline);
+        } else {
+            m_bArmed = false;
+            m_bExpired.store(true);
+            m_onExpiry();
+        }
+    }
+}
