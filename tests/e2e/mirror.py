@@ -18,6 +18,10 @@ file server. The faults play the ways a real mirror or network goes wrong:
 
 Ranges are ignored: every answer is the whole file, as some servers do.
 
+With `require_via` set, a request that did not come through a proxy naming
+itself so in its Via header is refused (403), as where the network lets only
+the proxy reach the mirror.
+
 Use it as a module (Mirror(root).start()) or from the command line:
 
   python3 tests/e2e/mirror.py --root DIR --port 18080 [--prefix /vedu/]
@@ -59,8 +63,9 @@ class Fault:
 class Mirror:
     """A threaded loopback HTTP server over ROOT, published under PREFIX."""
 
-    def __init__(self, root, port=0, prefix="/vedu/"):
+    def __init__(self, root, port=0, prefix="/vedu/", require_via=None):
         self.root = os.path.abspath(root)
+        self.require_via = require_via
         self.prefix = "/" + prefix.strip("/") + "/" if prefix.strip("/") else "/"
         self._faults = {}
         self._lock = threading.Lock()
@@ -191,8 +196,11 @@ class _Handler(BaseHTTPRequestHandler):
             "pragma": self.headers.get("Pragma", ""),
             "cache_control": self.headers.get("Cache-Control", ""),
             "range": self.headers.get("Range", ""),
+            "via": self.headers.get("Via", ""),
             "time": time.time(),
         })
+        if mirror.require_via and mirror.require_via not in self.headers.get("Via", ""):
+            return self._simple(403, b"<html><body>only through the proxy</body></html>", head)
         fault = mirror.take_fault(parsed.path)
         if fault and fault.kind == "reset":
             return self._reset()

@@ -196,13 +196,16 @@ TEST_F(UpdateRunTest, RepairRightAfterAReadyFirstRunReachesTheServer) {
     ExpectReady();
 }
 
-// An error page or a body cut short is no version file and no file list.
+// An error page or a body cut short is no version file and no file list. A
+// proxy that wants a login is named, so the player knows what to fix.
 class BrokenListTest : public UpdateRunTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(BrokenListTest, VersionFileIsAFailedFetch) {
     mirror::SetFault("ver.html", GetParam());
     v.RunUpdate(mirror::Url());
-    EXPECT_EQ(v.states.back(), kVersionFailed);
+    EXPECT_EQ(v.states.back(), GetParam() == std::string("407")
+                                   ? "版本文件下载失败：代理服务器需要登录（407）！"
+                                   : kVersionFailed);
     EXPECT_EQ(v.shown.version, "");
     EXPECT_EQ(mirror::CountRequests("/vedu/file.html"), 0u);
     EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
@@ -224,7 +227,7 @@ TEST_P(BrokenListTest, FileListEndsTheRunAtTheCheck) {
     EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, BrokenListTest, ::testing::Values("404", "truncate"));
+INSTANTIATE_TEST_SUITE_P(Faults, BrokenListTest, ::testing::Values("404", "407", "truncate"));
 
 // Each broken download ends the pass with its reason, keeps the target and
 // the old stamp, and still lets the player log in.
