@@ -16,12 +16,11 @@ void CallWatchdog::Arm(uint32_t ms) {
     bool wake;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        // A later deadline needs no wake-up: the watcher wakes at the old
-        // one and waits again. That spares a thread switch per block.
-        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ms);
-        wake = !m_bArmed || deadline < m_deadline;
+        // A deadline after the watcher's next wake-up needs no signal: it
+        // wakes then and waits again. That spares a thread switch per call.
+        m_deadline = Clock::now() + std::chrono::milliseconds(ms);
         m_bArmed = true;
-        m_deadline = deadline;
+        wake = m_deadline < m_wake;
     }
     if (wake)
         m_changed.notify_one();
@@ -36,9 +35,11 @@ void CallWatchdog::Watch() {
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_bQuit) {
         if (!m_bArmed) {
+            m_wake = Clock::time_point::max();
             m_changed.wait(lock);
         } else if (Clock::now() < m_deadline) {
-            m_changed.wait_until(lock, m_deadline);
+            m_wake = m_deadline;
+            m_changed.wait_until(lock, m_wake);
         } else {
             m_bArmed = false;
             m_bExpired.store(true);

@@ -37,6 +37,8 @@ private:
     bool m_bArmed = false;
     bool m_bQuit = false;
     Clock::time_point m_deadline;
+    // When the watcher wakes next; max while it waits for an arming.
+    Clock::time_point m_wake = Clock::time_point::max();
     std::atomic<bool> m_bExpired{false};
     std::thread m_thread;
 };

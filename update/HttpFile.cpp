@@ -10,11 +10,8 @@
 
 namespace {
 
-// Bytes already waiting that show a body is flowing: then a whole block is
-// asked for, which arrives soon. Fewer, and only those are read, so that a
-// body sent a byte at a time never holds one read for long (Wine lets a
-// blocked read finish even after its handle is closed). WinInet's own read
-// buffer holds 8 KiB.
+// Bytes already waiting that show a body is flowing, so that a whole block
+// asked for arrives soon. WinInet's own read buffer holds 8 KiB.
 constexpr DWORD kFlowingBytes = 8192;
 
 // One InternetOpenUrlA call on a thread of its own. Name lookup, connect and
@@ -141,6 +138,12 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
         return watchdog.Expired() ? ReadResult::TooSlow : ReadResult::ReadFailed;
     };
     std::vector<char> buffer;
+    // While whole blocks come back, the body flows and the next block is
+    // asked for at once. Otherwise the loop first waits for data and, while
+    // little is there, reads only that: a body sent a byte at a time then
+    // never holds one read for long, which matters under Wine, where a
+    // blocked read runs on after its handle is closed.
+    bool flowing = false;
     for (;;) {
         if (m_pStop && m_pStop->IsStopped())
             return ReadResult::Stopped;
@@ -149,17 +152,18 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
             buffer.resize(blockSize);
             place = buffer.data();
         }
-        // Waits for the first byte of the next block; nothing for a whole
-        // window is below any rate.
-        DWORD ready = 0;
-        watchdog.Arm(m_limits.rateWindowMs);
-        const bool waited = ::InternetQueryDataAvailable(handle, &ready, 0, 0);
-        watchdog.Disarm();
-        if (!waited)
-            return failed();
-        const DWORD want = ready > 0 && ready < kFlowingBytes && ready < blockSize
-                               ? ready
-                               : static_cast<DWORD>(blockSize);
+        DWORD want = static_cast<DWORD>(blockSize);
+        if (!flowing) {
+            // Nothing at all for a whole window is below any rate.
+            DWORD ready = 0;
+            watchdog.Arm(m_limits.rateWindowMs);
+            const bool waited = ::InternetQueryDataAvailable(handle, &ready, 0, 0);
+            watchdog.Disarm();
+            if (!waited)
+                return failed();
+            if (ready > 0 && ready < kFlowingBytes && ready < want)
+                want = ready;
+        }
         DWORD got = 0;
         watchdog.Arm(rate.LimitFor(want));
         const bool read = ::InternetReadFile(handle, place, want, &got);
@@ -168,6 +172,7 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
             return failed();
         if (got == 0)
             return ReadResult::Complete;
+        flowing = got == blockSize;
         if (!rate.Count(got))
             return ReadResult::TooSlow;
         if (!sink.Write(place, got))
