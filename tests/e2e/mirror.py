@@ -14,7 +14,10 @@ file server. The faults play the ways a real mirror or network goes wrong:
   trickle    the body in small pieces with pauses between them
   drip       the headers, then one byte of the body every `seconds`
   corrupt    the body with one byte changed (same length)
-  silent     the request is read, then nothing is sent for a while
+  silent     the request is read, then nothing is sent for a while, then a 503
+             (an answer: a connection closed instead makes WinInet send the
+             request again when it had reused the connection, and a client
+             that gave up long ago would then show up in a later request log)
 
 Ranges are ignored: every answer is the whole file, as some servers do.
 
@@ -207,7 +210,7 @@ class _Handler(BaseHTTPRequestHandler):
         if fault and fault.kind == "silent":
             self.owner._stopping.wait(fault.seconds)
             self.close_connection = True
-            return self._hard_close()
+            return self._simple(503, b"<html><body>too late</body></html>", head)
         if fault and fault.kind in ("404", "407", "500"):
             body = ("<html><body>%s error page</body></html>" % fault.kind).encode()
             return self._simple(int(fault.kind), body, head)
