@@ -20,7 +20,6 @@ constexpr char kProductTitle[] = "Vedu";
 
 constexpr char kStateUpdating[] = "正在更新...";
 constexpr char kStateVersionFailed[] = "版本文件下载失败...";
-constexpr char kStateVersionFailedFor[] = "版本文件下载失败：";
 constexpr char kStateChecking[] = "校对版本...";
 constexpr char kStateDownloading[] = "更新中...";
 constexpr char kStateReady[] = "请输入账号和密码：";
@@ -186,11 +185,12 @@ unsigned UpdateThreadProc(const std::shared_ptr<UpdateRun>& run) {
                 RefuseRelease(*run, ReleaseVerdict::TooLarge, mirror + "ver.html");
                 return 0;
             }
-            // A proxy that wants a login is something the player can act on.
-            const std::string failed =
-                store.m_nTextStatus == kProxyLoginStatus
-                    ? kStateVersionFailedFor + HttpStatusText(store.m_nTextStatus)
-                    : std::string(kStateVersionFailed);
+            // A proxy that wants a login is something the player can act
+            // on. The status line holds about fifteen characters, so the
+            // reason stands alone.
+            const std::string failed = store.m_nTextStatus == kProxyLoginStatus
+                                           ? HttpStatusText(store.m_nTextStatus)
+                                           : std::string(kStateVersionFailed);
             if (!ShowState(*run, failed))
                 return 0;
             run->Post([](UpdateView& v) { v.EnableRepair(); });

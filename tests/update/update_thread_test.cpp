@@ -203,9 +203,8 @@ class BrokenListTest : public UpdateRunTest, public ::testing::WithParamInterfac
 TEST_P(BrokenListTest, VersionFileIsAFailedFetch) {
     mirror::SetFault("ver.html", GetParam());
     v.RunUpdate(mirror::Url());
-    EXPECT_EQ(v.states.back(), GetParam() == std::string("407")
-                                   ? "版本文件下载失败：代理服务器需要登录（407）！"
-                                   : kVersionFailed);
+    EXPECT_EQ(v.states.back(),
+              GetParam() == std::string("407") ? "代理服务器需要登录（407）！" : kVersionFailed);
     EXPECT_EQ(v.shown.version, "");
     EXPECT_EQ(mirror::CountRequests("/vedu/file.html"), 0u);
     EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
