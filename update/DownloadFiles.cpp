@@ -15,6 +15,7 @@
 #include "update/DiskSpace.h"
 #include "update/DownloadSession.h"
 #include "update/HttpRange.h"
+#include "update/HttpStatusText.h"
 #include "update/LockHolders.h"
 #include "update/MirrorFormat.h"
 #include "update/ReleaseCheck.h"
@@ -323,12 +324,8 @@ private:
         // is no server error.
         if (response.status == 0)
             throw PassFailure{};
-        if (response.status < 200 || response.status > 299) {
-            char reason[48];
-            std::snprintf(reason, sizeof(reason), "服务器错误%lu！",
-                          static_cast<unsigned long>(response.status));
-            throw PassFailure{reason};
-        }
+        if (response.status < 200 || response.status > 299)
+            throw PassFailure{HttpStatusText(response.status)};
         if (!response.hasLength)
             throw PassFailure{kNoContentLength};
         const uint64_t length = offset + response.length;

@@ -1,6 +1,7 @@
 #include "update/DownloadSession.h"
 
 #include "update/HttpRange.h"
+#include "update/InternetSession.h"
 
 namespace {
 
@@ -30,13 +31,12 @@ constexpr DWORD kReloadFlags = kPlainFlags | INTERNET_FLAG_RELOAD | INTERNET_FLA
 
 }  // namespace
 
-CDownloadSession::CDownloadSession()
-    : m_hSession(::InternetOpenA(ExecutableBaseName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG,
-                                 nullptr, nullptr, 0)) {}
+CDownloadSession::CDownloadSession(const NetLimits& limits)
+    : m_hSession(OpenInternetSession(ExecutableBaseName(), limits)), m_limits(limits) {}
 
 std::unique_ptr<CHttpFile> CDownloadSession::Open(const std::string& url, bool bypassCache,
                                                   uint64_t offset, StopSignal* stop) const {
     const DWORD flags = bypassCache ? kReloadFlags : offset > 0 ? kRangeFlags : kPlainFlags;
     return CHttpFile::Open(m_hSession.get(), url, offset > 0 ? RangeRequestHeader(offset) : "",
-                           flags, kSessionContext, stop);
+                           flags, kSessionContext, stop, m_limits);
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "update/HttpFile.h"
+#include "update/InternetSession.h"
 #include "update/StopSignal.h"
 #include "update/UpdateLog.h"
 
@@ -38,17 +39,11 @@ std::string HttpFetchText(const std::string& url, StopSignal* stop) {
 }
 
 TextFetch FetchCappedText(const std::string& url, size_t maxBytes, StopSignal* stop,
-                          bool optional) {
-    DWORD connection = 0;
-    ::InternetGetConnectedState(&connection, 0);
-    const DWORD access = (connection & INTERNET_CONNECTION_PROXY)
-                             ? INTERNET_OPEN_TYPE_PRECONFIG
-                             : INTERNET_OPEN_TYPE_PRECONFIG_WITH_NO_AUTOPROXY;
-
+                          const NetLimits& limits, bool optional) {
     char agent[64] = {};
     std::snprintf(agent, sizeof(agent), "Agent%ld", static_cast<long>(::timeGetTime()));
 
-    TrackedInternet session(::InternetOpenA(agent, access, nullptr, nullptr, 0), stop);
+    TrackedInternet session(OpenInternetSession(agent, limits), stop);
     if (!session) {
         if (stop && stop->IsStopped())
             return {kFetchError};
@@ -57,7 +52,7 @@ TextFetch FetchCappedText(const std::string& url, size_t maxBytes, StopSignal* s
     }
     auto file =
         CHttpFile::Open(session.get(), url, std::string(kAcceptHeaders, kAcceptHeadersLength),
-                        kNoCacheFlags, 0, stop);
+                        kNoCacheFlags, 0, stop, limits);
     if (!file) {
         if (stop && stop->IsStopped())
             return {kFetchError};
@@ -74,7 +69,7 @@ TextFetch FetchCappedText(const std::string& url, size_t maxBytes, StopSignal* s
         std::snprintf(line, sizeof(line), "HttpStatus:%lu", static_cast<unsigned long>(status));
         if (!optional || status != 404)
             AppendUpdateLog(std::string(line) + " " + url);
-        return {kFetchError};
+        return {kFetchError, false, status};
     }
     // A body cut short would pass for a whole one: a version file without its
     // full stamp, or a file list missing its last entries, after which the
@@ -92,6 +87,13 @@ TextFetch FetchCappedText(const std::string& url, size_t maxBytes, StopSignal* s
         return {kFetchError};
     if (sink.IsOver())
         return TooLarge(received, url);
+    if (result == ReadResult::TooSlow) {
+        char line[48];
+        std::snprintf(line, sizeof(line), "TooSlow:%llu ",
+                      static_cast<unsigned long long>(received));
+        AppendUpdateLog(line + url);
+        return {kFetchError};
+    }
     if (result != ReadResult::Complete || (hasLength && received != expected)) {
         char line[64];
         std::snprintf(line, sizeof(line), "Incomplete:%llu/%lld ",

@@ -5,12 +5,20 @@
 #include <thread>
 #include <vector>
 
+#include "update/BodyRate.h"
+#include "update/CallWatchdog.h"
+
 namespace {
 
-// One InternetOpenUrlA call on a thread of its own. Name lookup and connect
-// block inside it, and closing handles does not cut that short on every
-// system, so the caller waits for it or for its stop, whichever comes
-// first. An abandoned call closes what it gets when it finally returns.
+// Bytes already waiting that show a body is flowing, so that a whole block
+// asked for arrives soon. WinInet's own read buffer holds 8 KiB.
+constexpr DWORD kFlowingBytes = 8192;
+
+// One InternetOpenUrlA call on a thread of its own. Name lookup, connect and
+// the wait for the headers block inside it, and neither closing handles nor
+// WinInet's time-outs cut that short on every system, so the caller waits
+// for it, its stop or its deadline, whichever comes first. An abandoned call
+// closes what it gets when it finally returns.
 struct PendingOpen {
     PendingOpen(HINTERNET s, std::string u, std::string h, DWORD f, DWORD_PTR c)
         : session(s), url(std::move(u)), headers(std::move(h)), flags(f), context(c) {}
@@ -32,10 +40,10 @@ HINTERNET OpenUrl(HINTERNET session, const std::string& url, const std::string& 
                               static_cast<DWORD>(headers.size()), flags, context);
 }
 
-HINTERNET OpenUntilStopped(HINTERNET session, const std::string& url, const std::string& headers,
-                           DWORD flags, DWORD_PTR context, StopSignal& stop) {
+HINTERNET OpenWithin(HINTERNET session, const std::string& url, const std::string& headers,
+                     DWORD flags, DWORD_PTR context, StopSignal* stop, DWORD answerMs) {
     auto open = std::make_shared<PendingOpen>(session, url, headers, flags, context);
-    if (!open->done || !stop.Event())
+    if (!open->done)
         return OpenUrl(session, url, headers, flags, context);
     std::thread([open] {
         const HINTERNET h =
@@ -49,10 +57,11 @@ HINTERNET OpenUntilStopped(HINTERNET session, const std::string& url, const std:
         }
         ::SetEvent(open->done.get());
     }).detach();
-    const HANDLE events[] = {open->done.get(), stop.Event()};
-    ::WaitForMultipleObjects(2, events, FALSE, INFINITE);
+    const HANDLE events[] = {open->done.get(), stop ? stop->Event() : nullptr};
+    ::WaitForMultipleObjects(events[1] ? 2 : 1, events, FALSE, answerMs);
     std::lock_guard<std::mutex> lock(open->mutex);
-    if (stop.IsStopped()) {
+    if ((stop && stop->IsStopped()) ||
+        ::WaitForSingleObject(open->done.get(), 0) != WAIT_OBJECT_0) {
         open->abandoned = true;
         if (open->result)
             ::InternetCloseHandle(open->result);
@@ -65,18 +74,24 @@ HINTERNET OpenUntilStopped(HINTERNET session, const std::string& url, const std:
 
 std::unique_ptr<CHttpFile> CHttpFile::Open(HINTERNET session, const std::string& url,
                                            const std::string& headers, DWORD flags,
-                                           DWORD_PTR context, StopSignal* stop) {
+                                           DWORD_PTR context, StopSignal* stop,
+                                           const NetLimits& limits) {
     if (!session || (stop && stop->IsStopped()))
         return nullptr;
-    const HINTERNET h = stop ? OpenUntilStopped(session, url, headers, flags, context, *stop)
-                             : OpenUrl(session, url, headers, flags, context);
+    const HINTERNET h = OpenWithin(session, url, headers, flags, context, stop, limits.answerMs);
     if (!h)
         return nullptr;
-    std::unique_ptr<CHttpFile> file(new CHttpFile(h, stop));
+    std::unique_ptr<CHttpFile> file(new CHttpFile(h, stop, limits));
     if (!file->m_hUrl)
         return nullptr;
     return file;
 }
+
+CHttpFile::CHttpFile(HINTERNET url, StopSignal* stop, const NetLimits& limits)
+    : m_pOwnTracker(stop ? nullptr : std::make_unique<StopSignal>()),
+      m_hUrl(url, stop ? stop : m_pOwnTracker.get()),
+      m_pStop(stop),
+      m_limits(limits) {}
 
 DWORD CHttpFile::StatusCode() const {
     DWORD status = 0;
@@ -111,7 +126,24 @@ bool CHttpFile::QueryContentLength(uint64_t& length) const {
 
 ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
                                const std::function<void(size_t)>& onBlock) {
+    // Closing the handle ends a call that outlives its limit on Windows; the
+    // handle is tracked, so it is closed once, by whichever side is first.
+    const HINTERNET handle = m_hUrl.get();
+    StopSignal* tracker = m_pStop ? m_pStop : m_pOwnTracker.get();
+    CallWatchdog watchdog([tracker, handle] { tracker->Close(handle); });
+    BodyRate rate(m_limits);
+    const auto failed = [&] {
+        if (m_pStop && m_pStop->IsStopped())
+            return ReadResult::Stopped;
+        return watchdog.Expired() ? ReadResult::TooSlow : ReadResult::ReadFailed;
+    };
     std::vector<char> buffer;
+    // While whole blocks come back, the body flows and the next block is
+    // asked for at once. Otherwise the loop first waits for data and, while
+    // little is there, reads only that: a body sent a byte at a time then
+    // never holds one read for long, which matters under Wine, where a
+    // blocked read runs on after its handle is closed.
+    bool flowing = false;
     for (;;) {
         if (m_pStop && m_pStop->IsStopped())
             return ReadResult::Stopped;
@@ -120,14 +152,29 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
             buffer.resize(blockSize);
             place = buffer.data();
         }
-        DWORD got = 0;
-        if (!::InternetReadFile(m_hUrl.get(), place, static_cast<DWORD>(blockSize), &got)) {
-            if (m_pStop && m_pStop->IsStopped())
-                return ReadResult::Stopped;
-            return ReadResult::ReadFailed;
+        DWORD want = static_cast<DWORD>(blockSize);
+        if (!flowing) {
+            // Nothing at all for a whole window is below any rate.
+            DWORD ready = 0;
+            watchdog.Arm(m_limits.rateWindowMs);
+            const bool waited = ::InternetQueryDataAvailable(handle, &ready, 0, 0);
+            watchdog.Disarm();
+            if (!waited)
+                return failed();
+            if (ready > 0 && ready < kFlowingBytes && ready < want)
+                want = ready;
         }
+        DWORD got = 0;
+        watchdog.Arm(rate.LimitFor(want));
+        const bool read = ::InternetReadFile(handle, place, want, &got);
+        watchdog.Disarm();
+        if (!read)
+            return failed();
         if (got == 0)
             return ReadResult::Complete;
+        flowing = got == blockSize;
+        if (!rate.Count(got))
+            return ReadResult::TooSlow;
         if (!sink.Write(place, got))
             return ReadResult::WriteFailed;
         if (onBlock)

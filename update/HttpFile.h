@@ -12,20 +12,24 @@
 #include <string>
 
 #include "update/DownloadSink.h"
+#include "update/NetLimits.h"
 #include "update/StopSignal.h"
 
-enum class ReadResult { Complete, ReadFailed, WriteFailed, Stopped };
+// TooSlow: the body fell below the limits' minimum rate.
+enum class ReadResult { Complete, ReadFailed, WriteFailed, Stopped, TooSlow };
 
 class CHttpFile {
 public:
     // Opens url on session with the extra request headers (each ending in
     // CR LF); null when the request could not be made or stop (when given)
     // was set meanwhile, even while the name lookup or the connect still
-    // hangs. The handle is registered with stop, so stopping the run closes
-    // it.
+    // hangs, and null when the headers did not come within the limits'
+    // answer time. The handle is registered with stop, so stopping the run
+    // closes it.
     static std::unique_ptr<CHttpFile> Open(HINTERNET session, const std::string& url,
                                            const std::string& headers, DWORD flags,
-                                           DWORD_PTR context, StopSignal* stop);
+                                           DWORD_PTR context, StopSignal* stop,
+                                           const NetLimits& limits);
 
     // The status code of the response; 0 when the server sent none.
     DWORD StatusCode() const;
@@ -35,16 +39,20 @@ public:
     std::string QueryHeader(DWORD query) const;
 
     // Reads the body in blocks of blockSize bytes into sink until the end of
-    // the body, a failure or a stop. onBlock (optional) hears each block's
-    // size after the sink took it.
+    // the body, a failure, a stop or a rate below the limits' minimum.
+    // onBlock (optional) hears each block's size after the sink took it.
     ReadResult ReadInto(IDownloadSink& sink, size_t blockSize,
                         const std::function<void(size_t)>& onBlock = {});
 
     void Close() { m_hUrl.reset(); }
 
 private:
-    CHttpFile(HINTERNET url, StopSignal* stop) : m_hUrl(url, stop), m_pStop(stop) {}
+    CHttpFile(HINTERNET url, StopSignal* stop, const NetLimits& limits);
 
+    // Without a run's stop the handle is tracked here, so that a call that
+    // outlives its limit can close it from another thread.
+    std::unique_ptr<StopSignal> m_pOwnTracker;
     TrackedInternet m_hUrl;
     StopSignal* m_pStop;
+    const NetLimits m_limits;
 };

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/Handles.h"
+#include "update/DownloadSession.h"
 #include "update/HttpFetchText.h"
 #include "update/UpdateLog.h"
 #include "update/UpdateStore.h"
@@ -79,8 +80,8 @@ ReleaseVerdict CheckReleaseOfVersion(CUpdateStore& store, const std::string& mir
     store.m_pRelease.reset();
     if (store.m_vReleaseKeys.empty())
         return ReleaseVerdict::Accepted;
-    TextFetch fetch =
-        FetchCappedText(mirror + kReleaseSigName, kReleaseSigCap, store.GetStopSignal());
+    TextFetch fetch = FetchCappedText(mirror + kReleaseSigName, kReleaseSigCap,
+                                      store.GetStopSignal(), store.Session().Limits());
     if (fetch.tooLarge)
         return ReleaseVerdict::TooLarge;
     if (fetch.text == kFetchError)

@@ -31,9 +31,14 @@ CUpdateStore::CUpdateStore()
           ParseReleaseKeys(settings::kReleaseKeys).value_or(std::vector<ReleasePublicKey>{})),
       m_pSession(std::make_shared<CDownloadSession>()) {}
 
+void CUpdateStore::UseNetLimits(const NetLimits& limits) {
+    m_pSession = std::make_shared<CDownloadSession>(limits);
+}
+
 bool CUpdateStore::FetchVersion(const std::string& url) {
-    TextFetch fetch = FetchCappedText(url, kVersionTextCap, m_pStop.get());
+    TextFetch fetch = FetchCappedText(url, kVersionTextCap, m_pStop.get(), m_pSession->Limits());
     m_bTextTooLarge = fetch.tooLarge;
+    m_nTextStatus = fetch.status;
     m_sVersionText = std::move(fetch.text);
     if (m_sVersionText == kFetchError)
         return false;
@@ -74,8 +79,9 @@ bool CUpdateStore::SaveLocalVersion() {
 }
 
 bool CUpdateStore::FetchFileList(const std::string& url) {
-    TextFetch fetch = FetchCappedText(url, kFileListCap, m_pStop.get());
+    TextFetch fetch = FetchCappedText(url, kFileListCap, m_pStop.get(), m_pSession->Limits());
     m_bTextTooLarge = fetch.tooLarge;
+    m_nTextStatus = fetch.status;
     m_sFileList = std::move(fetch.text);
     if (m_sFileList == kFetchError)
         return false;
@@ -139,7 +145,8 @@ void CUpdateStore::FetchPatchIndex(const std::string& mirror) {
     m_pPatchIndex.reset();
     m_sMirrorUrl = mirror;
     const std::string url = mirror + kPatchIndexName;
-    TextFetch fetch = FetchCappedText(url, kPatchIndexCap, m_pStop.get(), true);
+    TextFetch fetch =
+        FetchCappedText(url, kPatchIndexCap, m_pStop.get(), m_pSession->Limits(), true);
     if (fetch.text == kFetchError)
         return;
     std::optional<PatchIndex> index = ParsePatchIndex(fetch.text, m_vReleaseKeys);

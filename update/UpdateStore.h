@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "update/NetLimits.h"
 #include "update/PatchIndex.h"
 #include "update/ReleaseSignature.h"
 
@@ -67,6 +68,9 @@ public:
     void FetchPatchIndex(const std::string& mirror);
 
     void SetStopSignal(std::shared_ptr<StopSignal> stop) { m_pStop = std::move(stop); }
+    // A new download session whose requests keep to these limits (the text
+    // fetches too); the store starts with the built-in ones.
+    void UseNetLimits(const NetLimits& limits);
     StopSignal* GetStopSignal() const { return m_pStop.get(); }
     const CDownloadSession& Session() const { return *m_pSession; }
     std::string LocalVersionPath() const { return m_sInstallDir + "ver.ini"; }
@@ -80,6 +84,8 @@ public:
     std::string m_sVersionBody;  // "ver.html" as fetched, for its signed hash
     // The last text fetch failed because the body was over its cap.
     bool m_bTextTooLarge = false;
+    // The status the last text fetch failed with (0: none, or a success).
+    unsigned long m_nTextStatus = 0;
     // Keys that sign releases (from the build's settings; empty: unsigned),
     // and the release this run accepted.
     std::vector<ReleasePublicKey> m_vReleaseKeys;

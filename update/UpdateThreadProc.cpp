@@ -8,6 +8,7 @@
 #include "base/ProgramFolder.h"
 #include "update/DownloadFiles.h"
 #include "update/HandOverRecord.h"
+#include "update/HttpStatusText.h"
 #include "update/ReleaseCheck.h"
 #include "update/UpdateLog.h"
 #include "update/UpdateRun.h"
@@ -206,7 +207,13 @@ unsigned UpdateThreadProc(const std::shared_ptr<UpdateRun>& run) {
                 RefuseRelease(*run, ReleaseVerdict::TooLarge, mirror + "ver.html");
                 return 0;
             }
-            if (!ShowState(*run, kStateVersionFailed))
+            // A proxy that wants a login is something the player can act
+            // on. The status line holds about fifteen characters, so the
+            // reason stands alone.
+            const std::string failed = store.m_nTextStatus == kProxyLoginStatus
+                                           ? HttpStatusText(store.m_nTextStatus)
+                                           : std::string(kStateVersionFailed);
+            if (!ShowState(*run, failed))
                 return 0;
             run->Post([](UpdateView& v) { v.EnableRepair(); });
             // Only the first run rotates through the mirrors: the counter

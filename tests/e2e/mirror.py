@@ -6,16 +6,25 @@ The launcher needs nothing from a mirror but static files, so this is a plain
 file server. The faults play the ways a real mirror or network goes wrong:
 
   404, 500   an error page with a body (and a Content-Length)
+  407        a proxy's demand for a login (Proxy-Authenticate: Basic)
   chunked    the body without Content-Length (chunked transfer coding)
   truncate   a full Content-Length, half the body, then the connection closes
   reset      the connection is reset before any answer
   stall      the headers and a little of the body, then nothing for a while
   trickle    the body in small pieces with pauses between them
+  drip       the headers, then one byte of the body every `seconds`
   corrupt    the body with one byte changed (same length)
   stale      a whole answer of another length: an old copy from a cache
-  silent     the request is read, then nothing is sent for a while
+  silent     the request is read, then nothing is sent for a while, then a 503
+             (an answer: a connection closed instead makes WinInet send the
+             request again when it had reused the connection, and a client
+             that gave up long ago would then show up in a later request log)
 
 Ranges are ignored: every answer is the whole file, as some servers do.
+
+With `require_via` set, a request that did not come through a proxy naming
+itself so in its Via header is refused (403), as where the network lets only
+the proxy reach the mirror.
 
 Use it as a module (Mirror(root).start()) or from the command line:
 
@@ -45,8 +54,8 @@ import time
 import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-FAULT_KINDS = ("404", "500", "chunked", "truncate", "reset", "stall", "trickle", "corrupt",
-               "silent", "stale")
+FAULT_KINDS = ("404", "407", "500", "chunked", "truncate", "reset", "stall", "trickle", "corrupt",
+               "silent", "drip", "stale")
 BLOCK = 1 << 20
 
 
@@ -63,8 +72,9 @@ class Fault:
 class Mirror:
     """A threaded loopback HTTP server over ROOT, published under PREFIX."""
 
-    def __init__(self, root, port=0, prefix="/vedu/"):
+    def __init__(self, root, port=0, prefix="/vedu/", require_via=None):
         self.root = os.path.abspath(root)
+        self.require_via = require_via
         self.prefix = "/" + prefix.strip("/") + "/" if prefix.strip("/") else "/"
         self._faults = {}
         self._lock = threading.Lock()
@@ -212,17 +222,20 @@ class _Handler(BaseHTTPRequestHandler):
             "pragma": self.headers.get("Pragma", ""),
             "cache_control": self.headers.get("Cache-Control", ""),
             "range": self.headers.get("Range", ""),
+            "via": self.headers.get("Via", ""),
             "time": time.time(),
         }
         mirror.log(entry)
+        if mirror.require_via and mirror.require_via not in self.headers.get("Via", ""):
+            return self._simple(403, b"<html><body>only through the proxy</body></html>", head)
         fault = mirror.take_fault(parsed.path)
         if fault and fault.kind == "reset":
             return self._reset()
         if fault and fault.kind == "silent":
             self.owner._stopping.wait(fault.seconds)
             self.close_connection = True
-            return self._hard_close()
-        if fault and fault.kind in ("404", "500"):
+            return self._simple(503, b"<html><body>too late</body></html>", head)
+        if fault and fault.kind in ("404", "407", "500"):
             body = ("<html><body>%s error page</body></html>" % fault.kind).encode()
             return self._simple(int(fault.kind), body, head)
         local = mirror.local_path(parsed.path)
@@ -285,6 +298,13 @@ class _Handler(BaseHTTPRequestHandler):
                 self.wfile.write(block)
                 self.wfile.flush()
                 time.sleep(0.05)
+        elif kind == "drip":
+            while not self.owner._stopping.wait(fault.seconds):
+                block = f.read(1)
+                if not block:
+                    break
+                self.wfile.write(block)
+                self.wfile.flush()
         elif kind == "corrupt":
             data = bytearray(f.read())
             if data:
@@ -293,6 +313,8 @@ class _Handler(BaseHTTPRequestHandler):
 
     def _simple(self, status, body, head):
         self.send_response(status)
+        if status == 407:
+            self.send_header("Proxy-Authenticate", 'Basic realm="mirror"')
         self.send_header("Content-Type", "text/html")
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()

@@ -67,10 +67,13 @@ std::string Path(const std::string& relative) {
     return HostToWindows(Env("MIRROR_ROOT")) + "\\" + rel;
 }
 
-void SetFault(const std::string& path, const std::string& kind, int times, int rate) {
+void SetFault(const std::string& path, const std::string& kind, int times, double seconds,
+              int rate) {
     std::string url = Env("MIRROR_CONTROL") + "fault?path=" + path + "&kind=" + kind;
     if (times > 0)
         url += "&times=" + std::to_string(times);
+    if (seconds > 0)
+        url += "&seconds=" + std::to_string(seconds);
     if (rate > 0)
         url += "&rate=" + std::to_string(rate);
     Get(url);

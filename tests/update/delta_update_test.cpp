@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(Release, DeltaPathTest, ::testing::Values(false, true),
 
 TEST_F(DeltaUpdateTest, AStopDuringAnObjectEndsTheRunWithoutTheFallback) {
     Publish(false);
-    mirror::SetFault(m_zst, "trickle", 1, 64);
+    mirror::SetFault(m_zst, "trickle", 1, 0, 64);
     StartUpdateRun(v, mirror::Url());
     const Base::UniqueKernelHandle thread = CopyThreadHandle(*v.m_pUpdateRun);
     ASSERT_TRUE(v.PumpUntil([&] { return mirror::CountRequests("/vedu/" + m_zst) == 1; }, 20000));
@@ -208,7 +208,7 @@ protected:
                     // The whole object came and the bar reached the file's end;
                     // the plain file, slow enough to be shown part way, must not
                     // take the bar back.
-                    mirror::SetFault("plaza/new/fresh.txt", "trickle", 1, 8 << 10);
+                    mirror::SetFault("plaza/new/fresh.txt", "trickle", 1, 0, 8 << 10);
                     return;
                 }
             }

@@ -1,6 +1,8 @@
 // Stopping and starting update runs: what a stop keeps, how soon it ends a
-// run that waits for the network, and what a new run shows at once.
+// run that waits for the network, what a new run shows at once, and how the
+// limits end a request that a mirror holds open.
 #include "UpdateRunFixture.h"
+#include "update/NetLimits.h"
 
 namespace {
 
@@ -75,6 +77,37 @@ TEST_F(UpdateRunTest, AStopEndsARunThatWaitsForAnAnswer) {
     EXPECT_EQ(::WaitForSingleObject(thread, 400), WAIT_OBJECT_0);
     v.Pump(200);
     EXPECT_EQ(LocalText("Launcher.log"), "") << "a stopped fetch is no failed fetch";
+}
+
+TEST_F(UpdateRunTest, AMirrorThatHoldsAnswersOpenEndsEachAttemptWithinTheLimits) {
+    NetLimits limits;
+    limits.answerMs = 1500;
+    limits.rateWindowMs = 2000;
+    v.m_UpdateStore.UseNetLimits(limits);
+    const std::string body(20000, 'd');
+    mirror::PublishFiles({{"\\drip.bin", body}});
+    mirror::WriteFile(Local("drip.bin"), "old drip");
+    // No headers for ten seconds: the attempt fails at its answer time and
+    // the next mirror takes over. There the file comes a byte at a time,
+    // far below the minimum rate, and the pass fails as after a broken
+    // download, keeping what arrived for the next run.
+    mirror::SetFault("ver.html", "silent", 1, 10);
+    mirror::SetFault("plaza/drip.bin", "drip", 1, 0.4);
+    const DWORD start = ::GetTickCount();
+    v.RunUpdate(mirror::Url());
+    const DWORD took = ::GetTickCount() - start;
+    EXPECT_EQ(v.m_nUpdateAttempt, 2u);
+    EXPECT_EQ(v.shown.info, "下载失败：\\drip.bin");
+    EXPECT_EQ(LocalText("drip.bin"), "old drip");
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    ExpectReady();
+    EXPECT_LT(took, 8000u) << "silence and drip must end within their limits";
+    EXPECT_NE(LocalText("Launcher.log").find("InternetOpenUrl:"), std::string::npos);
+
+    // The next run finishes from a mirror that answers.
+    v.RunUpdate(mirror::Url());
+    EXPECT_EQ(LocalText("drip.bin"), body);
+    EXPECT_EQ(LocalText("ver.ini"), kStamp);
 }
 
 }  // namespace

@@ -216,13 +216,15 @@ TEST_F(UpdateRunTest, RepairRightAfterAReadyFirstRunReachesTheServer) {
     ExpectReady();
 }
 
-// An error page or a body cut short is no version file and no file list.
+// An error page or a body cut short is no version file and no file list. A
+// proxy that wants a login is named, so the player knows what to fix.
 class BrokenListTest : public UpdateRunTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(BrokenListTest, VersionFileIsAFailedFetch) {
     mirror::SetFault("ver.html", GetParam());
     v.RunUpdate(mirror::Url());
-    EXPECT_EQ(v.states.back(), kVersionFailed);
+    EXPECT_EQ(v.states.back(),
+              GetParam() == std::string("407") ? "代理服务器需要登录（407）！" : kVersionFailed);
     EXPECT_EQ(v.shown.version, "");
     EXPECT_EQ(mirror::CountRequests("/vedu/file.html"), 0u);
     EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
@@ -244,7 +246,7 @@ TEST_P(BrokenListTest, FileListEndsTheRunAtTheCheck) {
     EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, BrokenListTest, ::testing::Values("404", "truncate"));
+INSTANTIATE_TEST_SUITE_P(Faults, BrokenListTest, ::testing::Values("404", "407", "truncate"));
 
 // Each broken download ends the pass with its reason, keeps the target and
 // the old stamp, and still lets the player log in.
@@ -281,12 +283,14 @@ INSTANTIATE_TEST_SUITE_P(Faults, BrokenDownloadTest,
                                            BrokenDownload{"corrupt", "文件校验失败！"},
                                            BrokenDownload{"500", "服务器错误500！"},
                                            BrokenDownload{"404", "服务器错误404！"},
+                                           BrokenDownload{"407", "代理服务器需要登录（407）！"},
                                            BrokenDownload{"reset", ""}),
                          [](const ::testing::TestParamInfo<BrokenDownload>& info) {
-                             return std::string(info.param.fault == std::string("404") ? "NotFound"
-                                                : info.param.fault == std::string("500")
-                                                    ? "ServerError"
-                                                    : info.param.fault);
+                             return std::string(
+                                 info.param.fault == std::string("404")   ? "NotFound"
+                                 : info.param.fault == std::string("407") ? "ProxyLogin"
+                                 : info.param.fault == std::string("500") ? "ServerError"
+                                                                          : info.param.fault);
                          });
 
 TEST_F(UpdateRunTest, DigestMismatchIsRetriedOnceFromTheServer) {
