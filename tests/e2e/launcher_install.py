@@ -40,9 +40,9 @@ def start_nginx(root, rate="0"):
     return NginxMirror(root, BUILT_IN_PORT, rate=rate).start(attempts=120)
 
 
-def publish(publish_cmd, release, mirror_dir, display="2.5.0", build=None):
+def publish(publish_cmd, release, mirror_dir, display="2.5.0", build=None, extra=()):
     subprocess.run(publish_cmd + ["make", release, mirror_dir, "--display-version", display]
-                   + signing_args(build), check=True, stdout=subprocess.DEVNULL)
+                   + signing_args(build) + list(extra), check=True, stdout=subprocess.DEVNULL)
 
 
 def signing_args(build, key=1):

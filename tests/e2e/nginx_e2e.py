@@ -7,7 +7,10 @@
    URL %-escaped, nothing left behind;
 2. a launcher killed (kill -9) in the middle of a large download resumes on
    the next start: nginx's access log shows a request for the rest only, and
-   the file ends whole.
+   the file ends whole;
+3. on patch day a changed file arrives as the patch that publish made from
+   the release before, through the mirror's caching rules, and ends as the
+   new file.
 
   nginx_e2e.py --build BUILD_DIR --wine-run scripts/wine-run \
                --publish "scripts/wine-run BUILD_DIR/tools/publish/publish.exe"
@@ -64,9 +67,10 @@ def gbk_names_on_disk(plaza):
                 os.rename(os.path.join(folder, name), os.path.join(folder, gbk))
 
 
-def publish(args, release, mirror_dir, display):
+def publish(args, release, mirror_dir, display, extra=()):
     shutil.rmtree(mirror_dir, ignore_errors=True)
-    li.publish(shlex.split(args.publish), release, mirror_dir, display, build=args.build)
+    li.publish(shlex.split(args.publish), release, mirror_dir, display, build=args.build,
+               extra=extra)
     gbk_names_on_disk(os.path.join(mirror_dir, "plaza"))
     return li.stamp_of(mirror_dir)
 
@@ -125,6 +129,30 @@ def resume(args, install, release, mirror_dir):
     check(not temporary_files(install), "no temporary files left")
 
 
+def patch_day(args, install, release, old_mirror, new_mirror):
+    size = 4 << 20
+    old = bytearray(os.urandom(size))
+    for folder in (install, release):
+        write(os.path.join(folder, "game.pak"), bytes(old))
+    publish(args, release, old_mirror, "3.2.0")
+    new = old[:size // 3] + os.urandom(20000) + old[size // 3:]
+    new[size // 2:size // 2 + 20000] = os.urandom(20000)
+    write(os.path.join(release, "game.pak"), bytes(new))
+    stamp = publish(args, release, new_mirror, "3.3.0", ["--patch-from", old_mirror])
+    with li.start_nginx(new_mirror) as mirror:
+        check(run_to_stamp(args, install, stamp), "the patched update ended current")
+        log = mirror.request_log()
+    check(li.read(os.path.join(install, "game.pak")) == new, "game.pak is the new release's")
+    patches = [r for r in log if r["path"].startswith("/patch/")]
+    plain = [r for r in log if r["path"].endswith("/game.pak")]
+    check(len(patches) == 1 and patches[0]["status"] == 200 and not plain,
+          "the patch was fetched and the plain file was not (%s)" % (patches + plain))
+    moved = sum(r["bytes"] for r in patches)
+    check(0 < moved < len(new) // 20, "the patch moved %d bytes for a %d-byte file" % (moved,
+                                                                                      len(new)))
+    check(not temporary_files(install), "no temporary files left")
+
+
 def main():
     args = li.parse_args(__doc__)
     work = tempfile.mkdtemp(prefix="launcher-nginx-e2e-")
@@ -134,6 +162,7 @@ def main():
         li.make_installation(args.build, release)
         interop(args, install, release, mirror_dir)
         resume(args, install, release, mirror_dir)
+        patch_day(args, install, release, mirror_dir, os.path.join(work, "m2"))
     finally:
         li.stop_programs_in(install)
         shutil.rmtree(work, ignore_errors=True)
