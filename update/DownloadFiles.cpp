@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "identity/Md5.h"
+#include "update/BatchedPoster.h"
 #include "update/DownloadSession.h"
 #include "update/FileDigestSink.h"
 #include "update/HttpRange.h"
@@ -21,8 +22,13 @@
 
 namespace {
 
-constexpr size_t kBlockSize = 16384;
+// Each read is a round trip through the system (under Wine through its
+// server); below 256 KiB the calls, not the wire, set the speed, and above
+// it the gain levels off.
+constexpr size_t kBlockSize = 256 << 10;
 constexpr DWORD kRefreshMs = 200;
+// Display changes of quick files go to the view together, at most this often.
+constexpr DWORD kDisplayBatchMs = 50;
 constexpr char kLauncherSuffix[] = "\\Launcher.exe";
 
 constexpr char kFailed[] = "下载失败：";
@@ -80,10 +86,13 @@ bool IsLauncherExecutable(const std::string& name) {
 class DownloadPass {
 public:
     explicit DownloadPass(UpdateRun& run)
-        : m_run(run), m_store(run.m_Store), m_count(run.m_Store.CountDownloads()) {}
+        : m_run(run),
+          m_store(run.m_Store),
+          m_count(run.m_Store.CountDownloads()),
+          m_display(run, kDisplayBatchMs) {}
 
     bool Run() {
-        m_run.Post([](UpdateView& v) { v.ShowAllFileProgress(0, false); });
+        m_display.Post([](UpdateView& v) { v.ShowAllFileProgress(0, false); });
         for (FileRecord& record : m_store.m_lstDownload) {
             if (!record.m_bNeedDownload)
                 continue;
@@ -94,10 +103,12 @@ public:
                 return false;
             } catch (const PassFailure& failure) {
                 DiscardPending();
+                m_display.Flush();
                 m_run.PostCurInfo(kFailed + record.m_sName + failure.reason);
                 return false;
             } catch (const PassRefused& refused) {
                 DiscardPending();
+                m_display.Flush();
                 m_run.m_Refusal = refused.verdict;
                 LogRefusal(refused.verdict, record.m_sName);
                 m_run.PostCurInfo(
@@ -108,11 +119,12 @@ public:
         }
         for (const Pending& pending : m_pending) {
             if (!PutInPlace(*pending.record, pending.temp, pending.target)) {
+                m_display.Flush();
                 m_run.PostCurInfo(kFailed + pending.record->m_sName + kMoveFailed);
                 return false;
             }
         }
-        m_run.Post([](UpdateView& v) { v.ShowAllFileProgress(100, true); });
+        m_display.Post([](UpdateView& v) { v.ShowAllFileProgress(100, true); });
         return true;
     }
 
@@ -167,7 +179,7 @@ private:
             // The running launcher cannot be replaced; the lobby moves it.
             record.m_bNeedDownload = false;
             m_run.m_bReplacePlazaUpdate = true;
-            m_run.Post([](UpdateView& v) { v.m_bReplacePlazaUpdate = true; });
+            m_display.Post([](UpdateView& v) { v.m_bReplacePlazaUpdate = true; });
             return true;
         }
         if (!::MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
@@ -186,7 +198,7 @@ private:
         m_recent.push_back(name);
         const size_t first = m_recent.size() > 3 ? m_recent.size() - 3 : 0;
         std::vector<std::string> recent(m_recent.begin() + first, m_recent.end());
-        m_run.Post([name, recent](UpdateView& v) {
+        m_display.Post([name, recent](UpdateView& v) {
             v.m_vUpdateFileInfo.push_back(name);
             v.m_fCurFileProgress = 0.0f;
             v.ShowRecentFiles(recent);
@@ -336,7 +348,7 @@ private:
 
     void Refresh(const std::string& name, float all, float cur, int speed) {
         const std::string info = Format("正在下载：%s %dKB/s", name, speed);
-        m_run.Post([all, cur, info](UpdateView& v) {
+        m_display.Post([all, cur, info](UpdateView& v) {
             v.m_fAllFileProgress = all;
             v.m_fCurFileProgress = cur;
             v.ShowAllFileProgress(Percent(all), true);
@@ -350,7 +362,7 @@ private:
         m_finishedBytes += length;
         const float all = Fraction(m_finishedBytes, m_count.totalSize);
         const std::string info = Format("%s下载完毕，正在复盖...", name);
-        m_run.Post([all, info](UpdateView& v) {
+        m_display.Post([all, info](UpdateView& v) {
             v.m_fAllFileProgress = all;
             v.m_fCurFileProgress = 1.0f;
             v.m_sCurInfo = info;
@@ -367,6 +379,7 @@ private:
     UpdateRun& m_run;
     CUpdateStore& m_store;
     const DownloadCount m_count;
+    BatchedPoster m_display;
     std::vector<Pending> m_pending;
     std::vector<std::string> m_recent;
     uint64_t m_passBytes = 0;
