@@ -21,7 +21,7 @@ so a busy machine favours none of them.
   bench_update.py --build BUILD_DIR --wine-run scripts/wine-run
                   --publish "PUBLISH COMMAND" [--big-mib 256] [--files 2000]
                   [--small-files 2000] [--rounds 3]
-                  [--only download|small|check]
+                  [--only download|small|check ...]
 """
 
 import os
@@ -277,16 +277,17 @@ def main():
         parser.add_argument("--files", type=int, default=2000)
         parser.add_argument("--small-files", type=int, default=2000)
         parser.add_argument("--rounds", type=int, default=3)
-        parser.add_argument("--only", choices=("download", "small", "check"))
+        parser.add_argument("--only", action="append", choices=("download", "small", "check"),
+                            help="run only this part (may be given more than once)")
     args = li.parse_args(__doc__, extra)
     publish_cmd = shlex.split(args.publish)
     work = tempfile.mkdtemp(prefix="launcher-bench-")
     try:
-        if args.only in (None, "download"):
+        if not args.only or "download" in args.only:
             bench_download(args, work, publish_cmd)
-        if args.only in (None, "small"):
+        if not args.only or "small" in args.only:
             bench_small(args, work, publish_cmd)
-        if args.only in (None, "check"):
+        if not args.only or "check" in args.only:
             bench_check(args, work, publish_cmd)
     finally:
         shutil.rmtree(work, ignore_errors=True)
