@@ -77,6 +77,9 @@ void FileDigestSink::Finish() {
     m_changed.notify_all();
     if (m_worker.joinable())
         m_worker.join();
+    // The file's handle outlives this sink only in the caller's hands.
+    if (m_hFlushed)
+        ::WaitForSingleObject(m_hFlushed.get(), INFINITE);
 }
 
 FileDigestSink::Slab* FileDigestSink::TakeFreeSlab(size_t size) {
@@ -111,6 +114,31 @@ void FileDigestSink::Hand(Slab* slab) {
     m_changed.notify_all();
 }
 
+bool FileDigestSink::StartFlush() {
+    if (!m_hFlushed)
+        m_hFlushed.reset(::CreateEventA(nullptr, TRUE, TRUE, nullptr));
+    if (!m_hFlushed) {
+        ::FlushFileBuffers(m_hFile);
+        return true;
+    }
+    // One flush at a time; the next one covers what came meanwhile.
+    if (::WaitForSingleObject(m_hFlushed.get(), 0) != WAIT_OBJECT_0)
+        return false;
+    ::ResetEvent(m_hFlushed.get());
+    if (!::QueueUserWorkItem(FlushOnPool, this, WT_EXECUTELONGFUNCTION)) {
+        ::FlushFileBuffers(m_hFile);
+        ::SetEvent(m_hFlushed.get());
+    }
+    return true;
+}
+
+DWORD WINAPI FileDigestSink::FlushOnPool(void* self) {
+    auto* sink = static_cast<FileDigestSink*>(self);
+    ::FlushFileBuffers(sink->m_hFile);
+    ::SetEvent(sink->m_hFlushed.get());
+    return 0;
+}
+
 void FileDigestSink::Work() {
     for (;;) {
         Slab* slab = nullptr;
@@ -125,13 +153,13 @@ void FileDigestSink::Work() {
         m_digests.Update(reinterpret_cast<const uint8_t*>(slab->bytes.get()), slab->used);
         // The file is flushed before it replaces anything. Flushed all at
         // once at the end, a large file waits for the disk for as long as a
-        // tenth of its transfer; flushed as it grows, here, off the reading
-        // thread, that wait overlaps the transfer and the last flush is short.
+        // tenth of its transfer; flushed as it grows, that wait overlaps the
+        // transfer and the last flush is short. The flush runs on a thread of
+        // the system's pool, not here: a digest that waits for the disk holds
+        // the reader back.
         m_nUnflushed += slab->used;
-        if (m_nUnflushed >= kFlushBytes) {
-            ::FlushFileBuffers(m_hFile);
+        if (m_nUnflushed >= kFlushBytes && StartFlush())
             m_nUnflushed = 0;
-        }
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_free.push_back(slab);

@@ -27,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/Handles.h"
 #include "update/DownloadSink.h"
 #include "update/FileDigests.h"
 
@@ -63,6 +64,10 @@ private:
     Slab* TakeFreeSlab(size_t size);
     void Hand(Slab* slab);
     void Work();
+    // Flushes the file on a thread of the system's pool; false while the
+    // last such flush still runs.
+    bool StartFlush();
+    static DWORD WINAPI FlushOnPool(void* self);
 
     const HANDLE m_hFile;
     std::vector<std::unique_ptr<Slab>> m_slabs;  // the reader's
@@ -76,4 +81,5 @@ private:
     std::deque<Slab*> m_full;
     bool m_bDone = false;
     std::thread m_worker;
+    Base::UniqueKernelHandle m_hFlushed;  // set while no flush runs
 };
