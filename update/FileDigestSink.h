@@ -10,6 +10,11 @@
 // into the file cost as much as the whole transfer). A full slab goes to a
 // helper thread that digests it. A few slabs make a ring, so memory stays
 // bounded and a slow digest holds the reader back instead of piling up.
+//
+// A slab holds several reads, so a small file never fills one: it is
+// digested on the reading thread at Finish, and the helper thread and the
+// other slabs are only made for a file that needs them. For a file of a few
+// KiB, a thread of its own costs more than its transfer.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/Handles.h"
 #include "update/DownloadSink.h"
 #include "update/FileDigests.h"
 
@@ -49,19 +55,25 @@ public:
 
 private:
     struct Slab {
-        std::vector<char> bytes;
+        std::unique_ptr<char[]> bytes;
+        size_t capacity = 0;
         size_t used = 0;
     };
 
-    Slab* TakeFreeSlab();
+    // A slab with room for at least `size` bytes, empty.
+    Slab* TakeFreeSlab(size_t size);
     void Hand(Slab* slab);
     void Work();
+    // Flushes the file on a thread of the system's pool; false while the
+    // last such flush still runs.
+    bool StartFlush();
+    static DWORD WINAPI FlushOnPool(void* self);
 
     const HANDLE m_hFile;
-    std::vector<std::unique_ptr<Slab>> m_slabs;
-    Slab* m_pFilling = nullptr;  // the reader's slab
-    FileDigests m_digests;       // the helper thread's until Finish
-    uint64_t m_nUnflushed = 0;   // the helper thread's
+    std::vector<std::unique_ptr<Slab>> m_slabs;  // the reader's
+    Slab* m_pFilling = nullptr;                  // the reader's slab
+    FileDigests m_digests;                       // the helper thread's until Finish
+    uint64_t m_nUnflushed = 0;                   // the helper thread's
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -69,4 +81,5 @@ private:
     std::deque<Slab*> m_full;
     bool m_bDone = false;
     std::thread m_worker;
+    Base::UniqueKernelHandle m_hFlushed;  // set while no flush runs
 };

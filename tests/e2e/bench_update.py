@@ -1,26 +1,34 @@
 #!/usr/bin/env python3
 """Benchmarks of the update engine against nginx, each figure printed beside a
-reference measured in the same run, as a ratio (asserts nothing):
+reference measured in the same run, as a ratio (asserts nothing). Every
+figure is the median of the rounds; the programs take turns within a round,
+so a busy machine favours none of them.
 
   1. a 256 MiB download by Launcher.exe under Wine, from the request to the
      file written, verified and moved into place, against the barest WinInet
-     loop (16 KB blocks into a file) in the same Wine; curl and the same loop
-     with 256 KB blocks are shown too;
+     loop with 256 KiB reads in the same Wine, and against curl; the loop
+     with reads of 16 KiB to 1 MiB shows where larger reads stop paying;
   2. the launcher's peak memory during that download against its idle peak;
-  3. the file check over 2,000 files of 1 GiB against md5sum over the same
+  3. a fresh installation of 2,000 files of 4 KiB: the download part (from
+     the first file's request to the stamp saved) against curl fetching the
+     same URLs one after another and 8 at a time, and the file check before
+     it on its own;
+  4. the file check over 2,000 files of 1 GiB against md5sum over the same
      files plus the 5 ms per entry that the check pauses;
-  4. a current installation from the start of the program to the version
+  5. a current installation from the start of the program to the version
      file answered, against the bare loop fetching the same file.
 
   bench_update.py --build BUILD_DIR --wine-run scripts/wine-run
                   --publish "PUBLISH COMMAND" [--big-mib 256] [--files 2000]
-                  [--rounds 2] [--only download|check]
+                  [--small-files 2000] [--rounds 3]
+                  [--only download|small|check ...]
 """
 
 import os
 import re
 import shlex
 import shutil
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -61,11 +69,25 @@ def request_start(mirror, path):
     return None
 
 
-def row(label, ours, ref_label, ref, goal):
+def row(label, ours, ref_label, ref, goal, also=None):
     """One figure beside its reference, both in seconds, and reference / ours
-    (above 1: ours is faster)."""
-    print("  %-44s %7.2f s   %-28s %7.2f s   ratio %.2f   (goal %s)"
-          % (label, ours, ref_label, ref, ref / ours, goal), flush=True)
+    (above 1: ours is faster); ALSO = (label, seconds) adds a second ratio."""
+    extra = "   %s %.2f" % (also[0], also[1] / ours) if also else ""
+    print("  %-44s %7.2f s   %-28s %7.2f s   ratio %.2f%s   (goal %s)"
+          % (label, ours, ref_label, ref, ref / ours, extra, goal), flush=True)
+
+
+class Rounds:
+    """Seconds per figure over the rounds; the median is what is shown."""
+
+    def __init__(self):
+        self.seconds = {}
+
+    def add(self, key, seconds):
+        self.seconds.setdefault(key, []).append(seconds)
+
+    def __getitem__(self, key):
+        return statistics.median(self.seconds[key])
 
 
 def run_until_stamp(args, install, stamp, timeout=900):
@@ -89,12 +111,14 @@ def loop_seconds(args, url, out, block=16384):
     return float(re.findall(r"^(\d+\.\d+) \d+$", done.stdout, re.M)[-1])
 
 
+LOOP_KIB = (16, 64, 128, 256, 512, 1024)
+
+
 def bench_download(args, work, publish_cmd):
     """The launcher's download against the bare WinInet loop and curl, all
-    against nginx in the same run, taking turns so a busy machine favours
-    none of them. The launcher's time runs from nginx receiving the request
-    to the file verified and moved into place (the stamp is saved 20 ms
-    after)."""
+    against nginx in the same run. The launcher's time runs from nginx
+    receiving the request to the file verified and moved into place (the
+    stamp is saved 20 ms after)."""
     install, release, mirror_dir = (os.path.join(work, n) for n in ("i1", "r1", "m1"))
     li.make_installation(args.build, release)
     write_random(os.path.join(release, "big.bin"), args.big_mib << 20)
@@ -102,11 +126,8 @@ def bench_download(args, work, publish_cmd):
     shutil.rmtree(release)
     stamp = li.stamp_of(mirror_dir)
     out = os.path.join(work, "out.bin")
-    best = {}
+    rounds = Rounds()
     peak = 0
-
-    def keep(key, seconds):
-        best[key] = min(best.get(key, seconds), seconds)
 
     with li.start_nginx(mirror_dir) as mirror:
         url = mirror.url + "plaza/big.bin"
@@ -114,25 +135,26 @@ def bench_download(args, work, publish_cmd):
         for _ in range(args.rounds):
             start = time.time()
             subprocess.run(["curl", "-s", "-o", out, url], check=True)
-            keep("curl", time.time() - start)
+            rounds.add("curl", time.time() - start)
             os.remove(out)
-            keep("loop16", loop_seconds(args, url, out))
-            keep("loop256", loop_seconds(args, url, out, 262144))
+            for kib in LOOP_KIB:
+                rounds.add(kib, loop_seconds(args, url, out, kib << 10))
             shutil.rmtree(install, ignore_errors=True)
             li.make_installation(args.build, install)
             mirror.clear_log()
             done_at, peak = run_until_stamp(args, install, stamp)
             entry = [r for r in mirror.request_log() if r["path"].endswith("/big.bin")][0]
-            keep("transfer", entry["seconds"])
-            keep("launcher", done_at - (entry["time"] - entry["seconds"]))
-    print("download of %d MiB from nginx, best of %d rounds (ratio = reference / ours):"
+            rounds.add("transfer", entry["seconds"])
+            rounds.add("launcher", done_at - (entry["time"] - entry["seconds"]))
+    print("download of %d MiB from nginx, median of %d rounds (ratio = reference / ours):"
           % (args.big_mib, args.rounds))
-    row("launcher, request to file verified, in place", best["launcher"],
-        "bare WinInet loop, 16 KB", best["loop16"], ">= 0.9")
-    row("launcher, transfer (nginx's request time)", best["transfer"],
-        "bare WinInet loop, 16 KB", best["loop16"], ">= 0.9")
-    row("bare WinInet loop, 16 KB", best["loop16"], "curl", best["curl"], "none")
-    row("bare WinInet loop, 256 KB", best["loop256"], "curl", best["curl"], "none")
+    curl = ("x curl", rounds["curl"])
+    row("launcher, request to file verified, in place", rounds["launcher"],
+        "bare WinInet loop, 256 KiB", rounds[256], ">= 0.9", curl)
+    row("launcher, transfer (nginx's request time)", rounds["transfer"],
+        "bare WinInet loop, 256 KiB", rounds[256], "none", curl)
+    for kib in LOOP_KIB:
+        row("bare WinInet loop, %d KiB reads" % kib, rounds[kib], "curl", rounds["curl"], "none")
     with li.start_nginx(mirror_dir):
         launcher = li.start_launcher(args.wine_run, install)  # now current: idle
         time.sleep(5)
@@ -140,6 +162,57 @@ def bench_download(args, work, publish_cmd):
         li.stop_launcher(launcher, install)
     print("  peak memory: during the download %d KiB, idle %d KiB, ratio idle / download %.2f"
           % (peak, idle, idle / max(peak, 1)))
+    shutil.rmtree(install)
+    shutil.rmtree(mirror_dir)
+
+
+def curl_urls(urls, parallel):
+    """Seconds curl takes for URLS in one process (its connections reused),
+    one after another or 8 at a time."""
+    config = "".join('url = "%s"\noutput = "/dev/null"\n' % u for u in urls)
+    command = ["curl", "-s", "-K", "-"] + (["--parallel", "--parallel-max", "8"]
+                                          if parallel else [])
+    start = time.time()
+    subprocess.run(command, input=config, text=True, check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    return time.time() - start
+
+
+def bench_small(args, work, publish_cmd):
+    """A fresh installation of many small files. The download part runs from
+    nginx receiving the first file's request to the stamp saved; the file
+    check before it (with its pause per entry) is shown on its own."""
+    install, release, mirror_dir = (os.path.join(work, n) for n in ("i3", "r3", "m3"))
+    li.make_installation(args.build, release)
+    names = ["data/s%02d/f%04d.bin" % (i % 50, i) for i in range(args.small_files)]
+    for name in names:
+        li.write(os.path.join(release, name), os.urandom(4096))
+    li.publish(publish_cmd, release, mirror_dir, build=args.build)
+    shutil.rmtree(release)
+    stamp = li.stamp_of(mirror_dir)
+    rounds = Rounds()
+    with li.start_nginx(mirror_dir) as mirror:
+        urls = [mirror.url + "plaza/" + n for n in names]
+        curl_urls(urls, False)  # page cache
+        for _ in range(args.rounds):
+            rounds.add("serial", curl_urls(urls, False))
+            rounds.add("parallel", curl_urls(urls, True))
+            shutil.rmtree(install, ignore_errors=True)
+            li.make_installation(args.build, install)
+            mirror.clear_log()
+            done_at, _ = run_until_stamp(args, install, stamp)
+            log = mirror.request_log()
+            first = min(r["time"] - r["seconds"] for r in log if "/plaza/" in r["path"])
+            rounds.add("download", done_at - first)
+            rounds.add("check", first - request_start(mirror, "/vedu/file.html"))
+    print("fresh installation of %d files of 4 KiB from nginx, median of %d rounds:"
+          % (args.small_files, args.rounds))
+    row("launcher, first request to stamp saved", rounds["download"],
+        "curl, one after another", rounds["serial"], "<= 2 s, 1 ms per file",
+        ("x curl 8 at a time", rounds["parallel"]))
+    print("  %-44s %7.2f s   (%.2f ms per file)" % (
+        "launcher, file check before it", rounds["check"],
+        1000 * rounds["check"] / args.small_files))
     shutil.rmtree(install)
     shutil.rmtree(mirror_dir)
 
@@ -175,26 +248,25 @@ def bench_check(args, work, publish_cmd):
 
     # A current installation: from the program's start to the version file
     # answered, against the bare loop fetching the same file.
-    best = {}
+    rounds = Rounds()
     with li.start_nginx(mirror_dir) as mirror:
         for _ in range(args.rounds):
             mirror.clear_log()
             start = time.time()
             loop_seconds(args, mirror.url + "ver.html", os.path.join(work, "ver.out"))
-            best["loop"] = min(best.get("loop", 1e9), mirror.request_log()[-1]["time"] - start)
+            rounds.add("loop", mirror.request_log()[-1]["time"] - start)
             mirror.clear_log()
             start = time.time()
             launcher = li.start_launcher(args.wine_run, install)
             li.wait_for(lambda: mirror.request_log(), 60, 0.005)
-            best["launcher"] = min(best.get("launcher", 1e9),
-                                   mirror.request_log()[0]["time"] - start)
+            rounds.add("launcher", mirror.request_log()[0]["time"] - start)
             time.sleep(2)
             requests = len(mirror.request_log())
             li.stop_launcher(launcher, install)
     print("current installation, start to ready (%d request; the ready state follows "
           "40 ms after the answer):" % requests)
-    row("launcher, start to version file answered", best["launcher"],
-        "bare WinInet loop, the same", best["loop"], "none")
+    row("launcher, start to version file answered", rounds["launcher"],
+        "bare WinInet loop, the same", rounds["loop"], "none")
     shutil.rmtree(install)
     shutil.rmtree(mirror_dir)
 
@@ -203,15 +275,19 @@ def main():
     def extra(parser):
         parser.add_argument("--big-mib", type=int, default=256)
         parser.add_argument("--files", type=int, default=2000)
-        parser.add_argument("--rounds", type=int, default=2)
-        parser.add_argument("--only", choices=("download", "check"))
+        parser.add_argument("--small-files", type=int, default=2000)
+        parser.add_argument("--rounds", type=int, default=3)
+        parser.add_argument("--only", action="append", choices=("download", "small", "check"),
+                            help="run only this part (may be given more than once)")
     args = li.parse_args(__doc__, extra)
     publish_cmd = shlex.split(args.publish)
     work = tempfile.mkdtemp(prefix="launcher-bench-")
     try:
-        if args.only != "check":
+        if not args.only or "download" in args.only:
             bench_download(args, work, publish_cmd)
-        if args.only != "download":
+        if not args.only or "small" in args.only:
+            bench_small(args, work, publish_cmd)
+        if not args.only or "check" in args.only:
             bench_check(args, work, publish_cmd)
     finally:
         shutil.rmtree(work, ignore_errors=True)

@@ -110,4 +110,25 @@ TEST_F(UpdateRunTest, AMirrorThatHoldsAnswersOpenEndsEachAttemptWithinTheLimits)
     EXPECT_EQ(LocalText("ver.ini"), kStamp);
 }
 
+TEST_F(UpdateRunTest, AFileThatStallsAfterQuickOnesShowsItsName) {
+    // Quick files go to the display in batches; the file that then hangs
+    // must not be held back with them until it moves again.
+    std::vector<mirror::File> files;
+    for (int i = 0; i < 30; ++i)
+        files.push_back({"\\quick" + std::to_string(i) + ".txt", "quick"});
+    files.push_back({"\\stalled.bin", std::string(100000, 's')});
+    mirror::PublishFiles(files);
+    mirror::SetFault("plaza/stalled.bin", "stall");
+    StartUpdateRun(v, mirror::Url());
+    const Base::UniqueKernelHandle thread = CopyThreadHandle(*v.m_pUpdateRun);
+    EXPECT_TRUE(v.PumpUntil(
+        [&] {
+            return !v.shown.recentFiles.empty() && v.shown.recentFiles.back() == "\\stalled.bin";
+        },
+        3000));
+    StopUpdateRun(v);
+    EXPECT_TRUE(v.PumpUntil([&] { return ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; },
+                            15000));
+}
+
 }  // namespace

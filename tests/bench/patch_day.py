@@ -1,0 +1,376 @@
+#!/usr/bin/env python3
+"""Patch day: what a new release costs the players, printed side by side
+(figures only; it asserts nothing).
+
+Corpus, made or fetched once and kept under .cache/bench (never in the
+repository, never by a test):
+  - a generated game-like release of about 1 GiB in 200 files, and the next
+    release, where 20 files change in about 1 % of their bytes, by small
+    insertions and deletions as well as overwrites (same bytes every time:
+    every random choice comes from a fixed seed);
+  - two consecutive releases of a real 32-bit Windows program that this
+    project does not build: esbuild.exe of the npm package
+    @esbuild/win32-ia32, from registry.npmjs.org.
+
+Figures:
+  1. bytes: the changed files whole, compressed whole by the zstd command line
+     (-19 --long=27), and its patches (-19 --long=27 --patch-from), per pair;
+  2. applying those patches natively (zstd -d --patch-from): speed and peak
+     memory;
+  3. the update from the first release to the next through nginx limited to
+     20 MB/s (a cafe's link): the launcher as it is (whole files), and with
+     patches when the publisher makes them (publish make --patch-from), with
+     the bytes that really crossed the link;
+  4. the same patched update through nginx without a limit: the launcher's
+     own speed at making the new files, beside the native apply speed, and
+     its peak memory.
+
+  patch_day.py --build BUILD_DIR --wine-run scripts/wine-run
+               --publish "PUBLISH COMMAND" [--cache .cache/bench] [--only zstd]
+"""
+
+import hashlib
+import io
+import os
+import random
+import shlex
+import shutil
+import subprocess
+import sys
+import tarfile
+import tempfile
+import time
+import urllib.request
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+import bench_update as bu  # noqa: E402
+import launcher_install as li  # noqa: E402
+
+# Bump when the generator changes: the cached corpus is made again.
+CORPUS_VERSION = "2"
+RELEASE_FILES = 200
+RELEASE_BYTES = 1 << 30
+CHANGED_FILES = 20
+CHANGED_SHARE = 0.01
+CHUNK = 64 << 10
+ZSTD_LEVEL = ["-19", "--long=27"]
+LINK_RATE = "20m"  # nginx's limit_rate per connection
+
+# Consecutive releases of the real program, with the registry's SHA-1 of each
+# package, so that a changed upload is noticed instead of measured.
+REAL_PACKAGE = "@esbuild/win32-ia32"
+REAL_RELEASES = (("0.20.1", "0cf933be3fb9dc58b45d149559fe03e9e22b54fe"),
+                 ("0.20.2", "241fe62c34d8e8461cd708277813e1d0ba55ce23"))
+REAL_MEMBER = "package/esbuild.exe"
+
+
+# ---------------------------------------------------------------- corpus
+
+def file_sizes(rng):
+    """200 sizes, 1 GiB in all, shaped like a game: a few large packs (under
+    the 128 MiB that --long=27 reaches back), more middling ones, and many
+    small files."""
+    shape = [96] * 4 + [16] * 16 + [5] * 60 + [0.7] * 120
+    raw = [s * rng.uniform(0.6, 1.4) for s in shape]
+    scale = RELEASE_BYTES / (sum(raw) * (1 << 20))
+    sizes = [max(1, int(s * scale * (1 << 20))) for s in raw]
+    sizes[-1] += RELEASE_BYTES - sum(sizes)
+    return sizes
+
+
+def chunk_bytes(rng, pool):
+    """64 KiB: half of them random (compressed assets), half structured data
+    that compresses, each one different from every other."""
+    if rng.random() < 0.5:
+        return rng.randbytes(CHUNK)
+    base = pool[rng.randrange(len(pool))]
+    return rng.randbytes(32) + base[32:]
+
+
+def structured_pool(rng):
+    pool = []
+    for _ in range(32):
+        words = [rng.randbytes(rng.randrange(4, 24)) for _ in range(64)]
+        data = b"".join(words[rng.randrange(64)] for _ in range(CHUNK // 8))
+        pool.append((data * 2)[:CHUNK])
+    return pool
+
+
+def file_name(i, size):
+    folder = "paks" if size > (48 << 20) else "data" if size > (2 << 20) else "ui"
+    return "%s/f%03d.%s" % (folder, i, "pak" if folder == "paks" else "bin")
+
+
+def changed_files(names, rng):
+    """20 files of every kind: 2 packs, 10 middling files, 8 small ones."""
+    def kind(folder):
+        return [n for n in names if n.startswith(folder)]
+    picked = rng.sample(kind("paks/"), 2) + rng.sample(kind("data/"), 10) + rng.sample(kind("ui/"), 8)
+    assert len(picked) == CHANGED_FILES
+    return sorted(picked)
+
+
+def write_first_release(folder, rng):
+    pool = structured_pool(rng)
+    names = []
+    for i, size in enumerate(file_sizes(rng)):
+        name = file_name(i, size)
+        path = os.path.join(folder, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            left = size
+            while left > 0:
+                f.write(chunk_bytes(rng, pool)[:left])
+                left -= CHUNK
+        names.append(name)
+    return names
+
+
+def edited(data, rng):
+    """DATA with about 1 % of its bytes changed: overwrites, small
+    insertions and small deletions, spread over the whole file."""
+    out = bytearray(data)
+    budget = max(64, int(len(data) * CHANGED_SHARE))
+    while budget > 0:
+        length = min(budget, rng.randrange(16, 8192))
+        at = rng.randrange(max(1, len(out) - length))
+        kind = rng.random()
+        if kind < 0.7:
+            out[at:at + length] = rng.randbytes(length)
+        elif kind < 0.9:
+            out[at:at] = rng.randbytes(min(length, 512))
+        else:
+            del out[at:at + min(length, 512)]
+        budget -= length
+    return bytes(out)
+
+
+def make_corpus(cache):
+    """The two releases under CACHE/generated, made once per CORPUS_VERSION.
+    Unchanged files of the second release are hard links to the first's.
+    Returns (first, second, changed names)."""
+    top = os.path.join(cache, "generated")
+    marker = os.path.join(top, "version")
+    first, second = os.path.join(top, "r1"), os.path.join(top, "r2")
+    if li.read(marker) != CORPUS_VERSION.encode():
+        print("  making the generated releases under %s (once, about a minute)" % top,
+              flush=True)
+        shutil.rmtree(top, ignore_errors=True)
+        rng = random.Random(20261208)
+        names = write_first_release(first, rng)
+        changed = changed_files(names, rng)
+        for name in names:
+            source, target = os.path.join(first, name), os.path.join(second, name)
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            if name in changed:
+                with open(source, "rb") as f:
+                    li.write(target, edited(f.read(), rng))
+            else:
+                os.link(source, target)
+        li.write(os.path.join(top, "changed.txt"), "\n".join(changed).encode())
+        li.write(marker, CORPUS_VERSION.encode())
+    changed = li.read(os.path.join(top, "changed.txt")).decode().split("\n")
+    return first, second, changed
+
+
+def fetch_real_pair(cache):
+    """esbuild.exe of two consecutive releases, fetched once from the npm
+    registry. Returns [(version, path)]."""
+    top = os.path.join(cache, "esbuild")
+    pair = []
+    for version, sha1 in REAL_RELEASES:
+        exe = os.path.join(top, version, "esbuild.exe")
+        if not os.path.exists(exe):
+            url = "https://registry.npmjs.org/%s/-/%s-%s.tgz" % (
+                REAL_PACKAGE, REAL_PACKAGE.split("/")[1], version)
+            print("  fetching %s" % url, flush=True)
+            with urllib.request.urlopen(url, timeout=120) as answer:
+                package = answer.read()
+            if hashlib.sha1(package).hexdigest() != sha1:
+                raise RuntimeError("%s %s is not the package it was" % (REAL_PACKAGE, version))
+            with tarfile.open(fileobj=io.BytesIO(package)) as tar:
+                member = tar.extractfile(REAL_MEMBER).read()
+            li.write(exe, member)
+        pair.append((version, exe))
+    return pair
+
+
+# ---------------------------------------------- the zstd command line
+
+def cached_zstd(cache, key, command, output):
+    """Runs COMMAND (which writes OUTPUT) unless CACHE holds its result for
+    KEY; returns the size of the output."""
+    kept = os.path.join(cache, "zstd", key)
+    if not os.path.exists(kept):
+        os.makedirs(os.path.dirname(kept), exist_ok=True)
+        subprocess.run(command + ["-q", "-f", "-o", output], check=True,
+                       stderr=subprocess.DEVNULL)
+        os.replace(output, kept)
+    return os.path.getsize(kept), kept
+
+
+def zstd_figures(cache, pairs, work):
+    """Per pair (label, old, new): sizes whole, compressed and patched, and
+    the native apply's seconds and peak memory."""
+    rows = []
+    for label, old, new in pairs:
+        key = hashlib.md5(repr((CORPUS_VERSION, ZSTD_LEVEL, label, os.path.getsize(old),
+                                os.path.getsize(new))).encode()).hexdigest()
+        out = os.path.join(work, "zstd.out")
+        packed, _ = cached_zstd(cache, key + ".zst", ["zstd"] + ZSTD_LEVEL + [new], out)
+        patched, patch = cached_zstd(
+            cache, key + ".patch",
+            ["zstd"] + ZSTD_LEVEL + ["--patch-from=" + old, new], out)
+        seconds, peak = zstd_apply(old, patch, out)
+        rows.append({"label": label, "new": os.path.getsize(new), "packed": packed,
+                     "patch": patched, "apply_s": seconds, "peak_kib": peak})
+    return rows
+
+
+def zstd_apply(old, patch, out, rounds=3):
+    """Median seconds and peak memory (KiB) of zstd -d --patch-from."""
+    seconds, peak = [], 0
+    for _ in range(rounds):
+        timing = out + ".time"
+        start = time.time()
+        subprocess.run(["/usr/bin/time", "-f", "%M", "-o", timing, "zstd", "-d", "-q", "-f",
+                        "--long=31", "--patch-from=" + old, patch, "-o", out], check=True)
+        seconds.append(time.time() - start)
+        peak = max(peak, int(li.read(timing).split()[-1]))
+    os.remove(out)
+    return sorted(seconds)[len(seconds) // 2], peak
+
+
+def print_zstd(rows, title):
+    new = sum(r["new"] for r in rows)
+    packed = sum(r["packed"] for r in rows)
+    patch = sum(r["patch"] for r in rows)
+    apply_s = sum(r["apply_s"] for r in rows)
+    print("%s:" % title)
+    print("  %-34s %14s %14s %14s %8s" % ("", "whole", "zstd -19", "zstd patch", "patch %"))
+    label = rows[0]["label"] if len(rows) == 1 else "%d changed files" % len(rows)
+    print("  %-34s %14d %14d %14d %7.1f%%" % (label, new, packed, patch, 100.0 * patch / new))
+    print("  zstd -d --patch-from, native: %.0f MB/s of new files, peak %d KiB"
+          % (new / 1e6 / max(apply_s, 1e-6), max(r["peak_kib"] for r in rows)), flush=True)
+    return {"new": new, "packed": packed, "patch": patch, "apply_mbs": new / 1e6 / apply_s}
+
+
+# ------------------------------------------------- the timed updates
+
+def publish_with_patches(args, release, mirror_dir, old_mirror):
+    """The publisher with patches from OLD_MIRROR (an earlier release's
+    published mirror):
+
+      publish make RELEASE MIRROR --display-version V --patch-from OLD_MIRROR
+
+    writes, beside plaza/, patch/<new md5>-<old md5>.zst, zst/<md5>.zst and the
+    signed index patches.txt. False when this publisher does not take
+    --patch-from yet (the mirror then holds whole files only)."""
+    usage = subprocess.run(shlex.split(args.publish) + ["make"], stdout=subprocess.PIPE,
+                           stderr=subprocess.STDOUT, text=True).stdout
+    if "--patch-from" not in usage:
+        return False
+    subprocess.run(shlex.split(args.publish) + ["make", release, mirror_dir, "--display-version",
+                                                "2.6.0", "--patch-from", old_mirror]
+                   + li.signing_args(args.build), check=True, stdout=subprocess.DEVNULL)
+    return True
+
+
+def install_first_release(args, first, changed, install):
+    """An installation of the first release with an old stamp. The files that
+    the update replaces are copies; the rest are hard links into the cache,
+    which the launcher only reads (it writes a .tmp and moves it over a
+    target, and only over targets that differ)."""
+    li.make_installation(args.build, install)
+    for top, _, files in os.walk(first):
+        for name in files:
+            source = os.path.join(top, name)
+            relative = os.path.relpath(source, first)
+            target = os.path.join(install, relative)
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            if relative in changed:
+                shutil.copy(source, target)
+            else:
+                os.link(source, target)
+    li.write(os.path.join(install, "ver.ini"), b"20000101old000000000")
+
+
+def timed_update(args, first, changed, mirror_dir, rate, work):
+    """One update of an installation of FIRST from MIRROR_DIR through nginx at
+    RATE: the download part (first request for a file to the stamp saved),
+    the bytes sent for files, patches and compressed copies, and the
+    launcher's peak memory."""
+    install = os.path.join(work, "install")
+    shutil.rmtree(install, ignore_errors=True)
+    install_first_release(args, first, changed, install)
+    stamp = li.stamp_of(mirror_dir)
+    with li.start_nginx(mirror_dir, rate=rate) as mirror:
+        done_at, peak = bu.run_until_stamp(args, install, stamp, timeout=1800)
+        log = [r for r in mirror.request_log()
+               if any(p in r["path"] for p in ("/plaza/", "/patch/", "/zst/"))]
+    shutil.rmtree(install)
+    first_request = min(r["time"] - r["seconds"] for r in log)
+    return {"seconds": done_at - first_request, "bytes": sum(r["bytes"] for r in log),
+            "patches": sum("/patch/" in r["path"] for r in log),
+            "compressed": sum("/zst/" in r["path"] for r in log), "peak_kib": peak}
+
+
+def print_update(label, update):
+    print("  %-44s %7.2f s   %12d bytes   (%d patches, %d compressed copies, peak %d KiB)"
+          % (label, update["seconds"], update["bytes"], update["patches"], update["compressed"],
+             update["peak_kib"]), flush=True)
+
+
+def bench_updates(args, first, second, changed, zstd, work):
+    old_mirror, new_mirror, patched_mirror = (os.path.join(work, n)
+                                              for n in ("m1", "m2", "m2p"))
+    li.publish(shlex.split(args.publish), first, old_mirror, build=args.build)
+    li.publish(shlex.split(args.publish), second, new_mirror, build=args.build)
+    has_patches = publish_with_patches(args, second, patched_mirror, old_mirror)
+    print("update of the generated release through nginx at 20 MB/s (download part):")
+    whole = timed_update(args, first, changed, new_mirror, LINK_RATE, work)
+    print_update("launcher, whole files", whole)
+    if not has_patches:
+        print("  launcher, with patches: this publish has no --patch-from yet")
+        return
+    patched = timed_update(args, first, changed, patched_mirror, LINK_RATE, work)
+    print_update("launcher, with patches", patched)
+    bu.row("launcher, with patches", patched["seconds"], "whole files", whole["seconds"],
+           ">= 10")
+    print("  bytes moved: %.1f %% of the changed files (goal <= 5 %%), %.2fx the zstd command "
+          "line's patches (goal <= 1.1)"
+          % (100.0 * patched["bytes"] / zstd["new"], patched["bytes"] / zstd["patch"]))
+    fast = timed_update(args, first, changed, patched_mirror, "0", work)
+    speed = zstd["new"] / 1e6 / fast["seconds"]
+    print("  launcher, with patches, nginx unlimited: %.0f MB/s of new files against zstd -d "
+          "--patch-from %.0f MB/s natively, ratio %.2f (goal >= 0.5), peak %d KiB"
+          % (speed, zstd["apply_mbs"], speed / zstd["apply_mbs"], fast["peak_kib"]), flush=True)
+
+
+def main():
+    def extra(parser):
+        parser.add_argument("--cache", default=".cache/bench")
+        parser.add_argument("--only", choices=("zstd",))
+    args = li.parse_args(__doc__, extra)
+    cache = os.path.abspath(args.cache)
+    work = tempfile.mkdtemp(prefix="launcher-patchday-")
+    try:
+        first, second, changed = make_corpus(cache)
+        real = fetch_real_pair(cache)
+        real_rows = zstd_figures(cache, [("esbuild.exe %s -> %s" % (real[0][0], real[1][0]),
+                                          real[0][1], real[1][1])], work)
+        print_zstd(real_rows, "a real program, %s (zstd command line)" % REAL_PACKAGE)
+        rows = zstd_figures(cache, [(name, os.path.join(first, name), os.path.join(second, name))
+                                    for name in changed], work)
+        zstd = print_zstd(rows, "generated release, %d files, %d MiB (zstd command line)"
+                          % (RELEASE_FILES, RELEASE_BYTES >> 20))
+        if args.only != "zstd":
+            bench_updates(args, first, second, changed, zstd, work)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
