@@ -1,9 +1,8 @@
 #include "update/CallWatchdog.h"
 
-CallWatchdog::CallWatchdog(std::function<void()> onExpiry)
-    : m_onExpiry(std::move(onExpiry)), m_thread([this] { Watch(); }) {}
-
 CallWatchdog::~CallWatchdog() {
+    if (!m_thread.joinable())
+        return;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_bQuit = true;
@@ -12,10 +11,14 @@ CallWatchdog::~CallWatchdog() {
     m_thread.join();
 }
 
-void CallWatchdog::Arm(uint32_t ms) {
+void CallWatchdog::Arm(uint32_t ms, std::function<void()> onExpiry) {
     bool wake;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { Watch(); });
+        m_onExpiry = std::move(onExpiry);
+        m_bExpired.store(false);
         // A deadline after the watcher's next wake-up needs no signal: it
         // wakes then and waits again. That spares a thread switch per call.
         m_deadline = Clock::now() + std::chrono::milliseconds(ms);

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "update/BodyRate.h"
-#include "update/CallWatchdog.h"
 
 namespace {
 
@@ -143,7 +142,8 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
     // handle is tracked, so it is closed once, by whichever side is first.
     const HINTERNET handle = m_hUrl.get();
     StopSignal* tracker = m_pStop ? m_pStop : m_pOwnTracker.get();
-    CallWatchdog watchdog([tracker, handle] { tracker->Close(handle); });
+    CallWatchdog& watchdog = tracker->Watchdog();
+    const auto closeHandle = [tracker, handle] { tracker->Close(handle); };
     BodyRate rate(m_limits);
     const auto failed = [&] {
         if (m_pStop && m_pStop->IsStopped())
@@ -169,7 +169,7 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
         if (!flowing) {
             // Nothing at all for a whole window is below any rate.
             DWORD ready = 0;
-            watchdog.Arm(m_limits.rateWindowMs);
+            watchdog.Arm(m_limits.rateWindowMs, closeHandle);
             const bool waited = ::InternetQueryDataAvailable(handle, &ready, 0, 0);
             watchdog.Disarm();
             if (!waited)
@@ -178,7 +178,7 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
                 want = ready;
         }
         DWORD got = 0;
-        watchdog.Arm(rate.LimitFor(want));
+        watchdog.Arm(rate.LimitFor(want), closeHandle);
         const bool read = ::InternetReadFile(handle, place, want, &got);
         watchdog.Disarm();
         if (!read)

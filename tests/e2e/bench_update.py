@@ -39,13 +39,14 @@ import launcher_install as li  # noqa: E402
 
 
 def write_random(path, size):
+    """Bytes that do not compress (a repeated chunk would), so the plain file
+    is what the launcher fetches."""
     os.makedirs(os.path.dirname(path), exist_ok=True)
-    chunk = os.urandom(1 << 20)
     with open(path, "wb") as f:
         left = size
         while left > 0:
-            f.write(chunk[:min(left, len(chunk))])
-            left -= len(chunk)
+            f.write(os.urandom(min(left, 1 << 20)))
+            left -= 1 << 20
 
 
 def peak_kib(folder):

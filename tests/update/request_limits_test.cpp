@@ -15,10 +15,11 @@ using std::chrono::milliseconds;
 
 TEST(CallWatchdog, ActsOnlyOnACallThatOutlivesItsLimit) {
     std::atomic<int> fired{0};
-    CallWatchdog watchdog([&fired] { ++fired; });
+    CallWatchdog watchdog;
+    const auto count = [&fired] { ++fired; };
     // Calls that return in time, many in a row, as blocks of a body.
     for (int i = 0; i < 50; ++i) {
-        watchdog.Arm(200);
+        watchdog.Arm(200, count);
         watchdog.Disarm();
     }
     std::this_thread::sleep_for(milliseconds(300));
@@ -27,9 +28,9 @@ TEST(CallWatchdog, ActsOnlyOnACallThatOutlivesItsLimit) {
 
     // A long limit first, then a short one: the watcher, asleep until the
     // long one, must wake for the short one.
-    watchdog.Arm(5000);
+    watchdog.Arm(5000, count);
     watchdog.Disarm();
-    watchdog.Arm(100);
+    watchdog.Arm(100, count);
     const auto start = std::chrono::steady_clock::now();
     while (!watchdog.Expired() && std::chrono::steady_clock::now() - start < milliseconds(3000))
         std::this_thread::sleep_for(milliseconds(10));
