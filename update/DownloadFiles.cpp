@@ -2,18 +2,15 @@
 
 #include <windows.h>
 #include <dbghelp.h>
-#include <mmsystem.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <optional>
-#include <vector>
 
-#include "update/BatchedPoster.h"
 #include "update/DeltaDownload.h"
 #include "update/DiskSpace.h"
+#include "update/DownloadDisplay.h"
 #include "update/DownloadSession.h"
 #include "update/HttpRange.h"
 #include "update/HttpStatusText.h"
@@ -33,9 +30,6 @@ namespace {
 // server); below 256 KiB the calls, not the wire, set the speed, and above
 // it the gain levels off.
 constexpr size_t kBlockSize = 256 << 10;
-constexpr DWORD kRefreshMs = 200;
-// Display changes of quick files go to the view together, at most this often.
-constexpr DWORD kDisplayBatchMs = 50;
 
 constexpr char kFailed[] = "下载失败：";
 constexpr char kNoContentLength[] = "文件不存在！";
@@ -62,20 +56,6 @@ struct WrongLength {
     ReleaseVerdict verdict;
 };
 
-std::string Format(const char* format, const std::string& name, int number = 0) {
-    std::vector<char> text(name.size() + 64);
-    std::snprintf(text.data(), text.size(), format, name.c_str(), number);
-    return text.data();
-}
-
-float Fraction(uint64_t part, uint64_t whole) {
-    return whole == 0 ? 1.0f : static_cast<float>(static_cast<double>(part) / whole);
-}
-
-int Percent(float fraction) {
-    return static_cast<int>(std::min(fraction * 100.0f, 1.0e6f));
-}
-
 bool SameDigest(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
@@ -93,11 +73,10 @@ public:
     explicit DownloadPass(UpdateRun& run)
         : m_run(run),
           m_store(run.m_Store),
-          m_count(run.m_Store.CountDownloads()),
-          m_display(run, kDisplayBatchMs) {}
+          m_display(run, run.m_Store.CountDownloads().totalSize) {}
 
     bool Run() {
-        m_display.Post([](UpdateView& v) { v.ShowAllFileProgress(0, false); });
+        m_display.Begin();
         if (!HasRoom())
             return false;
         const FileRecord* current = nullptr;
@@ -118,24 +97,24 @@ public:
             return false;
         } catch (const PassFailure& failure) {
             DiscardPending(false);
-            ShowFailure(kFailed + current->m_sName + failure.reason);
+            m_display.ShowFailure(kFailed + current->m_sName + failure.reason);
             return false;
         } catch (const PassRefused& refused) {
             DiscardPending(true);
             m_run.m_Refusal = refused.verdict;
             LogRefusal(refused.verdict, current->m_sName);
-            ShowFailure(
+            m_display.ShowFailure(
                 kFailed + current->m_sName +
                 (refused.verdict == ReleaseVerdict::TooLarge ? kTooLarge : kDigestMismatch));
             return false;
         }
-        m_display.Post([](UpdateView& v) { v.ShowAllFileProgress(100, true); });
+        m_display.End();
         return true;
     }
 
 private:
     void Download(FileRecord& record) {
-        StartFile(record.m_sName);
+        m_display.StartFile(record.m_sName);
         if (record.m_bBadName || !IsSafeListedName(record.m_sName))
             throw PassFailure{kBadName};
 
@@ -145,7 +124,7 @@ private:
         if (IsRunningLauncher(record.m_sName)) {
             switch (CheckWaitingLauncher(m_store, record, temp)) {
                 case WaitingLauncher::HandOver:
-                    FinishFile(record.m_sName, static_cast<uint64_t>(record.m_nSize));
+                    m_display.FinishFile(record.m_sName, static_cast<uint64_t>(record.m_nSize));
                     Place(record, temp, target);
                     return;
                 case WaitingLauncher::GiveUp:
@@ -188,7 +167,7 @@ private:
             ::DeleteFileA(temp.c_str());
             throw PassRefused{ReleaseVerdict::HashMismatch};
         }
-        FinishFile(record.m_sName, fetched.length);
+        m_display.FinishFile(record.m_sName, fetched.length);
         Place(record, temp, target);
     }
 
@@ -242,7 +221,7 @@ private:
         const std::string lack = LackOfRoomText(m_store.m_sInstallDir, needed);
         if (lack.empty())
             return true;
-        ShowFailure(lack);
+        m_display.ShowFailure(lack);
         return false;
     }
 
@@ -255,24 +234,6 @@ private:
                 ::DeleteFileA(pending.temp.c_str());
         }
         m_pending.clear();
-    }
-
-    // A failure's text goes out after the display changes held before it.
-    void ShowFailure(const std::string& text) {
-        m_display.Flush();
-        m_run.PostCurInfo(text);
-    }
-
-    void StartFile(const std::string& name) {
-        m_recent.push_back(name);
-        const size_t first = m_recent.size() > 3 ? m_recent.size() - 3 : 0;
-        std::vector<std::string> recent(m_recent.begin() + first, m_recent.end());
-        m_display.Post([name, recent](UpdateView& v) {
-            v.m_vUpdateFileInfo.push_back(name);
-            v.m_fCurFileProgress = 0.0f;
-            v.ShowRecentFiles(recent);
-            v.ShowCurFileProgress(0);
-        });
     }
 
     struct Fetched {
@@ -361,17 +322,17 @@ private:
         const std::string& name = record.m_sName;
         uint64_t received = offset;
         m_passBytes += offset;
-        Pace pace;
+        DownloadDisplay::Pace pace;
         TempFileSink sink(out.get(), m_store.m_pRelease != nullptr);
         const bool resumed =
             offset == 0 || (sink.TakeExisting(offset) && ::SetEndOfFile(out.get()));
-        const ReadResult result = !resumed
-                                      ? ReadResult::WriteFailed
-                                      : response.file->ReadInto(sink, kBlockSize, [&](size_t got) {
-                                            received += got;
-                                            m_passBytes += got;
-                                            Progress(name, pace, got, received, length);
-                                        });
+        const ReadResult result =
+            !resumed ? ReadResult::WriteFailed
+                     : response.file->ReadInto(sink, kBlockSize, [&](size_t got) {
+                           received += got;
+                           m_passBytes += got;
+                           m_display.Progress(name, pace, got, received, length, m_passBytes);
+                       });
         sink.Finish();
         const bool written = result != ReadResult::WriteFailed;
         const bool flushed = written && ::FlushFileBuffers(out.get());
@@ -404,27 +365,6 @@ private:
             (folder.empty() || folder.back() == '\\' ? folder : folder + "\\").c_str());
     }
 
-    // The bytes since the display's last refresh, and when that was.
-    struct Pace {
-        DWORD time = ::timeGetTime();
-        uint64_t bytes = 0;
-    };
-
-    // A block of got bytes arrived, received of length in all: at most one
-    // refresh per kRefreshMs, and one for the last block. The speed is of
-    // the bytes that moved.
-    void Progress(const std::string& name, Pace& pace, size_t got, uint64_t received,
-                  uint64_t length) {
-        pace.bytes += got;
-        const DWORD now = ::timeGetTime();
-        if (now - pace.time < kRefreshMs && received != length)
-            return;
-        const DWORD elapsed = now - pace.time ? now - pace.time : 1;
-        const int speed = static_cast<int>((pace.bytes / 1024.0) / (elapsed / 1000.0));
-        pace = {now, 0};
-        Refresh(name, Fraction(m_passBytes, m_count.totalSize), Fraction(received, length), speed);
-    }
-
     // The file's patch or compressed copy, when the mirror offers one; the
     // plain file is fetched when nothing comes of it. The object stands for
     // the whole file, so its bytes move the bar by the file's share, scaled.
@@ -433,13 +373,13 @@ private:
         MakeFolder(record.m_sName);
         const uint64_t start = m_passBytes;
         const double share = record.m_nSize > 0 ? static_cast<double>(record.m_nSize) : 0.0;
-        Pace pace;
-        const DeltaFetch delta =
-            FetchDelta(m_store, record, target, temp, kBlockSize,
-                       [&](size_t got, uint64_t received, uint64_t size) {
-                           m_passBytes = start + static_cast<uint64_t>(share * received / size);
-                           Progress(record.m_sName, pace, got, received, size);
-                       });
+        DownloadDisplay::Pace pace;
+        const DeltaFetch delta = FetchDelta(
+            m_store, record, target, temp, kBlockSize,
+            [&](size_t got, uint64_t received, uint64_t size) {
+                m_passBytes = start + static_cast<uint64_t>(share * received / size);
+                m_display.Progress(record.m_sName, pace, got, received, size, m_passBytes);
+            });
         if (delta.outcome == DeltaFetch::Outcome::Stopped)
             throw PassStopped{};
         if (delta.outcome != DeltaFetch::Outcome::Fetched) {
@@ -447,34 +387,6 @@ private:
             return std::nullopt;
         }
         return Fetched{delta.length, delta.md5, delta.sha256};
-    }
-
-    void Refresh(const std::string& name, float all, float cur, int speed) {
-        // A file that starts over (a retry, a patch given up for the plain
-        // file) holds the bar where it is: it never runs backwards.
-        all = m_shownAll = std::max(all, m_shownAll);
-        const std::string info = Format("正在下载：%s %dKB/s", name, speed);
-        m_display.Post([all, cur, info](UpdateView& v) {
-            v.m_fAllFileProgress = all;
-            v.m_fCurFileProgress = cur;
-            v.ShowAllFileProgress(Percent(all), true);
-            v.ShowCurFileProgress(Percent(cur));
-            v.m_sCurInfo = info;
-            v.ShowCurInfo(info);
-        });
-    }
-
-    void FinishFile(const std::string& name, uint64_t length) {
-        m_finishedBytes += length;
-        const float all = m_shownAll =
-            std::max(Fraction(m_finishedBytes, m_count.totalSize), m_shownAll);
-        const std::string info = Format("%s下载完毕，正在复盖...", name);
-        m_display.Post([all, info](UpdateView& v) {
-            v.m_fAllFileProgress = all;
-            v.m_fCurFileProgress = 1.0f;
-            v.m_sCurInfo = info;
-            v.ShowCurInfo(info);
-        });
     }
 
     struct Pending {
@@ -485,13 +397,9 @@ private:
 
     UpdateRun& m_run;
     CUpdateStore& m_store;
-    const DownloadCount m_count;
-    BatchedPoster m_display;
+    DownloadDisplay m_display;
     std::deque<Pending> m_pending;
-    std::vector<std::string> m_recent;
     uint64_t m_passBytes = 0;
-    uint64_t m_finishedBytes = 0;
-    float m_shownAll = 0.0f;
 };
 
 }  // namespace
