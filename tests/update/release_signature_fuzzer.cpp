@@ -1,10 +1,12 @@
-// Reading release.sig from an untrusted mirror: whatever parses is exactly
-// the signed text followed by its signature line, its expiry writes back to
-// the same time, and nothing verifies against a key that signed nothing.
+// Reading release.sig and patches.txt from an untrusted mirror: whatever
+// parses is exactly the signed text followed by its signature line, its
+// expiry writes back to the same time, an index reads back as it was read,
+// and nothing verifies against a key that signed nothing.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "update/PatchIndex.h"
 #include "update/ReleaseSignature.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -21,6 +23,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                 21, 22, 23, 24, 25, 26, 27, 28, 29};
     SignedRelease out;
     if (VerifyRelease(text, {kUnusedKey}, 0, 0, "", out) == ReleaseVerdict::Accepted)
+        std::abort();
+
+    if (const auto index = ParsePatchIndex(text, {})) {
+        const auto again = ParsePatchIndex(FormatPatchIndex(*index), {});
+        if (!again || again->stamp != index->stamp || again->compressed != index->compressed ||
+            again->patches != index->patches) {
+            std::abort();
+        }
+    }
+    if (ParsePatchIndex(text, {kUnusedKey}))
         std::abort();
     return 0;
 }
