@@ -47,6 +47,13 @@ std::optional<uint64_t> CompressFile(const std::filesystem::path& source, uint64
         (settings.longDistance && !Set(cctx, ZSTD_c_enableLongDistanceMatching, 1, error))) {
         return std::nullopt;
     }
+    // zstd's own command line makes patches in its threaded mode (one worker),
+    // whose long-distance matcher sees the new file whole: against a large
+    // old file its patches come out markedly smaller (95 MB with 1 % changed:
+    // 742 kB against 1.17 MB). A libzstd built without threads refuses the
+    // setting, and the patch is made by the calling thread instead.
+    if (!settings.prefix.empty())
+        ZSTD_CCtx_setParameter(cctx, ZSTD_c_nbWorkers, 1);
     size_t result = ZSTD_CCtx_setPledgedSrcSize(cctx, size);
     if (!ZSTD_isError(result) && !settings.prefix.empty())
         result = ZSTD_CCtx_refPrefix(cctx, settings.prefix.data(), settings.prefix.size());
