@@ -19,7 +19,11 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
     }
     saved = saved && ::MoveFileExA(temp.c_str(), path.c_str(),
                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!saved)
+    if (!saved) {
+        // The caller may report why the save failed.
+        const DWORD error = ::GetLastError();
         ::DeleteFileA(temp.c_str());
+        ::SetLastError(error);
+    }
     return saved;
 }

@@ -5,5 +5,6 @@
 
 #include <string>
 
-// False when any step failed; the target is then left as it was.
+// False when any step failed, with the step's error as the last error; the
+// target is then left as it was.
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/Handles.h"
+#include "update/AtomicFile.h"
 #include "update/DownloadSession.h"
 #include "update/HttpFetchText.h"
 #include "update/UpdateLog.h"
@@ -52,28 +53,7 @@ std::optional<uint64_t> ReadHighestRelease(const std::string& installDir) {
 }
 
 bool SaveHighestRelease(const std::string& installDir, uint64_t release) {
-    const std::string path = HighestReleasePath(installDir);
-    const std::string temp = path + ".tmp";
-    const std::string text = std::to_string(release);
-    bool written = false;
-    {
-        Base::UniqueKernelHandle file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            return false;
-        DWORD put = 0;
-        written =
-            ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &put, nullptr) &&
-            put == text.size() && ::FlushFileBuffers(file.get());
-    }
-    if (written && ::MoveFileExA(temp.c_str(), path.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
-    }
-    const DWORD error = ::GetLastError();
-    ::DeleteFileA(temp.c_str());
-    ::SetLastError(error);
-    return false;
+    return ReplaceFileAtomically(HighestReleasePath(installDir), std::to_string(release));
 }
 
 ReleaseVerdict CheckReleaseOfVersion(CUpdateStore& store, const std::string& mirror) {
