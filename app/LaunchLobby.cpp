@@ -11,7 +11,6 @@
 #include "app/LauncherConstants.h"
 #include "app/PlazaUpdateWnd.h"
 #include "base/LobbyInterface.h"
-#include "base/ProgramFolder.h"
 #include "launcher_settings.h"
 #include "login/AccountKeys.h"
 #include "login/AccountStore.h"
@@ -20,7 +19,6 @@
 #include "ui/controls/Button.h"
 #include "ui/controls/Edit.h"
 #include "ui/controls/Option.h"
-#include "update/HandOverRecord.h"
 
 using namespace SkinUI;
 
@@ -48,7 +46,7 @@ void CPlazaUpdateWnd::LaunchLobby() {
     if (LoginUnderway())
         return;
     // Only between update runs: a run may still replace the lobby's files.
-    if (!m_bUpdateFinished || m_bUpdating)
+    if (!m_Engine.IsReadyForLogin())
         return;
 
     if (!m_pAccountEdit || m_pAccountEdit->GetText().empty()) {
@@ -73,13 +71,10 @@ void CPlazaUpdateWnd::LaunchLobby() {
 
     const std::string account = m_pAccountEdit->GetText();
     const std::string password = m_pPasswordEdit ? m_pPasswordEdit->GetText() : std::string();
-    std::string parameters = kReplacePlazaUpdateSwitch;
-    if (m_bReplacePlazaUpdate) {
-        // Counted like the update thread's own hand-over, so the next run
-        // knows the new launcher was handed over. Uncounted, it is still
-        // worth the try: that run hands over only what it can count.
-        RecordHandOver(Base::ProgramFolder());
-    } else {
+    // A new launcher waiting is handed over instead of the login.
+    const bool handOver = m_Engine.IsLauncherWaiting();
+    std::string parameters;
+    if (!handOver) {
         SelectLoginServer();
         const auto login = FormatUpdateOverParameters(
             LobbyLogin{m_nServerLine, m_bPartnerLogon, account, password, m_sServerAddr});
@@ -98,10 +93,15 @@ void CPlazaUpdateWnd::LaunchLobby() {
     if (!m_bPartnerLogon)
         ExplainUnrememberedAccount(account);
 
-    const std::string lobby = LobbyProgramPath(CWindowManagerUI::GetModuleDirectory());
-    const HINSTANCE started =
-        ::ShellExecuteA(m_hWnd, "open", lobby.c_str(), parameters.c_str(), "", SW_SHOWNORMAL);
-    if (reinterpret_cast<INT_PTR>(started) < 32) {
+    bool started = false;
+    if (handOver) {
+        started = m_Engine.HandOverAtLogin(m_hWnd) == HandOver::Started;
+    } else {
+        const std::string lobby = LobbyProgramPath(CWindowManagerUI::GetModuleDirectory());
+        started = reinterpret_cast<INT_PTR>(::ShellExecuteA(
+                      m_hWnd, "open", lobby.c_str(), parameters.c_str(), "", SW_SHOWNORMAL)) >= 32;
+    }
+    if (!started) {
         ::MessageBoxA(m_hWnd, "大厅启动失败!", kMessageCaption, MB_OK);
     } else if (!m_bPartnerLogon) {
         SaveLogonAccount(account, password);

@@ -4,13 +4,10 @@
 
 #include <windows.h>
 
-// Ask the launcher to quit. Posted at creation when a lobby already runs, and
-// by the update thread after handing over to the lobby. wParam, lParam: 0.
+// Ask the launcher to quit. Posted by the window to itself: at creation when
+// a lobby already runs, and when an update run has handed the new launcher
+// over to the lobby. wParam, lParam: 0.
 constexpr UINT WM_QUIT_LAUNCHER = WM_USER + 100;
-
-// Refresh notice posted by the update thread at the ready state and for each
-// file-list entry. No handler acts on it. wParam, lParam: 0.
-constexpr UINT WM_UPDATE_COMPLETE = WM_USER + 101;
 
 // Sent by the login page's script object: log in with these credentials.
 // wParam: account, lParam: password, both UTF-16 strings owned by the sender.

@@ -68,7 +68,7 @@ void CPlazaUpdateWnd::OnClick(const std::string& name, CControlUI* sender) {
             m_bSavePassword = option->IsSelected();
         }
     } else if (name == "RestoreUpdate") {
-        m_bForceCheck = true;
+        m_Engine.ForceCheck();
         StartUpdateThread();
     } else if (name == "again") {
         Retry();
@@ -157,7 +157,7 @@ void CPlazaUpdateWnd::Cancel() {
     }
     ShowIfPresent(again, true);
     ShowIfPresent(m_Manager.FindControl("cancel"), false);
-    if (m_bUpdating && m_pUpdateRun) {
+    if (m_Engine.IsUpdating() && m_Engine.CurrentRun()) {
         // The run ends; the window stays and "again" offers a new one.
         StopUpdateThread();
     } else {
@@ -172,7 +172,7 @@ void CPlazaUpdateWnd::ToggleAutoLogon() {
         return;
     m_bAutoLogon = false;
     ::KillTimer(m_hWnd, TIMER_AUTO_LOGON);
-    if (!m_bUpdateFinished || m_bUpdating)
+    if (!m_Engine.IsReadyForLogin())
         return;
     EnableLoginButtons(true);
     SetLoginBoxesEnabled(true);

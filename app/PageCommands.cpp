@@ -79,7 +79,7 @@ void CPlazaUpdateWnd::BeforeNavigate2(IDispatch* disp, VARIANT* url, VARIANT*, V
 }
 
 void CPlazaUpdateWnd::OpenRegisterPage() {
-    if (!m_bUpdateFinished || m_bUpdating)
+    if (!m_Engine.IsReadyForLogin())
         return;
     ShowRegisterPage();
     if (auto* pages = FindControlAs<CTabLayoutUI>(m_Manager, "LogonRegister"))

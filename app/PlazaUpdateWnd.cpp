@@ -46,9 +46,10 @@ void KeepEmptyWindowUsable(HWND window, LONG_PTR captionStyle) {
 }  // namespace
 
 CPlazaUpdateWnd::CPlazaUpdateWnd()
-    : m_sServerAddr(settings::kServerAddr),
-      m_sServerHost(settings::kServerHost),
-      m_pUiQueue(std::make_shared<UiQueue>(nullptr)) {}
+    : m_pUiQueue(std::make_shared<UiQueue>(nullptr)),
+      m_Engine(*this, m_pUiQueue, settings::kMirrorUrl),
+      m_sServerAddr(settings::kServerAddr),
+      m_sServerHost(settings::kServerHost) {}
 
 CPlazaUpdateWnd::~CPlazaUpdateWnd() {
     m_pUiQueue->Detach();

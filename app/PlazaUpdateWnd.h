@@ -15,7 +15,7 @@
 #include "ui/core/Notify.h"
 #include "ui/core/WindowManager.h"
 #include "ui/core/WindowWnd.h"
-#include "update/UpdateView.h"
+#include "update/run/UpdateEngine.h"
 
 namespace SkinUI {
 class CComboUI;
@@ -27,12 +27,15 @@ namespace accounts {
 struct SavedOptions;
 }  // namespace accounts
 
-// The update fields (m_bUpdating, m_UpdateStore, ...) come from UpdateView;
-// the window shows a run in its skin controls (WindowUpdateView.cpp).
+// The window owns the update engine and shows its runs in the skin's update
+// controls as its UpdateView (WindowUpdateView.cpp).
 class CPlazaUpdateWnd : public SkinUI::CWindowWnd,
                         public SkinUI::INotifyUI,
                         public SkinUI::CWebBrowserEventHandler,
                         public UpdateView {
+    // Declared first: the engine below posts through it.
+    std::shared_ptr<UiQueue> m_pUiQueue;
+
 public:
     CPlazaUpdateWnd();
     ~CPlazaUpdateWnd() override;
@@ -81,6 +84,7 @@ public:
     bool OpenServiceLink(const std::string& controlName);
 
     SkinUI::CWindowManagerUI m_Manager;
+    UpdateEngine m_Engine;
     SkinUI::CComboUI* m_pAccountCombo = nullptr;
     SkinUI::CEditUI* m_pAccountEdit = nullptr;
     SkinUI::CEditUI* m_pPasswordEdit = nullptr;
@@ -99,7 +103,6 @@ public:
     Base::UniqueKernelHandle m_hResolverThread;
 
     // UpdateView: the run's state in the skin's update controls.
-    std::shared_ptr<UiPoster> GetUiPoster() const override { return m_pUiQueue; }
     HWND GetOwnerWindow() const override { return m_hWnd; }
     void ShowUpdateState(const std::string& text) override;
     void ShowCurInfo(const std::string& text) override;
@@ -110,7 +113,7 @@ public:
     void EnableLoginButtons(bool enabled) override;
     void EnableRepair() override;
     bool ArmAutoLogon() override;
-    void NotifyUpdateComplete() override;
+    void ShowMessage(const std::string& text) override;
     void RequestQuit() override;
 
 protected:
@@ -144,6 +147,5 @@ private:
     void ApplySavedOptions(const accounts::SavedOptions& saved);
     void SelectFirstAccountOrClear();
 
-    std::shared_ptr<UiQueue> m_pUiQueue;
     bool m_bLoginUnderway = false;
 };

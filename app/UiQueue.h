@@ -10,7 +10,7 @@
 #include <functional>
 #include <mutex>
 
-#include "update/UiPoster.h"
+#include "update/run/UiPoster.h"
 
 class UiQueue : public UiPoster {
 public:

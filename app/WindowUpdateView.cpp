@@ -6,9 +6,8 @@
 #include "app/ControlLookup.h"
 #include "app/Messages.h"
 #include "app/PlazaUpdateWnd.h"
-#include "launcher_settings.h"
+#include "base/MessageCaption.h"
 #include "ui/controls/Progress.h"
-#include "update/UpdateThread.h"
 
 using namespace SkinUI;
 
@@ -40,11 +39,11 @@ void SetProgressValue(const CWindowManagerUI& manager, const char* name, int val
 }  // namespace
 
 void CPlazaUpdateWnd::StartUpdateThread() {
-    StartUpdateRun(*this, settings::kMirrorUrl);
+    m_Engine.Start();
 }
 
 void CPlazaUpdateWnd::StopUpdateThread() {
-    StopUpdateRun(*this);
+    m_Engine.Stop();
 }
 
 void CPlazaUpdateWnd::ShowUpdateState(const std::string& text) {
@@ -91,8 +90,8 @@ bool CPlazaUpdateWnd::ArmAutoLogon() {
     return true;
 }
 
-void CPlazaUpdateWnd::NotifyUpdateComplete() {
-    ::PostMessageA(m_hWnd, WM_UPDATE_COMPLETE, 0, 0);
+void CPlazaUpdateWnd::ShowMessage(const std::string& text) {
+    ::MessageBoxA(m_hWnd, text.c_str(), kMessageCaption, MB_OK);
 }
 
 void CPlazaUpdateWnd::RequestQuit() {

@@ -2,6 +2,8 @@
 // both rely on, kept in one place so the two programs cannot drift apart.
 #pragma once
 
+#include <string>
+
 // The lobby's main window: the launcher looks for it at start and at login.
 inline constexpr char kLobbyWindowClass[] = "ReRodaDeviz";
 
@@ -14,3 +16,11 @@ inline constexpr char kAccountListKey[] = "Software\\DaRidaZorozo\\Lobby\\LogonA
 // (the lobby moves Launcher.exe.tmp over Launcher.exe and starts it).
 inline constexpr char kUpdateOverSwitch[] = "-Update_Over";
 inline constexpr char kReplacePlazaUpdateSwitch[] = "-Replace_PlazaUpdate";
+
+// The lobby beside the launcher in the program's folder, which may or may not
+// end in a backslash.
+inline std::string LobbyProgramPath(std::string programFolder) {
+    if (programFolder.empty() || programFolder.back() != '\\')
+        programFolder += '\\';
+    return programFolder + "Lobby.exe";
+}

@@ -14,10 +14,3 @@ std::optional<std::string> FormatUpdateOverParameters(const LobbyLogin& login) {
         return std::nullopt;
     return std::string(buffer);
 }
-
-std::string LobbyProgramPath(const std::string& programFolder) {
-    std::string path = programFolder;
-    if (path.empty() || path.back() != '\\')
-        path += '\\';
-    return path + "Lobby.exe";
-}

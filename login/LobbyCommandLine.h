@@ -22,7 +22,3 @@ struct LobbyLogin {
 // address", nothing quoted. Empty when it would be longer than
 // kMaxLobbyParameters characters.
 std::optional<std::string> FormatUpdateOverParameters(const LobbyLogin& login);
-
-// The lobby beside the launcher in the program's folder, which may or may not
-// end in a backslash.
-std::string LobbyProgramPath(const std::string& programFolder);

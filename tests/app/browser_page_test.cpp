@@ -15,10 +15,9 @@
 #include "tests/app/ScriptHost.h"
 #include "tests/login/LobbyFixture.h"
 #include "tests/ui/browser/BrowserTestSupport.h"
-#include "tests/update/MirrorFixture.h"
+#include "tests/update/support/MirrorFixture.h"
 #include "ui/controls/Edit.h"
 #include "ui/layout/TabLayout.h"
-#include "update/UpdateThread.h"
 
 using namespace SkinUI;
 
@@ -58,14 +57,15 @@ protected:
         mirror::WriteFile(mirror::InstallDir() + "ver.ini", kStamp);
         mirror::PublishVersion("2.5.0", kStamp);
         RunUpdate();
-        ASSERT_TRUE(m_window->m_bUpdateFinished);
+        ASSERT_TRUE(m_window->m_Engine.m_bUpdateFinished);
     }
 
     // Starts an update run and pumps until it has ended.
     void RunUpdate() {
-        StartUpdateRun(*m_window, mirror::Url());
+        m_window->m_Engine.UseMirrors(mirror::Url());
+        m_window->m_Engine.Start();
         const DWORD start = ::GetTickCount();
-        while (m_window->m_bUpdating && ::GetTickCount() - start < 30000)
+        while (m_window->m_Engine.m_bUpdating && ::GetTickCount() - start < 30000)
             PumpMessages(10);
     }
     void TearDown() override {
@@ -111,15 +111,16 @@ TEST_F(PageCommands, APlainCommandFillsBothBoxesAndLogsInWithExactlyThatLogin) {
 TEST_F(PageCommands, RegisterWaitsForTheUpdateAndCancelReturnsToTheLogin) {
     // A run that hangs on the version file is still running.
     mirror::SetFault("ver.html", "stall");
-    StartUpdateRun(*m_window, mirror::Url());
+    m_window->m_Engine.UseMirrors(mirror::Url());
+    m_window->m_Engine.Start();
     PumpMessages(300);
-    ASSERT_TRUE(m_window->m_bUpdating);
+    ASSERT_TRUE(m_window->m_Engine.m_bUpdating);
     NavigateLogonWeb("app:register");
     EXPECT_EQ(Pages()->GetCurSel(), 0);
     m_window->StopUpdateThread();
     mirror::ClearFaults();
     RunUpdate();
-    ASSERT_TRUE(m_window->m_bUpdateFinished);
+    ASSERT_TRUE(m_window->m_Engine.m_bUpdateFinished);
     NavigateLogonWeb("app:register");
     EXPECT_EQ(Pages()->GetCurSel(), 1);
     NavigateLogonWeb("app:cancel");

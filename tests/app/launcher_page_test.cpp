@@ -18,7 +18,7 @@
 #include "tests/login/LobbyFixture.h"
 #include "tests/ui/browser/BrowserTestSupport.h"
 #include "tests/ui/support/SkinHost.h"
-#include "tests/update/MirrorFixture.h"
+#include "tests/update/support/MirrorFixture.h"
 #include "ui/controls/Edit.h"
 
 using namespace SkinUI;
@@ -65,9 +65,9 @@ protected:
         ASSERT_NE(m_hWnd, nullptr);
         m_window = window;
         const DWORD start = ::GetTickCount();
-        while (!m_window->m_bUpdateFinished && ::GetTickCount() - start < 30000)
+        while (!m_window->m_Engine.m_bUpdateFinished && ::GetTickCount() - start < 30000)
             RunMessageLoop(10);
-        ASSERT_TRUE(m_window->m_bUpdateFinished);
+        ASSERT_TRUE(m_window->m_Engine.m_bUpdateFinished);
     }
     void TearDown() override {
         // The window deletes itself when it is destroyed.

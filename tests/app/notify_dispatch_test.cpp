@@ -12,7 +12,6 @@
 #include "ui/controls/ListElement.h"
 #include "ui/controls/Option.h"
 #include "ui/layout/TabLayout.h"
-#include "update/UpdateThread.h"
 
 using namespace SkinUI;
 
@@ -65,11 +64,11 @@ TEST(NotifyDispatch, CloseWindowLeavesTheWebPageFirstAndFollowsTheLoginTab) {
 TEST(NotifyDispatch, RegisterWaitsForTheUpdate) {
     LauncherTestWindow window;
     auto* pages = window.Control<CTabLayoutUI>("LogonRegister");
-    window.m_bUpdateFinished = true;
-    window.m_bUpdating = true;
+    window.m_Engine.m_bUpdateFinished = true;
+    window.m_Engine.m_bUpdating = true;
     window.SendNotify("click", "Register");
     EXPECT_EQ(pages->GetCurSel(), 0);
-    window.m_bUpdating = false;
+    window.m_Engine.m_bUpdating = false;
     window.SendNotify("click", "RegisterTop");
     EXPECT_EQ(pages->GetCurSel(), 1);
 
@@ -90,7 +89,7 @@ TEST(NotifyDispatch, OptionsAreReadBeforeTheClickChangesThem) {
     // Ticking auto-logon changes nothing at once.
     auto* autoLogon = window.Control<COptionUI>("AutoLogon");
     window.m_bAutoLogon = true;
-    window.m_bUpdateFinished = true;
+    window.m_Engine.m_bUpdateFinished = true;
     window.m_pAccountEdit->SetEnabled(false);
     window.SendNotify("click", "AutoLogon");
     EXPECT_TRUE(window.m_bAutoLogon);
@@ -112,7 +111,7 @@ TEST(NotifyDispatch, OptionsAreReadBeforeTheClickChangesThem) {
 
     // While an update runs the inputs stay as they are.
     window.m_bAutoLogon = true;
-    window.m_bUpdating = true;
+    window.m_Engine.m_bUpdating = true;
     window.m_pAccountEdit->SetEnabled(false);
     window.SendNotify("click", "AutoLogon");
     EXPECT_FALSE(window.m_bAutoLogon);
@@ -187,17 +186,18 @@ private:
 TEST(NotifyDispatch, CancelDuringARunStopsItAndKeepsTheWindow) {
     SilentServer mirror;
     LauncherTestWindow window;
-    StartUpdateRun(window, mirror.Url());
-    for (int i = 0; i < 100 && !window.m_bUpdating; ++i)
+    window.m_Engine.UseMirrors(mirror.Url());
+    window.m_Engine.Start();
+    for (int i = 0; i < 100 && !window.m_Engine.m_bUpdating; ++i)
         PumpMessages(20);
-    ASSERT_TRUE(window.m_bUpdating);
+    ASSERT_TRUE(window.m_Engine.m_bUpdating);
 
     window.SendNotify("click", "cancel");
-    EXPECT_FALSE(window.m_bUpdating);
-    EXPECT_FALSE(window.m_pUpdateRun);
+    EXPECT_FALSE(window.m_Engine.m_bUpdating);
+    EXPECT_FALSE(window.m_Engine.CurrentRun());
     EXPECT_TRUE(window.Control<CButtonUI>("again")->IsVisible());
     EXPECT_FALSE(window.Control<CButtonUI>("cancel")->IsVisible());
     PumpMessages(100);
     EXPECT_FALSE(TakeQuitMessage());
-    EXPECT_FALSE(window.m_bUpdating);
+    EXPECT_FALSE(window.m_Engine.m_bUpdating);
 }

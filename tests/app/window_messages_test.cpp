@@ -116,7 +116,7 @@ TEST(LauncherWindow, RoundCornersCoverTheWholeWindow) {
 TEST(LauncherWindow, LogonResultStartsTheLoginOrShowsTheMessage) {
     LauncherTestWindow window;
     // Update finished but no account: a login attempt shows the input check.
-    window.m_bUpdateFinished = true;
+    window.m_Engine.m_bUpdateFinished = true;
     MessageBoxWatcher boxes;
     window.SendMessage(WM_LOGON_RESULT, reinterpret_cast<WPARAM>(L"0"),
                        reinterpret_cast<LPARAM>(L"ignored"));
@@ -134,8 +134,8 @@ TEST(LauncherWindow, LogonResultStartsTheLoginOrShowsTheMessage) {
 
 TEST(LauncherWindow, LogonLobbyWhileUpdatingFillsTheBoxesOnly) {
     LauncherTestWindow window;
-    window.m_bUpdating = true;
-    window.m_bUpdateFinished = true;
+    window.m_Engine.m_bUpdating = true;
+    window.m_Engine.m_bUpdateFinished = true;
     window.Control<CTabLayoutUI>("LogonRegister")->SelectItem(1);
     MessageBoxWatcher boxes;
     window.SendMessage(WM_LOGON_LOBBY, reinterpret_cast<WPARAM>(L"\x73A9\x5BB6 1"),  // 玩家 1
@@ -151,7 +151,7 @@ TEST(LauncherWindow, LogonLobbyWhileUpdatingFillsTheBoxesOnly) {
 
 TEST(LauncherWindow, AutoLogonTimerFiresOnceAndLogsIn) {
     LauncherTestWindow window;
-    window.m_bUpdateFinished = true;
+    window.m_Engine.m_bUpdateFinished = true;
     MessageBoxWatcher boxes;
     ::SetTimer(window.GetHWND(), TIMER_AUTO_LOGON, 10, nullptr);
     PumpMessages(300);

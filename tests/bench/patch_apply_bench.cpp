@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "base/Handles.h"
-#include "update/MappedFile.h"
-#include "update/PatchSink.h"
+#include "update/sinks/MappedFile.h"
+#include "update/sinks/PatchSink.h"
 
 namespace {
 

@@ -87,7 +87,7 @@ protected:
     // launcher's initialisation makes them, fixed line 0 whose only
     // candidate is a 15-character address.
     void Prepare(LauncherTestWindow& window, const char* account, const char* password) {
-        window.m_bUpdateFinished = true;
+        window.m_Engine.m_bUpdateFinished = true;
         window.m_pAccountEdit->SetMaxChar(32);
         window.m_pPasswordEdit->SetMaxChar(32);
         window.m_vServerList = {"192.168.100.200"};

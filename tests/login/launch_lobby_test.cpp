@@ -54,7 +54,7 @@ TEST_F(LaunchLobby, PartnerLoginPassesTheFlagAndSavesNothing) {
 TEST_F(LaunchLobby, ReplaceFormSkipsTheServerChoiceButSavesTheAccount) {
     LauncherTestWindow window;
     Prepare(window, "abc", "pw");
-    window.m_bReplacePlazaUpdate = true;
+    window.m_Engine.m_bReplacePlazaUpdate = true;
     window.m_sServerAddr = "10.9.9.9";
     window.LaunchLobby();
     EXPECT_EQ(LobbyParameters(), "-Replace_PlazaUpdate");
@@ -80,12 +80,12 @@ TEST_F(LaunchLobby, RefusalsAndInputChecks) {
     Prepare(window, "abc", "pw");
 
     // While an update runs, or before one has finished: nothing at all.
-    window.m_bUpdating = true;
+    window.m_Engine.m_bUpdating = true;
     window.LaunchLobby();
-    window.m_bUpdating = false;
-    window.m_bUpdateFinished = false;
+    window.m_Engine.m_bUpdating = false;
+    window.m_Engine.m_bUpdateFinished = false;
     window.LaunchLobby();
-    window.m_bUpdateFinished = true;
+    window.m_Engine.m_bUpdateFinished = true;
     // Enter in a disabled password box does not log in either.
     window.m_pPasswordEdit->SetEnabled(false);
     window.SendNotify("return", "PassWord");

@@ -3,7 +3,7 @@
 #include "tools/publish/Commands.h"
 #include "tools/publish/FileText.h"
 #include "tools/publish/NativePath.h"
-#include "update/MirrorFormat.h"
+#include "update/format/MirrorFormat.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "tools/publish/FileText.h"
-#include "update/FileDigests.h"
+#include "update/format/FileDigests.h"
 
 namespace {
 

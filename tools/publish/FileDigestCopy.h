@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "update/ReleaseSignature.h"
+#include "update/format/ReleaseSignature.h"
 
 struct FileFacts {
     uint64_t size = 0;

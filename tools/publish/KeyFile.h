@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "update/ReleaseSignature.h"
+#include "update/format/ReleaseSignature.h"
 
 // Makes a key pair and writes the secret key to a new file (mode 0600; an
 // existing file is never overwritten). Gives the public key, or nothing with

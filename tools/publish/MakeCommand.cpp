@@ -15,7 +15,7 @@
 #include "tools/publish/NativePath.h"
 #include "tools/publish/ReleaseScan.h"
 #include "tools/publish/ReleaseSigning.h"
-#include "update/PatchIndex.h"
+#include "update/format/PatchIndex.h"
 
 namespace fs = std::filesystem;
 

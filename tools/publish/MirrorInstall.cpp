@@ -5,8 +5,8 @@
 #include <set>
 #include <vector>
 
-#include "update/PatchIndex.h"
-#include "update/ReleaseSignature.h"
+#include "update/format/PatchIndex.h"
+#include "update/format/ReleaseSignature.h"
 
 namespace fs = std::filesystem;
 

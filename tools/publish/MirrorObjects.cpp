@@ -10,7 +10,7 @@
 #include "tools/publish/NativePath.h"
 #include "tools/publish/ZstdDecode.h"
 #include "tools/publish/ZstdEncode.h"
-#include "update/FileDigests.h"
+#include "update/format/FileDigests.h"
 
 namespace fs = std::filesystem;
 

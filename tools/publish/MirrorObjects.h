@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tools/publish/ReleaseScan.h"
-#include "update/PatchIndex.h"
+#include "update/format/PatchIndex.h"
 
 // A compressed copy is kept when it saves at least a tenth of the file.
 inline constexpr uint64_t kCompressedKeepPercent = 90;

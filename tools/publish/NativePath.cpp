@@ -9,7 +9,7 @@
 #include <optional>
 #endif
 
-#include "update/MirrorFormat.h"
+#include "update/format/MirrorFormat.h"
 
 #ifdef _WIN32
 

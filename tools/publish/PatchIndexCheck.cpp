@@ -2,7 +2,7 @@
 
 #include "tools/publish/FileText.h"
 #include "tools/publish/ZstdDecode.h"
-#include "update/PatchIndex.h"
+#include "update/format/PatchIndex.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "update/ReleaseSignature.h"
+#include "update/format/ReleaseSignature.h"
 
 // One line per problem: the index unreadable, unsigned (when keys are given)
 // or for another stamp; a listed object missing or of another size; a

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "tools/publish/NativePath.h"
-#include "update/MirrorFormat.h"
-#include "update/ReleaseSignature.h"
+#include "update/format/MirrorFormat.h"
+#include "update/format/ReleaseSignature.h"
 
 struct ReleaseFile {
     std::filesystem::path source;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tools/publish/ReleaseScan.h"
-#include "update/ReleaseSignature.h"
+#include "update/format/ReleaseSignature.h"
 
 struct SigningRequest {
     ReleaseSecretKey secretKey{};

@@ -9,9 +9,9 @@
 #include "tools/publish/FileText.h"
 #include "tools/publish/NativePath.h"
 #include "tools/publish/PatchIndexCheck.h"
-#include "update/MirrorFormat.h"
-#include "update/ReleaseSignature.h"
-#include "update/Sha256File.h"
+#include "update/format/MirrorFormat.h"
+#include "update/format/ReleaseSignature.h"
+#include "update/format/Sha256File.h"
 
 namespace fs = std::filesystem;
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "update/FileDigests.h"
+#include "update/format/FileDigests.h"
 
 // Level 19 is zstd's strongest level below the "ultra" ones, whose larger
 // tables cost the operator minutes per release for a few per cent.

@@ -1,0 +1,133 @@
+// Stopping and starting update runs: what a stop keeps, how soon it ends a
+// run that waits for the network, what a new run shows at once, and how the
+// limits end a request that a mirror holds open.
+#include "tests/update/support/UpdateRunFixture.h"
+#include "update/net/NetLimits.h"
+
+namespace {
+
+TEST_F(UpdateRunTest, CancelDuringADownloadKeepsTheOldFileAndTheNextRunFinishesIt) {
+    std::string body;
+    for (int i = 0; i < 400000; ++i)
+        body += static_cast<char>('a' + i % 23);
+    mirror::PublishFiles({{"\\slow.bin", body}});
+    mirror::WriteFile(Local("slow.bin"), "old slow");
+    mirror::SetFault("plaza/slow.bin", "trickle");
+    v.Start(mirror::Url());
+    // Stop closes the run's own handle: wait on a copy.
+    const Base::UniqueKernelHandle ownThread = CopyThreadHandle(*v.engine.CurrentRun());
+    const HANDLE thread = ownThread.get();
+    ASSERT_TRUE(thread);
+    ASSERT_TRUE(v.PumpUntil([&] { return HasTemp("slow.bin"); }, 20000));
+    v.Pump(300);
+
+    const DWORD start = ::GetTickCount();
+    v.engine.Stop();
+    EXPECT_LT(::GetTickCount() - start, 1000u) << "the stop must not wait for the download";
+    EXPECT_FALSE(v.engine.m_bUpdating);
+    const std::string stateAtStop = v.shown.state;
+    // The stopped thread ends on its own and keeps what it received.
+    EXPECT_TRUE(
+        v.PumpUntil([&] { return ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 15000));
+    EXPECT_TRUE(HasTemp("slow.bin"));
+    EXPECT_EQ(LocalText("slow.bin"), "old slow");
+    EXPECT_EQ(v.shown.state, stateAtStop);
+
+    // "again" makes attempt 2, on the second mirror. It asks for the rest;
+    // this mirror ignores ranges and sends the whole file, which replaces
+    // the partial one.
+    mirror::ClearFaults();
+    v.RunUpdate("http://127.0.0.1:1/unused/", mirror::Url());
+    EXPECT_EQ(v.engine.m_nUpdateAttempt, 2u);
+    EXPECT_TRUE(LocalText("slow.bin") == body);
+    EXPECT_FALSE(HasTemp("slow.bin"));
+    const std::vector<std::string> asked = mirror::Requests();
+    ASSERT_FALSE(asked.empty());
+    EXPECT_NE(asked.back().find("\"range\": \"bytes="), std::string::npos) << asked.back();
+    ExpectReady();
+}
+
+TEST_F(UpdateRunTest, AStartedRunIsVisibleAtOnce) {
+    mirror::WriteFile(Local("ver.ini"), kStamp);
+    v.RunUpdate(mirror::Url());
+    ExpectReady();
+    // A login or a Cancel between the start and the thread's first post
+    // must see a running update.
+    v.Start(mirror::Url());
+    EXPECT_TRUE(v.engine.m_bUpdating);
+    EXPECT_FALSE(v.engine.m_bUpdateFinished);
+    v.engine.Stop();
+}
+
+TEST_F(UpdateRunTest, AStopEndsARunThatWaitsForAnAnswer) {
+    // The mirror takes the request and says nothing: the run hangs inside
+    // the request, where no block read checks the stop.
+    mirror::SetFault("ver.html", "silent");
+    v.Start(mirror::Url());
+    // Stop closes the run's own handle: wait on a copy.
+    const Base::UniqueKernelHandle ownThread = CopyThreadHandle(*v.engine.CurrentRun());
+    const HANDLE thread = ownThread.get();
+    ASSERT_TRUE(thread);
+    ASSERT_TRUE(v.PumpUntil([] { return mirror::CountRequests("/vedu/ver.html") == 1; }, 20000));
+    v.Pump(200);
+    v.engine.Stop();
+    // The stop waited its 100 ms; the thread is gone by then or just after,
+    // not when the mirror's silence ends five seconds later.
+    EXPECT_EQ(::WaitForSingleObject(thread, 400), WAIT_OBJECT_0);
+    v.Pump(200);
+    EXPECT_EQ(LocalText("Launcher.log"), "") << "a stopped fetch is no failed fetch";
+}
+
+TEST_F(UpdateRunTest, AMirrorThatHoldsAnswersOpenEndsEachAttemptWithinTheLimits) {
+    NetLimits limits;
+    limits.answerMs = 1500;
+    limits.rateWindowMs = 2000;
+    v.engine.Store().UseNetLimits(limits);
+    const std::string body(20000, 'd');
+    mirror::PublishFiles({{"\\drip.bin", body}});
+    mirror::WriteFile(Local("drip.bin"), "old drip");
+    // No headers for ten seconds: the attempt fails at its answer time and
+    // the next mirror takes over. There the file comes a byte at a time,
+    // far below the minimum rate, and the pass fails as after a broken
+    // download, keeping what arrived for the next run.
+    mirror::SetFault("ver.html", "silent", 1, 10);
+    mirror::SetFault("plaza/drip.bin", "drip", 1, 0.4);
+    const DWORD start = ::GetTickCount();
+    v.RunUpdate(mirror::Url());
+    const DWORD took = ::GetTickCount() - start;
+    EXPECT_EQ(v.engine.m_nUpdateAttempt, 2u);
+    EXPECT_EQ(v.shown.info, "下载失败：\\drip.bin");
+    EXPECT_EQ(LocalText("drip.bin"), "old drip");
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    ExpectReady();
+    EXPECT_LT(took, 8000u) << "silence and drip must end within their limits";
+    EXPECT_NE(LocalText("Launcher.log").find("InternetOpenUrl:"), std::string::npos);
+
+    // The next run finishes from a mirror that answers.
+    v.RunUpdate(mirror::Url());
+    EXPECT_EQ(LocalText("drip.bin"), body);
+    EXPECT_EQ(LocalText("ver.ini"), kStamp);
+}
+
+TEST_F(UpdateRunTest, AFileThatStallsAfterQuickOnesShowsItsName) {
+    // Quick files go to the display in batches; the file that then hangs
+    // must not be held back with them until it moves again.
+    std::vector<mirror::File> files;
+    for (int i = 0; i < 30; ++i)
+        files.push_back({"\\quick" + std::to_string(i) + ".txt", "quick"});
+    files.push_back({"\\stalled.bin", std::string(100000, 's')});
+    mirror::PublishFiles(files);
+    mirror::SetFault("plaza/stalled.bin", "stall");
+    v.Start(mirror::Url());
+    const Base::UniqueKernelHandle thread = CopyThreadHandle(*v.engine.CurrentRun());
+    EXPECT_TRUE(v.PumpUntil(
+        [&] {
+            return !v.shown.recentFiles.empty() && v.shown.recentFiles.back() == "\\stalled.bin";
+        },
+        3000));
+    v.engine.Stop();
+    EXPECT_TRUE(v.PumpUntil([&] { return ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; },
+                            15000));
+}
+
+}  // namespace

@@ -1,0 +1,19 @@
+#include "update/log/UpdateLog.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "base/ProgramFolder.h"
+
+void AppendUpdateLog(const std::string& line) {
+    // The log lives beside the executable.
+    const std::string path = Base::ProgramFolder() + "Launcher.log";
+    FILE* f = std::fopen(path.c_str(), "ab");
+    if (!f)
+        return;
+    std::fwrite(line.data(), 1, line.size(), f);
+    std::fwrite("\r\n", 1, 2, f);
+    std::fflush(f);
+    std::fclose(f);
+}

@@ -1,0 +1,49 @@
+#include "update/place/ReplaceFile.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "update/net/StopSignal.h"
+
+namespace {
+
+constexpr ULONGLONG kLockWaitMs = 10000;
+constexpr DWORD kFirstPauseMs = 50;
+constexpr DWORD kLongestPauseMs = 1000;
+
+// The errors of a target that another process holds open. Access denied is
+// also what a read-only target, a folder or a folder without write access
+// gives (the target may not exist then), which no wait cures.
+bool IsHeldByAnother(DWORD error, const std::string& target) {
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+        return true;
+    if (error != ERROR_ACCESS_DENIED)
+        return false;
+    const DWORD attributes = ::GetFileAttributesA(target.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+}
+
+}  // namespace
+
+ReplaceResult MoveOverTarget(const std::string& from, const std::string& to,
+                             const StopSignal* stop) {
+    const ULONGLONG start = ::GetTickCount64();
+    DWORD pause = kFirstPauseMs;
+    for (;;) {
+        if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
+            return ReplaceResult::Moved;
+        if (!IsHeldByAnother(::GetLastError(), to))
+            return ReplaceResult::Failed;
+        const ULONGLONG waited = ::GetTickCount64() - start;
+        if (waited >= kLockWaitMs)
+            return ReplaceResult::Locked;
+        const DWORD sleep = static_cast<DWORD>(std::min<ULONGLONG>(pause, kLockWaitMs - waited));
+        if (!stop)
+            ::Sleep(sleep);
+        else if (!stop->Sleep(sleep))
+            return ReplaceResult::Stopped;
+        pause = std::min(pause * 2, kLongestPauseMs);
+    }
+}

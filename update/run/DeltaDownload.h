@@ -1,0 +1,38 @@
+// A changed file fetched as less than itself, when the mirror's patch index
+// offers it: the patch from the local copy, else the compressed copy. Either
+// is applied or decoded into the .tmp while its bytes arrive, and the result
+// is checked exactly as a plain download is: its MD5, and its SHA-256 when
+// the release is signed. Nothing else about the object is trusted. Any
+// failure deletes the .tmp, writes one line in the update log and leaves the
+// file to the plain download: one more request for it, never a loop, and the
+// other files are not touched.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "update/format/ReleaseSignature.h"
+
+class CUpdateStore;
+struct FileRecord;
+
+struct DeltaFetch {
+    enum class Outcome { NotOffered, Fetched, Failed, Stopped };
+    Outcome outcome = Outcome::NotOffered;
+    uint64_t length = 0;  // the file's, once fetched
+    std::string md5;
+    Sha256Digest sha256{};  // only for a signed release
+};
+
+// Hears each block of the object: its bytes, then the object's bytes so far
+// and in all.
+using DeltaProgress = std::function<void(size_t got, uint64_t received, uint64_t objectSize)>;
+
+// target: the local copy (a patch's base); temp: where the new file goes.
+// A patch that breaks off is not resumed: its .tmp goes, and the plain
+// download starts from the beginning.
+DeltaFetch FetchDelta(const CUpdateStore& store, const FileRecord& record,
+                      const std::string& target, const std::string& temp, size_t blockSize,
+                      const DeltaProgress& onBlock);

@@ -1,0 +1,29 @@
+// The download pass: every file of the run's download list is fetched into
+// "<name>.tmp" beside its target (as a patch or a compressed copy when the
+// mirror offers one, see DeltaDownload.h), checked against its length and its
+// listed digest, and only then moved over the target. A new Launcher.exe
+// stays as its .tmp for the lobby to put in place. The first failure ends
+// the pass; no target is ever replaced by a file that failed its checks.
+#pragma once
+
+#include "update/format/ReleaseSignature.h"
+
+class UpdateRun;
+
+struct PassResult {
+    enum class Outcome {
+        Done,     // every listed file was handled (or the list was empty)
+        Failed,   // a file failed; the window says which and why
+        Stopped,  // the run was stopped
+        Refused,  // a signed release's file does not hold: the release is refused
+    };
+    Outcome outcome = Outcome::Done;
+    ReleaseVerdict refusal = ReleaseVerdict::Accepted;  // when Refused
+    // A new launcher waits as its .tmp (also after a later file failed).
+    bool launcherWaiting = false;
+    // The waiting launcher was handed over as often as it may be: the old
+    // one carries on.
+    bool handOverAbandoned = false;
+};
+
+PassResult DownloadFiles(UpdateRun& run);
