@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "update/format/MirrorFormat.h"
 
@@ -83,25 +84,14 @@ std::optional<uint64_t> ParseDecimalNumber(std::string_view text) {
 }
 
 const char* ReleaseVerdictReason(ReleaseVerdict verdict) {
-    switch (verdict) {
-        case ReleaseVerdict::Accepted:
-            return "accepted";
-        case ReleaseVerdict::Malformed:
-            return "signature (release.sig missing or malformed)";
-        case ReleaseVerdict::BadSignature:
-            return "signature";
-        case ReleaseVerdict::Expired:
-            return "expired";
-        case ReleaseVerdict::RolledBack:
-            return "rolled back";
-        case ReleaseVerdict::HashMismatch:
-            return "hash mismatch";
-        case ReleaseVerdict::TooLarge:
-            return "too large";
-        case ReleaseVerdict::StateUnreadable:
-            return "release.ini unreadable";
-    }
-    return "signature";
+    // In the order of the enumeration.
+    static constexpr const char* kReasons[] = {
+        "accepted",    "signature (release.sig missing or malformed)",
+        "signature",   "expired",
+        "rolled back", "hash mismatch",
+        "too large",   "release.ini unreadable"};
+    const auto index = static_cast<size_t>(verdict);
+    return index < std::size(kReasons) ? kReasons[index] : "signature";
 }
 
 Sha256Digest Sha256Of(std::string_view bytes) {

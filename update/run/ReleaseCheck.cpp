@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <ctime>
+#include <utility>
 
 #include "update/format/TextCaps.h"
 #include "update/log/UpdateLog.h"
@@ -63,20 +64,17 @@ bool RecordAcceptedRelease(const CUpdateStore& store) {
 }
 
 std::string RefusalStatusText(ReleaseVerdict verdict) {
-    switch (verdict) {
-        case ReleaseVerdict::Expired:
-            return "更新被拒绝：发布已过期";
-        case ReleaseVerdict::RolledBack:
-            return "更新被拒绝：版本回退";
-        case ReleaseVerdict::HashMismatch:
-            return "更新被拒绝：文件与签名不符";
-        case ReleaseVerdict::TooLarge:
-            return "更新被拒绝：文件过大";
-        case ReleaseVerdict::StateUnreadable:
-            return "更新被拒绝：release.ini无法读取或已损坏";
-        default:
-            return "更新被拒绝：发布签名无效";
+    static constexpr std::pair<ReleaseVerdict, const char*> kTexts[] = {
+        {ReleaseVerdict::Expired, "更新被拒绝：发布已过期"},
+        {ReleaseVerdict::RolledBack, "更新被拒绝：版本回退"},
+        {ReleaseVerdict::HashMismatch, "更新被拒绝：文件与签名不符"},
+        {ReleaseVerdict::TooLarge, "更新被拒绝：文件过大"},
+        {ReleaseVerdict::StateUnreadable, "更新被拒绝：release.ini无法读取或已损坏"}};
+    for (const auto& [known, text] : kTexts) {
+        if (known == verdict)
+            return text;
     }
+    return "更新被拒绝：发布签名无效";
 }
 
 void LogRefusal(ReleaseVerdict verdict, const std::string& what) {
