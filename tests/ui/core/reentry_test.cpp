@@ -1,18 +1,46 @@
 // Code that runs while the toolkit is still on the stack: listeners that move
 // the focus or remove the control they hear from and then run a message loop
 // of their own (a message box), and windows that go away while they are
-// being created.
+// being created or are handling a message.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "tests/ui/support/TestWindow.h"
 
 using namespace SkinUI;
 using uitest::TestWindow;
+
+namespace {
+
+// One object of the toolkit that a test watches being freed, where it
+// cannot subclass it (the combo's drop-down list window).
+const void* g_watched = nullptr;
+bool g_watchedFreed = false;
+
+}  // namespace
+
+// The replaced allocation functions are a matched pair over malloc and free.
+void* operator new(std::size_t size) {
+    if (void* p = std::malloc(size != 0 ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept {
+    if (p && p == g_watched)
+        g_watchedFreed = true;
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept {
+    ::operator delete(p);
+}
 
 namespace {
 
@@ -70,6 +98,7 @@ protected:
             box->Remove(msg.pSender);
             TestWindow::Pump();
             goneInHandler = gone;
+            watchedFreedInHandler = g_watchedFreed;
         };
     }
 
@@ -79,6 +108,7 @@ protected:
     CComboUI* combo = nullptr;
     bool handled = false;
     bool goneInHandler = false;
+    bool watchedFreedInHandler = false;
 };
 
 TEST_F(Reentry, ASenderRemovedBeforeAMessageBoxLivesUntilTheToolkitIsDone) {
@@ -99,12 +129,17 @@ TEST_F(Reentry, ASenderRemovedBeforeAMessageBoxLivesUntilTheToolkitIsDone) {
     const HWND drop = combo->GetDropWindow();
     ASSERT_NE(drop, nullptr);
     ::UpdateWindow(drop);
+    // The box's loop also closes the list, under the list's own click.
+    g_watched = reinterpret_cast<const void*>(::GetWindowLongPtrA(drop, GWLP_USERDATA));
     TestWindow::Click(drop, TestWindow::CenterOf(combo->GetItemAt(1)));
     ASSERT_TRUE(handled);
     EXPECT_FALSE(goneInHandler) << "combo select";
+    EXPECT_FALSE(::IsWindow(drop));
+    EXPECT_FALSE(watchedFreedInHandler) << "the list's window object";
     TestWindow::Pump();
     EXPECT_TRUE(controls.comboGone);
-    EXPECT_FALSE(::IsWindow(drop));
+    EXPECT_TRUE(g_watchedFreed);
+    g_watched = nullptr;
 }
 
 TEST_F(Reentry, AComboRemovedAsItsClosingListHandsItTheFocusLivesOn) {
