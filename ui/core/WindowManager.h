@@ -193,6 +193,8 @@ private:
     CControlUI* m_pEventClick = nullptr;
     POINT m_ptLastMouse = {-1, -1};
     bool m_bUpdateNeeded = false;
+    // Counts NeedUpdate calls, so a layout pass sees whether it asked for another.
+    unsigned m_nUpdateRequests = 0;
     bool m_bFirstLayout = true;
     bool m_bFocusNeeded = false;
     bool m_bNoActivate = false;
