@@ -323,10 +323,11 @@ bool CWindowManagerUI::HandleKeyMessage(UINT msg, WPARAM wParam, LPARAM lParam) 
 }
 
 bool CWindowManagerUI::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    FlushAsyncNotify();
+    result = 0;
+    if (!FlushAsyncNotify())
+        return true;
     if (!m_hWndPaint)
         return false;
-    result = 0;
     switch (msg) {
         case kDelayedCleanupMessage:
             // Inside a listener's own message loop the controls wait.
