@@ -89,8 +89,9 @@ void Progress::Show(bool last) {
     const double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0.0;
     char line[160];
     if (last) {
-        std::snprintf(line, sizeof line, "%s: %zu files, %.1f MiB in %s (%.1f MB/s)",
-                      m_step.c_str(), m_files, static_cast<double>(m_bytes) / kMiB,
+        std::snprintf(line, sizeof line, "%s: %zu file%s, %.1f MiB in %s (%.1f MB/s)",
+                      m_step.c_str(), m_files, m_files == 1 ? "" : "s",
+                      static_cast<double>(m_bytes) / kMiB,
                       FormatDuration(seconds).c_str(), rate / 1e6);
     } else {
         // The time left once the rate means something.
