@@ -23,10 +23,16 @@ Figures:
      the bytes that really crossed the link;
   4. the same patched update through nginx without a limit: the launcher's
      own speed at making the new files, beside the native apply speed, and
-     its peak memory.
+     its peak memory;
+  5. the operator's side (also alone, with --only publish): publish make on
+     a 64 MiB file of random bytes beside zstd -19 on it; publish make of
+     the second generated release --patch-from the first, beside
+     zstd -19 -T0 over the same files, and the bytes of its patches beside
+     what publish made before it probed and used every core.
 
   patch_day.py --build BUILD_DIR --wine-run scripts/wine-run
-               --publish "PUBLISH COMMAND" [--cache .cache/bench] [--only zstd]
+               --publish "PUBLISH COMMAND" [--cache .cache/bench]
+               [--only zstd|publish]
 """
 
 import hashlib
@@ -56,6 +62,11 @@ CHANGED_SHARE = 0.01
 CHUNK = 64 << 10
 ZSTD_LEVEL = ["-19", "--long=27"]
 LINK_RATE = "20m"  # nginx's limit_rate per connection
+INCOMPRESSIBLE_MIB = 64
+# The bytes of the patches that publish made for the generated corpus
+# (CORPUS_VERSION 2) before issue 29 (one core, no probe): its patches must
+# not change.
+PATCH_BYTES_BEFORE = 2166941
 
 # Consecutive releases of the real program, with the registry's SHA-1 of each
 # package, so that a changed upload is noticed instead of measured.
@@ -322,12 +333,86 @@ def print_update(label, update):
              update["peak_kib"]), flush=True)
 
 
-def bench_updates(args, first, second, changed, zstd, work):
-    old_mirror, new_mirror, patched_mirror = (os.path.join(work, n)
-                                              for n in ("m1", "m2", "m2p"))
-    li.publish(shlex.split(args.publish), first, old_mirror, build=args.build)
+def first_mirror(args, cache, first):
+    """The first release published (only its list and files are used, as
+    --patch-from), kept beside the corpus and made again with it."""
+    mirror = os.path.join(cache, "generated", "m1")
+    if not os.path.exists(os.path.join(mirror, "ver.html")):
+        shutil.rmtree(mirror, ignore_errors=True)
+        print("  publishing the first generated release under %s (once, minutes)" % mirror,
+              flush=True)
+        start = time.time()
+        li.publish(shlex.split(args.publish), first, mirror, build=args.build)
+        print("  publish make, the first release (%d MiB, no old mirror): %.1f s"
+              % (RELEASE_BYTES >> 20, time.time() - start), flush=True)
+    return mirror
+
+
+def timed(command, **options):
+    start = time.time()
+    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, **options)
+    return time.time() - start
+
+
+def signing(args, work):
+    """The build's demo key where there is one (a launcher of that build then
+    takes the mirror), else a key made here: an operator signs."""
+    found = li.signing_args(args.build)
+    if found:
+        return found
+    key = os.path.join(work, "bench.key")
+    if not os.path.exists(key):
+        subprocess.run(shlex.split(args.publish) + ["keygen", key], check=True,
+                       stdout=subprocess.DEVNULL)
+    return ["--sign", key, "--release", str(int(time.time() * 1000))]
+
+
+def bench_publish(args, cache, first, second, changed, work):
+    """publish make on incompressible data, and on patch day, each beside the
+    zstd command line on the same bytes. Leaves WORK/m2p, the second release
+    with patches from the first."""
+    publish = shlex.split(args.publish)
+    print("publish, the operator's tool (%s):" % args.publish, flush=True)
+    noise = os.path.join(work, "noise")
+    li.write(os.path.join(noise, "noise.bin"),
+             random.Random(64).randbytes(INCOMPRESSIBLE_MIB << 20))
+    zstd_s = timed(["zstd", "-19", "-q", "-f", os.path.join(noise, "noise.bin"),
+                    "-o", os.path.join(work, "noise.zst")])
+    os.remove(os.path.join(work, "noise.zst"))
+    ours = timed(publish + ["make", noise, os.path.join(work, "noise-mirror"),
+                            "--display-version", "1"] + signing(args, work))
+    shutil.rmtree(os.path.join(work, "noise-mirror"))
+    bu.row("publish make, %d MiB of random bytes" % INCOMPRESSIBLE_MIB, ours, "zstd -19", zstd_s,
+           ">= 10")
+
+    old_mirror = first_mirror(args, cache, first)
+    patched = os.path.join(work, "m2p")
+    ours = timed(publish + ["make", second, patched, "--display-version", "2.6.0",
+                            "--patch-from", old_mirror] + signing(args, work))
+    out = os.path.join(work, "zstd-T0")
+    os.makedirs(out)
+    files = sorted(os.path.join(top, name) for top, _, names in os.walk(second) for name in names)
+    zstd_s = timed(["zstd", "-19", "-T0", "-q", "-f", "--output-dir-flat", out] + files)
+    shutil.rmtree(out)
+    bu.row("publish make --patch-from, %d MiB, %d files" % (RELEASE_BYTES >> 20, len(files)),
+           ours, "zstd -19 -T0, the same files", zstd_s, "about 1")
+    index = li.read(os.path.join(patched, "patches.txt")).decode().splitlines()
+    patch_bytes = sum(int(line.split()[-1]) for line in index if line.startswith("patch "))
+    changed_bytes = sum(os.path.getsize(os.path.join(second, name)) for name in changed)
+    before = ("unchanged from before issue 29" if patch_bytes == PATCH_BYTES_BEFORE else
+              "before issue 29: %s" % PATCH_BYTES_BEFORE)
+    print("  patch bytes: %d, %.2f %% of the %d changed files (%s)"
+          % (patch_bytes, 100.0 * patch_bytes / changed_bytes, len(changed), before), flush=True)
+    return patched
+
+
+def bench_updates(args, first, second, changed, zstd, work, cache):
+    old_mirror = first_mirror(args, cache, first)
+    new_mirror, patched_mirror = (os.path.join(work, n) for n in ("m2", "m2p"))
     li.publish(shlex.split(args.publish), second, new_mirror, build=args.build)
-    has_patches = publish_with_patches(args, second, patched_mirror, old_mirror)
+    # Made and timed by bench_publish, signed with the build's key.
+    has_patches = (os.path.exists(os.path.join(patched_mirror, "patches.txt"))
+                   or publish_with_patches(args, second, patched_mirror, old_mirror))
     print("update of the generated release through nginx at 20 MB/s (download part):")
     whole = timed_update(args, first, changed, new_mirror, LINK_RATE, work)
     print_update("launcher, whole files", whole)
@@ -351,12 +436,15 @@ def bench_updates(args, first, second, changed, zstd, work):
 def main():
     def extra(parser):
         parser.add_argument("--cache", default=".cache/bench")
-        parser.add_argument("--only", choices=("zstd",))
+        parser.add_argument("--only", choices=("zstd", "publish"))
     args = li.parse_args(__doc__, extra)
     cache = os.path.abspath(args.cache)
     work = tempfile.mkdtemp(prefix="launcher-patchday-")
     try:
         first, second, changed = make_corpus(cache)
+        if args.only == "publish":
+            bench_publish(args, cache, first, second, changed, work)
+            return 0
         real = fetch_real_pair(cache)
         real_rows = zstd_figures(cache, [("esbuild.exe %s -> %s" % (real[0][0], real[1][0]),
                                           real[0][1], real[1][1])], work)
@@ -366,7 +454,8 @@ def main():
         zstd = print_zstd(rows, "generated release, %d files, %d MiB (zstd command line)"
                           % (RELEASE_FILES, RELEASE_BYTES >> 20))
         if args.only != "zstd":
-            bench_updates(args, first, second, changed, zstd, work)
+            bench_publish(args, cache, first, second, changed, work)
+            bench_updates(args, first, second, changed, zstd, work, cache)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return 0

@@ -576,8 +576,212 @@ int fclose(FILE* file) {
             with open(pidfile) as f:
                 os.kill(int(f.read()), signal.SIGQUIT)
 
+    def objects(self, mirror):
+        """Every object under MIRROR's zst/ and patch/, with its bytes."""
+        found = {}
+        for folder in ("zst", "patch"):
+            top = os.path.join(mirror, folder)
+            for name in os.listdir(top) if os.path.isdir(top) else []:
+                found[folder + "/" + name] = self.read(os.path.join(top, name))
+        return found
+
+    @staticmethod
+    def index_objects(text):
+        """The object paths a patches.txt names."""
+        named = set()
+        for line in text.decode().splitlines():
+            words = line.split()
+            if words[0] == "zst":
+                named.add("zst/%s.zst" % words[1])
+            elif words[0] == "patch":
+                named.add("patch/%s-%s.zst" % (words[1], words[2]))
+        return named
+
+    def three_releases(self):
+        """Three releases of one game published in turn to self.mirror, each
+        with patches from a kept copy of every earlier one. Returns the
+        releases' files and the copies' folders."""
+        rng = random.Random(29)
+        text = b"".join(b"entry %d of the table\n" % i for i in range(20000))
+        game = rng.randbytes(200_000)
+        releases = []
+        for n in range(3):
+            releases.append({
+                "Lobby.exe": game[:n * 1000] + b"v%d" % n + game[n * 1000 + 10:],
+                "table.txt": text.replace(b"entry 7 ", b"entry %d " % (70 + n)),
+                "same.txt": text[:50_000],
+                "noise.dat": rng.randbytes(30_000),  # new each time, never compresses
+                "gone%d.txt" % n: text[n * 1000:n * 1000 + 40_000],
+            })
+        copies = []
+        for n, files in enumerate(releases):
+            folder = os.path.join(self.root, "r%d" % n)
+            for name, data in files.items():
+                self.write(os.path.join(folder, name), data)
+            run("make", folder, self.mirror, "--display-version", str(n),
+                *[w for c in copies for w in ("--patch-from", c)], check=0)
+            copies.append(os.path.join(self.root, "copy%d" % n))
+            shutil.copytree(self.mirror, copies[-1])
+        return releases, copies
+
+    def test_make_records_each_release(self):
+        releases, _ = self.three_releases()
+        records = sorted(os.listdir(os.path.join(self.mirror, "releases")))
+        self.assertEqual(records, ["00000%d.patches.txt" % n for n in (1, 2, 3)])
+        self.assertEqual(self.read(os.path.join(self.mirror, "releases", records[-1])),
+                         self.read(os.path.join(self.mirror, "patches.txt")))
+        # The same release again replaces its record; another adds one.
+        run("make", os.path.join(self.root, "r2"), self.mirror, "--display-version", "2",
+            check=0)
+        self.assertEqual(len(os.listdir(os.path.join(self.mirror, "releases"))), 3)
+        run("make", os.path.join(self.root, "r0"), self.mirror, "--display-version", "0",
+            check=0)
+        records = sorted(os.listdir(os.path.join(self.mirror, "releases")))
+        self.assertEqual(records[-1], "000004.patches.txt")
+        run("verify", self.mirror, check=0)
+
+    def test_prune_keeps_what_the_last_releases_name(self):
+        releases, copies = self.three_releases()
+        history = os.path.join(self.mirror, "releases")
+        indexes = [self.read(os.path.join(history, n)) for n in sorted(os.listdir(history))]
+        kept = self.index_objects(indexes[1]) | self.index_objects(indexes[2])
+        before = self.objects(self.mirror)
+        gone = set(before) - kept
+        # The first release's copies of files that changed since are named by
+        # its index alone; the second's patches from the first are kept.
+        self.assertIn("zst/%s.zst" % md5(releases[0]["table.txt"]), gone)
+        self.assertIn("zst/%s.zst" % md5(releases[0]["gone0.txt"]), gone)
+        self.assertIn("patch/%s-%s.zst" % (md5(releases[1]["table.txt"]),
+                                           md5(releases[0]["table.txt"])), kept)
+        self.assertTrue(kept <= set(before))
+
+        other = os.path.join(self.mirror, "zst", "notes.txt")  # not an object: never touched
+        self.write(other, b"mine")
+        dry = run("prune", self.mirror, "--keep", "2", check=0).stdout
+        self.assertEqual(self.objects(self.mirror), {**before, "zst/notes.txt": b"mine"})
+        for name in gone:
+            self.assertIn(b"would remove " + name.encode(), dry)
+        freed = sum(len(before[n]) for n in gone)
+        self.assertIn(b"would free %d bytes in %d objects" % (freed, len(gone)), dry)
+
+        applied = run("prune", self.mirror, "--keep", "2", "--apply", check=0).stdout
+        self.assertIn(b"freed %d bytes in %d objects" % (freed, len(gone)), applied)
+        after = self.objects(self.mirror)
+        self.assertEqual(set(after), kept | {"zst/notes.txt"})
+        run("verify", self.mirror, check=0)
+
+        # Every kept object decodes to the file it is named after.
+        old_files = {}
+        for n, files in enumerate(releases):
+            for name, data in files.items():
+                old_files[md5(data)] = os.path.join(self.root, "r%d" % n, name)
+        for name in kept:
+            path = os.path.join(self.mirror, name)
+            digests = os.path.basename(name)[:-4].split("-")
+            base = old_files[digests[1]] if len(digests) == 2 else None
+            self.assertEqual(md5(unzstd(path, base)), digests[0], name)
+
+        # A launcher on any older release still reaches the newest: each file
+        # unchanged, or by a patch the current index lists, or by the
+        # compressed copy, or by the plain file under plaza/.
+        current = self.index_objects(self.read(os.path.join(self.mirror, "patches.txt")))
+        newest = decode_list(self.read(os.path.join(self.mirror, "file.html")))
+        for n, files in enumerate(releases[:2]):
+            have = {listed_name(k): md5(v) for k, v in files.items()}
+            ways = {"unchanged": 0, "patch": 0, "zst": 0, "plain": 0}
+            for name, size, digest in newest:
+                digest = digest.decode()
+                old = have.get(name)
+                patch = "patch/%s-%s.zst" % (digest, old)
+                if old == digest:
+                    ways["unchanged"] += 1
+                elif old and patch in current:
+                    self.assertEqual(md5(unzstd(os.path.join(self.mirror, patch),
+                                                old_files[old])), digest)
+                    ways["patch"] += 1
+                elif "zst/%s.zst" % digest in current:
+                    self.assertEqual(md5(unzstd(os.path.join(self.mirror, "zst",
+                                                             digest + ".zst"))), digest)
+                    ways["zst"] += 1
+                else:
+                    plain = os.path.join(self.mirror, "plaza", os.fsdecode(name[1:]))
+                    self.assertEqual(md5(self.read(plain)), digest)
+                    ways["plain"] += 1
+            self.assertTrue(ways["patch"] and ways["plain"] and ways["unchanged"], ways)
+
+        # --keep 1 leaves what the current index names, and nothing else.
+        run("prune", self.mirror, "--keep", "1", "--apply", check=0)
+        self.assertEqual(set(self.objects(self.mirror)), current | {"zst/notes.txt"})
+        run("verify", self.mirror, check=0)
+
+    def test_prune_refuses_without_an_index(self):
+        run("make", self.release, self.mirror, "--display-version", "1", check=0)
+        self.assertEqual(run("prune", self.mirror).returncode, 2)
+        self.assertEqual(run("prune", self.mirror, "--keep", "0").returncode, 2)
+        with open(os.path.join(self.mirror, "releases", "000001.patches.txt"), "ab") as f:
+            f.write(b"not an index line\n")
+        self.assertIn(b"000001.patches.txt", run("prune", self.mirror, "--keep", "1",
+                                                 check=1).stderr)
+        os.remove(os.path.join(self.mirror, "patches.txt"))
+        self.assertIn(b"nothing was removed", run("prune", self.mirror, "--keep", "1",
+                                                  check=1).stderr)
+
+    def test_objects_are_the_same_on_any_number_of_threads(self):
+        rng = random.Random(4)
+        text = b"".join(b"row %d\n" % rng.randrange(10**6) for _ in range(40_000))
+        old = {"a%d.txt" % i: text[i * 7000:] for i in range(8)}
+        old["big.dat"] = rng.randbytes(100_000) * 3
+        new = {n: d[:100] + b"changed" + d[100:] for n, d in old.items()}
+        for name, files in (("old", old), ("new", new)):
+            for file, data in files.items():
+                self.write(os.path.join(self.root, name, file), data)
+        oldm = os.path.join(self.root, "oldm")
+        run("make", os.path.join(self.root, "old"), oldm, "--display-version", "1", check=0)
+        made = []
+        for jobs in ("1", "4"):
+            mirror = os.path.join(self.root, "m" + jobs)
+            run("make", os.path.join(self.root, "new"), mirror, "--display-version", "2",
+                "--patch-from", oldm, "--jobs", jobs, check=0)
+            made.append((self.objects(mirror), self.read(os.path.join(mirror, "patches.txt"))))
+        self.assertEqual(made[0], made[1])
+        self.assertEqual(len([n for n in made[0][0] if n.startswith("patch/")]), 9)
+        # Repeats a megabyte apart compress (the probe sees them too).
+        self.assertIn("zst/%s.zst" % md5(new["big.dat"]), made[0][0])
+        self.assertEqual(run("make", self.release, self.mirror, "--display-version", "1",
+                             "--jobs", "0").returncode, 1)
+
+    def test_progress(self):
+        result = run("make", self.release, self.mirror, "--display-version", "1", check=0)
+        lines = result.stdout.splitlines()
+        self.assertTrue(any(l.startswith(b"copying: %d files" % len(self.files)) for l in lines))
+        self.assertTrue(any(l.startswith(b"compressing: ") for l in lines))
+        self.assertNotIn(b"\r", result.stdout)
+        if under_wine():
+            return  # a terminal is the native tool's
+        import pty
+        leader, follower = pty.openpty()
+        shutil.rmtree(self.mirror)
+        child = subprocess.Popen([*PUBLISH, "make", self.release, self.mirror,
+                                  "--display-version", "1"], stdout=follower,
+                                 stderr=subprocess.DEVNULL)
+        os.close(follower)
+        seen = b""
+        while True:
+            try:
+                chunk = os.read(leader, 4096)
+            except OSError:  # the child closed the terminal
+                break
+            if not chunk:
+                break
+            seen += chunk
+        os.close(leader)
+        self.assertEqual(child.wait(), 0)
+        self.assertRegex(seen, rb"\rcopying: 0/\d+ files, 0\.0/[\d.]+ MiB, [\d.]+ MB/s, "
+                               rb"--:-- left\x1b\[K")
+        self.assertIn(b"\rcompressing: %d files" % len(self.files), seen)
+
     def test_every_command_has_help(self):
-        for command in ("make", "decode", "verify", "verify-install", "md5", "keygen"):
+        for command in ("make", "decode", "verify", "verify-install", "md5", "keygen", "prune"):
             result = run(command, "--help", check=0)
             self.assertIn(b"usage: publish " + command.encode(), result.stdout)
         self.assertEqual(run("make", self.release).returncode, 2)

@@ -15,6 +15,7 @@ int RunVerify(const Args& args);
 int RunVerifyInstall(const Args& args);
 int RunMd5(const Args& args);
 int RunKeygen(const Args& args);
+int RunPrune(const Args& args);
 
 // Prints `usage` and gives the exit code when the words ask for help (0, on
 // standard output) or do not fit the command (2, on standard error); gives

@@ -14,7 +14,8 @@ constexpr size_t kBlock = 1 << 20;
 }  // namespace
 
 std::optional<FileFacts> DigestFile(const std::filesystem::path& source,
-                                    const std::filesystem::path& copy, bool sha256) {
+                                    const std::filesystem::path& copy, bool sha256,
+                                    const std::function<void(uint64_t)>& read) {
     const StdioFile in = OpenFile(source, "rb");
     StdioFile out = copy.empty() ? nullptr : OpenFile(copy, "wb");
     if (!in || (!copy.empty() && !out))
@@ -26,6 +27,8 @@ std::optional<FileFacts> DigestFile(const std::filesystem::path& source,
     for (;;) {
         const size_t got = std::fread(block.data(), 1, block.size(), in.get());
         digests.Update(block.data(), got);
+        if (read)
+            read(got);
         if (out && std::fwrite(block.data(), 1, got, out.get()) != got)
             return std::nullopt;
         if (got < block.size())

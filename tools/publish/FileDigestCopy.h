@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,8 @@ struct FileFacts {
 
 // Reads `source` once, writing every byte to `copy` unless that is empty, and
 // gives the facts of what was read (SHA-256 only when asked for). Nothing
-// when the file cannot be read or the copy cannot be written.
+// when the file cannot be read or the copy cannot be written. `read`, when
+// given, is told the bytes of each block read.
 std::optional<FileFacts> DigestFile(const std::filesystem::path& source,
-                                    const std::filesystem::path& copy, bool sha256);
+                                    const std::filesystem::path& copy, bool sha256,
+                                    const std::function<void(uint64_t)>& read = {});

@@ -13,6 +13,9 @@
 #include "tools/publish/MirrorInstall.h"
 #include "tools/publish/MirrorObjects.h"
 #include "tools/publish/NativePath.h"
+#include "tools/publish/Parallel.h"
+#include "tools/publish/Progress.h"
+#include "tools/publish/ReleaseHistory.h"
 #include "tools/publish/ReleaseScan.h"
 #include "tools/publish/ReleaseSigning.h"
 #include "update/format/PatchIndex.h"
@@ -25,7 +28,7 @@ const char kUsage[] =
     "usage: publish make RELEASE_DIR MIRROR_DIR --display-version TEXT [--stamp STAMP]\n"
     "                    [--name-encoding utf-8|gbk]\n"
     "                    [--sign KEYFILE --release N [--expires DAYS]]\n"
-    "                    [--patch-from OLD_MIRROR]...\n"
+    "                    [--patch-from OLD_MIRROR]... [--jobs N]\n"
     "\n"
     "Writes MIRROR_DIR/ver.html (the display version, a line feed and the stamp),\n"
     "MIRROR_DIR/file.html (path, size and MD5 of every file, scrambled, one field a\n"
@@ -41,11 +44,19 @@ const char kUsage[] =
     "ver.html, file.html and every file, signed with the key from publish keygen.\n"
     "Sign again before the expiry, or launchers built with the key refuse it.\n"
     "Also writes MIRROR_DIR/zst/MD5.zst, a zstd copy of every file that compresses\n"
-    "by a tenth or more, and MIRROR_DIR/patches.txt, which lists them (signed too\n"
-    "with --sign). With --patch-from, a mirror made earlier by publish make, also\n"
-    "writes MIRROR_DIR/patch/NEW-OLD.zst for every file that changed since, when\n"
-    "the patch is clearly smaller than the compressed file. These objects never\n"
-    "change once written: serve them to be cached for ever.\n";
+    "by a tenth or more (a fast probe reads each file first: one that it shrinks\n"
+    "by less than 3 % gets no level-19 pass), and MIRROR_DIR/patches.txt, which\n"
+    "lists them (signed too with --sign). With --patch-from, a mirror made earlier\n"
+    "by publish make, also writes MIRROR_DIR/patch/NEW-OLD.zst for every file that\n"
+    "changed since, when the patch is clearly smaller than the compressed file.\n"
+    "These objects never change once written: serve them to be cached for ever.\n"
+    "Once the release is served, a copy of its patches.txt is kept as\n"
+    "MIRROR_DIR/releases/NNNNNN.patches.txt for publish prune (launchers never\n"
+    "read it).\n"
+    "Files are copied, compressed and patched on N threads (--jobs; default one\n"
+    "per core, fewer to spare memory), with the same output whatever N is.\n"
+    "Progress goes to standard output: one updating line on a terminal, a plain\n"
+    "line every half minute otherwise.\n";
 
 constexpr int kDefaultExpiryDays = 30;
 
@@ -59,6 +70,8 @@ struct MakeOptions {
     std::string releaseNumber;
     std::string expiresDays;
     std::vector<fs::path> patchFrom;
+    unsigned jobs = DefaultJobs();
+    std::string jobsError;
 };
 
 bool ParseOptions(const Args& args, MakeOptions& options) {
@@ -79,7 +92,8 @@ bool ParseOptions(const Args& args, MakeOptions& options) {
             options.expiresDays = args[++i];
         } else if (args[i] == "--patch-from" && hasValue) {
             options.patchFrom.push_back(FromNarrow(args[++i]));
-        } else if (ParseNameEncoding(args, i, options.names)) {
+        } else if (ParseNameEncoding(args, i, options.names) ||
+                   ParseJobs(args, i, options.jobs, options.jobsError)) {
             continue;
         } else if (args[i].rfind("--", 0) == 0) {
             return false;
@@ -103,6 +117,8 @@ bool IsWithin(const fs::path& inner, const fs::path& outer) {
 // Every reason to refuse the run before anything is written.
 std::vector<std::string> CheckOptions(const MakeOptions& options) {
     std::vector<std::string> problems;
+    if (!options.jobsError.empty())
+        problems.push_back(options.jobsError);
     if (options.display.find_first_of("\r\n") != std::string::npos) {
         problems.push_back("the display version contains a line break");
     }
@@ -174,22 +190,39 @@ fs::path Sibling(const fs::path& target, const char* suffix) {
 }
 
 // Copies every file under the staged plaza/, taking its size and digests
-// from the bytes copied.
+// from the bytes copied; a file to a thread.
 std::vector<std::string> StageFiles(const fs::path& staging, std::vector<ReleaseFile>& files,
-                                    bool sha256) {
-    std::vector<std::string> problems;
-    for (ReleaseFile& file : files) {
-        const fs::path target =
-            ListedFilePath(staging / "plaza", file.entry.name, NameEncoding::Gbk);
-        fs::create_directories(target.parent_path());
-        const auto facts = DigestFile(file.source, target, sha256);
+                                    bool sha256, unsigned jobs, Progress& progress) {
+    std::vector<fs::path> targets;
+    uint64_t bytes = 0;
+    for (const ReleaseFile& file : files) {
+        targets.push_back(ListedFilePath(staging / "plaza", file.entry.name, NameEncoding::Gbk));
+        fs::create_directories(targets.back().parent_path());
+        std::error_code unknown;  // the size is taken from the read; this is for the progress
+        const uintmax_t size = fs::file_size(file.source, unknown);
+        bytes += unknown ? 0 : size;
+    }
+    std::vector<char> failed(files.size());  // not vector<bool>: one element to a thread
+    progress.Start("copying", files.size(), bytes);
+    ForEachIndex(files.size(), jobs, [&](size_t i) {
+        ReleaseFile& file = files[i];
+        const auto facts = DigestFile(file.source, targets[i], sha256,
+                                      [&](uint64_t read) { progress.AddBytes(read); });
+        progress.FileDone();
         if (!facts) {
-            problems.push_back("cannot copy " + ToNarrow(file.source) + " to " + ToNarrow(target));
-            continue;
+            failed[i] = true;
+            return;
         }
         file.entry.size = static_cast<int64_t>(facts->size);
         file.entry.md5 = facts->md5;
         file.sha256 = facts->sha256;
+    });
+    progress.Finish();
+    std::vector<std::string> problems;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (failed[i])
+            problems.push_back("cannot copy " + ToNarrow(files[i].source) + " to " +
+                               ToNarrow(targets[i]));
     }
     return problems;
 }
@@ -282,11 +315,14 @@ int RunMake(const Args& args) {
 
     const bool signing = secretKey.has_value();
     StagingFolder staging(Sibling(options.mirror, ".publish-new"));
-    if (auto problems = StageFiles(staging.path(), scan.files, signing); !problems.empty())
+    Progress progress;
+    if (auto problems = StageFiles(staging.path(), scan.files, signing, options.jobs, progress);
+        !problems.empty())
         return Refuse(problems);
     std::vector<std::string> problems;
     const ReleaseObjects objects = MakeObjects(
-        {staging.path(), options.mirror, options.patchFrom, signing}, scan.files, problems);
+        {staging.path(), options.mirror, options.patchFrom, signing, options.jobs, &progress},
+        scan.files, problems);
     if (!problems.empty())
         return Refuse(problems);
 
@@ -312,6 +348,15 @@ int RunMake(const Args& args) {
                      "publish make: moving the release in stopped half-way: %s\n"
                      "publish make: ver.html still names the old release; run make again\n",
                      e.what());
+        return 1;
+    }
+    try {
+        RecordRelease(options.mirror, texts.patchIndex, stamp);
+    } catch (const fs::filesystem_error& e) {
+        std::fprintf(stderr,
+                     "publish make: the release is served, but its record under %s/ was not "
+                     "written (%s): publish prune would not count it; run make again\n",
+                     kReleaseHistoryFolder, e.what());
         return 1;
     }
 

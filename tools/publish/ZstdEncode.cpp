@@ -2,6 +2,7 @@
 
 #include <zstd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -34,14 +35,14 @@ int WindowLogFor(uint64_t bytes, int cap) {
 std::optional<uint64_t> CompressFile(const std::filesystem::path& source, uint64_t size,
                                      const ZstdSettings& settings,
                                      const std::filesystem::path& target, FileDigests& digests,
-                                     std::string& error) {
+                                     std::string& error, const CompressProgress& progress) {
     const std::unique_ptr<ZSTD_CCtx, ContextFree> context(ZSTD_createCCtx());
     if (!context) {
         error = "out of memory";
         return std::nullopt;
     }
     ZSTD_CCtx* cctx = context.get();
-    if (!Set(cctx, ZSTD_c_compressionLevel, kZstdLevel, error) ||
+    if (!Set(cctx, ZSTD_c_compressionLevel, settings.level, error) ||
         !Set(cctx, ZSTD_c_contentSizeFlag, 1, error) ||
         (settings.windowLog != 0 && !Set(cctx, ZSTD_c_windowLog, settings.windowLog, error)) ||
         (settings.longDistance && !Set(cctx, ZSTD_c_enableLongDistanceMatching, 1, error))) {
@@ -62,8 +63,8 @@ std::optional<uint64_t> CompressFile(const std::filesystem::path& source, uint64
         return std::nullopt;
     }
     const StdioFile in = OpenFile(source, "rb");
-    StdioFile out = OpenFile(target, "wb");
-    if (!in || !out) {
+    StdioFile out = target.empty() ? nullptr : OpenFile(target, "wb");
+    if (!in || (!target.empty() && !out)) {
         error = "cannot open " + ToNarrow(in ? target : source);
         return std::nullopt;
     }
@@ -90,15 +91,74 @@ std::optional<uint64_t> CompressFile(const std::filesystem::path& source, uint64
                 error = ToNarrow(source) + ": " + ZSTD_getErrorName(result);
                 return std::nullopt;
             }
-            if (std::fwrite(outBlock.data(), 1, output.pos, out.get()) != output.pos) {
+            if (out && std::fwrite(outBlock.data(), 1, output.pos, out.get()) != output.pos) {
                 error = "cannot write " + ToNarrow(target);
                 return std::nullopt;
             }
             written += output.pos;
             finished = last && result == 0;
+            // What the workers have compressed, in the threaded mode too.
+            if (progress)
+                progress(ZSTD_getFrameProgression(cctx).consumed);
         } while (last ? !finished : input.pos < input.size);
     }
-    if (std::fclose(out.release()) != 0) {
+    if (out && std::fclose(out.release()) != 0) {
+        error = "cannot write " + ToNarrow(target);
+        return std::nullopt;
+    }
+    return written;
+}
+
+std::optional<uint64_t> StoreFile(const std::filesystem::path& source, uint64_t size,
+                                  const std::filesystem::path& target, FileDigests& digests,
+                                  std::string& error, const CompressProgress& progress) {
+    // RFC 8878: the magic number; a frame header descriptor with a 4- or
+    // 8-byte content size, no single segment, no checksum, no dictionary;
+    // a window descriptor of 2^17 bytes (exponent 7), the largest a block
+    // needs. Then raw blocks of up to 128 KiB, each after a 3-byte header
+    // (bit 0: the last block, bits 1-2: type 0 = raw, bits 3-23: size).
+    constexpr size_t kBlock = 128 * 1024;
+    const bool wide = size >= (uint64_t{1} << 32);
+    std::vector<uint8_t> header{0x28, 0xB5, 0x2F, 0xFD, static_cast<uint8_t>(wide ? 0xC0 : 0x80),
+                                0x38};
+    for (int i = 0; i < (wide ? 8 : 4); ++i)
+        header.push_back(static_cast<uint8_t>(size >> (8 * i)));
+    const StdioFile in = OpenFile(source, "rb");
+    StdioFile out = OpenFile(target, "wb");
+    if (!in || !out) {
+        error = "cannot open " + ToNarrow(in ? target : source);
+        return std::nullopt;
+    }
+    uint64_t written = header.size();
+    bool ok = std::fwrite(header.data(), 1, header.size(), out.get()) == header.size();
+    std::vector<uint8_t> block(kBlock);
+    uint64_t left = size;
+    do {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(left, kBlock));
+        const size_t got = std::fread(block.data(), 1, want, in.get());
+        if (got != want) {
+            error = "cannot read " + ToNarrow(source) + " (shorter than " + std::to_string(size) +
+                    " bytes)";
+            return std::nullopt;
+        }
+        digests.Update(block.data(), got);
+        left -= got;
+        const uint32_t blockHeader = static_cast<uint32_t>(got) << 3 | (left == 0 ? 1 : 0);
+        const uint8_t bytes[3] = {static_cast<uint8_t>(blockHeader),
+                                  static_cast<uint8_t>(blockHeader >> 8),
+                                  static_cast<uint8_t>(blockHeader >> 16)};
+        ok = ok && std::fwrite(bytes, 1, 3, out.get()) == 3 &&
+             std::fwrite(block.data(), 1, got, out.get()) == got;
+        written += 3 + got;
+        if (progress)
+            progress(size - left);
+    } while (left > 0 && ok);
+    if (std::fgetc(in.get()) != EOF) {
+        error =
+            "cannot read " + ToNarrow(source) + " (longer than " + std::to_string(size) + " bytes)";
+        return std::nullopt;
+    }
+    if (!ok || std::fclose(out.release()) != 0) {
         error = "cannot write " + ToNarrow(target);
         return std::nullopt;
     }

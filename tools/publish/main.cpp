@@ -11,8 +11,11 @@ const char kUsage[] =
     "\n"
     "  make RELEASE_DIR MIRROR_DIR --display-version TEXT [--stamp STAMP]\n"
     "       [--sign KEYFILE --release N [--expires DAYS]] [--patch-from OLD_MIRROR]...\n"
-    "                        write ver.html, file.html, plaza/, compressed copies\n"
+    "       [--jobs N]       write ver.html, file.html, plaza/, compressed copies\n"
     "                        and patches, patches.txt (and release.sig when signing)\n"
+    "  prune MIRROR_DIR --keep N [--apply]\n"
+    "                        remove the zst/ and patch/ objects that none of the\n"
+    "                        last N releases name (a dry run without --apply)\n"
     "  keygen KEYFILE        make a release signing key; prints the public key\n"
     "  decode FILE_HTML      print a file list, one file per line\n"
     "  verify MIRROR_DIR [--key PUBHEX]\n"
@@ -33,6 +36,7 @@ const Command kCommands[] = {
     {"make", RunMake},     {"decode", RunDecode},
     {"verify", RunVerify}, {"verify-install", RunVerifyInstall},
     {"md5", RunMd5},       {"keygen", RunKeygen},
+    {"prune", RunPrune},
 };
 
 }  // namespace
