@@ -14,8 +14,8 @@ constexpr size_t kSlice = 1024;
 
 }  // namespace
 
-PatchSink::PatchSink(const MappedFile& old, std::string temp, uint64_t size, bool withSha256)
-    : m_old(old), m_sTemp(std::move(temp)), m_nSize(size), m_bWithSha256(withSha256) {}
+PatchSink::PatchSink(const MappedFile& old, std::string temp, uint64_t size, FileDigest digest)
+    : m_old(old), m_sTemp(std::move(temp)), m_nSize(size), m_digest(digest) {}
 
 PatchSink::~PatchSink() {
     m_pDigest.reset();
@@ -52,7 +52,7 @@ bool PatchSink::Begin() {
     m_out = MappedFile::Create(m_sTemp, m_nSize);
     if (!m_out)
         return false;
-    m_pDigest = std::make_unique<TrailingDigest>(m_out->Data(), m_bWithSha256);
+    m_pDigest = std::make_unique<TrailingDigest>(m_out->Data(), m_digest);
     return true;
 }
 

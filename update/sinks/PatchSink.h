@@ -21,7 +21,7 @@ class PatchSink : public IDownloadSink {
 public:
     // old: the local file, mapped for the sink's whole life; temp: the file
     // to make; size: the new file's listed size, the only size accepted.
-    PatchSink(const MappedFile& old, std::string temp, uint64_t size, bool withSha256);
+    PatchSink(const MappedFile& old, std::string temp, uint64_t size, FileDigest digest);
     // Deletes the .tmp unless Finish succeeded.
     ~PatchSink() override;
     PatchSink(const PatchSink&) = delete;
@@ -42,7 +42,7 @@ private:
     const uint64_t m_nSize;
     std::string m_header;  // the first bytes, until the frame header is whole
     UniqueZstdDecoder m_decoder;
-    const bool m_bWithSha256;
+    const FileDigest m_digest;
     std::unique_ptr<MappedFile> m_out;
     std::unique_ptr<TrailingDigest> m_pDigest;  // reads m_out: goes first
     size_t m_nMade = 0;                         // bytes of the new file decoded
