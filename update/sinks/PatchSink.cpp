@@ -19,6 +19,7 @@ PatchSink::PatchSink(const MappedFile& old, std::string temp, uint64_t size, Fil
 
 PatchSink::~PatchSink() {
     m_pDigest.reset();
+    m_pPrefault.reset();
     m_out.reset();
     if (!m_bKept)
         ::DeleteFileA(m_sTemp.c_str());
@@ -53,6 +54,7 @@ bool PatchSink::Begin() {
     if (!m_out)
         return false;
     m_pDigest = std::make_unique<TrailingDigest>(m_out->Data(), m_digest);
+    m_pPrefault = std::make_unique<PrefaultAhead>(m_out->Data(), m_out->Size());
     return true;
 }
 
@@ -74,12 +76,15 @@ bool PatchSink::Decode(const char* data, size_t size) {
             return false;
         m_nMade = out.pos;
         m_pDigest->Reach(m_nMade);
+        m_pPrefault->Reach(m_nMade);
         m_bFrameEnded = left == 0;
     }
     return true;
 }
 
 bool PatchSink::Finish() {
+    // Every page is written by now.
+    m_pPrefault.reset();
     if (m_pDigest)
         m_pDigest->Finish();
     m_bKept = m_out && m_bFrameEnded && m_nMade == m_nSize && m_out->Flush();
