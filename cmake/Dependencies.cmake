@@ -80,6 +80,50 @@ else()
   launcher_system_library(dep_sodium sodium.h sodium)
 endif()
 
+# Botan: SHA-256 for file digests. It uses the processor's SHA instructions
+# where it has them, chosen at run time, and portable code elsewhere; the
+# processors players have had them for years and they make the digest several
+# times faster (libsodium's SHA-256 is portable C only). The Windows tree
+# compiles Debian's sources as Botan's own configure script bundles them into
+# one file: only SHA-256, the x86 variant and what they need (the processor
+# check). Both trees include <botan/hash.h>; here it forwards to the bundle.
+if(WIN32)
+  launcher_source_dir(BOTAN_SRC botan)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  set(_botan ${CMAKE_BINARY_DIR}/deps/botan)
+  set(_botan_configure
+      ${Python3_EXECUTABLE} ${BOTAN_SRC}/configure.py --os=mingw --cpu=x86_32 --cc=gcc
+      --cc-bin=${CMAKE_CXX_COMPILER} --minimized-build --enable-modules=sha2_32,sha2_32_x86
+      --amalgamation --disable-shared --without-documentation --with-build-dir=.)
+  # Bundled again only when the line changes, so a reconfigure rebuilds nothing.
+  set(_botan_configure_done "")
+  if(EXISTS ${_botan}/configure.line)
+    file(READ ${_botan}/configure.line _botan_configure_done)
+  endif()
+  if(NOT "${_botan_configure}" STREQUAL "${_botan_configure_done}" OR
+     NOT EXISTS ${_botan}/botan_all.cpp)
+    file(MAKE_DIRECTORY ${_botan})
+    execute_process(COMMAND ${_botan_configure} WORKING_DIRECTORY ${_botan}
+                    COMMAND_ERROR_IS_FATAL ANY OUTPUT_QUIET)
+    file(WRITE ${_botan}/configure.line "${_botan_configure}")
+    foreach(_header hash cpuid)
+      file(WRITE ${_botan}/include/botan/${_header}.h "#include \"botan_all.h\"\n")
+    endforeach()
+  endif()
+  add_library(dep_botan STATIC ${_botan}/botan_all.cpp)
+  target_include_directories(dep_botan SYSTEM PUBLIC ${_botan} ${_botan}/include)
+  target_compile_definitions(dep_botan PRIVATE BOTAN_IS_BEING_BUILT)
+  # A 32-bit Windows thread may start with its stack aligned to 4 bytes only,
+  # and the SHA code keeps 16-byte values on it.
+  target_compile_options(dep_botan PRIVATE -w -O2 -mstackrealign)
+else()
+  find_path(BOTAN_INCLUDE_DIR botan/hash.h PATH_SUFFIXES botan-2 REQUIRED)
+  find_library(BOTAN_LIBRARY botan-2 REQUIRED)
+  add_library(dep_botan INTERFACE)
+  target_include_directories(dep_botan SYSTEM INTERFACE ${BOTAN_INCLUDE_DIR})
+  target_link_libraries(dep_botan INTERFACE ${BOTAN_LIBRARY})
+endif()
+
 # libzstd: per-file patches and compressed copies on the mirror. The
 # Windows tree compiles Debian's sources in their portable C form (the x86-64
 # assembly and the threads are not for a 32-bit launcher). dep_zstd is the

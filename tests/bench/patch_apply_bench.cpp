@@ -3,8 +3,8 @@
 // process held meanwhile. The old and the new file are mapped views, which
 // are no private memory: what it prints is the decoder's own.
 //   patch_apply_bench OLD PATCH OUT SIZE [unsigned]
-// The digests are those of a signed release (MD5 and SHA-256) unless
-// "unsigned" (MD5 only). The patch is read in blocks of 256 KiB.
+// The digest is that of a signed release (SHA-256) unless
+// "unsigned" (MD5). The patch is read in blocks of 256 KiB.
 // Under Wine the private figure is the process's anonymous resident memory,
 // sampled after every block (Wine keeps no peak of its own).
 #include <windows.h>
@@ -45,7 +45,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const uint64_t size = std::strtoull(argv[4], nullptr, 10);
-    const bool withSha256 = !(argc > 5 && std::strcmp(argv[5], "unsigned") == 0);
+    const FileDigest digest =
+        argc > 5 && std::strcmp(argv[5], "unsigned") == 0 ? FileDigest::Md5 : FileDigest::Sha256;
     const size_t block = 256 << 10;
     const SIZE_T before = PrivateBytes();
     SIZE_T peak = before;
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
     }
     bool applied = false;
     {
-        PatchSink sink(*old, argv[3], size, withSha256);
+        PatchSink sink(*old, argv[3], size, digest);
         std::vector<char> buffer(block);
         DWORD got = 0;
         bool written = true;

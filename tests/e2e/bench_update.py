@@ -8,6 +8,8 @@ so a busy machine favours none of them.
      file written, verified and moved into place, against the barest WinInet
      loop with 256 KiB reads in the same Wine, and against curl; the loop
      with reads of 16 KiB to 1 MiB shows where larger reads stop paying;
+     beside it the launcher's digests alone over the same file on one core
+     (MD5 bounds a download without release keys, SHA-256 one with them);
   2. the launcher's peak memory during that download against its idle peak;
   3. a fresh installation of 2,000 files of 4 KiB: the download part (from
      the first file's request to the stamp saved) against curl fetching the
@@ -112,6 +114,16 @@ def loop_seconds(args, url, out, block=16384):
     return float(re.findall(r"^(\d+\.\d+) \d+$", done.stdout, re.M)[-1])
 
 
+def digest_seconds(args, path, kind):
+    """The launcher's digest KIND (md5 or sha256) alone over PATH under Wine,
+    on one core: the code that ran and its own seconds."""
+    bench = os.path.join(args.build, "tests", "bench", "digest_bench.exe")
+    done = subprocess.run([args.wine_run, bench, kind, "Z:" + path], check=True,
+                          stdout=subprocess.PIPE, text=True)
+    code, seconds = re.findall(r"^(\S+) (\d+\.\d+) s ", done.stdout, re.M)[-1]
+    return code, float(seconds)
+
+
 LOOP_KIB = (16, 64, 128, 256, 512, 1024)
 
 
@@ -129,6 +141,7 @@ def bench_download(args, work, publish_cmd):
     out = os.path.join(work, "out.bin")
     rounds = Rounds()
     peak = 0
+    codes = {}
 
     with li.start_nginx(mirror_dir) as mirror:
         url = mirror.url + "plaza/big.bin"
@@ -147,6 +160,11 @@ def bench_download(args, work, publish_cmd):
             entry = [r for r in mirror.request_log() if r["path"].endswith("/big.bin")][0]
             rounds.add("transfer", entry["seconds"])
             rounds.add("launcher", done_at - (entry["time"] - entry["seconds"]))
+            for kind in ("md5", "sha256"):
+                code, seconds = digest_seconds(args, os.path.join(mirror_dir, "plaza", "big.bin"),
+                                               kind)
+                codes[kind] = code
+                rounds.add(kind, seconds)
     print("download of %d MiB from nginx, median of %d rounds (ratio = reference / ours):"
           % (args.big_mib, args.rounds))
     curl = ("x curl", rounds["curl"])
@@ -154,6 +172,10 @@ def bench_download(args, work, publish_cmd):
         "bare WinInet loop, 256 KiB", rounds[256], ">= 0.9", curl)
     row("launcher, transfer (nginx's request time)", rounds["transfer"],
         "bare WinInet loop, 256 KiB", rounds[256], "none", curl)
+    for kind in ("md5", "sha256"):
+        print("  %-44s %7.2f s   (%.0f MB/s)" % (
+            "%s (%s) alone, one core, same file" % (kind.upper(), codes[kind]), rounds[kind],
+            (args.big_mib << 20) / 1e6 / rounds[kind]))
     for kib in LOOP_KIB:
         row("bare WinInet loop, %d KiB reads" % kib, rounds[kib], "curl", rounds["curl"], "none")
     with li.start_nginx(mirror_dir):

@@ -1,16 +1,17 @@
 #include "update/format/FileDigests.h"
 
-#include <sodium.h>
-
 #include <algorithm>
 #include <cstring>
 
-FileDigests::FileDigests() = default;
+FileDigests::FileDigests(FileDigest taken) : m_bMd5(taken == FileDigest::Md5) {
+    if (taken == FileDigest::Sha256)
+        EnableSha256();
+}
+
 FileDigests::~FileDigests() = default;
 
 void FileDigests::EnableSha256() {
-    m_pSha256 = std::make_unique<crypto_hash_sha256_state>();
-    crypto_hash_sha256_init(m_pSha256.get());
+    m_pSha256 = std::make_unique<Sha256Stream>();
 }
 
 void FileDigests::Update(const uint8_t* data, std::size_t size) {
@@ -18,7 +19,9 @@ void FileDigests::Update(const uint8_t* data, std::size_t size) {
         return;
     m_nLength += size;
     if (m_pSha256)
-        crypto_hash_sha256_update(m_pSha256.get(), data, size);
+        m_pSha256->Update(data, size);
+    if (!m_bMd5)
+        return;
     if (m_nTail > 0) {
         const std::size_t take = std::min(size, kMd5BlockSize - m_nTail);
         std::memcpy(m_tail.data() + m_nTail, data, take);
@@ -37,6 +40,8 @@ void FileDigests::Update(const uint8_t* data, std::size_t size) {
 }
 
 std::string FileDigests::Md5Hex() const {
+    if (!m_bMd5)
+        return {};
     Md5State state = m_md5;
     uint8_t buffer[2 * kMd5BlockSize] = {};
     std::memcpy(buffer, m_tail.data(), m_nTail);
@@ -46,10 +51,5 @@ std::string FileDigests::Md5Hex() const {
 }
 
 Sha256Digest FileDigests::Sha256() const {
-    Sha256Digest digest{};
-    if (m_pSha256) {
-        crypto_hash_sha256_state state = *m_pSha256;
-        crypto_hash_sha256_final(&state, digest.data());
-    }
-    return digest;
+    return m_pSha256 ? m_pSha256->Digest() : Sha256Digest{};
 }

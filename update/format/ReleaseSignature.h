@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "identity/HexDigits.h"
+#include "update/format/Sha256.h"
 
 inline constexpr char kReleaseSigName[] = "release.sig";
 
-using Sha256Digest = std::array<uint8_t, 32>;
 using ReleasePublicKey = std::array<uint8_t, 32>;
 using ReleaseSecretKey = std::array<uint8_t, 64>;  // libsodium's seed + public key
 

@@ -1,7 +1,5 @@
 #include "update/format/Sha256File.h"
 
-#include <sodium.h>
-
 #include <cstdio>
 #include <vector>
 
@@ -9,17 +7,14 @@ std::optional<Sha256Digest> Sha256OfFile(const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
         return std::nullopt;
-    crypto_hash_sha256_state state;
-    crypto_hash_sha256_init(&state);
+    Sha256Stream sha256;
     std::vector<unsigned char> block(1 << 16);
     size_t got = 0;
     while ((got = std::fread(block.data(), 1, block.size(), f)) > 0)
-        crypto_hash_sha256_update(&state, block.data(), got);
+        sha256.Update(block.data(), got);
     const bool failed = std::ferror(f) != 0;
     std::fclose(f);
     if (failed)
         return std::nullopt;
-    Sha256Digest digest{};
-    crypto_hash_sha256_final(&state, digest.data());
-    return digest;
+    return sha256.Digest();
 }

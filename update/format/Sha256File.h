@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "update/format/ReleaseSignature.h"
+#include "update/format/Sha256.h"
 
 // `path` is narrow, in the system's code page; nothing when it cannot be read.
 std::optional<Sha256Digest> Sha256OfFile(const std::string& path);

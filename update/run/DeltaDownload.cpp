@@ -71,7 +71,7 @@ public:
           m_temp(temp),
           m_blockSize(blockSize),
           m_onBlock(onBlock),
-          m_signed(store.m_pRelease != nullptr) {}
+          m_digest(DownloadDigest(store)) {}
 
     Attempt Fetch(const Offer& offer, DeltaFetch& result) {
         m_response = m_store.Session().Open(m_store.m_sMirrorUrl + offer.path, false, 0,
@@ -92,17 +92,15 @@ public:
         Attempt attempt = offer.base ? Patch(offer, result) : Decode(offer, result);
         if (attempt.outcome != Outcome::Fetched)
             return attempt;
-        if (result.md5 != Lower(m_record.m_sMd5))
-            return Failed("digest");
-        if (!IsDownloadAsSigned(m_store, m_record.m_sName, result.sha256))
-            return Failed("signed digest");
+        if (!IsDownloadAsListed(m_store, m_record, result.md5, result.sha256))
+            return Failed(m_digest == FileDigest::Sha256 ? "signed digest" : "digest");
         return attempt;
     }
 
 private:
     Attempt Patch(const Offer& offer, DeltaFetch& result) {
         const uint64_t size = static_cast<uint64_t>(m_record.m_nSize);
-        PatchSink sink(*offer.base, m_temp, size, m_signed);
+        PatchSink sink(*offer.base, m_temp, size, m_digest);
         if (Attempt read = Receive(sink, offer.size); read.outcome != Outcome::Fetched)
             return read;
         if (!sink.Finish())
@@ -118,7 +116,7 @@ private:
                                                    nullptr));
         if (!out)
             return Failed("create");
-        FileDigestSink file(out.get(), m_signed);
+        FileDigestSink file(out.get(), m_digest);
         ZstdDecodeSink sink(file, size);
         Attempt read = Receive(sink, offer.size);
         file.Finish();
@@ -158,7 +156,7 @@ private:
     const std::string& m_temp;
     const size_t m_blockSize;
     const DeltaProgress& m_onBlock;
-    const bool m_signed;
+    const FileDigest m_digest;
     std::unique_ptr<CHttpFile> m_response;
 };
 

@@ -1,8 +1,8 @@
 // A changed file fetched as less than itself, when the mirror's patch index
 // offers it: the patch from the local copy, else the compressed copy. Either
 // is applied or decoded into the .tmp while its bytes arrive, and the result
-// is checked exactly as a plain download is: its MD5, and its SHA-256 when
-// the release is signed. Nothing else about the object is trusted. Any
+// is checked exactly as a plain download is: its MD5, or its SHA-256 alone
+// when the release is signed. Nothing else about the object is trusted. Any
 // failure deletes the .tmp, writes one line in the update log and leaves the
 // file to the plain download: one more request for it, never a loop, and the
 // other files are not touched.
@@ -22,8 +22,9 @@ struct DeltaFetch {
     enum class Outcome { NotOffered, Fetched, Failed, Stopped };
     Outcome outcome = Outcome::NotOffered;
     uint64_t length = 0;  // the file's, once fetched
+    // The digest that DownloadDigest names; the other one stays empty.
     std::string md5;
-    Sha256Digest sha256{};  // only for a signed release
+    Sha256Digest sha256{};
 };
 
 // Hears each block of the object: its bytes, then the object's bytes so far

@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <dbghelp.h>
 
-#include <algorithm>
-#include <cctype>
 #include <deque>
 
 #include "update/format/MirrorFormat.h"
@@ -65,13 +63,6 @@ Step Refused(ReleaseVerdict verdict) {
     return {Step::Kind::Refused, {}, verdict};
 }
 
-bool SameDigest(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // installDir ends in a backslash and listed names start with one.
 std::string LocalPath(const std::string& installDir, const std::string& name) {
     return installDir + (name.empty() || name[0] != '\\' ? name : name.substr(1));
@@ -127,10 +118,11 @@ public:
     }
 
 private:
+    // The digest that DownloadDigest names; the other one stays empty.
     struct Fetched {
         uint64_t length = 0;
         std::string md5;
-        Sha256Digest sha256;  // only for a signed release
+        Sha256Digest sha256;
     };
 
     struct Response {
@@ -198,13 +190,12 @@ private:
             step = FetchToTemp(record, url, temp, false, fetched);
         // A stale copy from a cache, or a resumed .tmp that began as another
         // release's file: once more, whole and from the server.
-        if (step.kind == Step::Kind::WrongLength ||
-            (step.ok() && !SameDigest(fetched.md5, record.m_sMd5))) {
+        if (step.kind == Step::Kind::WrongLength || (step.ok() && !IsAsListed(record, fetched))) {
             ::DeleteFileA(temp.c_str());
             step = FetchToTemp(record, url, temp, true, fetched);
             if (step.kind == Step::Kind::WrongLength)
                 return Refused(step.verdict);
-            if (step.ok() && !SameDigest(fetched.md5, record.m_sMd5)) {
+            if (step.ok() && !IsAsListed(record, fetched)) {
                 ::DeleteFileA(temp.c_str());
                 return m_store.m_pRelease ? Refused(ReleaseVerdict::HashMismatch)
                                           : Failed(kDigestMismatch);
@@ -212,13 +203,13 @@ private:
         }
         if (!step.ok())
             return step;
-        if (!IsDownloadAsSigned(m_store, record.m_sName, fetched.sha256)) {
-            ::DeleteFileA(temp.c_str());
-            return Refused(ReleaseVerdict::HashMismatch);
-        }
         m_display.FinishFile(record.m_sName);
         m_doneBytes += fetched.length;
         return Place(record, temp, target);
+    }
+
+    bool IsAsListed(const FileRecord& record, const Fetched& fetched) const {
+        return IsDownloadAsListed(m_store, record, fetched.md5, fetched.sha256);
     }
 
     // A signed release is put in place only once every file has passed, so
@@ -348,7 +339,7 @@ private:
         const std::string& name = record.m_sName;
         uint64_t received = offset;
         DownloadDisplay::Pace pace;
-        TempFileSink sink(out.get(), m_store.m_pRelease != nullptr);
+        TempFileSink sink(out.get(), DownloadDigest(m_store));
         const bool resumed =
             offset == 0 || (sink.TakeExisting(offset) && ::SetEndOfFile(out.get()));
         const ReadResult result =

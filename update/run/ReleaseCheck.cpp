@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cctype>
 #include <ctime>
 #include <utility>
 
@@ -40,12 +42,22 @@ ReleaseVerdict CheckReleaseOfFileList(const CUpdateStore& store) {
     return CheckSignedFileList(*store.m_pRelease, store.m_sFileList);
 }
 
-bool IsDownloadAsSigned(const CUpdateStore& store, const std::string& name,
+FileDigest DownloadDigest(const CUpdateStore& store) {
+    return store.m_pRelease ? FileDigest::Sha256 : FileDigest::Md5;
+}
+
+bool IsDownloadAsListed(const CUpdateStore& store, const FileRecord& record, const std::string& md5,
                         const Sha256Digest& sha256) {
-    if (!store.m_pRelease)
-        return true;
-    const Sha256Digest* expected = FindSignedFile(*store.m_pRelease, name);
-    return expected && *expected == sha256;
+    if (store.m_pRelease) {
+        const Sha256Digest* expected = FindSignedFile(*store.m_pRelease, record.m_sName);
+        return expected && *expected == sha256;
+    }
+    const std::string& listed = record.m_sMd5;
+    return md5.size() == listed.size() &&
+           std::equal(md5.begin(), md5.end(), listed.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
 bool RecordAcceptedRelease(const CUpdateStore& store) {

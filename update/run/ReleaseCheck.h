@@ -7,17 +7,23 @@
 
 #include <string>
 
+#include "update/format/FileDigests.h"
 #include "update/format/ReleaseSignature.h"
 
 class CUpdateStore;
+struct FileRecord;
 
 // After "ver.html" arrived from mirror: fetches and checks release.sig and
 // keeps the accepted manifest in the store.
 ReleaseVerdict CheckReleaseOfVersion(CUpdateStore& store, const std::string& mirror);
 // After "file.html" arrived: it must be the signed list.
 ReleaseVerdict CheckReleaseOfFileList(const CUpdateStore& store);
-// A downloaded file, before it replaces anything: its SHA-256 as signed.
-bool IsDownloadAsSigned(const CUpdateStore& store, const std::string& name,
+// What a downloaded file is checked by: its SHA-256 when the release is
+// signed, else its MD5.
+FileDigest DownloadDigest(const CUpdateStore& store);
+// A downloaded file, before it replaces anything: its SHA-256 as signed, or
+// without signing its MD5 as listed (digests as DownloadDigest takes them).
+bool IsDownloadAsListed(const CUpdateStore& store, const FileRecord& record, const std::string& md5,
                         const Sha256Digest& sha256);
 // Remembers the run's release as accepted (nothing without signing); false,
 // with a line in the update log, when it could not be saved.

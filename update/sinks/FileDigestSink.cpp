@@ -11,10 +11,7 @@ constexpr uint64_t kFlushBytes = 16 << 20;
 
 }  // namespace
 
-FileDigestSink::FileDigestSink(HANDLE file, bool withSha256) : m_hFile(file) {
-    if (withSha256)
-        m_digests.EnableSha256();
-}
+FileDigestSink::FileDigestSink(HANDLE file, FileDigest digest) : m_hFile(file), m_digests(digest) {}
 
 FileDigestSink::~FileDigestSink() {
     Finish();

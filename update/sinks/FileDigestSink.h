@@ -33,9 +33,9 @@
 
 class FileDigestSink : public IDownloadSink {
 public:
-    // file: open for writing at the place where the body starts; withSha256
-    // adds the SHA-256 a signed release is checked with.
-    explicit FileDigestSink(HANDLE file, bool withSha256 = false);
+    // file: open for writing at the place where the body starts; digest:
+    // what the file is checked by.
+    explicit FileDigestSink(HANDLE file, FileDigest digest = FileDigest::Md5);
     ~FileDigestSink() override;
     FileDigestSink(const FileDigestSink&) = delete;
     FileDigestSink& operator=(const FileDigestSink&) = delete;

@@ -14,11 +14,12 @@ constexpr size_t kSlice = 1024;
 
 }  // namespace
 
-PatchSink::PatchSink(const MappedFile& old, std::string temp, uint64_t size, bool withSha256)
-    : m_old(old), m_sTemp(std::move(temp)), m_nSize(size), m_bWithSha256(withSha256) {}
+PatchSink::PatchSink(const MappedFile& old, std::string temp, uint64_t size, FileDigest digest)
+    : m_old(old), m_sTemp(std::move(temp)), m_nSize(size), m_digest(digest) {}
 
 PatchSink::~PatchSink() {
     m_pDigest.reset();
+    m_pPrefault.reset();
     m_out.reset();
     if (!m_bKept)
         ::DeleteFileA(m_sTemp.c_str());
@@ -52,7 +53,8 @@ bool PatchSink::Begin() {
     m_out = MappedFile::Create(m_sTemp, m_nSize);
     if (!m_out)
         return false;
-    m_pDigest = std::make_unique<TrailingDigest>(m_out->Data(), m_bWithSha256);
+    m_pDigest = std::make_unique<TrailingDigest>(m_out->Data(), m_digest);
+    m_pPrefault = std::make_unique<PrefaultAhead>(m_out->Data(), m_out->Size());
     return true;
 }
 
@@ -74,12 +76,15 @@ bool PatchSink::Decode(const char* data, size_t size) {
             return false;
         m_nMade = out.pos;
         m_pDigest->Reach(m_nMade);
+        m_pPrefault->Reach(m_nMade);
         m_bFrameEnded = left == 0;
     }
     return true;
 }
 
 bool PatchSink::Finish() {
+    // Every page is written by now.
+    m_pPrefault.reset();
     if (m_pDigest)
         m_pDigest->Finish();
     m_bKept = m_out && m_bFrameEnded && m_nMade == m_nSize && m_out->Flush();

@@ -4,7 +4,8 @@
 // frame's header names. The output is the decoder's window, so the decoder
 // keeps none of its own: its private memory is its tables and one input
 // block, whatever the size of the files. The new bytes are digested on a
-// helper thread close behind the decoder.
+// helper thread close behind the decoder, and another makes the new file's
+// pages ready ahead of it.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "update/net/DownloadSink.h"
 #include "update/format/FileDigests.h"
 #include "update/sinks/MappedFile.h"
+#include "update/sinks/PrefaultAhead.h"
 #include "update/sinks/TrailingDigest.h"
 #include "update/sinks/ZstdDecoder.h"
 
@@ -21,7 +23,7 @@ class PatchSink : public IDownloadSink {
 public:
     // old: the local file, mapped for the sink's whole life; temp: the file
     // to make; size: the new file's listed size, the only size accepted.
-    PatchSink(const MappedFile& old, std::string temp, uint64_t size, bool withSha256);
+    PatchSink(const MappedFile& old, std::string temp, uint64_t size, FileDigest digest);
     // Deletes the .tmp unless Finish succeeded.
     ~PatchSink() override;
     PatchSink(const PatchSink&) = delete;
@@ -42,10 +44,11 @@ private:
     const uint64_t m_nSize;
     std::string m_header;  // the first bytes, until the frame header is whole
     UniqueZstdDecoder m_decoder;
-    const bool m_bWithSha256;
+    const FileDigest m_digest;
     std::unique_ptr<MappedFile> m_out;
-    std::unique_ptr<TrailingDigest> m_pDigest;  // reads m_out: goes first
-    size_t m_nMade = 0;                         // bytes of the new file decoded
+    std::unique_ptr<TrailingDigest> m_pDigest;   // reads m_out: goes first
+    std::unique_ptr<PrefaultAhead> m_pPrefault;  // writes m_out: goes first
+    size_t m_nMade = 0;                          // bytes of the new file decoded
     bool m_bFrameEnded = false;
     bool m_bKept = false;
 };

@@ -2,9 +2,8 @@
 
 #include <cstdint>
 
-TrailingDigest::TrailingDigest(const char* bytes, bool withSha256) : m_pBytes(bytes) {
-    if (withSha256)
-        m_digests.EnableSha256();
+TrailingDigest::TrailingDigest(const char* bytes, FileDigest digest)
+    : m_pBytes(bytes), m_digests(digest) {
     m_worker = std::thread([this] { Work(); });
 }
 

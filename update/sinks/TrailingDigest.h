@@ -14,7 +14,7 @@
 class TrailingDigest {
 public:
     // bytes: where the memory starts; it must stay until Finish or the end.
-    TrailingDigest(const char* bytes, bool withSha256);
+    TrailingDigest(const char* bytes, FileDigest digest);
     // Waits for the helper thread: the memory may go after it.
     ~TrailingDigest();
     TrailingDigest(const TrailingDigest&) = delete;
