@@ -38,12 +38,12 @@ struct Paths {
     std::string target, temp, backup;
 };
 
-void DeleteBackup(const std::string& backup) {
+// False when the backup is still there: a program that runs from the old
+// file (the game, a scanner) keeps it, and the journal stays so that a later
+// start removes it.
+bool DeleteBackup(const std::string& backup) {
     ::SetFileAttributesA(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
-    // A program the game still runs from its old file keeps it until the
-    // next restart of Windows.
-    if (!::DeleteFileA(backup.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
-        ::MoveFileExA(backup.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    return ::DeleteFileA(backup.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 // Back from any step of its move to the old file, the new one as its .tmp.
@@ -111,11 +111,14 @@ bool InstallTransaction::RollBack() {
 }
 
 void InstallTransaction::Commit() {
+    bool deleted = true;
     for (const JournalEntry& entry : m_entries) {
         if (entry.replaces)
-            DeleteBackup(BackupPath(InstalledFilePath(m_sInstallDir, entry.name)));
+            deleted =
+                DeleteBackup(BackupPath(InstalledFilePath(m_sInstallDir, entry.name))) && deleted;
     }
-    RemoveInstallJournal(m_sInstallDir);
+    if (deleted)
+        RemoveInstallJournal(m_sInstallDir);
     m_lock = {};
 }
 
@@ -146,6 +149,7 @@ Recovery RecoverInstall(const std::string& installDir, const StopSignal* stop) {
         }
     }
     recovery.outcome = complete ? Recovery::Outcome::Finished : Recovery::Outcome::RolledBack;
+    bool deleted = true;
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
         const Paths paths(installDir, *it);
         const bool done =
@@ -158,8 +162,9 @@ Recovery RecoverInstall(const std::string& installDir, const StopSignal* stop) {
             return recovery;
         }
         if (complete && it->replaces)
-            DeleteBackup(paths.backup);
+            deleted = DeleteBackup(paths.backup) && deleted;
     }
-    RemoveInstallJournal(installDir);
+    if (deleted)
+        RemoveInstallJournal(installDir);
     return recovery;
 }

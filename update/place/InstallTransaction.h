@@ -41,7 +41,8 @@ public:
     // a file could not be put back (the journal then stays for the next
     // start).
     bool RollBack();
-    // The stamp is saved: the backups and the journal go.
+    // The stamp is saved: the backups and the journal go. A backup another
+    // program still holds keeps the journal, and a later start removes it.
     void Commit();
 
 private:
