@@ -5,8 +5,14 @@ A release that does not fit is not downloaded at all and every file stays.
 A download that fills the volume part way (another program takes the room
 while it runs) deletes its .tmp; once there is room again, the next start
 completes the update.
+
+A patch whose volume another program fills before it is applied ends that
+file cleanly: the launcher keeps running, deletes the .tmp and says so. A
+full-length .tmp that a killed patch left holds room the next start may use:
+with too little room besides it, that start still ends on the new release.
 """
 
+import hashlib
 import os
 import shlex
 import shutil
@@ -45,16 +51,103 @@ def free_bytes(folder):
     return st.f_bavail * st.f_frsize
 
 
-def run(args):
-    work = tempfile.mkdtemp(prefix="launcher-disk-")
-    disk = os.path.join(work, "disk")
+def mount(disk, size):
     os.makedirs(disk)
-    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4m", "tmpfs", disk],
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=" + size, "tmpfs", disk],
                              stderr=subprocess.DEVNULL).returncode == 0
     check(mounted, "a small tmpfs for the installation was mounted (needs root)")
-    if not mounted:
-        os.rmdir(disk)
-        os.rmdir(work)
+    return mounted
+
+
+def md5_of(path):
+    return hashlib.md5(li.read(path)).hexdigest()
+
+
+def run(args):
+    run_download(args)
+    run_patch(args)
+
+
+def run_patch(args):
+    work = tempfile.mkdtemp(prefix="launcher-patch-disk-")
+    disk = os.path.join(work, "disk")
+    if not mount(disk, "32m"):
+        shutil.rmtree(work)
+        return
+    install = os.path.join(disk, "install")
+    release = os.path.join(work, "release")
+    old_mirror = os.path.join(work, "mirror-1")
+    mirror_dir = os.path.join(work, "mirror")
+    publish_cmd = shlex.split(args.publish)
+    mirror = None
+    try:
+        li.make_installation(args.build, install)
+        li.make_installation(args.build, release)
+        big = os.path.join("data", "big.bin")
+        old = os.urandom(12 * MB)
+        write(os.path.join(release, big), old)
+        write(os.path.join(install, big), old)
+        li.publish(publish_cmd, release, old_mirror, build=args.build)
+        new = bytearray(old)
+        for offset in range(0, len(new), 64 * 1024):  # 1 % of the file changes
+            new[offset:offset + 655] = os.urandom(655)
+        write(os.path.join(release, big), bytes(new))
+        li.publish(publish_cmd, release, mirror_dir, "2.6.0", build=args.build,
+                   extra=["--patch-from", old_mirror])
+        stamp = li.stamp_of(mirror_dir)
+        patch = "patch/%s-%s.zst" % (hashlib.md5(new).hexdigest(), hashlib.md5(old).hexdigest())
+        check(os.path.exists(os.path.join(mirror_dir, patch)), "publish made the patch")
+        mirror = li.start_mirror(mirror_dir)
+        log = os.path.join(install, "Launcher.log")
+        target = os.path.join(install, big)
+
+        # The patch's answer waits while another program fills the volume,
+        # all but a little, too little for the file (and enough for the log).
+        mirror.set_fault(patch, "late", times=1, seconds=5)
+        launcher = li.start_launcher(args.wine_run, install)
+        asked = li.wait_for(lambda: any(r["path"] == "/vedu/" + patch
+                                        for r in mirror.request_log()), 60)
+        filler = fill(disk)
+        os.truncate(filler, os.path.getsize(filler) - MB)
+        told = li.wait_for(lambda: b"DeltaFailed: disk full" in (li.read(log) or b""), 60)
+        alive = bool(li.processes_in(install))
+        li.stop_launcher(launcher, install)
+        check(asked and told and alive,
+              "a patch that found the volume full ended that file, and the launcher runs on "
+              "(%r)" % li.read(log))
+        check(not os.path.exists(target + ".tmp") and md5_of(target) == hashlib.md5(old).hexdigest(),
+              "its .tmp was deleted and the old file stayed whole")
+
+        # A killed patch's full-length .tmp, and too little room besides it.
+        os.remove(filler)
+        write(target + ".tmp", os.urandom(len(new)))
+        check(free_bytes(disk) < len(new),
+              "the room left is less than the file (%d bytes)" % free_bytes(disk))
+        mirror.clear_faults()
+        launcher = li.start_launcher(args.wine_run, install)
+        journal = os.path.join(install, "install.journal")
+        updated = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp and
+                              not os.path.exists(journal), 90)
+        li.stop_launcher(launcher, install)
+        check(updated and li.read(target) == bytes(new),
+              "the next start counted the dead .tmp as room and ended on the new release (%r)"
+              % li.read(log))
+        leftovers = [n for _, _, files in os.walk(install) for n in files
+                     if n.endswith((".tmp", ".bak")) or n == "install.journal"]
+        check(not leftovers, "nothing left behind (%s)" % leftovers)
+    finally:
+        li.stop_programs_in(install)
+        if mirror:
+            mirror.stop()
+        unmount(disk)
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def run_download(args):
+    work = tempfile.mkdtemp(prefix="launcher-disk-")
+    disk = os.path.join(work, "disk")
+    if not mount(disk, "4m"):
+        shutil.rmtree(work)
         return
     install = os.path.join(disk, "install")
     release = os.path.join(work, "release")
