@@ -125,9 +125,7 @@ def run_patch(args):
               "the room left is less than the file (%d bytes)" % free_bytes(disk))
         mirror.clear_faults()
         launcher = li.start_launcher(args.wine_run, install)
-        journal = os.path.join(install, "install.journal")
-        updated = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp and
-                              not os.path.exists(journal), 90)
+        updated = li.wait_for(lambda: li.installed(install, stamp), 90)
         li.stop_launcher(launcher, install)
         check(updated and li.read(target) == bytes(new),
               "the next start counted the dead .tmp as room and ended on the new release (%r)"
@@ -199,7 +197,7 @@ def run_download(args):
         os.remove(filler)
         mirror.clear_faults()
         launcher = li.start_launcher(args.wine_run, install)
-        updated = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, 90)
+        updated = li.wait_for(lambda: li.installed(install, stamp), 90)
         li.stop_launcher(launcher, install)
         check(updated and li.read(os.path.join(install, "data", "game.bin")) ==
               li.read(os.path.join(release, "data", "game.bin")),
