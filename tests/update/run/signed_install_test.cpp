@@ -139,8 +139,12 @@ protected:
         EXPECT_FALSE(mirror::Exists(Local("install.journal")));
 
         RecordingView next;
-        Run(next);
-        EXPECT_EQ(next.shown.state, kReady);
+        RunToTheNewRelease(next);
+    }
+
+    void RunToTheNewRelease(RecordingView& view) {
+        Run(view);
+        EXPECT_EQ(view.shown.state, kReady);
         EXPECT_EQ(InstalledRelease(), "new");
         EXPECT_EQ(mirror::ReadFile(Local("ver.ini")), kNewStamp);
         EXPECT_EQ(Leftovers(), "");
@@ -232,11 +236,7 @@ TEST_F(SignedInstallTest, AFileLockedPastItsWaitPutsEveryMovedFileBack) {
     held.reset();
     mirror::ClearFaults();
     RecordingView next;
-    Run(next);
-    EXPECT_EQ(next.shown.state, kReady);
-    EXPECT_EQ(InstalledRelease(), "new");
-    EXPECT_EQ(mirror::ReadFile(Local("ver.ini")), kNewStamp);
-    EXPECT_EQ(Leftovers(), "");
+    RunToTheNewRelease(next);
     for (int i = 0; i < kFiles; ++i)
         EXPECT_EQ(mirror::CountRequests("/vedu/plaza/" + Name(i)), 0u) << Name(i);
 }
