@@ -453,9 +453,9 @@ private:
     }
 
     // The file's patch or compressed copy, when the mirror offers one;
-    // Failed without a reason tells the caller to fetch the plain file. The object stands
-    // for the whole file, so its bytes move the bar by the file's share,
-    // scaled.
+    // Failed without a reason tells the caller to fetch the plain file. The
+    // object stands for the whole file, so its bytes move the bar by the
+    // file's share, scaled.
     Step FetchSmaller(const FileRecord& record, const std::string& target, const std::string& temp,
                       Fetched& fetched) {
         MakeFolder(record.m_sName);
