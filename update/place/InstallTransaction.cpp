@@ -91,14 +91,10 @@ ReplaceResult InstallTransaction::MoveNext(const StopSignal* stop) {
         if (aside != ReplaceResult::Moved)
             return aside;
     }
-    const ReplaceResult moved = MoveOverTarget(paths.temp, paths.target, stop);
-    if (moved != ReplaceResult::Moved) {
-        if (entry.replaces)
-            MoveOverTarget(paths.backup, paths.target, nullptr);
-        return moved;
-    }
+    // Even when this fails, the old file is now the backup: the roll-back
+    // puts it back with the others.
     ++m_nMoved;
-    return moved;
+    return MoveOverTarget(paths.temp, paths.target, stop);
 }
 
 bool InstallTransaction::RollBack() {

@@ -35,7 +35,7 @@ public:
     size_t Size() const { return m_entries.size(); }
     const JournalEntry& Entry(size_t i) const { return m_entries[i]; }
     // Moves the next entry's .tmp over its target, the old file kept as its
-    // backup; anything but Moved leaves that entry as it was.
+    // backup. After anything but Moved, RollBack puts every entry back.
     ReplaceResult MoveNext(const StopSignal* stop);
     // Puts back every file moved so far and removes the journal; false when
     // a file could not be put back (the journal then stays for the next
