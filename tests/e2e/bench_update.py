@@ -95,7 +95,7 @@ class Rounds:
 
 def run_until_stamp(args, install, stamp, timeout=900):
     launcher = li.start_launcher(args.wine_run, install)
-    ok = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, timeout, 0.01)
+    ok = li.wait_for(lambda: li.installed(install, stamp), timeout, 0.01)
     done = time.time()
     peak = peak_kib(install)
     li.stop_launcher(launcher, install)

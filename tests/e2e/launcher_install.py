@@ -82,6 +82,13 @@ def stamp_of(mirror_dir):
         return f.read()[-20:]
 
 
+def installed(folder, stamp):
+    """The launcher in FOLDER saved STAMP and finished its install (a signed
+    release's journal, removed after the stamp, is gone)."""
+    return (read(os.path.join(folder, "ver.ini")) == stamp and
+            not os.path.exists(os.path.join(folder, "install.journal")))
+
+
 def start_launcher(wine_run, folder):
     return subprocess.Popen([wine_run, os.path.join(folder, "Launcher.exe")], cwd=folder,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -15,6 +15,8 @@ file server. The faults play the ways a real mirror or network goes wrong:
   drip       the headers, then one byte of the body every `seconds`
   corrupt    the body with one byte changed (same length)
   stale      a whole answer of another length: an old copy from a cache
+  late       the request is read, then nothing is sent for a while, then the
+             whole answer
   silent     the request is read, then nothing is sent for a while, then a 503
              (an answer: a connection closed instead makes WinInet send the
              request again when it had reused the connection, and a client
@@ -57,7 +59,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import loopback  # noqa: E402
 
 FAULT_KINDS = ("404", "407", "500", "chunked", "truncate", "reset", "stall", "trickle", "corrupt",
-               "silent", "drip", "stale")
+               "silent", "drip", "stale", "late")
 BLOCK = 1 << 20
 
 
@@ -205,6 +207,9 @@ class _Handler(loopback.Handler):
         fault = mirror.take_fault(parsed.path)
         if fault and fault.kind == "reset":
             return self._reset()
+        if fault and fault.kind == "late":
+            self.owner._stopping.wait(fault.seconds)
+            fault = None
         if fault and fault.kind == "silent":
             self.owner._stopping.wait(fault.seconds)
             self.close_connection = True

@@ -81,7 +81,7 @@ def temporary_files(folder):
 
 def run_to_stamp(args, install, stamp, timeout=120):
     launcher = li.start_launcher(args.wine_run, install)
-    done = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, timeout)
+    done = li.wait_for(lambda: li.installed(install, stamp), timeout)
     li.stop_launcher(launcher, install)
     return done
 

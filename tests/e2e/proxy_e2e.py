@@ -117,7 +117,7 @@ def run(args):
         proxy = Tinyproxy(work, port)
         set_proxy(args.wine_run, port)
         launcher = li.start_launcher(args.wine_run, install)
-        updated = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, 90)
+        updated = li.wait_for(lambda: li.installed(install, stamp), 90)
         li.stop_launcher(launcher, install)
         check(updated, "the update went through the proxy")
         log = mirror.request_log()

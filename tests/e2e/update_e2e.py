@@ -61,7 +61,7 @@ def run(args):
             mirror.set_fault("plaza/data/a.bin", "trickle")
         launcher = li.start_launcher(args.wine_run, install)
         updated = li.wait_for(
-            lambda: capture(args.shots) or li.read(os.path.join(install, "ver.ini")) == stamp,
+            lambda: capture(args.shots) or li.installed(install, stamp),
             90, 0.4 if args.shots else 0.05)
         li.wait_for(lambda: False, 1)
         capture(args.shots)
@@ -105,7 +105,7 @@ def run(args):
               "the target is intact after the kill")
         mirror.clear_faults()
         launcher = li.start_launcher(args.wine_run, install)
-        updated = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, 90)
+        updated = li.wait_for(lambda: li.installed(install, stamp), 90)
         li.stop_launcher(launcher, install)
         check(updated and li.read(release.path("data", "a.bin")) ==
               li.read(os.path.join(install, "data", "a.bin")), "the next start completed it")
@@ -149,7 +149,7 @@ def run(args):
         check(command == b"-Replace_PlazaUpdate", "the lobby was started with %r" % command)
         check(not os.path.exists(os.path.join(install, "Launcher.exe.tmp")),
               "no Launcher.exe.tmp left")
-        check(li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, 60) and
+        check(li.wait_for(lambda: li.installed(install, stamp), 60) and
               not os.path.exists(os.path.join(install, "handover.ini")),
               "the new launcher saved the stamp and forgot the hand-over")
         launcher.wait(timeout=30)

@@ -64,7 +64,8 @@ std::string ListedName(const fs::path& relative, NameEncoding encoding, std::str
     return name;
 }
 
-// Names that differ, but are one file on Windows (letter case).
+// Names that differ, but are one file on Windows (letter case), or a file
+// that another name needs as its folder.
 void FindCollisions(const std::vector<ReleaseFile>& files, std::vector<std::string>& problems) {
     std::vector<std::string_view> names;
     for (const ReleaseFile& file : files)
@@ -79,7 +80,9 @@ void FindCollisions(const std::vector<ReleaseFile>& files, std::vector<std::stri
         std::string text;
         for (const ReleaseFile* file : group)
             text += (text.empty() ? "" : " and ") + ToNarrow(file->source);
-        problems.push_back(text + ": one file on Windows, whose names differ only in letter case");
+        problems.push_back(text +
+                           ": one file on Windows, whose names differ only in letter case, or a "
+                           "file where another needs a folder of its name");
     }
 }
 

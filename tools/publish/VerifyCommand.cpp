@@ -88,8 +88,10 @@ int CheckList(const char* command, const fs::path& root, NameEncoding encoding,
     const std::vector<bool> colliding = FindFoldedCollisions(names);
     for (size_t i = 0; i < list.files.size(); ++i) {
         if (colliding[i])
-            Report(problems,
-                   "CASE    " + list.files[i].name + ": one file on Windows with another");
+            Report(
+                problems,
+                "CASE    " + list.files[i].name +
+                    ": one file on Windows with another, or a file where another needs a folder");
         CheckFile(root, encoding, list.files[i], signedFiles, problems);
     }
     if (list.unfinishedName)

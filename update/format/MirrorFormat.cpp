@@ -240,6 +240,23 @@ std::vector<bool> FindFoldedCollisions(const std::vector<std::string_view>& name
         for (std::size_t i : indexes)
             colliding[i] = mixed;
     }
+    // A name that is a folder on another's path: Windows holds a file or a
+    // folder there, not both, so the second to be written would fail.
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string folded = FoldListedName(names[i]);
+        for (std::size_t j = 0; j < folded.size(); ++j) {
+            if (IsGbkLeadByte(folded[j])) {
+                ++j;
+            } else if (folded[j] == '\\' && j > 0) {
+                const auto file = byFolded.find(folded.substr(0, j));
+                if (file == byFolded.end())
+                    continue;
+                colliding[i] = true;
+                for (std::size_t k : file->second)
+                    colliding[k] = true;
+            }
+        }
+    }
     return colliding;
 }
 

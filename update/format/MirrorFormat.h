@@ -73,8 +73,9 @@ bool IsSafeListedName(std::string_view name);
 // The second byte of a GBK character is never taken for an ASCII letter.
 std::string FoldListedName(std::string_view name);
 // For each name, whether another name of the list differs from it but folds
-// to the same: on Windows both would be one file. Repeats of one name are no
-// collision.
+// to the same (on Windows both would be one file), or names a folder on its
+// path or is a file inside it ("\a" and "\a\b.txt": a file and a folder of
+// one name). Repeats of one name are no collision.
 std::vector<bool> FindFoldedCollisions(const std::vector<std::string_view>& names);
 
 // The name as used in download URLs and mirror folders: every backslash

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include "base/Handles.h"
+#include "update/place/ReplaceFile.h"
 
-bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
+bool ReplaceFileAtomically(const std::string& path, const std::string& bytes,
+                           const StopSignal* stop) {
     const std::string temp = path + ".tmp";
     bool saved = false;
     {
@@ -17,8 +19,17 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
                             nullptr) &&
                 written == bytes.size() && ::FlushFileBuffers(file.get());
     }
-    saved = saved && ::MoveFileExA(temp.c_str(), path.c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (saved) {
+        const ReplaceResult moved = RetryWhileHeld(
+            [&] {
+                return ::MoveFileExA(temp.c_str(), path.c_str(),
+                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+            },
+            path, stop);
+        saved = moved == ReplaceResult::Moved;
+        if (moved == ReplaceResult::Locked)
+            ::SetLastError(ERROR_SHARING_VIOLATION);
+    }
     if (!saved) {
         // The caller may report why the save failed.
         const DWORD error = ::GetLastError();

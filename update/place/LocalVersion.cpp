@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <fstream>
+
+#include "update/place/AtomicFile.h"
 
 namespace {
 
@@ -31,15 +32,10 @@ bool IsLocalVersion(const std::string& installDir, const std::string& stamp) {
 
 bool SaveLocalVersion(const std::string& installDir, const std::string& stamp) {
     const std::string path = LocalVersionPath(installDir);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        // Clear read-only (and hidden, system) for the next call, which the
-        // caller makes; this call still reports the failure.
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (FILE* again = std::fopen(path.c_str(), "wb"))
-            std::fclose(again);
-        return false;
-    }
-    const bool written = std::fwrite(stamp.data(), 1, stamp.size(), f) == stamp.size();
-    return (std::fclose(f) == 0) && written;
+    if (ReplaceFileAtomically(path, stamp))
+        return true;
+    // Clear read-only (and hidden, system) for the next call, which the
+    // caller makes; this call still reports the failure.
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return false;
 }

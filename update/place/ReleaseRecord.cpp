@@ -7,6 +7,7 @@
 #include "base/Handles.h"
 #include "update/format/ReleaseSignature.h"
 #include "update/place/AtomicFile.h"
+#include "update/place/ReplaceFile.h"
 
 namespace {
 
@@ -25,11 +26,19 @@ std::string HighestReleasePath(const std::string& installDir) {
     return installDir + kCounterName;
 }
 
-std::optional<uint64_t> ReadHighestRelease(const std::string& installDir) {
-    Base::UniqueKernelHandle file(
-        ::CreateFileA(HighestReleasePath(installDir).c_str(), GENERIC_READ,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, 0, nullptr));
+std::optional<uint64_t> ReadHighestRelease(const std::string& installDir, const StopSignal* stop) {
+    const std::string path = HighestReleasePath(installDir);
+    Base::UniqueKernelHandle file;
+    // A scanner that holds the file for a moment is waited for, as a move
+    // waits; read as damaged, it would refuse the release.
+    RetryWhileHeld(
+        [&] {
+            file.reset(::CreateFileA(path.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+            return static_cast<bool>(file);
+        },
+        path, stop);
     if (!file) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)

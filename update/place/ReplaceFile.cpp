@@ -12,30 +12,33 @@ constexpr ULONGLONG kLockWaitMs = 10000;
 constexpr DWORD kFirstPauseMs = 50;
 constexpr DWORD kLongestPauseMs = 1000;
 
-// The errors of a target that another process holds open. Access denied is
+// The errors of a file that another process holds open. Access denied is
 // also what a read-only target, a folder or a folder without write access
 // gives (the target may not exist then), which no wait cures.
-bool IsHeldByAnother(DWORD error, const std::string& target) {
+bool IsHeldByAnother(DWORD error, const std::string& path) {
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
         return true;
     if (error != ERROR_ACCESS_DENIED)
         return false;
-    const DWORD attributes = ::GetFileAttributesA(target.c_str());
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&
            !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
 }
 
 }  // namespace
 
-ReplaceResult MoveOverTarget(const std::string& from, const std::string& to,
+ReplaceResult RetryWhileHeld(const std::function<bool()>& attempt, const std::string& held,
                              const StopSignal* stop) {
     const ULONGLONG start = ::GetTickCount64();
     DWORD pause = kFirstPauseMs;
     for (;;) {
-        if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
+        if (attempt())
             return ReplaceResult::Moved;
-        if (!IsHeldByAnother(::GetLastError(), to))
+        const DWORD error = ::GetLastError();
+        if (!IsHeldByAnother(error, held)) {
+            ::SetLastError(error);
             return ReplaceResult::Failed;
+        }
         const ULONGLONG waited = ::GetTickCount64() - start;
         if (waited >= kLockWaitMs)
             return ReplaceResult::Locked;
@@ -46,4 +49,14 @@ ReplaceResult MoveOverTarget(const std::string& from, const std::string& to,
             return ReplaceResult::Stopped;
         pause = std::min(pause * 2, kLongestPauseMs);
     }
+}
+
+ReplaceResult MoveOverTarget(const std::string& from, const std::string& to,
+                             const StopSignal* stop) {
+    // A file held open blocks the move, be it the target or, when a replaced
+    // file is renamed to its backup, the source.
+    const bool toExists = ::GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return RetryWhileHeld(
+        [&] { return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0; },
+        toExists ? to : from, stop);
 }

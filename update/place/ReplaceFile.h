@@ -2,8 +2,11 @@
 // target open (an antivirus scanner looking at it, or the game itself) makes
 // the move fail for as long as it holds the file; the move is retried with
 // growing pauses for up to ten seconds, and a stop ends the wait at once.
+// The small state files (ver.ini, release.ini, handover.ini) are read and
+// replaced with the same waits.
 #pragma once
 
+#include <functional>
 #include <string>
 
 class StopSignal;
@@ -17,4 +20,10 @@ enum class ReplaceResult {
 
 // Moves from over to, replacing it. stop may be null.
 ReplaceResult MoveOverTarget(const std::string& from, const std::string& to,
+                             const StopSignal* stop);
+
+// Calls attempt until it returns true (Moved), fails with an error that is
+// not another program holding `held` (Failed, with that error as the last
+// error), or the wait is up (Locked). stop may be null.
+ReplaceResult RetryWhileHeld(const std::function<bool()>& attempt, const std::string& held,
                              const StopSignal* stop);

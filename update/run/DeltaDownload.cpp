@@ -9,7 +9,7 @@
 
 #include "base/Handles.h"
 #include "update/net/DownloadSession.h"
-#include "update/sinks/FileDigestSink.h"
+#include "update/sinks/TempFileSink.h"
 #include "update/sinks/MappedFile.h"
 #include "update/format/PatchIndex.h"
 #include "update/sinks/PatchSink.h"
@@ -102,7 +102,7 @@ private:
         const uint64_t size = static_cast<uint64_t>(m_record.m_nSize);
         PatchSink sink(*offer.base, m_temp, size, m_digest);
         if (Attempt read = Receive(sink, offer.size); read.outcome != Outcome::Fetched)
-            return read;
+            return sink.DiskFull() ? Attempt{Outcome::DiskFull, "disk full"} : read;
         if (!sink.Finish())
             return Failed("patch");
         result = {Outcome::Fetched, size, sink.Digests().Md5Hex(), sink.Digests().Sha256()};
@@ -116,16 +116,18 @@ private:
                                                    nullptr));
         if (!out)
             return Failed("create");
-        FileDigestSink file(out.get(), m_digest);
+        TempFileSink file(out.get(), m_digest);
         ZstdDecodeSink sink(file, size);
         Attempt read = Receive(sink, offer.size);
         file.Finish();
         if (read.outcome != Outcome::Fetched)
-            return read;
+            return file.DiskFull() ? Attempt{Outcome::DiskFull, "disk full"} : read;
         if (!sink.IsComplete())
             return Failed("compressed");
-        if (!::FlushFileBuffers(out.get()))
-            return Failed("flush");
+        if (!::FlushFileBuffers(out.get())) {
+            return IsDiskFullError(::GetLastError()) ? Attempt{Outcome::DiskFull, "disk full"}
+                                                     : Failed("flush");
+        }
         result = {Outcome::Fetched, size, file.Digests().Md5Hex(), file.Digests().Sha256()};
         return {Outcome::Fetched, ""};
     }
@@ -176,7 +178,7 @@ DeltaFetch FetchDelta(const CUpdateStore& store, const FileRecord& record,
     if (attempt.outcome == Outcome::Fetched)
         return result;
     ::DeleteFileA(temp.c_str());
-    if (attempt.outcome == Outcome::Failed)
+    if (attempt.outcome != Outcome::Stopped)
         AppendUpdateLog("DeltaFailed: " + attempt.why + " " + store.m_sMirrorUrl + offer->path);
     result.outcome = attempt.outcome;
     return result;

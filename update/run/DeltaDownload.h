@@ -19,7 +19,9 @@ class CUpdateStore;
 struct FileRecord;
 
 struct DeltaFetch {
-    enum class Outcome { NotOffered, Fetched, Failed, Stopped };
+    // DiskFull: the disk has no room for the file, which a plain download
+    // would not find either.
+    enum class Outcome { NotOffered, Fetched, Failed, Stopped, DiskFull };
     Outcome outcome = Outcome::NotOffered;
     uint64_t length = 0;  // the file's, once fetched
     // The digest that DownloadDigest names; the other one stays empty.

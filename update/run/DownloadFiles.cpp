@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <dbghelp.h>
 
-#include <deque>
+#include <vector>
 
 #include "update/format/MirrorFormat.h"
 #include "update/log/UpdateLog.h"
@@ -11,12 +11,14 @@
 #include "update/net/HttpRange.h"
 #include "update/net/HttpStatusText.h"
 #include "update/place/DiskSpace.h"
+#include "update/place/InstallTransaction.h"
 #include "update/place/LockHolders.h"
 #include "update/place/ReplaceFile.h"
 #include "update/run/DeltaDownload.h"
 #include "update/run/DownloadDisplay.h"
 #include "update/run/ReleaseCheck.h"
 #include "update/run/UpdateRun.h"
+#include "update/run/VerifiedTemp.h"
 #include "update/run/WaitingLauncher.h"
 #include "update/sinks/TempFileSink.h"
 
@@ -36,6 +38,7 @@ constexpr char kIncomplete[] = "文件不完整！";
 constexpr char kDigestMismatch[] = "文件校验失败！";
 constexpr char kTooLarge[] = "文件过大！";
 constexpr char kDiskFull[] = "磁盘空间不足，未完成的文件已删除！";
+constexpr char kJournalFailed[] = "：安装记录install.journal无法写入，未替换任何文件！";
 
 // How one step on one file ended.
 struct Step {
@@ -65,19 +68,29 @@ Step Refused(ReleaseVerdict verdict) {
 
 // installDir ends in a backslash and listed names start with one.
 std::string LocalPath(const std::string& installDir, const std::string& name) {
-    return installDir + (name.empty() || name[0] != '\\' ? name : name.substr(1));
+    return InstalledFilePath(installDir, name);
+}
+
+// The bytes of a file (0 for none, or a folder).
+uint64_t FileLength(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return 0;
+    }
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The temporary file left by an interrupted download, as far as it can be
 // resumed: shorter than the listed size (a complete one is more likely an
 // old file than a finished one).
 uint64_t ResumableLength(const std::string& temp, int64_t listedSize) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExA(temp.c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return 0;
-    }
-    const uint64_t length = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    const uint64_t length = FileLength(temp);
     return listedSize > 0 && length < static_cast<uint64_t>(listedSize) ? length : 0;
 }
 
@@ -103,13 +116,8 @@ public:
             if (it->m_bNeedDownload)
                 step = Download(*it);
         }
-        while (step.ok() && !m_pending.empty()) {
-            const Pending& pending = m_pending.front();
-            current = pending.record;
-            step = PutInPlace(*pending.record, pending.temp, pending.target);
-            if (step.ok())
-                m_pending.pop_front();
-        }
+        if (step.ok() && !m_pending.empty())
+            step = PlacePending(current);
         if (!step.ok())
             End(step, *current);
         else
@@ -170,7 +178,7 @@ private:
         const std::string temp = target + ".tmp";
         const std::string url = m_store.m_sBaseUrl + PercentEncodePath(ToUrlPath(record.m_sName));
         if (IsRunningLauncher(record.m_sName)) {
-            switch (CheckWaitingLauncher(m_store, record, temp)) {
+            switch (CheckWaitingLauncher(m_store, record, temp, m_run.m_bForceCheck)) {
                 case WaitingLauncher::HandOver:
                     m_display.FinishFile(record.m_sName);
                     m_doneBytes += static_cast<uint64_t>(record.m_nSize);
@@ -184,9 +192,15 @@ private:
                     break;
             }
         }
+        if (IsVerifiedTemp(m_store, record, temp)) {
+            // Checked by a pass that was put back or ended early.
+            m_display.FinishFile(record.m_sName);
+            m_doneBytes += static_cast<uint64_t>(record.m_nSize);
+            return Place(record, temp, target);
+        }
         Fetched fetched;
         Step step = FetchSmaller(record, target, temp, fetched);
-        if (step.kind == Step::Kind::Failed)
+        if (step.kind == Step::Kind::Failed && step.reason.empty())
             step = FetchToTemp(record, url, temp, false, fetched);
         // A stale copy from a cache, or a resumed .tmp that began as another
         // release's file: once more, whole and from the server.
@@ -246,8 +260,56 @@ private:
         return Failed(kMoveFailed);
     }
 
+    // A signed release goes in as one transaction (InstallTransaction.h):
+    // a failed move or a stop puts back every file moved before it, and the
+    // checked .tmp files stay for the next start. The stamp commits it.
+    Step PlacePending(const FileRecord*& current) {
+        std::vector<JournalEntry> entries;
+        std::vector<FileRecord*> records;
+        for (const Pending& pending : m_pending) {
+            FileRecord& record = *pending.record;
+            if (IsRunningLauncher(record.m_sName)) {
+                // The running launcher cannot be replaced; the lobby moves it.
+                record.m_bNeedDownload = false;
+                m_result.launcherWaiting = true;
+                continue;
+            }
+            entries.push_back({record.m_sName, record.m_sMd5, IsFile(pending.target)});
+            records.push_back(&record);
+        }
+        if (records.empty())
+            return {};
+        auto install =
+            std::make_shared<InstallTransaction>(m_store.m_sInstallDir, std::move(entries));
+        current = records.front();
+        if (!install->Begin(m_store.GetStopSignal()))
+            return m_run.IsStopped() ? Stopped() : Failed(kJournalFailed);
+        for (FileRecord* record : records) {
+            current = record;
+            const ReplaceResult moved = m_run.IsStopped()
+                                            ? ReplaceResult::Stopped
+                                            : install->MoveNext(m_store.GetStopSignal());
+            if (moved == ReplaceResult::Moved) {
+                record->m_bNeedDownload = false;
+                continue;
+            }
+            if (!install->RollBack())
+                AppendUpdateLog("InstallRollBackFailed:" + record->m_sName);
+            if (moved == ReplaceResult::Stopped)
+                return Stopped();
+            if (moved != ReplaceResult::Locked)
+                return Failed(kMoveFailed);
+            AppendUpdateLog("Locked:" + record->m_sName);
+            return Failed(LockedFileText(LocalPath(m_store.m_sInstallDir, record->m_sName)));
+        }
+        m_result.installed = std::move(install);
+        return {};
+    }
+
     // Checks, before any byte is fetched, that the volume has room for what
-    // the pass will write; says so and ends the pass when it has not.
+    // the pass will write; says so and ends the pass when it has not. A
+    // file's .tmp is resumed, reused or written over, so the room it holds
+    // counts as free.
     bool HasRoom() {
         uint64_t needed = 0;
         for (const FileRecord& record : m_store.m_lstDownload) {
@@ -256,8 +318,9 @@ private:
                 continue;
             }
             const std::string temp = LocalPath(m_store.m_sInstallDir, record.m_sName) + ".tmp";
-            needed += static_cast<uint64_t>(record.m_nSize) -
-                      ResumableLength(temp, record.m_nSize) + kRoomPerFile;
+            const uint64_t size = static_cast<uint64_t>(record.m_nSize);
+            const uint64_t held = FileLength(temp);
+            needed += (size > held ? size - held : 0) + kRoomPerFile;
         }
         const std::string lack = LackOfRoomText(m_store.m_sInstallDir, needed);
         if (lack.empty())
@@ -266,12 +329,12 @@ private:
         return false;
     }
 
-    // A new launcher that passed every check is kept when the pass ends for
-    // another reason than a refusal: the next run hands it over without
-    // fetching it again. The other files are fetched again anyway.
+    // What passed every check is kept when the pass ends for another reason
+    // than a refusal: the next run moves it (or hands a new launcher over)
+    // without fetching it again.
     void DiscardPending(bool refused) {
         for (const Pending& pending : m_pending) {
-            if (refused || !IsRunningLauncher(pending.record->m_sName))
+            if (refused)
                 ::DeleteFileA(pending.temp.c_str());
         }
         m_pending.clear();
@@ -382,9 +445,9 @@ private:
     }
 
     // The file's patch or compressed copy, when the mirror offers one;
-    // Failed tells the caller to fetch the plain file. The object stands
-    // for the whole file, so its bytes move the bar by the file's share,
-    // scaled.
+    // Failed without a reason tells the caller to fetch the plain file. The
+    // object stands for the whole file, so its bytes move the bar by the
+    // file's share, scaled.
     Step FetchSmaller(const FileRecord& record, const std::string& target, const std::string& temp,
                       Fetched& fetched) {
         MakeFolder(record.m_sName);
@@ -402,6 +465,8 @@ private:
             case DeltaFetch::Outcome::Fetched:
                 fetched = {delta.length, delta.md5, delta.sha256};
                 return {};
+            case DeltaFetch::Outcome::DiskFull:
+                return Failed(kDiskFull);
             default:
                 return Failed();
         }
@@ -410,7 +475,7 @@ private:
     UpdateRun& m_run;
     CUpdateStore& m_store;
     DownloadDisplay m_display;
-    std::deque<Pending> m_pending;
+    std::vector<Pending> m_pending;
     // The bytes of the files fetched so far; the current file's come on top.
     uint64_t m_doneBytes = 0;
     PassResult m_result;

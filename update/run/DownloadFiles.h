@@ -3,11 +3,15 @@
 // mirror offers one, see DeltaDownload.h), checked against its length and its
 // listed digest, and only then moved over the target. A new Launcher.exe
 // stays as its .tmp for the lobby to put in place. The first failure ends
-// the pass; no target is ever replaced by a file that failed its checks.
+// the pass; no target is ever replaced by a file that failed its checks. A
+// signed release moves only once every file passed, as one transaction.
 #pragma once
+
+#include <memory>
 
 #include "update/format/ReleaseSignature.h"
 
+class InstallTransaction;
 class UpdateRun;
 
 struct PassResult {
@@ -24,6 +28,9 @@ struct PassResult {
     // The waiting launcher was handed over as often as it may be: the old
     // one carries on.
     bool handOverAbandoned = false;
+    // A signed release whose files all moved into place: its backups and
+    // journal stay until the stamp is saved (Commit).
+    std::shared_ptr<InstallTransaction> installed;
 };
 
 PassResult DownloadFiles(UpdateRun& run);

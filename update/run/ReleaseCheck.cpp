@@ -24,7 +24,8 @@ ReleaseVerdict CheckReleaseOfVersion(CUpdateStore& store, const std::string& mir
         return ReleaseVerdict::TooLarge;
     if (fetch.text == kFetchError)
         return ReleaseVerdict::Malformed;
-    const std::optional<uint64_t> highest = ReadHighestRelease(store.m_sInstallDir);
+    const std::optional<uint64_t> highest =
+        ReadHighestRelease(store.m_sInstallDir, store.GetStopSignal());
     if (!highest)
         return ReleaseVerdict::StateUnreadable;
     SignedRelease release;
@@ -65,7 +66,8 @@ bool RecordAcceptedRelease(const CUpdateStore& store) {
         return true;
     // A file that has become unreadable since the check is replaced: the
     // release was checked against the number it held then.
-    const std::optional<uint64_t> highest = ReadHighestRelease(store.m_sInstallDir);
+    const std::optional<uint64_t> highest =
+        ReadHighestRelease(store.m_sInstallDir, store.GetStopSignal());
     if (highest && store.m_pRelease->release <= *highest)
         return true;
     if (SaveHighestRelease(store.m_sInstallDir, store.m_pRelease->release))

@@ -9,7 +9,9 @@
 #include "update/log/UpdateLog.h"
 #include "update/net/HttpStatusText.h"
 #include "update/place/HandOverRecord.h"
+#include "update/place/InstallTransaction.h"
 #include "update/place/LobbyHandOver.h"
+#include "update/place/LockHolders.h"
 #include "update/place/ReleaseRecord.h"
 #include "update/run/DownloadFiles.h"
 #include "update/run/ReleaseCheck.h"
@@ -29,6 +31,9 @@ constexpr char kStateReady[] = "请输入账号和密码：";
 constexpr char kStateSaveFailed[] = "ver.ini保存失败！";
 constexpr char kStateReleaseSaveFailed[] = "release.ini保存失败！";
 constexpr char kHandOverAbandoned[] = "新版启动器多次未能替换旧版，本次继续使用当前启动器。";
+constexpr char kHandOverNotRecorded[] =
+    "handover.ini无法保存，新版启动器下次启动时再替换，本次继续使用当前启动器。";
+constexpr char kStateRecoveryFailed[] = "上次的更新无法还原！";
 constexpr char kLobbyStartFailed[] = "Lobby.exe启动失败!";
 
 // Shows text and gives the view's thread a moment to paint it; false when
@@ -55,14 +60,18 @@ void ShowDisplayVersion(UpdateRun& run) {
     run.Post([version](UpdateView& v) { v.ShowVersion(version); });
 }
 
-// The lobby puts the new launcher in place once this one has quit. A
-// hand-over that cannot be counted is not made, as it could repeat on every
-// start.
+// The lobby puts the new launcher in place once this one has quit, so the
+// window quits at once: nothing may log in meanwhile. A hand-over that
+// cannot be counted is not made, as it could repeat on every start: the old
+// launcher carries on, the stamp waits, and the next start tries again.
 bool HandOverToLobby(UpdateRun& run) {
     const HandOver handOver =
         ::HandOverToLobby(run.m_Store.m_sInstallDir, run.m_hOwner, Uncounted::Skip);
-    if (handOver == HandOver::NotRecorded)
+    if (handOver == HandOver::NotRecorded) {
+        run.PostToEngine([](UpdateEngine& engine) { engine.OnLauncherWaiting(false); });
+        run.PostCurInfo(kHandOverNotRecorded);
         return false;
+    }
     run.Post([handOver](UpdateView& v) {
         if (handOver == HandOver::StartFailed)
             v.ShowMessage(kLobbyStartFailed);
@@ -101,6 +110,35 @@ enum class CheckResult { Ready, ReleaseNotSaved, Ended };
 
 CheckResult RecordRelease(const CUpdateStore& store) {
     return RecordAcceptedRelease(store) ? CheckResult::Ready : CheckResult::ReleaseNotSaved;
+}
+
+// After a pass that placed every file: the stamp, or the hand-over. A
+// signed release's backups and journal go once the stamp is saved (or
+// failed to save: the files are all in place either way), or before the
+// hand-over, after which this launcher quits.
+CheckResult SaveStamp(UpdateRun& run, const PassResult& pass, CheckResult recorded) {
+    CUpdateStore& store = run.m_Store;
+    // The stamp waits until the new launcher is in place: the launcher the
+    // lobby starts after the move finds every file current and saves it.
+    // Saved now, a failed move would go unnoticed and the new launcher would
+    // never be applied.
+    if (pass.launcherWaiting) {
+        if (pass.installed)
+            pass.installed->Commit();
+        return HandOverToLobby(run) ? CheckResult::Ended : recorded;
+    }
+    if (pass.handOverAbandoned)
+        KeepOldLauncher(run);
+    else
+        ForgetHandOvers(store.m_sInstallDir);
+    const bool saved =
+        store.IsLocalVersionCurrent() || store.SaveLocalVersion() || store.SaveLocalVersion();
+    if (pass.installed)
+        pass.installed->Commit();
+    if (saved)
+        return recorded;
+    PostState(run, kStateSaveFailed);
+    return CheckResult::Ended;
 }
 
 // Fetches the file list, downloads what differs and saves the stamp.
@@ -152,37 +190,58 @@ CheckResult CheckAndDownload(UpdateRun& run, const std::string& mirror) {
             return run.IsStopped() ? CheckResult::Ended : CheckResult::Ready;
     }
 
+    // Stopped here, a signed release's journal stays, and the next start
+    // finds every new file in place and finishes it.
     if (!ShowState(run, kStateDownloading))
         return CheckResult::Ended;
-    const CheckResult recorded = RecordRelease(store);
-    // The stamp waits until the new launcher is in place: the launcher the
-    // lobby starts after the move finds every file current and saves it.
-    // Saved now, a failed move would go unnoticed and the new launcher would
-    // never be applied.
-    if (pass.launcherWaiting && HandOverToLobby(run))
-        return recorded;
-    if (pass.launcherWaiting || pass.handOverAbandoned)
-        KeepOldLauncher(run);
-    else
-        ForgetHandOvers(store.m_sInstallDir);
-    if (store.IsLocalVersionCurrent())
-        return recorded;
-    if (store.SaveLocalVersion() || store.SaveLocalVersion())
-        return recorded;
-    PostState(run, kStateSaveFailed);
-    return CheckResult::Ended;
+    return SaveStamp(run, pass, RecordRelease(store));
+}
+
+// A signed release's pass that the last launcher did not end (it was
+// killed, the power went) is finished or put back before anything else, so
+// no check or login ever sees an installation of two releases. False when
+// the run ends here.
+bool RecoverUnfinishedInstall(UpdateRun& run) {
+    const std::string& installDir = run.m_Store.m_sInstallDir;
+    const Recovery recovery = RecoverInstall(installDir, run.m_pStop.get());
+    const std::string files = std::to_string(recovery.files) + " files";
+    switch (recovery.outcome) {
+        case Recovery::Outcome::None:
+            return true;
+        case Recovery::Outcome::Finished:
+            AppendUpdateLog("InstallFinished: " + files);
+            return true;
+        case Recovery::Outcome::RolledBack:
+            AppendUpdateLog("InstallRolledBack: " + files);
+            return true;
+        case Recovery::Outcome::Unreadable:
+            AppendUpdateLog("InstallJournalUnreadable");
+            return true;
+        case Recovery::Outcome::Stopped:
+            return false;
+        case Recovery::Outcome::Failed:
+            break;
+    }
+    // The journal stays; "repair" tries again once the file is free.
+    AppendUpdateLog("InstallRecoveryFailed:" + recovery.failedName);
+    PostState(run, kStateRecoveryFailed);
+    run.PostCurInfo(LockedFileText(InstalledFilePath(installDir, recovery.failedName)));
+    run.Post([](UpdateView& v) { v.EnableRepair(); });
+    return false;
 }
 
 // One run, attempt after attempt: only the first run rotates through the
 // mirrors.
 void RunAttempts(UpdateRun& run) {
     CUpdateStore& store = run.m_Store;
-    for (;;) {
+    for (bool first = true;; first = false) {
         const unsigned attempt = ++run.m_nUpdateAttempt;
         BeginAttempt(run, attempt);
         const std::string& mirror = run.MirrorForAttempt(attempt);
         store.m_sBaseUrl = mirror + "plaza";
         store.m_sInstallDir = Base::ProgramFolder();
+        if (first && !RecoverUnfinishedInstall(run))
+            return;
         if (!ShowState(run, kStateUpdating))
             return;
 

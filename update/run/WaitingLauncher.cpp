@@ -2,24 +2,14 @@
 
 #include <windows.h>
 
-#include "identity/Md5.h"
-#include "update/place/HandOverRecord.h"
 #include "update/format/MirrorFormat.h"
-#include "update/run/ReleaseCheck.h"
-#include "update/format/Sha256File.h"
+#include "update/place/HandOverRecord.h"
 #include "update/run/UpdateStore.h"
+#include "update/run/VerifiedTemp.h"
 
 namespace {
 
 constexpr char kRunningLauncher[] = "\\launcher.exe";
-
-// Checked as a download is: by its SHA-256 alone when the release is signed.
-bool IsComplete(const CUpdateStore& store, const FileRecord& record, const std::string& temp) {
-    if (DownloadDigest(store) == FileDigest::Md5)
-        return IsDownloadAsListed(store, record, Md5OfFile(temp), {});
-    const auto sha256 = Sha256OfFile(temp);
-    return sha256 && IsDownloadAsListed(store, record, {}, *sha256);
-}
 
 }  // namespace
 
@@ -28,10 +18,10 @@ bool IsRunningLauncher(const std::string& listedName) {
 }
 
 WaitingLauncher CheckWaitingLauncher(const CUpdateStore& store, const FileRecord& record,
-                                     const std::string& temp) {
-    if (!IsComplete(store, record, temp))
+                                     const std::string& temp, bool retryGivenUp) {
+    if (!IsVerifiedTemp(store, record, temp))
         return WaitingLauncher::None;
-    return CountHandOvers(store.m_sInstallDir, record.m_sMd5) >= kMaxHandOvers
+    return !retryGivenUp && CountHandOvers(store.m_sInstallDir, record.m_sMd5) >= kMaxHandOvers
                ? WaitingLauncher::GiveUp
                : WaitingLauncher::HandOver;
 }

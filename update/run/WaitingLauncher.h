@@ -21,6 +21,7 @@ enum class WaitingLauncher {
 };
 
 // record is the running launcher's entry and temp its .tmp; a signed
-// release's copy must also be as signed.
+// release's copy must also be as signed. A repair (retryGivenUp) hands over
+// once more a copy the launcher had given up on: the player asked for it.
 WaitingLauncher CheckWaitingLauncher(const CUpdateStore& store, const FileRecord& record,
-                                     const std::string& temp);
+                                     const std::string& temp, bool retryGivenUp);

@@ -2,6 +2,12 @@
 
 #include <cstdint>
 
+namespace {
+
+constexpr DWORD kZeroBlock = 1 << 20;
+
+}  // namespace
+
 std::unique_ptr<MappedFile> MappedFile::OpenReadOnly(const std::string& path, uint64_t largest) {
     Base::UniqueKernelHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
                                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
@@ -23,10 +29,31 @@ std::unique_ptr<MappedFile> MappedFile::Create(const std::string& path, uint64_t
     LARGE_INTEGER end = {};
     end.QuadPart = static_cast<LONGLONG>(size);
     if (!file || !::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) ||
-        !::SetEndOfFile(file.get())) {
+        !::SetEndOfFile(file.get()) || !Allocate(file.get(), size)) {
         return nullptr;
     }
     return Map(std::move(file), size, true);
+}
+
+bool MappedFile::Allocate(HANDLE file, uint64_t size) {
+    // NTFS reserves the clusters (SetEndOfFile alone already does for a plain
+    // file); where the system cannot be asked (Wine), zeros are written.
+    FILE_ALLOCATION_INFO allocation = {};
+    allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(size);
+    if (::SetFileInformationByHandle(file, FileAllocationInfo, &allocation, sizeof(allocation)))
+        return true;
+    LARGE_INTEGER start = {};
+    if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
+        return false;
+    const std::unique_ptr<char[]> zeros(new char[kZeroBlock]());
+    for (uint64_t left = size; left > 0;) {
+        const DWORD block = static_cast<DWORD>(left < kZeroBlock ? left : kZeroBlock);
+        DWORD written = 0;
+        if (!::WriteFile(file, zeros.get(), block, &written, nullptr) || written != block)
+            return false;
+        left -= block;
+    }
+    return true;
 }
 
 std::unique_ptr<MappedFile> MappedFile::Map(Base::UniqueKernelHandle file, uint64_t size,

@@ -20,7 +20,11 @@ public:
     static std::unique_ptr<MappedFile> OpenReadOnly(const std::string& path,
                                                     uint64_t largest = SIZE_MAX);
     // A new file of size bytes (any file there is replaced), mapped for
-    // writing; nothing when it cannot be made or mapped, or size is 0.
+    // writing; nothing when it cannot be made or mapped, or size is 0. Its
+    // room on the disk is taken first: a page written through the view to a
+    // sparse file (Wine's, or in a compressed folder) on a full disk raises
+    // an in-page error that nothing can handle, while a full disk here fails
+    // the call with ERROR_DISK_FULL as the last error.
     static std::unique_ptr<MappedFile> Create(const std::string& path, uint64_t size);
 
     const char* Data() const { return static_cast<const char*>(m_view.get()); }
@@ -33,6 +37,7 @@ private:
     static void Unmap(void* view) { ::UnmapViewOfFile(view); }
     using UniqueView = Base::UniqueHandle<void*, Base::NullableHandleTraits<void*, Unmap>>;
 
+    static bool Allocate(HANDLE file, uint64_t size);
     static std::unique_ptr<MappedFile> Map(Base::UniqueKernelHandle file, uint64_t size,
                                            bool writable);
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "update/format/PatchIndex.h"
+#include "update/sinks/TempFileSink.h"
 
 namespace {
 
@@ -51,8 +52,10 @@ bool PatchSink::Begin() {
         return false;
     }
     m_out = MappedFile::Create(m_sTemp, m_nSize);
-    if (!m_out)
+    if (!m_out) {
+        m_bDiskFull = IsDiskFullError(::GetLastError());
         return false;
+    }
     m_pDigest = std::make_unique<TrailingDigest>(m_out->Data(), m_digest);
     m_pPrefault = std::make_unique<PrefaultAhead>(m_out->Data(), m_out->Size());
     return true;

@@ -34,6 +34,8 @@ public:
     // the file is on disk; the digests then cover all of it.
     bool Finish();
     const FileDigests& Digests() const { return m_pDigest->Digests(); }
+    // The new file could not be made for want of room on the disk.
+    bool DiskFull() const { return m_bDiskFull; }
 
 private:
     bool Begin();
@@ -51,4 +53,5 @@ private:
     size_t m_nMade = 0;                          // bytes of the new file decoded
     bool m_bFrameEnded = false;
     bool m_bKept = false;
+    bool m_bDiskFull = false;
 };

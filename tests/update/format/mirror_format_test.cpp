@@ -146,6 +146,17 @@ TEST(ListedName, NamesThatFoldToOneFileCollide) {
     expected.insert(expected.end(), {false, false});
     EXPECT_EQ(FindFoldedCollisions(names), expected);
 
+    // A file and a folder of one name: Windows holds one of them only.
+    const std::vector<std::string_view> nested = {
+        "\\a", "\\A\\b.txt", "\\c\\d", "\\c\\d\\e\\f.txt", "\\x\\y.txt", "\\x\\z.txt",
+        // 誠 (D5 5C) ends in the byte of a backslash: "\a誠b" is no file
+        // "b" in a folder named by the bytes before it.
+        "\\a\xD5\x5C"
+        "b",
+        "\\a\xD5"};
+    EXPECT_EQ(FindFoldedCollisions(nested),
+              (std::vector<bool>{true, true, true, true, false, false, false, false}));
+
     // A list may repeat one name as often as its cap allows; compared pair by
     // pair, 200,000 repeats held the file check for many minutes.
     std::vector<std::string_view> repeated(200000, "\\a");

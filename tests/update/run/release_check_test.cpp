@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "base/Handles.h"
 #include "tests/update/support/MirrorFixture.h"
 #include "tests/update/support/RecordingView.h"
 #include "update/format/ReleaseSignature.h"
@@ -202,6 +204,22 @@ TEST_F(ReleaseCheckTest, DamagedReleaseRecordRefusesEverySignedRelease) {
 
     // Without the file the installation is taken as fresh.
     Run(v);
+    ExpectInstalled(kStamp, "5");
+}
+
+TEST_F(ReleaseCheckTest, ReleaseRecordHeldForAMomentIsWaitedFor) {
+    Publish(5, m_current);
+    mirror::WriteFile(Local("release.ini"), "4");
+    // A scanner that opens the file without sharing it, for a moment.
+    Base::UniqueKernelHandle scanner(::CreateFileA(Local("release.ini").c_str(), GENERIC_READ, 0,
+                                                   nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(scanner);
+    std::thread release([&scanner] {
+        ::Sleep(1000);
+        scanner.reset();
+    });
+    Run(v);
+    release.join();
     ExpectInstalled(kStamp, "5");
 }
 

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/update/support/MirrorFixture.h"
@@ -161,6 +163,37 @@ TEST_F(UpdateStoreTest, ReadOnlyVersionFileTakesTwoSaves) {
     EXPECT_TRUE(store.SaveLocalVersion());
     EXPECT_EQ(mirror::ReadFile(verIni), kStamp);
     EXPECT_TRUE(store.IsLocalVersionCurrent());
+}
+
+TEST_F(UpdateStoreTest, VersionFileIsReplacedInOneStepNotRewrittenInPlace) {
+    // The new stamp is written beside ver.ini and arrives by a rename, so a
+    // crash or a full disk part way never leaves an empty or torn stamp; a
+    // scanner that holds ver.ini for a moment is waited for, as a move waits.
+    const std::string verIni = LocalVersionPath(store.m_sInstallDir);
+    mirror::WriteFile(verIni, "old stamp");
+    Base::UniqueKernelHandle scanner(::CreateFileA(verIni.c_str(), GENERIC_READ,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                   OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(scanner);
+    store.m_sVersionStamp = kStamp;
+    std::atomic<bool> saved{false}, done{false};
+    std::thread save([&] {
+        saved = store.SaveLocalVersion();
+        done = true;
+    });
+    // Written in place, the stamp would be there at once, and the save done.
+    const DWORD start = ::GetTickCount();
+    while (!mirror::Exists(verIni + ".tmp") && !done && ::GetTickCount() - start < 20000)
+        ::Sleep(5);
+    char read[64] = {};
+    DWORD got = 0;
+    ASSERT_TRUE(::ReadFile(scanner.get(), read, sizeof(read), &got, nullptr));
+    EXPECT_EQ(std::string(read, got), "old stamp");
+    scanner.reset();
+    save.join();
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(mirror::ReadFile(verIni), kStamp);
+    EXPECT_FALSE(mirror::Exists(verIni + ".tmp"));
 }
 
 class DownloadListTest : public UpdateStoreTest {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/update/support/UpdateRunFixture.h"
@@ -100,6 +101,10 @@ TEST_F(UpdateRunTest, NewLauncherIsHandedOverUntilTheLobbyHasFailedThreeTimes) {
         RecordingView again;
         again.RunUpdate(mirror::Url());
         EXPECT_TRUE(again.shown.quit);
+        // The window quits: nothing may log in before it is gone.
+        EXPECT_FALSE(again.shown.login);
+        EXPECT_FALSE(again.engine.IsReadyForLogin());
+        EXPECT_NE(again.shown.state, kReady);
         EXPECT_EQ(again.messages, Texts{"Lobby.exe启动失败!"});
         EXPECT_EQ(LocalText("handover.ini"), "md5=" + Md5OfText("new launcher") + "\r\nattempts=" +
                                                  std::to_string(attempt) + "\r\n");
@@ -125,6 +130,63 @@ TEST_F(UpdateRunTest, NewLauncherIsHandedOverUntilTheLobbyHasFailedThreeTimes) {
     later.RunUpdate(mirror::Url());
     EXPECT_EQ(mirror::Requests().size(), 1u);
     EXPECT_FALSE(later.shown.quit);
+
+    // The player asks for a repair: the waiting launcher gets one more try.
+    RecordingView repair;
+    repair.engine.ForceCheck();
+    repair.RunUpdate(mirror::Url());
+    EXPECT_TRUE(repair.shown.quit);
+    EXPECT_EQ(LocalText("handover.ini"), "md5=" + Md5OfText("new launcher") + "\r\nattempts=" +
+                                             std::to_string(kMaxHandOvers + 1) + "\r\n");
+}
+
+TEST_F(UpdateRunTest, HandOverRecordIsWaitedForAndWhenItCannotBeSavedTheNextStartHandsOver) {
+    mirror::PublishFiles({{"\\Launcher.exe", "new launcher"}});
+    mirror::WriteFile(Local("Launcher.exe"), "old launcher");
+    const std::string counted = "md5=" + Md5OfText("new launcher") + "\r\nattempts=";
+    // A scanner holds the record for a moment.
+    mirror::WriteFile(Local("handover.ini"), counted + "0\r\n");
+    Base::UniqueKernelHandle scanned(::CreateFileA(Local("handover.ini").c_str(), GENERIC_READ,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                   OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(scanned);
+    std::thread release([&scanned] {
+        ::Sleep(1000);
+        scanned.reset();
+    });
+    v.RunUpdate(mirror::Url());
+    release.join();
+    EXPECT_TRUE(v.shown.quit);
+    EXPECT_EQ(LocalText("handover.ini"), counted + "1\r\n");
+
+    // It cannot be saved at all: the old launcher carries on, says why, and
+    // keeps the old stamp, so the next start hands over.
+    ASSERT_TRUE(::CreateDirectoryA(Local("handover.ini.tmp").c_str(), nullptr));
+    RecordingView blocked;
+    blocked.RunUpdate(mirror::Url());
+    ::RemoveDirectoryA(Local("handover.ini.tmp").c_str());
+    EXPECT_FALSE(blocked.shown.quit);
+    EXPECT_EQ(blocked.shown.info,
+              "handover.ini无法保存，新版启动器下次启动时再替换，本次继续使用当前启动器。");
+    EXPECT_EQ(blocked.shown.state, kReady);
+    EXPECT_FALSE(blocked.engine.IsLauncherWaiting()) << "a login must not hand over uncounted";
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    RecordingView next;
+    next.RunUpdate(mirror::Url());
+    EXPECT_TRUE(next.shown.quit);
+    EXPECT_EQ(LocalText("handover.ini"), counted + "2\r\n");
+}
+
+TEST_F(UpdateRunTest, TheLoginsHandOverIsCounted) {
+    mirror::WriteFile(Local("Launcher.exe.tmp"), "new launcher");
+    ::DeleteFileA(Local("handover.ini").c_str());
+    // No Lobby.exe here: counted all the same, and the start fails.
+    for (unsigned attempt = 1; attempt <= 2; ++attempt) {
+        EXPECT_EQ(v.engine.HandOverAtLogin(nullptr), HandOver::StartFailed);
+        EXPECT_EQ(LocalText("handover.ini"), "md5=" + Md5OfText("new launcher") + "\r\nattempts=" +
+                                                 std::to_string(attempt) + "\r\n");
+    }
+    ::DeleteFileA(Local("Launcher.exe.tmp").c_str());
 }
 
 // The names in a folder, sorted, "." and ".." among them.
@@ -314,6 +376,7 @@ TEST_F(UpdateRunTest, BadNamesEndTheRunBeforeAnyFileIsOpenedOrWritten) {
         {{"\\aux.h", 3, Md5OfText("aux")}},
         {{"\\foo.", 3, Md5OfText("foo")}},
         {{"\\COM1", 3, Md5OfText("com")}},
+        {{"\\a", 1, Md5OfText("a")}, {"\\a\\b.txt", 1, Md5OfText("b")}},
     };
     mirror::WriteFile(Local("a.txt"), "a");
     std::string parent = mirror::InstallDir();

@@ -1,0 +1,166 @@
+#include "update/place/InstallTransaction.h"
+
+#include <windows.h>
+
+#include "identity/Md5.h"
+#include "update/net/StopSignal.h"
+
+namespace {
+
+constexpr DWORD kLockPauseMs = 20;
+
+std::mutex& InstallLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+// Waits for the install lock; an empty lock when stopped first.
+std::unique_lock<std::mutex> TakeInstallLock(const StopSignal* stop) {
+    std::unique_lock<std::mutex> lock(InstallLock(), std::defer_lock);
+    while (!lock.try_lock()) {
+        if (!stop)
+            ::Sleep(kLockPauseMs);
+        else if (!stop->Sleep(kLockPauseMs))
+            break;
+    }
+    return lock;
+}
+
+bool Exists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+struct Paths {
+    Paths(const std::string& installDir, const JournalEntry& entry)
+        : target(InstalledFilePath(installDir, entry.name)),
+          temp(target + ".tmp"),
+          backup(BackupPath(target)) {}
+    std::string target, temp, backup;
+};
+
+// False when the backup is still there: a program that runs from the old
+// file (the game, a scanner) keeps it, and the journal stays so that a later
+// start removes it.
+bool DeleteBackup(const std::string& backup) {
+    ::SetFileAttributesA(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return ::DeleteFileA(backup.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// Back from any step of its move to the old file, the new one as its .tmp.
+// A stop does not cut this short: a half-put-back installation is what the
+// transaction exists to prevent.
+bool PutBack(const std::string& installDir, const JournalEntry& entry) {
+    const Paths paths(installDir, entry);
+    const bool backedUp = entry.replaces && Exists(paths.backup);
+    if (Exists(paths.target) && !Exists(paths.temp) && (backedUp || !entry.replaces) &&
+        MoveOverTarget(paths.target, paths.temp, nullptr) != ReplaceResult::Moved) {
+        return false;
+    }
+    return !backedUp || MoveOverTarget(paths.backup, paths.target, nullptr) == ReplaceResult::Moved;
+}
+
+// The new file, moved or still waiting as its .tmp, is there and whole.
+bool HasNewFile(const std::string& installDir, const JournalEntry& entry) {
+    const Paths paths(installDir, entry);
+    const std::string& file = Exists(paths.temp) ? paths.temp : paths.target;
+    // Hex digits only: a case-blind comparison is exact.
+    return ::lstrcmpiA(Md5OfFile(file).c_str(), entry.md5.c_str()) == 0;
+}
+
+}  // namespace
+
+std::string BackupPath(const std::string& target) {
+    return target + ".bak";
+}
+
+InstallTransaction::InstallTransaction(std::string installDir, std::vector<JournalEntry> entries)
+    : m_sInstallDir(std::move(installDir)), m_entries(std::move(entries)) {}
+
+bool InstallTransaction::Begin(const StopSignal* stop) {
+    m_lock = TakeInstallLock(stop);
+    return m_lock.owns_lock() && WriteInstallJournal(m_sInstallDir, m_entries, stop);
+}
+
+ReplaceResult InstallTransaction::MoveNext(const StopSignal* stop) {
+    const JournalEntry& entry = m_entries[m_nMoved];
+    const Paths paths(m_sInstallDir, entry);
+    if (entry.replaces) {
+        // A target another program holds is waited for here, before
+        // anything of this entry has moved.
+        const ReplaceResult aside = MoveOverTarget(paths.target, paths.backup, stop);
+        if (aside != ReplaceResult::Moved)
+            return aside;
+    }
+    // Even when this fails, the old file is now the backup: the roll-back
+    // puts it back with the others.
+    ++m_nMoved;
+    return MoveOverTarget(paths.temp, paths.target, stop);
+}
+
+bool InstallTransaction::RollBack() {
+    bool back = true;
+    while (m_nMoved > 0)
+        back = PutBack(m_sInstallDir, m_entries[--m_nMoved]) && back;
+    back = back && RemoveInstallJournal(m_sInstallDir);
+    m_lock = {};
+    return back;
+}
+
+void InstallTransaction::Commit() {
+    bool deleted = true;
+    for (const JournalEntry& entry : m_entries) {
+        if (entry.replaces)
+            deleted =
+                DeleteBackup(BackupPath(InstalledFilePath(m_sInstallDir, entry.name))) && deleted;
+    }
+    if (deleted)
+        RemoveInstallJournal(m_sInstallDir);
+    m_lock = {};
+}
+
+Recovery RecoverInstall(const std::string& installDir, const StopSignal* stop) {
+    Recovery recovery;
+    const std::unique_lock<std::mutex> lock = TakeInstallLock(stop);
+    if (!lock.owns_lock()) {
+        recovery.outcome = Recovery::Outcome::Stopped;
+        return recovery;
+    }
+    std::vector<JournalEntry> entries;
+    switch (ReadInstallJournal(installDir, entries)) {
+        case JournalFound::None:
+            return recovery;
+        case JournalFound::Unreadable:
+            RemoveInstallJournal(installDir);
+            recovery.outcome = Recovery::Outcome::Unreadable;
+            return recovery;
+        case JournalFound::Read:
+            break;
+    }
+    recovery.files = entries.size();
+    bool complete = true;
+    for (const JournalEntry& entry : entries) {
+        if (!HasNewFile(installDir, entry)) {
+            complete = false;
+            break;
+        }
+    }
+    recovery.outcome = complete ? Recovery::Outcome::Finished : Recovery::Outcome::RolledBack;
+    bool deleted = true;
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        const Paths paths(installDir, *it);
+        const bool done =
+            complete ? !Exists(paths.temp) ||
+                           MoveOverTarget(paths.temp, paths.target, nullptr) == ReplaceResult::Moved
+                     : PutBack(installDir, *it);
+        if (!done) {
+            recovery.outcome = Recovery::Outcome::Failed;
+            recovery.failedName = it->name;
+            return recovery;
+        }
+        if (complete && it->replaces)
+            deleted = DeleteBackup(paths.backup) && deleted;
+    }
+    if (deleted)
+        RemoveInstallJournal(installDir);
+    return recovery;
+}
