@@ -15,11 +15,10 @@ bool IsVerifiedTemp(const CUpdateStore& store, const FileRecord& record, const s
             static_cast<uint64_t>(record.m_nSize)) {
         return false;
     }
-    // Hex digits only: a case-blind comparison is exact.
-    if (::lstrcmpiA(Md5OfFile(temp).c_str(), record.m_sMd5.c_str()) != 0)
-        return false;
-    if (!store.m_pRelease)
-        return true;
+    // Checked as a download is: by its SHA-256 alone when the release is
+    // signed.
+    if (DownloadDigest(store) == FileDigest::Md5)
+        return IsDownloadAsListed(store, record, Md5OfFile(temp), {});
     const auto sha256 = Sha256OfFile(temp);
-    return sha256 && IsDownloadAsSigned(store, record.m_sName, *sha256);
+    return sha256 && IsDownloadAsListed(store, record, {}, *sha256);
 }
