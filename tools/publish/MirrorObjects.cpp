@@ -218,22 +218,30 @@ private:
         FileDigests digests;
         if (m_sources.sha256)
             digests.EnableSha256();
-        const auto probe = CompressFile(
-            staged, size, {kCompressedWindowLogMax, true, {}, kProbeLevel}, {}, digests, error);
+        const uint64_t saving = size - size * kProbeKeepPercent / 100;
+        const auto probe = ProbeFile(staged, size, kCompressedWindowLogMax, saving, digests, error);
         if (!probe) {
             Note("no compressed copy of " + entry.name + ": " + error);
             outcome.facts = DigestFile(staged, {}, m_sources.sha256);
             return outcome;
         }
-        outcome.facts = FileFacts{digests.Length(), digests.Md5Hex(), digests.Sha256()};
+        if (probe->readWhole)
+            outcome.facts = FileFacts{digests.Length(), digests.Md5Hex(), digests.Sha256()};
         std::optional<uint64_t> copy;
-        if (*probe * 100 <= size * kProbeKeepPercent) {
+        if (probe->saves) {
+            // Read again from the start; the facts come from this read unless
+            // the probe read every byte.
             FileDigests again;
+            if (m_sources.sha256)
+                again.EnableSha256();
             copy = CompressFile(staged, size, {kCompressedWindowLogMax, false, {}}, target, again,
                                 error, ticks.Callback());
             if (!copy)
                 Note("no compressed copy of " + entry.name + ": " + error);
-            else if (again.Md5Hex() != outcome.facts->md5)
+            const FileFacts read{again.Length(), again.Md5Hex(), again.Sha256()};
+            if (!probe->readWhole)
+                outcome.facts = copy ? read : DigestFile(staged, {}, m_sources.sha256);
+            else if (copy && read.md5 != outcome.facts->md5)
                 outcome.problem = "the copy of " + entry.name + " under plaza/ changed while read";
             if (!copy || !Keeps(*copy, size)) {
                 fs::remove(target);
@@ -246,7 +254,7 @@ private:
             copy = StoreFile(staged, size, target, again, error);
             if (!copy)
                 Note("no stored copy of " + entry.name + ": " + error);
-            else if (again.Md5Hex() != outcome.facts->md5)
+            else if (outcome.facts && again.Md5Hex() != outcome.facts->md5)
                 outcome.problem = "the copy of " + entry.name + " under plaza/ changed while read";
         }
         outcome.object = copy;

@@ -91,8 +91,8 @@ void Progress::Show(bool last) {
     if (last) {
         std::snprintf(line, sizeof line, "%s: %zu file%s, %.1f MiB in %s (%.1f MB/s)",
                       m_step.c_str(), m_files, m_files == 1 ? "" : "s",
-                      static_cast<double>(m_bytes) / kMiB,
-                      FormatDuration(seconds).c_str(), rate / 1e6);
+                      static_cast<double>(m_bytes) / kMiB, FormatDuration(seconds).c_str(),
+                      rate / 1e6);
     } else {
         // The time left once the rate means something.
         const std::string left =

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -32,10 +33,17 @@ int WindowLogFor(uint64_t bytes, int cap) {
     return log;
 }
 
-std::optional<uint64_t> CompressFile(const std::filesystem::path& source, uint64_t size,
-                                     const ZstdSettings& settings,
-                                     const std::filesystem::path& target, FileDigests& digests,
-                                     std::string& error, const CompressProgress& progress) {
+namespace {
+
+// Told what has been compressed and produced so far; false stops early.
+using CompressWatch = std::function<bool(const ZSTD_frameProgression&)>;
+
+// CompressFile, with a watch that may stop it before the end (the size given
+// is then what was produced so far, and the target is incomplete).
+std::optional<uint64_t> CompressStream(const std::filesystem::path& source, uint64_t size,
+                                       const ZstdSettings& settings,
+                                       const std::filesystem::path& target, FileDigests& digests,
+                                       std::string& error, const CompressWatch& watch) {
     const std::unique_ptr<ZSTD_CCtx, ContextFree> context(ZSTD_createCCtx());
     if (!context) {
         error = "out of memory";
@@ -98,8 +106,8 @@ std::optional<uint64_t> CompressFile(const std::filesystem::path& source, uint64
             written += output.pos;
             finished = last && result == 0;
             // What the workers have compressed, in the threaded mode too.
-            if (progress)
-                progress(ZSTD_getFrameProgression(cctx).consumed);
+            if (watch && !watch(ZSTD_getFrameProgression(cctx)))
+                return written;
         } while (last ? !finished : input.pos < input.size);
     }
     if (out && std::fclose(out.release()) != 0) {
@@ -107,6 +115,43 @@ std::optional<uint64_t> CompressFile(const std::filesystem::path& source, uint64
         return std::nullopt;
     }
     return written;
+}
+
+}  // namespace
+
+std::optional<uint64_t> CompressFile(const std::filesystem::path& source, uint64_t size,
+                                     const ZstdSettings& settings,
+                                     const std::filesystem::path& target, FileDigests& digests,
+                                     std::string& error, const CompressProgress& progress) {
+    CompressWatch watch;
+    if (progress) {
+        watch = [&](const ZSTD_frameProgression& done) {
+            progress(done.consumed);
+            return true;
+        };
+    }
+    return CompressStream(source, size, settings, target, digests, error, watch);
+}
+
+std::optional<ProbeResult> ProbeFile(const std::filesystem::path& source, uint64_t size,
+                                     int windowLog, uint64_t saving, FileDigests& digests,
+                                     std::string& error) {
+    // What is still to come can grow by no more than a raw block's 3-byte
+    // header per block, and the frame's end; past that margin the saving is
+    // certain, and the rest need not be read.
+    const uint64_t margin = 3 * (size / ZSTD_BLOCKSIZE_MAX + 2) + 32;
+    bool sure = false;
+    const auto produced = CompressStream(source, size, {windowLog, true, {}, kProbeLevel}, {},
+                                         digests, error, [&](const ZSTD_frameProgression& done) {
+                                             sure =
+                                                 done.consumed >= done.produced + saving + margin;
+                                             return !sure;
+                                         });
+    if (!produced)
+        return std::nullopt;
+    if (sure)
+        return ProbeResult{true, false};
+    return ProbeResult{size - std::min(size, *produced) >= saving, true};
 }
 
 std::optional<uint64_t> StoreFile(const std::filesystem::path& source, uint64_t size,

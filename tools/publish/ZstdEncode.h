@@ -42,6 +42,19 @@ std::optional<uint64_t> CompressFile(const std::filesystem::path& source, uint64
                                      const std::filesystem::path& target, FileDigests& digests,
                                      std::string& error, const CompressProgress& progress = {});
 
+// Whether `source` (`size` bytes) shrinks by `saving` bytes or more at the
+// probe's level, over a window of 2^windowLog bytes. It stops reading once
+// that is certain (what is left can only grow by a few bytes a block);
+// `readWhole` says whether it read to the end, so that `digests` saw every
+// byte. Nothing, with `error` set, when reading fails.
+struct ProbeResult {
+    bool saves = false;
+    bool readWhole = false;
+};
+std::optional<ProbeResult> ProbeFile(const std::filesystem::path& source, uint64_t size,
+                                     int windowLog, uint64_t saving, FileDigests& digests,
+                                     std::string& error);
+
 // Writes `source` (`size` bytes) into `target` as a zstd frame of raw blocks,
 // with the content size in its header and a 128 KiB window: what a file that
 // does not compress becomes where every file has an object, read like any
