@@ -39,7 +39,7 @@ public:
         const auto size = static_cast<uint64_t>(entry.size);
         std::optional<uint64_t> compressed;
         std::optional<FileFacts> facts;
-        if (m_whole.count(entry.md5) != 0 || size == 0) {
+        if (m_whole.count(entry.md5) != 0) {
             facts = DigestFile(staged, {}, m_sources.sha256);
         } else if ((compressed = Published(object, {}, kCompressedWindowLogMax, entry.md5))) {
             facts = DigestFile(staged, {}, m_sources.sha256);
@@ -53,8 +53,6 @@ public:
                                       digests, error);
             if (compressed) {
                 facts = FileFacts{digests.Length(), digests.Md5Hex(), digests.Sha256()};
-                if (*compressed * 100 > size * kCompressedKeepPercent)
-                    fs::remove(target);
             } else {
                 Note("no compressed copy of " + entry.name + ": " + error);
                 fs::remove(target);
@@ -66,11 +64,15 @@ public:
             m_problems.push_back("the copy of " + entry.name +
                                  " under plaza/ does not read back as it was listed and signed");
         }
+        // Every file gets its copy, even one that does not compress (zstd
+        // then stores it in raw blocks, a few bytes over the file) or is
+        // empty: a launcher that reads the index then never asks for a
+        // plaza/ name, which the next release may fill with other bytes and
+        // which a cache that keys on the path would keep serving.
         if (m_whole.count(entry.md5) == 0) {
-            const bool keep = compressed && *compressed * 100 <= size * kCompressedKeepPercent;
-            if (keep)
+            if (compressed)
                 m_objects.index.compressed[entry.md5] = *compressed;
-            m_whole[entry.md5] = keep ? *compressed : size;
+            m_whole[entry.md5] = compressed.value_or(size);
         }
         Count(m_objects.wholeRelease, entry, std::nullopt);
     }

@@ -1,7 +1,7 @@
 // The content-addressed objects of a release beside plaza/: a compressed
-// copy of every file that compresses well ("zst/<md5>.zst") and a direct
-// patch from each earlier release given for every file that changed
-// ("patch/<new>-<old>.zst"), made in the staging folder.
+// copy of every file ("zst/<md5>.zst") and a direct patch from each earlier
+// release given for every file that changed ("patch/<new>-<old>.zst"), made
+// in the staging folder.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +13,6 @@
 #include "tools/publish/ReleaseScan.h"
 #include "update/format/PatchIndex.h"
 
-// A compressed copy is kept when it saves at least a tenth of the file.
-inline constexpr uint64_t kCompressedKeepPercent = 90;
 // A patch is kept when it is under four fifths of what the launcher would
 // fetch without it (the compressed copy or the plain file). Below that a
 // patch is worth its cost: it helps only players on that one old release,
