@@ -94,9 +94,11 @@ def stamp_of(mirror_dir):
         return f.read()[-20:]
 
 
-def start_launcher(wine_run, folder):
+def start_launcher(wine_run, folder, env=None):
+    """ENV: the environment, for another Wine prefix (one launcher runs per
+    prefix)."""
     return subprocess.Popen([wine_run, os.path.join(folder, "Launcher.exe")], cwd=folder,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
 
 
 def stop_launcher(launcher, folder):
