@@ -34,6 +34,7 @@ import os
 import random
 import shlex
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -241,6 +242,9 @@ class Cafe:
 
 def main():
     args = li.parse_args(__doc__)
+    # A time-out ends us with SIGTERM: still stop nginx, the launchers and the
+    # second prefix's wineserver.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     work = tempfile.mkdtemp(prefix="launcher-cafe-e2e-")
     cafes = []
     try:
