@@ -47,7 +47,8 @@ void KeepEmptyWindowUsable(HWND window, LONG_PTR captionStyle) {
 
 CPlazaUpdateWnd::CPlazaUpdateWnd()
     : m_pUiQueue(std::make_shared<UiQueue>(nullptr)),
-      m_Engine(*this, m_pUiQueue, settings::kMirrorUrl),
+      m_Engine(*this, m_pUiQueue, settings::kMirrorUrl, settings::kMirrorUrl2,
+               settings::kMirrorUrl3),
       m_sServerAddr(settings::kServerAddr),
       m_sServerHost(settings::kServerHost) {}
 

@@ -2,6 +2,12 @@
 # build sets the real values with -D on the configure line (see README.md).
 set(LAUNCHER_MIRROR_URL "http://127.0.0.1:18080/vedu/" CACHE STRING
     "Built-in download mirror base URL (ends in a slash)")
+set(LAUNCHER_MIRROR_URL2 "" CACHE STRING
+    "Alternate mirror with the same release, asked on the second attempt (ends in a slash); \
+empty: the built-in mirror")
+set(LAUNCHER_MIRROR_URL3 "" CACHE STRING
+    "Alternate mirror with the same release, asked on the third attempt (ends in a slash); \
+empty: the built-in mirror")
 set(LAUNCHER_HOST_SERVICE "http://127.0.0.1:18081/service/" CACHE STRING
     "Service API host: statistics, QQ login, QQ online page")
 set(LAUNCHER_HOST_REGISTER "http://127.0.0.1:18081/register/" CACHE STRING
@@ -28,21 +34,28 @@ foreach(url LAUNCHER_MIRROR_URL LAUNCHER_HOST_SERVICE LAUNCHER_HOST_REGISTER LAU
     message(FATAL_ERROR "${url} must be an http:// URL ending in a slash")
   endif()
 endforeach()
+foreach(url LAUNCHER_MIRROR_URL2 LAUNCHER_MIRROR_URL3)
+  if(NOT ${url} STREQUAL "" AND NOT ${url} MATCHES "^http://.*/$")
+    message(FATAL_ERROR "${url} must be empty or an http:// URL ending in a slash")
+  endif()
+endforeach()
 # Anyone can sign with the demo keys: their private halves lie in the build
 # folder. A launcher that trusts them may only fetch from this machine, so
 # the defaults serve the demo and a release build must choose.
 if(LAUNCHER_RELEASE_KEYS STREQUAL "demo")
-  string(REGEX MATCH "^http://([^/]*)/" _mirror "${LAUNCHER_MIRROR_URL}")
-  string(TOLOWER "${CMAKE_MATCH_1}" _mirror_host)
   set(_octet "[0-9][0-9]?[0-9]?")
-  if(NOT _mirror_host MATCHES
-     "^(127\\.${_octet}\\.${_octet}\\.${_octet}|localhost|\\[::1\\])(:[0-9]+)?$")
-    message(FATAL_ERROR "LAUNCHER_RELEASE_KEYS=demo (the default) trusts keys whose private \
-halves lie in the build folder; it serves only a mirror on loopback (127.0.0.0/8, localhost, \
-[::1]), and LAUNCHER_MIRROR_URL is ${LAUNCHER_MIRROR_URL}. Sign releases with a key of your own \
-(publish keygen) and give its public half with -DLAUNCHER_RELEASE_KEYS=<64 hex digits>, or \
-build without signing with -DLAUNCHER_RELEASE_KEYS=")
-  endif()
+  foreach(url LAUNCHER_MIRROR_URL LAUNCHER_MIRROR_URL2 LAUNCHER_MIRROR_URL3)
+    string(REGEX MATCH "^http://([^/]*)/" _mirror "${${url}}")
+    string(TOLOWER "${CMAKE_MATCH_1}" _mirror_host)
+    if(NOT ${url} STREQUAL "" AND NOT _mirror_host MATCHES
+       "^(127\\.${_octet}\\.${_octet}\\.${_octet}|localhost|\\[::1\\])(:[0-9]+)?$")
+      message(FATAL_ERROR "LAUNCHER_RELEASE_KEYS=demo (the default) trusts keys whose private \
+halves lie in the build folder; it serves only mirrors on loopback (127.0.0.0/8, localhost, \
+[::1]), and ${url} is ${${url}}. Sign releases with a key of your own (publish keygen) and \
+give its public half with -DLAUNCHER_RELEASE_KEYS=<64 hex digits>, or build without signing \
+with -DLAUNCHER_RELEASE_KEYS=")
+    endif()
+  endforeach()
 endif()
 # Only the scheme, host and port of a page count, so a path here would only
 # mislead: it would not limit anything.

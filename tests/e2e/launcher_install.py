@@ -46,16 +46,26 @@ def publish(publish_cmd, release, mirror_dir, display="2.5.0", build=None, extra
                    + signing_args(build) + list(extra), check=True, stdout=subprocess.DEVNULL)
 
 
+def without_objects(mirror_dir):
+    """Takes the index of objects (patches.txt) out of a published mirror: the
+    launcher then fetches every file under its plain name, as from a mirror
+    made before the objects existed. For tests of the plain download, whose
+    faults are set on plain names and whose resumes are Range requests."""
+    os.remove(os.path.join(mirror_dir, "patches.txt"))
+
+
 class Release:
     """A release folder under WORK that starts as a copy of the build's
     programs, and the mirror folder `publish` makes from it with the command
-    of ARGS (--publish), signed when the build has demo keys."""
+    of ARGS (--publish), signed when the build has demo keys; without its
+    objects when OBJECTS is false (see without_objects)."""
 
-    def __init__(self, args, work):
+    def __init__(self, args, work, objects=True):
         self.folder = os.path.join(work, "release")
         self.mirror_dir = os.path.join(work, "mirror")
         self.command = shlex.split(args.publish)
         self.build = args.build
+        self.objects = objects
         make_installation(args.build, self.folder)
 
     def path(self, *names):
@@ -64,6 +74,8 @@ class Release:
     def publish(self, display="2.5.0"):
         """Makes the mirror from the release as it is now; returns its stamp."""
         publish(self.command, self.folder, self.mirror_dir, display, build=self.build)
+        if not self.objects:
+            without_objects(self.mirror_dir)
         return stamp_of(self.mirror_dir)
 
 
@@ -89,9 +101,11 @@ def installed(folder, stamp):
             not os.path.exists(os.path.join(folder, "install.journal")))
 
 
-def start_launcher(wine_run, folder):
+def start_launcher(wine_run, folder, env=None):
+    """ENV: the environment, for another Wine prefix (one launcher runs per
+    prefix)."""
     return subprocess.Popen([wine_run, os.path.join(folder, "Launcher.exe")], cwd=folder,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
 
 
 def stop_launcher(launcher, folder):

@@ -67,11 +67,13 @@ def gbk_names_on_disk(plaza):
                 os.rename(os.path.join(folder, name), os.path.join(folder, gbk))
 
 
-def publish(args, release, mirror_dir, display, extra=()):
+def publish(args, release, mirror_dir, display, extra=(), objects=True):
     shutil.rmtree(mirror_dir, ignore_errors=True)
     li.publish(shlex.split(args.publish), release, mirror_dir, display, build=args.build,
                extra=extra)
     gbk_names_on_disk(os.path.join(mirror_dir, "plaza"))
+    if not objects:
+        li.without_objects(mirror_dir)
     return li.stamp_of(mirror_dir)
 
 
@@ -90,7 +92,9 @@ def interop(args, install, release, mirror_dir):
     for name, data in NAMES.items():
         write(os.path.join(release, name), data)
     write(os.path.join(install, "data", "stale.bin"), b"old")
-    stamp = publish(args, release, mirror_dir, "3.0.0")
+    # The names travel as plain names, which only a mirror without its
+    # objects makes the launcher ask for.
+    stamp = publish(args, release, mirror_dir, "3.0.0", objects=False)
     with li.start_nginx(mirror_dir) as mirror:
         check(run_to_stamp(args, install, stamp), "the update from nginx ended current")
         log = mirror.request_log()
@@ -108,7 +112,8 @@ def resume(args, install, release, mirror_dir):
     size = 96 << 20
     big = os.urandom(size)
     write(os.path.join(release, "big.bin"), big)
-    stamp = publish(args, release, mirror_dir, "3.1.0")
+    # A cut download resumes with a Range request on its plain name.
+    stamp = publish(args, release, mirror_dir, "3.1.0", objects=False)
     partial = os.path.join(install, "big.bin.tmp")
     # Slowed down so the kill lands in the middle.
     with li.start_nginx(mirror_dir, rate="16m"):

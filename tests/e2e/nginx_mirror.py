@@ -46,6 +46,11 @@ http {{
     fastcgi_temp_path {work}/tmp;
     uwsgi_temp_path {work}/tmp;
     scgi_temp_path {work}/tmp;
+{site}
+}}
+"""
+
+SERVER = """\
     server {{
         listen 127.0.0.1:{port};
         server_name localhost;
@@ -53,7 +58,6 @@ http {{
             alias {root}/;{limit}
         }}
     }}
-}}
 """
 
 
@@ -64,12 +68,16 @@ def free_port():
 
 
 class NginxMirror:
-    def __init__(self, root, port=0, prefix="/vedu/", rate="0"):
-        """RATE: nginx's limit_rate per connection ("0" unlimited, "512k")."""
-        self.root = os.path.abspath(root)
+    def __init__(self, root, port=0, prefix="/vedu/", rate="0", site=None):
+        """RATE: nginx's limit_rate per connection ("0" unlimited, "512k").
+        SITE: instead of the plain server over ROOT, a text for the http
+        block (an operator's configuration); "{work}" in it stands for the
+        instance's private folder."""
+        self.root = os.path.abspath(root) if root else None
         self.port = port or free_port()
         self.prefix = prefix
         self.rate = rate
+        self.site = site
         self.work = None
         self.pid = None
 
@@ -85,10 +93,10 @@ class NginxMirror:
             # As root the workers would drop to "nobody", who cannot read
             # a private temporary folder.
             user = "user root;\n" if os.geteuid() == 0 else ""
-            f.write(CONFIG.format(user=user, work=self.work, port=self.port,
-                                  prefix=self.prefix, root=self.root,
-                                  limit="\n            limit_rate %s;" % self.rate
-                                  if self.rate != "0" else ""))
+            site = self.site.replace("{work}", self.work) if self.site else SERVER.format(
+                port=self.port, prefix=self.prefix, root=self.root,
+                limit="\n            limit_rate %s;" % self.rate if self.rate != "0" else "")
+            f.write(CONFIG.format(user=user, work=self.work, site=site))
         for _ in range(attempts):
             done = subprocess.run([NGINX, "-c", conf, "-p", self.work, "-e",
                                    os.path.join(self.work, "error.log")],

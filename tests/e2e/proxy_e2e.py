@@ -14,6 +14,7 @@ Needs a display (DISPLAY), tinyproxy, and the port of the built-in mirror
 (18080). The proxy setting is taken out of the prefix again at the end.
 """
 
+import hashlib
 import os
 import shutil
 import signal
@@ -105,8 +106,9 @@ def run(args):
     try:
         li.make_installation(args.build, install)
         release = li.Release(args, work)
-        write(release.path("data", "a.bin"), os.urandom(200000))
-        write(release.path("data", "sub", "b.txt"), b"new text\r\n")
+        files = [os.urandom(200000), b"new text\r\n"]
+        write(release.path("data", "a.bin"), files[0])
+        write(release.path("data", "sub", "b.txt"), files[1])
         stamp = release.publish()
         mirror = li.start_mirror(release.mirror_dir, require_via=PROXY_NAME)
         check(direct_status(mirror.url + "ver.html") == 403,
@@ -122,8 +124,8 @@ def run(args):
         check(updated, "the update went through the proxy")
         log = mirror.request_log()
         paths = [r["path"] for r in log]
-        wanted = ["/vedu/ver.html", "/vedu/file.html", "/vedu/plaza/data/a.bin",
-                  "/vedu/plaza/data/sub/b.txt"]
+        wanted = ["/vedu/ver.html", "/vedu/file.html", "/vedu/patches.txt"] + [
+            "/vedu/zst/%s.zst" % hashlib.md5(data).hexdigest() for data in files]
         if li.signing_args(args.build):
             wanted.append("/vedu/release.sig")
         check(all(p in paths for p in wanted), "every kind of request was made (%s)" % paths)

@@ -174,6 +174,8 @@ def download_without_room(setup):
     write(os.path.join(release, "data", "game.bin"), os.urandom(free_bytes(disk) + MB))
     write(os.path.join(release, "data", "small.txt"), b"small")
     li.publish(publish_cmd, release, mirror_dir, build=args.build)
+    # Without the objects: the faults below are set on a plain name.
+    li.without_objects(mirror_dir)
     stamp = li.stamp_of(mirror_dir)
     mirror = setup.mirror = li.start_mirror(mirror_dir)
     log = os.path.join(install, "Launcher.log")
@@ -195,6 +197,7 @@ def download_without_room(setup):
     # A release that fits, slowed down; the room goes while it arrives.
     write(os.path.join(release, "data", "game.bin"), os.urandom(free_bytes(disk) // 2))
     li.publish(publish_cmd, release, mirror_dir, "2.5.1", build=args.build)
+    li.without_objects(mirror_dir)
     stamp = li.stamp_of(mirror_dir)
     mirror.clear_faults()
     mirror.set_fault("plaza/data/game.bin", "trickle")

@@ -187,7 +187,7 @@ def make_mirror(publish, work, build):
     os.makedirs(data)
     token = "".join(random.choice(string.ascii_lowercase) for _ in range(12))
     name = "run-%s.txt" % token
-    # Random bytes do not compress, so the plain file itself is fetched and
+    # Published without the objects, so the plain file itself is fetched and
     # a fault set on it is met.
     with open(os.path.join(data, name), "wb") as f:
         f.write(os.urandom(1400))
@@ -198,6 +198,7 @@ def make_mirror(publish, work, build):
         signing[1] = native_path(signing[1])
     subprocess.run(command + ["make", native_path(release), native_path(root), "--display-version",
                               version] + signing, check=True, stdout=subprocess.DEVNULL)
+    li.without_objects(root)
     with open(os.path.join(root, "ver.html"), encoding="latin-1") as f:
         stamp = f.read().split()[-1]
     return root, os.path.join("e2e", name), stamp

@@ -446,7 +446,7 @@ int fclose(FILE* file) {
              + game[200_300:], "readme.txt": text.replace(b"line 7", b"LINE 7"),
              "same.dat": same, "gone.dat": b"old" * 100},
             {"Lobby.exe": game[:5000] + game[6000:] + b"tail", "readme.txt": text + b"more\n",
-             "same.dat": same, "new.dat": rng.randbytes(1000)},
+             "same.dat": same, "new.dat": rng.randbytes(1000), "empty.dat": b""},
         ]
         for files in releases:  # all new bytes each time: a patch would not pay
             files["swapped.dat"] = rng.randbytes(20_000)
@@ -485,9 +485,13 @@ int fclose(FILE* file) {
         want_patches = {(md5(new[n]), md5(old[n])) for old in releases[:2]
                         for n in ("Lobby.exe", "readme.txt")}
         self.assertEqual({k for k in listed if len(k) == 2}, want_patches)
-        # Random bytes do not compress; the changed text and the unchanged
-        # random file are not both wanted either.
-        self.assertEqual({k[0] for k in listed if len(k) == 1}, {md5(new["readme.txt"])})
+        # Every file has its compressed copy, also one of random bytes (zstd
+        # stores them as they are) and an empty one, so a launcher that reads
+        # the index never asks for a plain name that a cache may hold stale.
+        self.assertEqual({k[0] for k in listed if len(k) == 1}, {md5(d) for d in new.values()})
+        for name in ("swapped.dat", "empty.dat"):
+            stored = os.path.join(self.mirror, "zst", md5(new[name]) + ".zst")
+            self.assertEqual(unzstd(stored), new[name])
         for old, folder in zip(releases[:2], folders[:2]):
             for name in ("Lobby.exe", "readme.txt"):
                 patch = os.path.join(self.mirror, "patch",

@@ -77,7 +77,8 @@ public:
         std::set<std::string> seen;
         uint64_t bytes = 0;
         for (size_t i = 0; i < files.size(); ++i) {
-            makes[i] = files[i].entry.size > 0 && seen.insert(files[i].entry.md5).second;
+            makes[i] = (files[i].entry.size > 0 || kPlainFileObject == PlainFileObject::Stored) &&
+                       seen.insert(files[i].entry.md5).second;
             bytes += static_cast<uint64_t>(files[i].entry.size);
         }
         // The largest first, so that the last thread to finish is not the one
@@ -218,6 +219,15 @@ private:
         FileDigests digests;
         if (m_sources.sha256)
             digests.EnableSha256();
+        if (size == 0) {
+            // Nothing to probe: an empty file gets its stored frame.
+            outcome.facts = DigestFile(staged, {}, m_sources.sha256);
+            FileDigests none;
+            outcome.object = StoreFile(staged, 0, target, none, error);
+            if (!outcome.object)
+                Note("no stored copy of " + entry.name + ": " + error);
+            return outcome;
+        }
         const uint64_t saving = size - size * kProbeKeepPercent / 100;
         const auto probe = ProbeFile(staged, size, kCompressedWindowLogMax, saving, digests, error);
         if (!probe) {

@@ -29,9 +29,12 @@ inline constexpr uint64_t kProbeKeepPercent = 97;
 // says so, or level 19 did): no object, the launcher fetching the plain
 // file (None); or a stored frame (StoreFile: raw blocks, a few bytes more
 // than the file) listed in patches.txt like any copy (Stored), so that every
-// listed file has an object, read the same way.
+// listed file has an object, read the same way. Stored: a launcher that
+// reads the index then never asks for a plaza/ name, which the next release
+// may fill with other bytes and which a cache that keys on the path would
+// keep serving. An empty file gets its stored frame too.
 enum class PlainFileObject { None, Stored };
-inline constexpr PlainFileObject kPlainFileObject = PlainFileObject::None;
+inline constexpr PlainFileObject kPlainFileObject = PlainFileObject::Stored;
 // A patch is kept when it is under four fifths of what the launcher would
 // fetch without it (the compressed copy or the plain file). Below that a
 // patch is worth its cost: it helps only players on that one old release,

@@ -167,7 +167,9 @@ private:
 DeltaFetch FetchDelta(const CUpdateStore& store, const FileRecord& record,
                       const std::string& target, const std::string& temp, size_t blockSize,
                       const DeltaProgress& onBlock) {
-    if (!store.m_pPatchIndex || record.m_nSize <= 0)
+    // An empty file is fetched through its object too: a cache in front of
+    // the mirror may hold older bytes under its plain name.
+    if (!store.m_pPatchIndex || record.m_nSize < 0)
         return {};
     std::optional<Offer> offer = Choose(*store.m_pPatchIndex, record, target);
     if (!offer)
