@@ -25,7 +25,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes,
                 return ::MoveFileExA(temp.c_str(), path.c_str(),
                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
             },
-            path, stop);
+            {path}, stop);
         saved = moved == ReplaceResult::Moved;
         if (moved == ReplaceResult::Locked)
             ::SetLastError(ERROR_SHARING_VIOLATION);

@@ -42,8 +42,11 @@ struct Paths {
 // file (the game, a scanner) keeps it, and the journal stays so that a later
 // start removes it.
 bool DeleteBackup(const std::string& backup) {
+    if (::DeleteFileA(backup.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND)
+        return true;
+    // A read-only old file.
     ::SetFileAttributesA(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return ::DeleteFileA(backup.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    return ::DeleteFileA(backup.c_str()) != 0;
 }
 
 // Back from any step of its move to the old file, the new one as its .tmp.
@@ -88,8 +91,11 @@ ReplaceResult InstallTransaction::MoveNext(const StopSignal* stop) {
         // A target another program holds is waited for here, before
         // anything of this entry has moved.
         const ReplaceResult aside = MoveOverTarget(paths.target, paths.backup, stop);
-        if (aside != ReplaceResult::Moved)
+        // Gone since the file check: nothing to keep.
+        if (aside != ReplaceResult::Moved &&
+            !(aside == ReplaceResult::Failed && ::GetLastError() == ERROR_FILE_NOT_FOUND)) {
             return aside;
+        }
     }
     // Even when this fails, the old file is now the backup: the roll-back
     // puts it back with the others.

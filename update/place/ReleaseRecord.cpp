@@ -38,7 +38,7 @@ std::optional<uint64_t> ReadHighestRelease(const std::string& installDir, const 
                                      nullptr, OPEN_EXISTING, 0, nullptr));
             return static_cast<bool>(file);
         },
-        path, stop);
+        {path}, stop);
     if (!file) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)

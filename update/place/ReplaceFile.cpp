@@ -12,23 +12,27 @@ constexpr ULONGLONG kLockWaitMs = 10000;
 constexpr DWORD kFirstPauseMs = 50;
 constexpr DWORD kLongestPauseMs = 1000;
 
-// The errors of a file that another process holds open. Access denied is
-// also what a read-only target, a folder or a folder without write access
-// gives (the target may not exist then), which no wait cures.
-bool IsHeldByAnother(DWORD error, const std::string& path) {
+// The errors of a file that another process holds open: the first of held
+// that exists. Access denied is also what a read-only file, a folder or a
+// folder without write access gives (the file may not exist then), which no
+// wait cures.
+bool IsHeldByAnother(DWORD error, std::initializer_list<std::string> held) {
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
         return true;
     if (error != ERROR_ACCESS_DENIED)
         return false;
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+    for (const std::string& path : held) {
+        const DWORD attributes = ::GetFileAttributesA(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            return !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+    }
+    return false;
 }
 
 }  // namespace
 
-ReplaceResult RetryWhileHeld(const std::function<bool()>& attempt, const std::string& held,
-                             const StopSignal* stop) {
+ReplaceResult RetryWhileHeld(const std::function<bool()>& attempt,
+                             std::initializer_list<std::string> held, const StopSignal* stop) {
     const ULONGLONG start = ::GetTickCount64();
     DWORD pause = kFirstPauseMs;
     for (;;) {
@@ -55,8 +59,7 @@ ReplaceResult MoveOverTarget(const std::string& from, const std::string& to,
                              const StopSignal* stop) {
     // A file held open blocks the move, be it the target or, when a replaced
     // file is renamed to its backup, the source.
-    const bool toExists = ::GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES;
     return RetryWhileHeld(
         [&] { return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0; },
-        toExists ? to : from, stop);
+        {to, from}, stop);
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 class StopSignal;
@@ -23,7 +24,8 @@ ReplaceResult MoveOverTarget(const std::string& from, const std::string& to,
                              const StopSignal* stop);
 
 // Calls attempt until it returns true (Moved), fails with an error that is
-// not another program holding `held` (Failed, with that error as the last
-// error), or the wait is up (Locked). stop may be null.
-ReplaceResult RetryWhileHeld(const std::function<bool()>& attempt, const std::string& held,
-                             const StopSignal* stop);
+// not another program holding the first of the files `held` that exists
+// (Failed, with that error as the last error), or the wait is up (Locked).
+// stop may be null.
+ReplaceResult RetryWhileHeld(const std::function<bool()>& attempt,
+                             std::initializer_list<std::string> held, const StopSignal* stop);

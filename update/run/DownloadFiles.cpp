@@ -81,11 +81,6 @@ uint64_t FileLength(const std::string& path) {
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-bool IsFile(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The temporary file left by an interrupted download, as far as it can be
 // resumed: shorter than the listed size (a complete one is more likely an
 // old file than a finished one).
@@ -274,7 +269,8 @@ private:
                 m_result.launcherWaiting = true;
                 continue;
             }
-            entries.push_back({record.m_sName, record.m_sMd5, IsFile(pending.target)});
+            // The file check read the old file, if there was one.
+            entries.push_back({record.m_sName, record.m_sMd5, !record.m_sLocalMd5.empty()});
             records.push_back(&record);
         }
         if (records.empty())
