@@ -4,6 +4,7 @@
 // engine and the operator's publish tool, so what one writes the other reads.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -74,8 +75,10 @@ bool IsSafeListedName(std::string_view name);
 std::string FoldListedName(std::string_view name);
 // For each name, whether another name of the list differs from it but folds
 // to the same: on Windows both would be one file. Repeats of one name are no
-// collision.
-std::vector<bool> FindFoldedCollisions(const std::vector<std::string_view>& names);
+// collision. Adds the names it compared to *comparisons when given, so a
+// test can bound the work.
+std::vector<bool> FindFoldedCollisions(const std::vector<std::string_view>& names,
+                                       std::size_t* comparisons = nullptr);
 
 // The name as used in download URLs and mirror folders: every backslash
 // becomes a forward slash ("\Res\x.png" -> "/Res/x.png"). The second byte of a
