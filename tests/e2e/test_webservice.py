@@ -67,10 +67,13 @@ class Checks:
 
 
 def host_macs():
-    """Hardware addresses of this machine's interfaces as the launcher writes
-    them: 12 upper-case hex digits."""
+    """Hardware addresses of this network namespace's interfaces as the
+    launcher writes them: 12 upper-case hex digits. The names come from
+    /proc, which follows the namespace; /sys may show another one's."""
+    with open("/proc/self/net/dev") as f:
+        names = [line.split(":")[0].strip() for line in f.readlines()[2:]]
     macs = set()
-    for name in os.listdir("/sys/class/net"):
+    for name in names:
         try:
             with open("/sys/class/net/%s/address" % name) as f:
                 mac = f.read().strip().replace(":", "").upper()
@@ -81,19 +84,24 @@ def host_macs():
     return macs
 
 
+def requests_for(service, page, raw=False):
+    """The path and query of every logged request for PAGE (a path), oldest
+    first: text, or with RAW the bytes as they came (Latin-1 gives every byte
+    back as it was)."""
+    targets = [target_of(line.decode("latin-1" if raw else "gbk", "replace"))
+               for line in service.raw_requests()]
+    return [t.encode("latin-1") if raw else t for t in targets
+            if urllib.parse.urlsplit(t).path == page]
+
+
 def find_request(service, page, timeout, raw=False):
-    """The path and query of the first logged request for PAGE (a path):
-    text, or with RAW the bytes as they came; None when there is none."""
+    """The first request for PAGE, waited for up to TIMEOUT seconds; None
+    when none came."""
     deadline = time.time() + timeout
-    while True:
-        for line in service.raw_requests():
-            target = target_of(line.decode("gbk", "replace"))
-            if urllib.parse.urlsplit(target).path == page:
-                # Latin-1 gives every byte back as it was.
-                return target_of(line.decode("latin-1")).encode("latin-1") if raw else target
-        if time.time() > deadline:
-            return None
+    while not requests_for(service, page) and time.time() < deadline:
         time.sleep(0.2)
+    found = requests_for(service, page, raw)
+    return found[0] if found else None
 
 
 def write_config(install, values):
@@ -197,7 +205,7 @@ def main():
                                      rate=8)
                     window = run_start(session, install, service,
                                        {"MainID": 1, "SubID": 5, "SubID1": 11, "SubID2": 12})
-                    register_during_update(session, check, service, window, install, stamp)
+                    register_during_update(session, check, window, install, stamp)
                     mac = check_start_up(check, service, 1, BAR_ID)
                     clicks(session, check, service, window, install, new_file, stamp, mac, links)
             finally:
@@ -223,15 +231,13 @@ def main():
     return 0
 
 
-def register_during_update(session, check, service, window, install, stamp):
+def register_during_update(session, check, window, install, stamp):
+    # What the click sent is looked at once the update has ended (clicks()).
     time.sleep(1.0)
     tl.click(session, window, REGISTER_TOP_LINK)
-    time.sleep(1.5)
-    during = find_request(service, "/register/client_reg.aspx", 0)
     ver = os.path.join(install, "ver.ini")
     still_running = not (os.path.exists(ver) and stamp in open(ver, encoding="latin-1").read())
     check(still_running, "the update was still running at the RegisterTop click")
-    check(during is None, "RegisterTop during the update sent nothing (%r)" % during)
     session.screenshot("register-during-update")
 
 
@@ -243,19 +249,24 @@ def clicks(session, check, service, window, install, new_file, stamp, mac, links
         if os.path.exists(log):
             print(open(log, "rb").read().decode("gbk", "replace"))
         raise
-    tl.click(session, window, REGISTER_BUTTON)
-    register = find_request(service, "/register/client_reg.aspx", 20)
+    during = requests_for(service, "/register/client_reg.aspx")
+    check(not during, "RegisterTop during the update sent nothing (%r)" % during)
+    # Until the update has ended ready, the launcher refuses the click
+    # silently: it is repeated until the page is asked for.
+    def sent():
+        tl.click(session, window, REGISTER_BUTTON)
+        return find_request(service, "/register/client_reg.aspx", 3)
+    register = tl.wait_for("Register after the update", sent, 60)
     session.screenshot("register-page")
-    if check(register is not None, "Register after the update sent %r" % register):
-        fields = query_of(register)
-        check([name for name, _ in fields] ==
-              ["MainID", "SubID", "SubID1", "SubID2", "Os", "Bios", "Cpu", "Disk", "Mac"],
-              "the registration fields are in order")
-        values = dict(fields)
-        check((values.get("MainID"), values.get("SubID"), values.get("SubID1"),
-               values.get("SubID2")) == ("1", str(BAR_ID), "11", "12"),
-              "registration channel fields: the café's bar number stands for SubID")
-        check_machine_fields(check, "registration", values, mac)
+    fields = query_of(register)
+    check([name for name, _ in fields] ==
+          ["MainID", "SubID", "SubID1", "SubID2", "Os", "Bios", "Cpu", "Disk", "Mac"],
+          "the registration fields are in order")
+    values = dict(fields)
+    check((values.get("MainID"), values.get("SubID"), values.get("SubID1"),
+           values.get("SubID2")) == ("1", str(BAR_ID), "11", "12"),
+          "registration channel fields: the café's bar number stands for SubID")
+    check_machine_fields(check, "registration", values, mac)
     tl.click(session, window, CLOSE_BUTTON)  # back to the login form
 
     # The page reads the account from the query: its '&' must not start a
