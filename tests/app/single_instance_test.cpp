@@ -130,13 +130,17 @@ TEST_F(SingleInstance, SecondLauncherRestoresTheFirstAndExits) {
     CloseAndWait(kLauncherClass, first);
 }
 
-TEST_F(SingleInstance, RunningLobbyEndsTheLauncherWithoutAWindow) {
+TEST_F(SingleInstance, RunningLobbyIsBroughtBackAndEndsTheLauncherWithoutAWindow) {
     UniqueKernelHandle lobby = Start("Lobby.exe", "-exitAfter=20000");
-    ASSERT_NE(WaitForWindow(kLobbyClass), nullptr);
+    const HWND lobbyWindow = WaitForWindow(kLobbyClass);
+    ASSERT_NE(lobbyWindow, nullptr);
+    ::ShowWindow(lobbyWindow, SW_MINIMIZE);
 
     UniqueKernelHandle launcher = Start("Launcher.exe");
     EXPECT_TRUE(WaitForExit(launcher, 8000));
     EXPECT_EQ(CountWindows(kLauncherClass), 0);
+    EXPECT_FALSE(::IsIconic(lobbyWindow));
+    EXPECT_TRUE(::GetWindowLongA(lobbyWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
     CloseAndWait(kLobbyClass, lobby);
 }
 

@@ -1,10 +1,10 @@
 """The update on a volume without room, for update_e2e.py: an installation on
 a small tmpfs (mounting one needs root, which the Wine test wrapper gives).
 
-A release that does not fit is not downloaded at all and every file stays.
 A download that fills the volume part way (another program takes the room
 while it runs) deletes its .tmp; once there is room again, the next start
-completes the update.
+completes the update. (A release that does not fit at all is
+update_place_test's: its room check reads the same system call.)
 """
 
 import os
@@ -62,30 +62,10 @@ def run(args):
         release = li.Release(args, work)
         old = b"old game data"
         write(os.path.join(install, "data", "game.bin"), old)
-        write(release.path("data", "game.bin"), os.urandom(free_bytes(disk) + MB))
-        write(release.path("data", "small.txt"), b"small")
-        stamp = release.publish()
-        mirror = li.start_mirror(release.mirror_dir)
-        log = os.path.join(install, "Launcher.log")
-
-        launcher = li.start_launcher(args.wine_run, install)
-        told = li.wait_for(lambda: b"DiskSpace: need" in (li.read(log) or b""), 60)
-        li.wait_for(lambda: False, 1)
-        li.stop_launcher(launcher, install)
-        check(told, "the launcher found too little room (%r)" % li.read(log))
-        fetched = [r["path"] for r in mirror.request_log() if "/plaza/" in r["path"]]
-        check(not fetched, "nothing was downloaded (%s)" % fetched)
-        check(li.read(os.path.join(install, "data", "game.bin")) == old and
-              not os.path.exists(os.path.join(install, "data", "small.txt")),
-              "every file is as it was")
-        leftovers = [n for _, _, files in os.walk(install) for n in files if n.endswith(".tmp")]
-        check(not leftovers and li.read(os.path.join(install, "ver.ini")) != stamp,
-              "no temporary file and no new stamp (%s)" % leftovers)
-
         # A release that fits, slowed down; the room goes while it arrives.
         write(release.path("data", "game.bin"), os.urandom(free_bytes(disk) // 2))
-        stamp = release.publish("2.5.1")
-        mirror.clear_faults()
+        stamp = release.publish()
+        mirror = li.start_mirror(release.mirror_dir)
         mirror.set_fault("plaza/data/game.bin", "trickle")
         partial = os.path.join(install, "data", "game.bin.tmp")
         launcher = li.start_launcher(args.wine_run, install)

@@ -88,33 +88,6 @@ def run(args):
         check(os.path.exists(os.path.join(install, "release.ini")) == bool(signed),
               "the accepted release number is kept only by a build with keys")
 
-        # Killed in the middle of a download: the old file stays whole, and
-        # the next start finishes the update from a server that ignores
-        # ranges.
-        old_a = li.read(os.path.join(install, "data", "a.bin"))
-        write(release.path("data", "a.bin"), os.urandom(2000000))
-        stamp = release.publish("2.5.1")
-        mirror.clear_faults()
-        mirror.set_fault("plaza/data/a.bin", "trickle")
-        launcher = li.start_launcher(args.wine_run, install)
-        partial = os.path.join(install, "data", "a.bin.tmp")
-        started = li.wait_for(lambda: (li.read(partial) or b"") != b"", 60)
-        li.stop_launcher(launcher, install)
-        check(started, "the download had begun when the launcher was killed")
-        check(li.read(os.path.join(install, "data", "a.bin")) == old_a,
-              "the target is intact after the kill")
-        mirror.clear_faults()
-        launcher = li.start_launcher(args.wine_run, install)
-        updated = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, 90)
-        li.stop_launcher(launcher, install)
-        check(updated and li.read(release.path("data", "a.bin")) ==
-              li.read(os.path.join(install, "data", "a.bin")), "the next start completed it")
-        # It asked for the rest; this mirror ignores ranges and sent the
-        # whole file, which took the partial one's place.
-        asked = [r["range"] for r in mirror.request_log() if r["path"].endswith("/data/a.bin")]
-        check(len(asked) == 1 and asked[0].startswith("bytes="),
-              "the next start asked for the rest (%s)" % asked)
-
         # A new launcher, and a file after it that fails on the first start:
         # the new launcher waits, nothing hands it over, the old one stays.
         with open(os.path.join(args.build, "Launcher.exe"), "rb") as f:
