@@ -1,12 +1,11 @@
-// The window's own messages: the caption hit test, the rounded region, and
-// the login page's messages.
+// The window's own messages: creation beside a running lobby, the caption hit
+// test, the rounded region, the delayed login's timer and the queue of the
+// worker threads' closures.
 #include <gtest/gtest.h>
 
 #include "app/Messages.h"
 #include "tests/app/LauncherTestWindow.h"
-#include "ui/controls/Button.h"
 #include "ui/controls/Edit.h"
-#include "ui/layout/TabLayout.h"
 
 using namespace SkinUI;
 
@@ -24,6 +23,33 @@ POINT CenterOf(CControlUI* control) {
 }
 
 }  // namespace
+
+TEST(LauncherWindow, CreatedBesideARunningLobbyHandsOverAndQuits) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ReRodaDeviz";
+    ::RegisterClassA(&wc);
+    const HWND lobby = ::CreateWindowExA(0, "ReRodaDeviz", "Lobby", WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                                         100, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(lobby);
+    ::ShowWindow(lobby, SW_MINIMIZE);
+
+    auto* window = new CPlazaUpdateWnd;
+    window->Create(nullptr, "Vedu", WS_POPUP, 0);
+    EXPECT_EQ(window->m_Manager.GetRoot(), nullptr);
+    EXPECT_FALSE(::IsIconic(lobby));
+    EXPECT_TRUE(::GetWindowLongA(lobby, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    MSG msg;
+    EXPECT_TRUE(
+        ::PeekMessageA(&msg, window->GetHWND(), WM_QUIT_LAUNCHER, WM_QUIT_LAUNCHER, PM_NOREMOVE));
+    PumpMessages(50);
+    EXPECT_TRUE(TakeQuitMessage());
+
+    ::DestroyWindow(window->GetHWND());  // frees the object too
+    ::DestroyWindow(lobby);
+    TakeQuitMessage();
+}
 
 // Labels, layouts, bars and the background of the caption band move the
 // window; whatever the player works with there keeps the mouse, and so does
@@ -75,23 +101,6 @@ TEST(LauncherWindow, RoundCornersCoverTheWholeWindow) {
     square.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(400, 320));
     UniqueRegion none(::CreateRectRgn(0, 0, 0, 0));
     EXPECT_EQ(::GetWindowRgn(square.GetHWND(), none.get()), ERROR);
-}
-
-TEST(LauncherWindow, LogonLobbyWhileUpdatingFillsTheBoxesOnly) {
-    LauncherTestWindow window;
-    window.m_Engine.m_bUpdating = true;
-    window.m_Engine.m_bUpdateFinished = true;
-    window.Control<CTabLayoutUI>("LogonRegister")->SelectItem(1);
-    MessageBoxWatcher boxes;
-    window.SendMessage(WM_LOGON_LOBBY, reinterpret_cast<WPARAM>(L"\x73A9\x5BB6 1"),  // 玩家 1
-                       reinterpret_cast<LPARAM>(L"p w"));
-    EXPECT_EQ(window.Control<CTabLayoutUI>("LogonRegister")->GetCurSel(), 0);
-    EXPECT_EQ(window.m_pAccountEdit->GetText(), "玩家 1");
-    EXPECT_EQ(window.m_pPasswordEdit->GetText(), "p w");
-    EXPECT_TRUE(boxes.Boxes().empty());
-    EXPECT_TRUE(window.Control<CButtonUI>("Logon")->IsEnabled());
-    PumpMessages(20);
-    EXPECT_FALSE(TakeQuitMessage());
 }
 
 TEST(LauncherWindow, AutoLogonTimerFiresOnceAndLogsIn) {
