@@ -118,8 +118,7 @@ def resume(args, install, release, mirror_dir):
 
 
 def patch_day(args, install, release, old_mirror, new_mirror):
-    # The large file of the resume has done its part; publishing it twice
-    # more would only cost time.
+    # The resume's large file, published twice more, would only cost time.
     os.remove(os.path.join(release, "big.bin"))
     size = 4 << 20
     old = bytearray(os.urandom(size))

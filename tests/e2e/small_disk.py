@@ -3,8 +3,7 @@ a small tmpfs (mounting one needs root, which the Wine test wrapper gives).
 
 A download that fills the volume part way (another program takes the room
 while it runs) deletes its .tmp; once there is room again, the next start
-completes the update. (A release that does not fit at all is
-update_place_test's: its room check reads the same system call.)
+completes the update. (A release that does not fit is update_place_test's.)
 """
 
 import os

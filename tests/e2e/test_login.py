@@ -28,7 +28,6 @@ private Xvfb and wineserver are started and stopped again.
 """
 
 import argparse
-import errno
 import os
 import random
 import shutil
@@ -39,7 +38,6 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from mirror import Mirror  # noqa: E402
 import launcher_install as li  # noqa: E402
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -172,12 +170,12 @@ def wait_for(what, predicate, timeout):
 
 
 def publish_tool(args, build):
-    """The publish command as a list, and how to write a path for it."""
+    """The publish command as a list: --publish, or the build's publish.exe
+    under Wine (which reads host paths as they are)."""
     if args.publish:
-        return [args.publish], lambda path: path
-    wine_run = os.path.join(REPO, "scripts", "wine-run")
-    exe = os.path.join(build, "tools", "publish", "publish.exe")
-    return [wine_run, exe], lambda path: "Z:" + path.replace("/", "\\")
+        return [args.publish]
+    return [os.path.join(REPO, "scripts", "wine-run"),
+            os.path.join(build, "tools", "publish", "publish.exe")]
 
 
 def make_mirror(publish, work, build):
@@ -193,39 +191,18 @@ def make_mirror(publish, work, build):
     with open(os.path.join(data, name), "wb") as f:
         f.write(os.urandom(1400))
     version = "1.%d.%d" % (random.randint(0, 99), random.randint(0, 999))
-    command, native_path = publish
-    signing = li.signing_args(build)
-    if signing:
-        signing[1] = native_path(signing[1])
-    subprocess.run(command + ["make", native_path(release), native_path(root), "--display-version",
-                              version] + signing, check=True, stdout=subprocess.DEVNULL)
+    li.publish(publish, release, root, version, build=build)
     with open(os.path.join(root, "ver.html"), encoding="latin-1") as f:
         stamp = f.read().split()[-1]
     return root, os.path.join("e2e", name), stamp
 
 
-def open_mirror(root, port):
-    """The launcher's built-in mirror port is fixed: wait while another run
-    holds it."""
-    deadline = time.time() + 180
-    while True:
-        try:
-            return Mirror(root, port=port)
-        except OSError as e:
-            if e.errno != errno.EADDRINUSE or time.time() > deadline:
-                raise Failure("cannot serve the mirror on port %d: %s" % (port, e))
-            time.sleep(2)
-
-
-def install_folder(build, work):
-    install = os.path.join(work, "install")
-    li.make_installation(build, install)
-    return install
-
-
 def start_launcher(session, install):
-    launcher = subprocess.Popen(["wine", "Launcher.exe"], cwd=install, env=session.env,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    """The launcher and its window. By its full path, so that
+    li.stop_programs_in finds it."""
+    launcher = subprocess.Popen(["wine", os.path.join(install, "Launcher.exe")], cwd=install,
+                                env=session.env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
     session.processes.append(launcher)
     window = wait_for("the launcher window",
                       lambda: session.xdotool("search", "--onlyvisible", "--name", "^Vedu$"), 60)
@@ -324,11 +301,12 @@ def main():
     try:
         with Session(args) as session:
             root, new_file, stamp = make_mirror(publish_tool(args, build), work, build)
-            install = install_folder(build, work)
+            install = os.path.join(work, "install")
+            li.make_installation(build, install)
             session.wine("reg", "delete", r"HKCU\Software\DaRidaZorozo", "/f")
             print("account %r, password %r, mirror stamp %s" % (account, password, stamp))
 
-            with open_mirror(root, args.port):
+            with li.start_mirror(root, port=args.port):
                 launcher, window = start_launcher(session, install)
                 wait_until_ready(install, new_file.replace("/", os.sep), stamp)
                 session.screenshot("updated")

@@ -28,7 +28,6 @@ import hashlib
 import os
 import re
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
@@ -37,7 +36,7 @@ import urllib.parse
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "standins"))
 import test_login as tl  # noqa: E402
-from launcher_install import stop_programs_in  # noqa: E402
+import launcher_install as li  # noqa: E402
 from webservice import open_service, query_of, statistics_signature, target_of  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -156,14 +155,7 @@ def run_start(session, install, service, config):
     write_config(install, config)
     if os.path.exists(service.log):
         os.remove(service.log)
-    # By its full path, so that stop_programs_in finds it again.
-    launcher = subprocess.Popen(["wine", os.path.join(install, "Launcher.exe")], cwd=install,
-                                env=session.env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
-    session.processes.append(launcher)
-    window = tl.wait_for("the launcher window", lambda: session.xdotool(
-        "search", "--onlyvisible", "--name", "^Vedu$"), 60)
-    return window.split()[0]
+    return tl.start_launcher(session, install)[1]
 
 
 def main():
@@ -187,19 +179,20 @@ def main():
             session.wine("reg", "add", BROWSER_KEY, "/v", "Browsers", "/d",
                          os.path.join(HERE, "..", "..", "standins", "record_link.py"), "/f")
             session.wine("reg", "delete", CAFE_KEY, "/f")
-            install = tl.install_folder(build, work)
+            install = os.path.join(work, "install")
+            li.make_installation(build, install)
             try:
                 for config, channel, bar in ((None, 0, 0), ({"MainID": 7, "SubID": 3}, 7, 3)):
                     print("-- start with Config.ini %r" % (config,), flush=True)
                     run_start(session, install, service, config)
                     check_start_up(check, service, channel, bar)
-                    stop_programs_in(install)
+                    li.stop_programs_in(install)
 
                 print("-- start in an internet café, with an update and the clicks", flush=True)
                 session.wine("reg", "add", CAFE_KEY, "/v", "BarId", "/t", "REG_DWORD", "/d",
                              str(BAR_ID), "/f")
                 root, new_file, stamp = tl.make_mirror(tl.publish_tool(args, build), work, build)
-                with tl.open_mirror(root, 18080) as mirror:
+                with li.start_mirror(root) as mirror:
                     # The new file trickles in over about eight seconds.
                     mirror.set_fault("plaza/" + new_file.replace(os.sep, "/"), "trickle",
                                      rate=8)
@@ -209,7 +202,7 @@ def main():
                     mac = check_start_up(check, service, 1, BAR_ID)
                     clicks(session, check, service, window, install, new_file, stamp, mac, links)
             finally:
-                stop_programs_in(install)
+                li.stop_programs_in(install)
                 session.wine("reg", "delete", BROWSER_KEY, "/v", "Browsers", "/f")
                 session.wine("reg", "delete", CAFE_KEY, "/f")
     except tl.Failure as e:
@@ -251,8 +244,7 @@ def clicks(session, check, service, window, install, new_file, stamp, mac, links
         raise
     during = requests_for(service, "/register/client_reg.aspx")
     check(not during, "RegisterTop during the update sent nothing (%r)" % during)
-    # Until the update has ended ready, the launcher refuses the click
-    # silently: it is repeated until the page is asked for.
+    # Until the update has ended, the click is refused silently: repeated.
     def sent():
         tl.click(session, window, REGISTER_BUTTON)
         return find_request(service, "/register/client_reg.aspx", 3)
