@@ -16,9 +16,8 @@ TEST(LauncherWindow, ShowsAnUpdateRunInItsSkinControls) {
     LauncherTestWindow window(R"(<Window size="400,300"><VerticalLayout>
       <Label name="UpdateState" /><Label name="PlazaVer" /><Label name="CurInfo" />
       <Label name="UpdateFileInfo0" /><Label name="UpdateFileInfo1" />
-      <Progress name="CurFileProgress" /><Progress name="AllFileProgress" />
-      <Button name="Logon" /><Button name="Register" /><Button name="RestoreUpdate" />
-    </VerticalLayout></Window>)");
+      <Progress name="CurFileProgress" /><Progress name="AllFileProgress" /><Button name="Logon" />
+      <Button name="Register" /><Button name="RestoreUpdate" /></VerticalLayout></Window>)");
     UpdateView& view = window;
     view.ShowUpdateState("更新中...");
     view.ShowVersion("版本号：2.5.0");

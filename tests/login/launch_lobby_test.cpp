@@ -79,7 +79,6 @@ TEST_F(LaunchLobby, MissingLobbyShowsTheMessageAndQuitsWithoutSaving) {
         EXPECT_TRUE(TakeQuitMessage());
         EXPECT_FALSE(HasKey(kLast));
     }
-    EXPECT_EQ(m_boxes.Boxes().size(), 2u);
     EXPECT_EQ(ReadFile(Here("handover.ini")),
               "md5=" + Md5OfText("new launcher") + "\r\nattempts=1\r\n");
     ::DeleteFileA(Here("Launcher.exe.tmp").c_str());

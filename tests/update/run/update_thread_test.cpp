@@ -138,7 +138,6 @@ TEST(HandOverRecord, ATornOrForeignRecordCountsAsNone) {
         {"md5=" + md5 + "\r\nattempts=", 0},
         {"md5=" + md5.substr(0, 9), 0},
         {"md5=" + Md5OfText("another launcher") + "\r\nattempts=2\r\n", 0},
-        {"[HandOver]\r\nattempts=2\r\n", 0},
     };
     for (const auto& [record, count] : records) {
         mirror::WriteFile(dir + "handover.ini", record);
