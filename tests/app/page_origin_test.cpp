@@ -50,5 +50,4 @@ TEST(PageOrigin, TheOperatorsHostsAreTheWebHostsAndTheExtraOnes) {
          {settings::kHostService, settings::kHostRegister, settings::kHostDomain}) {
         EXPECT_TRUE(IsOnOrigins(host, OperatorOrigins())) << host;
     }
-    EXPECT_EQ(OperatorOrigins().size(), 6u + OriginsOf(settings::kExtraPageHosts).size());
 }

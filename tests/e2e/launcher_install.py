@@ -24,15 +24,15 @@ def make_installation(build, folder):
                  os.path.join(folder, "Res", "Launcher", "Launcher.pkg"))
 
 
-def start_mirror(root, attempts=60, **options):
+def start_mirror(root, attempts=60, port=BUILT_IN_PORT, **options):
     """The mirror on the built-in port; waits while another run holds it.
     OPTIONS go to Mirror (require_via)."""
     for _ in range(attempts):
         try:
-            return Mirror(root, BUILT_IN_PORT, **options).start()
+            return Mirror(root, port, **options).start()
         except OSError:
             time.sleep(0.5)
-    raise RuntimeError("port %d stays busy" % BUILT_IN_PORT)
+    raise RuntimeError("port %d stays busy" % port)
 
 
 def start_nginx(root, rate="0"):

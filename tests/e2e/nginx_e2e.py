@@ -27,7 +27,7 @@ import tempfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import launcher_install as li  # noqa: E402
 
-failures = []
+check, write = li.check, li.write
 
 NAMES = {
     "中文 名字.txt": b"chinese and a space\r\n",
@@ -38,18 +38,6 @@ NAMES = {
     os.path.join("sub", "子目录", "文件.bin"): os.urandom(70000),
     os.path.join("data", "stale.bin"): b"the new content of a stale file",
 }
-
-
-def check(condition, what):
-    print("%s: %s" % ("ok  " if condition else "FAIL", what), flush=True)
-    if not condition:
-        failures.append(what)
-
-
-def write(path, data):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "wb") as f:
-        f.write(data)
 
 
 def gbk_names_on_disk(plaza):
@@ -135,6 +123,8 @@ def resume(args, install, release, mirror_dir):
 
 
 def patch_day(args, install, release, old_mirror, new_mirror):
+    # The resume's large file, published twice more, would only cost time.
+    os.remove(os.path.join(release, "big.bin"))
     size = 4 << 20
     old = bytearray(os.urandom(size))
     for folder in (install, release):
@@ -148,7 +138,7 @@ def patch_day(args, install, release, old_mirror, new_mirror):
         check(run_to_stamp(args, install, stamp), "the patched update ended current")
         log = mirror.request_log()
     check(li.read(os.path.join(install, "game.pak")) == new, "game.pak is the new release's")
-    patches = [r for r in log if r["path"].startswith("/patch/")]
+    patches = [r for r in log if r["path"].startswith("/vedu/patch/")]
     plain = [r for r in log if r["path"].endswith("/game.pak")]
     check(len(patches) == 1 and patches[0]["status"] == 200 and not plain,
           "the patch was fetched and the plain file was not (%s)" % (patches + plain))

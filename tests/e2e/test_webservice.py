@@ -28,7 +28,6 @@ import hashlib
 import os
 import re
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
@@ -37,7 +36,7 @@ import urllib.parse
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "standins"))
 import test_login as tl  # noqa: E402
-from launcher_install import stop_programs_in  # noqa: E402
+import launcher_install as li  # noqa: E402
 from webservice import open_service, query_of, statistics_signature, target_of  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -67,10 +66,13 @@ class Checks:
 
 
 def host_macs():
-    """Hardware addresses of this machine's interfaces as the launcher writes
-    them: 12 upper-case hex digits."""
+    """Hardware addresses of this network namespace's interfaces as the
+    launcher writes them: 12 upper-case hex digits. The names come from
+    /proc, which follows the namespace; /sys may show another one's."""
+    with open("/proc/self/net/dev") as f:
+        names = [line.split(":")[0].strip() for line in f.readlines()[2:]]
     macs = set()
-    for name in os.listdir("/sys/class/net"):
+    for name in names:
         try:
             with open("/sys/class/net/%s/address" % name) as f:
                 mac = f.read().strip().replace(":", "").upper()
@@ -81,19 +83,24 @@ def host_macs():
     return macs
 
 
+def requests_for(service, page, raw=False):
+    """The path and query of every logged request for PAGE (a path), oldest
+    first: text, or with RAW the bytes as they came (Latin-1 gives every byte
+    back as it was)."""
+    targets = [target_of(line.decode("latin-1" if raw else "gbk", "replace"))
+               for line in service.raw_requests()]
+    return [t.encode("latin-1") if raw else t for t in targets
+            if urllib.parse.urlsplit(t).path == page]
+
+
 def find_request(service, page, timeout, raw=False):
-    """The path and query of the first logged request for PAGE (a path):
-    text, or with RAW the bytes as they came; None when there is none."""
+    """The first request for PAGE, waited for up to TIMEOUT seconds; None
+    when none came."""
     deadline = time.time() + timeout
-    while True:
-        for line in service.raw_requests():
-            target = target_of(line.decode("gbk", "replace"))
-            if urllib.parse.urlsplit(target).path == page:
-                # Latin-1 gives every byte back as it was.
-                return target_of(line.decode("latin-1")).encode("latin-1") if raw else target
-        if time.time() > deadline:
-            return None
+    while not requests_for(service, page) and time.time() < deadline:
         time.sleep(0.2)
+    found = requests_for(service, page, raw)
+    return found[0] if found else None
 
 
 def write_config(install, values):
@@ -148,14 +155,7 @@ def run_start(session, install, service, config):
     write_config(install, config)
     if os.path.exists(service.log):
         os.remove(service.log)
-    # By its full path, so that stop_programs_in finds it again.
-    launcher = subprocess.Popen(["wine", os.path.join(install, "Launcher.exe")], cwd=install,
-                                env=session.env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
-    session.processes.append(launcher)
-    window = tl.wait_for("the launcher window", lambda: session.xdotool(
-        "search", "--onlyvisible", "--name", "^Vedu$"), 60)
-    return window.split()[0]
+    return tl.start_launcher(session, install)[1]
 
 
 def main():
@@ -179,29 +179,30 @@ def main():
             session.wine("reg", "add", BROWSER_KEY, "/v", "Browsers", "/d",
                          os.path.join(HERE, "..", "..", "standins", "record_link.py"), "/f")
             session.wine("reg", "delete", CAFE_KEY, "/f")
-            install = tl.install_folder(build, work)
+            install = os.path.join(work, "install")
+            li.make_installation(build, install)
             try:
                 for config, channel, bar in ((None, 0, 0), ({"MainID": 7, "SubID": 3}, 7, 3)):
                     print("-- start with Config.ini %r" % (config,), flush=True)
                     run_start(session, install, service, config)
                     check_start_up(check, service, channel, bar)
-                    stop_programs_in(install)
+                    li.stop_programs_in(install)
 
                 print("-- start in an internet café, with an update and the clicks", flush=True)
                 session.wine("reg", "add", CAFE_KEY, "/v", "BarId", "/t", "REG_DWORD", "/d",
                              str(BAR_ID), "/f")
                 root, new_file, stamp = tl.make_mirror(tl.publish_tool(args, build), work, build)
-                with tl.open_mirror(root, 18080) as mirror:
+                with li.start_mirror(root) as mirror:
                     # The new file trickles in over about eight seconds.
                     mirror.set_fault("plaza/" + new_file.replace(os.sep, "/"), "trickle",
                                      rate=8)
                     window = run_start(session, install, service,
                                        {"MainID": 1, "SubID": 5, "SubID1": 11, "SubID2": 12})
-                    register_during_update(session, check, service, window, install, stamp)
+                    register_during_update(session, check, window, install, stamp)
                     mac = check_start_up(check, service, 1, BAR_ID)
                     clicks(session, check, service, window, install, new_file, stamp, mac, links)
             finally:
-                stop_programs_in(install)
+                li.stop_programs_in(install)
                 session.wine("reg", "delete", BROWSER_KEY, "/v", "Browsers", "/f")
                 session.wine("reg", "delete", CAFE_KEY, "/f")
     except tl.Failure as e:
@@ -223,15 +224,13 @@ def main():
     return 0
 
 
-def register_during_update(session, check, service, window, install, stamp):
+def register_during_update(session, check, window, install, stamp):
+    # What the click sent is looked at once the update has ended (clicks()).
     time.sleep(1.0)
     tl.click(session, window, REGISTER_TOP_LINK)
-    time.sleep(1.5)
-    during = find_request(service, "/register/client_reg.aspx", 0)
     ver = os.path.join(install, "ver.ini")
     still_running = not (os.path.exists(ver) and stamp in open(ver, encoding="latin-1").read())
     check(still_running, "the update was still running at the RegisterTop click")
-    check(during is None, "RegisterTop during the update sent nothing (%r)" % during)
     session.screenshot("register-during-update")
 
 
@@ -243,19 +242,23 @@ def clicks(session, check, service, window, install, new_file, stamp, mac, links
         if os.path.exists(log):
             print(open(log, "rb").read().decode("gbk", "replace"))
         raise
-    tl.click(session, window, REGISTER_BUTTON)
-    register = find_request(service, "/register/client_reg.aspx", 20)
+    during = requests_for(service, "/register/client_reg.aspx")
+    check(not during, "RegisterTop during the update sent nothing (%r)" % during)
+    # Until the update has ended, the click is refused silently: repeated.
+    def sent():
+        tl.click(session, window, REGISTER_BUTTON)
+        return find_request(service, "/register/client_reg.aspx", 3)
+    register = tl.wait_for("Register after the update", sent, 60)
     session.screenshot("register-page")
-    if check(register is not None, "Register after the update sent %r" % register):
-        fields = query_of(register)
-        check([name for name, _ in fields] ==
-              ["MainID", "SubID", "SubID1", "SubID2", "Os", "Bios", "Cpu", "Disk", "Mac"],
-              "the registration fields are in order")
-        values = dict(fields)
-        check((values.get("MainID"), values.get("SubID"), values.get("SubID1"),
-               values.get("SubID2")) == ("1", str(BAR_ID), "11", "12"),
-              "registration channel fields: the café's bar number stands for SubID")
-        check_machine_fields(check, "registration", values, mac)
+    fields = query_of(register)
+    check([name for name, _ in fields] ==
+          ["MainID", "SubID", "SubID1", "SubID2", "Os", "Bios", "Cpu", "Disk", "Mac"],
+          "the registration fields are in order")
+    values = dict(fields)
+    check((values.get("MainID"), values.get("SubID"), values.get("SubID1"),
+           values.get("SubID2")) == ("1", str(BAR_ID), "11", "12"),
+          "registration channel fields: the café's bar number stands for SubID")
+    check_machine_fields(check, "registration", values, mac)
     tl.click(session, window, CLOSE_BUTTON)  # back to the login form
 
     # The page reads the account from the query: its '&' must not start a

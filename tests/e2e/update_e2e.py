@@ -2,9 +2,8 @@
 """The update as a player gets it: Launcher.exe under Wine brings an
 out-of-date installation made with `publish` up to date from the loopback
 mirror, the next start needs one request, and a new Launcher.exe in a release
-ends with the stand-in lobby putting it in place and starting it, also when
-the start that downloaded it failed later. small_disk.py adds a volume
-without room.
+ends with the stand-in lobby putting it in place and starting it.
+small_disk.py adds a volume without room.
 
   update_e2e.py --build BUILD_DIR --wine-run scripts/wine-run \
                 --publish "scripts/wine-run BUILD_DIR/tools/publish/publish.exe" \
@@ -90,55 +89,12 @@ def run(args):
         check(os.path.exists(os.path.join(install, "release.ini")) == bool(signed),
               "the accepted release number is kept only by a build with keys")
 
-        # Killed in the middle of a download: the old file stays whole, and
-        # the next start finishes the update from a server that ignores
-        # ranges.
-        old_a = li.read(os.path.join(install, "data", "a.bin"))
-        write(release.path("data", "a.bin"), os.urandom(2000000))
-        stamp = release.publish("2.5.1")
-        mirror.clear_faults()
-        mirror.set_fault("plaza/data/a.bin", "trickle")
-        launcher = li.start_launcher(args.wine_run, install)
-        partial = os.path.join(install, "data", "a.bin.tmp")
-        started = li.wait_for(lambda: (li.read(partial) or b"") != b"", 60)
-        li.stop_launcher(launcher, install)
-        check(started, "the download had begun when the launcher was killed")
-        check(li.read(os.path.join(install, "data", "a.bin")) == old_a,
-              "the target is intact after the kill")
-        mirror.clear_faults()
-        launcher = li.start_launcher(args.wine_run, install)
-        updated = li.wait_for(lambda: li.installed(install, stamp), 90)
-        li.stop_launcher(launcher, install)
-        check(updated and li.read(release.path("data", "a.bin")) ==
-              li.read(os.path.join(install, "data", "a.bin")), "the next start completed it")
-        # It asked for the rest; this mirror ignores ranges and sent the
-        # whole file, which took the partial one's place.
-        asked = [r["range"] for r in mirror.request_log() if r["path"].endswith("/data/a.bin")]
-        check(len(asked) == 1 and asked[0].startswith("bytes="),
-              "the next start asked for the rest (%s)" % asked)
-
-        # A new launcher, and a file after it that fails on the first start:
-        # the new launcher waits, nothing hands it over, the old one stays.
+        # A new launcher: the lobby puts it in place and starts it. (A pass
+        # that fails after it arrived is release_check_test's.)
         with open(os.path.join(args.build, "Launcher.exe"), "rb") as f:
             new_launcher = f.read() + b"\0" * 4096
         write(release.path("Launcher.exe"), new_launcher)
-        write(release.path("zz-late.bin"), b"listed after the launcher")
         stamp = release.publish("2.6.0")
-        mirror.clear_faults()
-        mirror.set_fault("plaza/zz-late.bin", "404")
-        launcher = li.start_launcher(args.wine_run, install)
-        failed = li.wait_for(lambda: "/vedu/plaza/zz-late.bin" in
-                             [r["path"] for r in mirror.request_log()], 90)
-        li.wait_for(lambda: False, 2)
-        li.stop_launcher(launcher, install)
-        check(failed and li.read(os.path.join(install, "Launcher.exe.tmp")) == new_launcher,
-              "the first start downloaded the new launcher, then failed")
-        check(li.read(os.path.join(install, "Launcher.exe")) != new_launcher and
-              not os.path.exists(os.path.join(install, "handover.ini")),
-              "nothing was handed over")
-
-        # The next start hands it over: the lobby puts it in place and
-        # starts it.
         mirror.clear_faults()
         launcher = li.start_launcher(args.wine_run, install)
         replaced = li.wait_for(

@@ -13,13 +13,15 @@ TEST(ServerSelection, LoginBeforeTheResolverFinishedUsesTheDefaultAddress) {
     window.Control<COptionUI>("LogonLineAuto")->SetSelected(true);
     window.m_sServerHost = "10.20.30.40";
     window.StartResolverThread();
-    // The result waits in the window's queue until the message loop runs.
-    ::Sleep(200);
+    // The thread has posted its result; it waits in the window's queue until
+    // the message loop runs.
+    ASSERT_EQ(::WaitForSingleObject(window.m_hResolverThread.get(), 60000), WAIT_OBJECT_0);
     window.SelectLoginServer();
     EXPECT_EQ(window.m_sServerAddr, settings::kServerAddr);
     EXPECT_EQ(window.m_nServerLine, 2);
 
-    PumpMessages(200);
+    for (int i = 0; i < 1000 && window.m_sServerAddr != "10.20.30.40"; ++i)
+        PumpMessages(10);
     EXPECT_EQ(window.m_sServerAddr, "10.20.30.40");
     window.SelectLoginServer();
     EXPECT_EQ(window.m_nServerLine, 0);

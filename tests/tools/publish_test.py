@@ -786,6 +786,41 @@ int fclose(FILE* file) {
                                rb"--:-- left\x1b\[K")
         self.assertIn(b"\rcompressing: %d files" % len(self.files), seen)
 
+    # ---- Objects publish leaves out, the release made all the same ----
+
+    def test_objects_that_cannot_or_must_not_be_made_are_left_out(self):
+        def patches(mirror):
+            with open(os.path.join(mirror, "patches.txt")) as f:
+                return [line.split()[1:3] for line in f if line.startswith("patch ")]
+
+        # An old mirror whose copy is not as its list says: no patch from it,
+        # a note, and the release with every file.
+        game = random.Random(28).randbytes(200_000)
+        old_folder, new_folder = (os.path.join(self.root, n) for n in ("old", "new"))
+        self.write(os.path.join(old_folder, "game.pak"), game)
+        self.write(os.path.join(new_folder, "game.pak"), game[:1000] + b"new" + game[1000:])
+        older = os.path.join(self.root, "older")
+        run("make", old_folder, older, "--display-version", "1", check=0)
+        self.write(os.path.join(older, "plaza", "game.pak"), bytes(len(game)))
+        result = run("make", new_folder, self.mirror, "--display-version", "2",
+                     "--patch-from", older, check=0)
+        self.assertIn(b"it is not as its list says", result.stderr)
+        self.assertEqual(patches(self.mirror), [])
+
+        # A pair over the cap on what a patch may map (768 MiB) gets no
+        # patch, however well one would pay. The cap is judged on the listed
+        # sizes before a byte is read, so the old list claims a large file.
+        self.write(os.path.join(older, "plaza", "game.pak"), game)
+        entries = decode_list(self.read(os.path.join(older, "file.html")))
+        self.write(os.path.join(older, "file.html"), b"".join(
+            scramble(f) + b"\r\n" for name, _, digest in entries
+            for f in (name, b"%d" % (800 << 20), digest)))
+        run("make", new_folder, self.mirror, "--display-version", "3", "--patch-from", older,
+            check=0)
+        self.assertEqual(patches(self.mirror), [])
+
+    # ---- end of the objects publish leaves out ----
+
     def test_every_command_has_help(self):
         for command in ("make", "decode", "verify", "verify-install", "md5", "keygen", "prune"):
             result = run(command, "--help", check=0)

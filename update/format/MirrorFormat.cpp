@@ -225,7 +225,8 @@ std::string FoldListedName(std::string_view name) {
     return folded;
 }
 
-std::vector<bool> FindFoldedCollisions(const std::vector<std::string_view>& names) {
+std::vector<bool> FindFoldedCollisions(const std::vector<std::string_view>& names,
+                                       std::size_t* comparisons) {
     std::map<std::string, std::vector<std::size_t>> byFolded;
     for (std::size_t i = 0; i < names.size(); ++i)
         byFolded[FoldListedName(names[i])].push_back(i);
@@ -235,8 +236,11 @@ std::vector<bool> FindFoldedCollisions(const std::vector<std::string_view>& name
     // list that repeats one name hundreds of thousands of times.
     for (const auto& [folded, indexes] : byFolded) {
         const std::string_view first = names[indexes.front()];
-        const bool mixed = std::any_of(indexes.begin(), indexes.end(),
-                                       [&](std::size_t i) { return names[i] != first; });
+        const bool mixed = std::any_of(indexes.begin(), indexes.end(), [&](std::size_t i) {
+            if (comparisons)
+                ++*comparisons;
+            return names[i] != first;
+        });
         for (std::size_t i : indexes)
             colliding[i] = mixed;
     }

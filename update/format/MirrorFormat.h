@@ -4,6 +4,7 @@
 // engine and the operator's publish tool, so what one writes the other reads.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -75,8 +76,10 @@ std::string FoldListedName(std::string_view name);
 // For each name, whether another name of the list differs from it but folds
 // to the same (on Windows both would be one file), or names a folder on its
 // path or is a file inside it ("\a" and "\a\b.txt": a file and a folder of
-// one name). Repeats of one name are no collision.
-std::vector<bool> FindFoldedCollisions(const std::vector<std::string_view>& names);
+// one name). Repeats of one name are no collision. Adds the names it compared
+// to *comparisons when given, so a test can bound the work.
+std::vector<bool> FindFoldedCollisions(const std::vector<std::string_view>& names,
+                                       std::size_t* comparisons = nullptr);
 
 // The name as used in download URLs and mirror folders: every backslash
 // becomes a forward slash ("\Res\x.png" -> "/Res/x.png"). The second byte of a

@@ -1,6 +1,7 @@
 #include "update/net/BodyRate.h"
 
-BodyRate::BodyRate(const NetLimits& limits) : m_limits(limits), m_spanStart(Clock::now()) {}
+BodyRate::BodyRate(const NetLimits& limits, Clock::time_point start)
+    : m_limits(limits), m_spanStart(start) {}
 
 uint32_t BodyRate::LimitFor(size_t bytes) const {
     if (m_limits.minBytesPerSecond == 0)
@@ -10,9 +11,8 @@ uint32_t BodyRate::LimitFor(size_t bytes) const {
                                       : m_limits.rateWindowMs;
 }
 
-bool BodyRate::Count(size_t bytes) {
+bool BodyRate::Count(size_t bytes, Clock::time_point now) {
     m_spanBytes += bytes;
-    const Clock::time_point now = Clock::now();
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(now - m_spanStart).count();
     if (elapsed < static_cast<long long>(m_limits.rateWindowMs))

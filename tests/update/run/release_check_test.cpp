@@ -14,14 +14,13 @@
 #include "base/Handles.h"
 #include "tests/update/support/MirrorFixture.h"
 #include "tests/update/support/RecordingView.h"
+#include "tests/update/support/UpdateRunFixture.h"
 #include "update/format/ReleaseSignature.h"
+#include "update/place/ReleaseRecord.h"
 
 namespace {
 
-const std::string kStamp = "20261207signed000001";
 const std::string kNewStamp = "20261208signed000002";
-const std::string kOldStamp = "20261101stamp0000000";
-const char kReady[] = "请输入账号和密码：";
 
 struct KeyPair {
     KeyPair() { MakeReleaseKeyPair(pub, secret); }
@@ -29,17 +28,15 @@ struct KeyPair {
     ReleaseSecretKey secret{};
 };
 
-class ReleaseCheckTest : public ::testing::Test {
+class ReleaseCheckTest : public UpdateRunTest {
 protected:
     void SetUp() override {
-        mirror::ClearFaults();
-        for (const char* name : {"Launcher.log", "release.ini", "new.txt", "data.bin.tmp"})
+        UpdateRunTest::SetUp();
+        for (const char* name :
+             {"release.ini", "new.txt", "data.bin.tmp", "Launcher.exe.tmp", "handover.ini"})
             ::DeleteFileA(Local(name).c_str());
-        mirror::WriteFile(Local("ver.ini"), kOldStamp);
         mirror::WriteFile(Local("data.bin"), "old data");
     }
-    static std::string Local(const std::string& name) { return mirror::InstallDir() + name; }
-    static std::string LocalText(const std::string& name) { return mirror::ReadFile(Local(name)); }
 
     // Publishes a release of two files (one new, one changed) and signs it.
     void Publish(uint64_t release, const KeyPair& key, const std::string& stamp = kStamp,
@@ -83,7 +80,6 @@ protected:
 
     KeyPair m_current, m_next;
     std::vector<mirror::File> m_files;
-    RecordingView v;
 };
 
 TEST_F(ReleaseCheckTest, ReleasesSignedByEitherKeyAreInstalled) {
@@ -242,6 +238,47 @@ TEST_F(ReleaseCheckTest, ReleaseNumberThatCannotBeSavedIsReportedAndSavedNextTim
     Run(next);
     EXPECT_EQ(next.shown.state, kReady);
     EXPECT_EQ(LocalText("release.ini"), "5");
+}
+
+// Under Wine even root cannot make a file in /sys, as a player cannot in a
+// folder without write access. The create fails with access denied; the
+// removal of the .tmp that was never made would say "not found" instead.
+TEST(ReleaseRecord, AFailedSaveKeepsTheErrorOfTheStepThatFailed) {
+    EXPECT_FALSE(SaveHighestRelease("Z:\\sys\\", 5));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}
+
+// A new launcher that passed every check waits as Launcher.exe.tmp through a
+// pass that fails later, so the next start hands it over without fetching it
+// again. A refused release leaves nothing of itself, the launcher included.
+TEST_F(ReleaseCheckTest, ACheckedNewLauncherOutlivesAFailedPassButNotARefusedOne) {
+    mirror::WriteFile(Local("Launcher.exe"), "old launcher");
+    m_files = {{"\\Launcher.exe", "new launcher"},
+               {"\\new.txt", "a new file"},
+               {"\\data.bin", "new data"}};
+    mirror::PublishVersion("2.6.0", kStamp);
+    mirror::PublishFiles(m_files);
+    Sign(5, m_current);
+    // data.bin, listed after the launcher, changed after the signing.
+    mirror::WriteFile(mirror::Path("plaza\\data.bin"), "new DATA");
+    Run(v);
+    EXPECT_EQ(v.shown.state, "更新被拒绝：文件与签名不符");
+    EXPECT_FALSE(mirror::Exists(Local("Launcher.exe.tmp")));
+
+    mirror::WriteFile(mirror::Path("plaza\\data.bin"), "new data");
+    mirror::SetFault("plaza/data.bin", "404");
+    RecordingView failed;
+    Run(failed);
+    EXPECT_EQ(failed.shown.info, "下载失败：\\data.bin服务器错误404！");
+    EXPECT_EQ(LocalText("Launcher.exe.tmp"), "new launcher");
+
+    mirror::ClearFaults();
+    RecordingView next;
+    Run(next);
+    EXPECT_TRUE(next.shown.quit) << "the new launcher was handed over";
+    EXPECT_EQ(mirror::CountRequests("/vedu/plaza/Launcher.exe"), 0u);
+    EXPECT_EQ(LocalText("Launcher.exe"), "old launcher");
+    ::DeleteFileA(Local("Launcher.exe").c_str());
 }
 
 TEST_F(ReleaseCheckTest, TextsOverTheirCapsAreRefused) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/update/support/UpdateRunFixture.h"
@@ -187,6 +188,24 @@ TEST_F(UpdateRunTest, TheLoginsHandOverIsCounted) {
                                                  std::to_string(attempt) + "\r\n");
     }
     ::DeleteFileA(Local("Launcher.exe.tmp").c_str());
+}
+
+// A record torn by a crash, or one of another file, counts no hand-over of
+// this launcher: at worst the lobby gets one more try.
+TEST(HandOverRecord, ATornOrForeignRecordCountsAsNone) {
+    const std::string dir = mirror::InstallDir();
+    const std::string md5 = Md5OfText("new launcher");
+    const std::pair<std::string, unsigned> records[] = {
+        {"md5=" + md5 + "\r\nattempts=2\r\n", 2},
+        {"md5=" + md5 + "\r\nattempts=", 0},
+        {"md5=" + md5.substr(0, 9), 0},
+        {"md5=" + Md5OfText("another launcher") + "\r\nattempts=2\r\n", 0},
+    };
+    for (const auto& [record, count] : records) {
+        mirror::WriteFile(dir + "handover.ini", record);
+        EXPECT_EQ(CountHandOvers(dir, md5), count) << record;
+    }
+    ::DeleteFileA((dir + "handover.ini").c_str());
 }
 
 // The names in a folder, sorted, "." and ".." among them.
