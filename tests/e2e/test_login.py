@@ -228,7 +228,10 @@ def install_folder(build, work):
 
 
 def start_launcher(session, install):
-    launcher = subprocess.Popen(["wine", "Launcher.exe"], cwd=install, env=session.env,
+    # By its full path, so that launcher_install.stop_programs_in finds it: a
+    # launcher left running makes the next one quit at its single-instance check.
+    launcher = subprocess.Popen(["wine", os.path.join(install, "Launcher.exe")], cwd=install,
+                                env=session.env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     session.processes.append(launcher)
     window = wait_for("the launcher window",
