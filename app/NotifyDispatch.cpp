@@ -49,6 +49,27 @@ void CPlazaUpdateWnd::Notify(TNotifyMsg& msg) {
 }
 
 void CPlazaUpdateWnd::OnClick(const std::string& name, CControlUI* sender) {
+    // The buttons that only call one of the window's own steps.
+    static constexpr struct {
+        const char* name;
+        void (CPlazaUpdateWnd::*step)();
+    } kSteps[] = {
+        {"again", &CPlazaUpdateWnd::Retry},
+        {"cancel", &CPlazaUpdateWnd::Cancel},
+        {"Logon", &CPlazaUpdateWnd::ShowValidationPage},
+        {"Register", &CPlazaUpdateWnd::OpenRegisterPage},
+        {"RegisterTop", &CPlazaUpdateWnd::OpenRegisterPage},
+        {"Clear", &CPlazaUpdateWnd::ClearAccount},
+        {"AutoLogon", &CPlazaUpdateWnd::ToggleAutoLogon},
+    };
+    for (const auto& row : kSteps) {
+        if (name == row.name) {
+            (this->*row.step)();
+            return;
+        }
+    }
+    if (ChooseServerLine(name, "Line"))
+        return;
     if (name == "CloseWindow") {
         if (auto* pages = FindControlAs<CTabLayoutUI>(m_Manager, "LogonRegister")) {
             if (auto* logonTab = FindControlAs<CTabLayoutUI>(m_Manager, "LogonTab")) {
@@ -70,29 +91,12 @@ void CPlazaUpdateWnd::OnClick(const std::string& name, CControlUI* sender) {
     } else if (name == "RestoreUpdate") {
         m_Engine.ForceCheck();
         StartUpdateThread();
-    } else if (name == "again") {
-        Retry();
-    } else if (name == "cancel") {
-        Cancel();
     } else if (name == "QQLogon") {
         if (auto* pages = FindControlAs<CTabLayoutUI>(m_Manager, "LogonRegister")) {
             pages->SelectItem(1);
         }
         ShowQQLogonPage();
         m_bPartnerLogon = true;
-    } else if (name == "Logon") {
-        ShowValidationPage();
-    } else if (name == "Register" || name == "RegisterTop") {
-        OpenRegisterPage();
-    } else if (name == "Clear") {
-        ClearAccount();
-    } else if (name == "AutoLogon") {
-        ToggleAutoLogon();
-    } else if (name == "LogonLineAuto") {
-        m_bAutoSelectServer = true;
-    } else if (const int line = FixedLineOf(name, "Line"); line >= 0) {
-        m_bAutoSelectServer = false;
-        m_nServerLine = line;
     } else if (name == "delete") {
         if (m_pAccountCombo)
             RemoveAccount(sender);
@@ -125,12 +129,22 @@ void CPlazaUpdateWnd::OnSelectChanged(const std::string& name) {
             logonTab->SelectItem(1);
         }
         m_bPartnerLogon = true;
-    } else if (name == "LogonLineAuto") {
-        m_bAutoSelectServer = true;
-    } else if (const int line = FixedLineOf(name, "LogonLine"); line >= 0) {
-        m_bAutoSelectServer = false;
-        m_nServerLine = line;
+    } else {
+        ChooseServerLine(name, "LogonLine");
     }
+}
+
+bool CPlazaUpdateWnd::ChooseServerLine(const std::string& name, const char* fixedPrefix) {
+    if (name == "LogonLineAuto") {
+        m_bAutoSelectServer = true;
+        return true;
+    }
+    const int line = FixedLineOf(name, fixedPrefix);
+    if (line < 0)
+        return false;
+    m_bAutoSelectServer = false;
+    m_nServerLine = line;
+    return true;
 }
 
 void CPlazaUpdateWnd::OnReturn(const std::string& name) {

@@ -11,7 +11,7 @@
 #include "app/LauncherConstants.h"
 #include "app/PageTrust.h"
 #include "app/PlazaUpdateWnd.h"
-#include "identity/AppCommand.h"
+#include "pages/AppCommand.h"
 #include "ui/controls/Edit.h"
 #include "ui/layout/TabLayout.h"
 

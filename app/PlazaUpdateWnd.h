@@ -142,6 +142,9 @@ private:
     void Retry();
     void Cancel();
     void ToggleAutoLogon();
+    // "LogonLineAuto" leaves the choice of server line to the launcher, the
+    // name `fixedPrefix` + 0..2 fixes one; false for any other name.
+    bool ChooseServerLine(const std::string& name, const char* fixedPrefix);
 
     void ApplySavedServerLine(DWORD line);
     void ApplySavedOptions(const accounts::SavedOptions& saved);

@@ -13,8 +13,8 @@
 #include "app/ControlLookup.h"
 #include "app/PlazaUpdateWnd.h"
 #include "identity/MachineIdentity.h"
-#include "identity/WebRequests.h"
 #include "launcher_settings.h"
+#include "pages/WebRequests.h"
 #include "ui/controls/Edit.h"
 
 using namespace SkinUI;

@@ -18,6 +18,17 @@ function(launcher_source_dir var package)
   set(${var} ${_dir} PARENT_SCOPE)
 endfunction()
 
+# An INTERFACE target for the system's copy of LIBRARY, whose headers hold
+# HEADER (the native tree's way to each library the Windows tree compiles).
+function(launcher_system_library target header library)
+  string(TOUPPER ${library} _name)
+  find_path(${_name}_INCLUDE_DIR ${header} REQUIRED)
+  find_library(${_name}_LIBRARY ${library} REQUIRED)
+  add_library(${target} INTERFACE)
+  target_include_directories(${target} SYSTEM INTERFACE ${${_name}_INCLUDE_DIR})
+  target_link_libraries(${target} INTERFACE ${${_name}_LIBRARY})
+endfunction()
+
 # minizip is compiled from zlib's sources in both trees: as shipped, its
 # unzip.c switches PKWARE decryption off (and so does Debian's libminizip),
 # but the skin package is encrypted. A configured copy drops that switch.
@@ -66,11 +77,7 @@ if(WIN32)
   target_compile_options(dep_sodium PRIVATE -w -O2)
   target_link_libraries(dep_sodium PUBLIC advapi32)
 else()
-  find_path(SODIUM_INCLUDE_DIR sodium.h REQUIRED)
-  find_library(SODIUM_LIBRARY sodium REQUIRED)
-  add_library(dep_sodium INTERFACE)
-  target_include_directories(dep_sodium SYSTEM INTERFACE ${SODIUM_INCLUDE_DIR})
-  target_link_libraries(dep_sodium INTERFACE ${SODIUM_LIBRARY})
+  launcher_system_library(dep_sodium sodium.h sodium)
 endif()
 
 # libzstd: per-file patches and compressed copies on the mirror. The
@@ -94,12 +101,8 @@ if(WIN32)
   target_compile_options(dep_zstd_encoder PRIVATE -w -O2)
   target_link_libraries(dep_zstd_encoder PUBLIC dep_zstd)
 else()
-  find_path(ZSTD_INCLUDE_DIR zstd.h REQUIRED)
-  find_library(ZSTD_LIBRARY zstd REQUIRED)
-  add_library(dep_zstd INTERFACE)
-  target_include_directories(dep_zstd SYSTEM INTERFACE ${ZSTD_INCLUDE_DIR})
+  launcher_system_library(dep_zstd zstd.h zstd)
   target_compile_definitions(dep_zstd INTERFACE ZSTD_STATIC_LINKING_ONLY)
-  target_link_libraries(dep_zstd INTERFACE ${ZSTD_LIBRARY})
   add_library(dep_zstd_encoder INTERFACE)
   target_link_libraries(dep_zstd_encoder INTERFACE dep_zstd)
 endif()
@@ -138,36 +141,38 @@ if(NOT LAUNCHER_FUZZ)
   endif()
 endif()
 
+# The executable behind both kinds of test program below: SOURCES built with
+# the project's flags and linked with LIBS.
+function(launcher_test_program name)
+  cmake_parse_arguments(P "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${P_SOURCES})
+  launcher_flags(${name})
+  target_link_libraries(${name} PRIVATE ${P_LIBS})
+endfunction()
+
 # Adds a GoogleTest executable as one ctest entry (each Wine start costs
 # seconds, so one entry per executable rather than per case).
 function(launcher_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
-  if(LAUNCHER_FUZZ)
-    return()
+  if(NOT LAUNCHER_FUZZ)
+    launcher_test_program(${name} ${ARGN})
+    target_link_libraries(${name} PRIVATE gtest_main)
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   endif()
-  add_executable(${name} ${T_SOURCES})
-  launcher_flags(${name})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main)
-  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
 endfunction()
 
 # A libFuzzer target. In the fuzz tree (clang) it links libFuzzer; in the
 # native tree it links a small driver that replays the seed corpus under the
 # sanitizers, so every committed input stays a regression test.
 function(launcher_fuzzer name)
-  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
   if(WIN32)
     return()
   endif()
-  set(corpus ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
+  launcher_test_program(${name} ${ARGN})
   if(LAUNCHER_FUZZ)
-    add_executable(${name} ${F_SOURCES})
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined -g)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   else()
-    add_executable(${name} ${F_SOURCES} ${CMAKE_SOURCE_DIR}/tests/fuzz/replay_main.cpp)
-    add_test(NAME ${name}_corpus COMMAND ${name} ${corpus})
+    target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/fuzz/replay_main.cpp)
+    add_test(NAME ${name}_corpus COMMAND ${name} ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
   endif()
-  launcher_flags(${name})
-  target_link_libraries(${name} PRIVATE ${F_LIBS})
 endfunction()

@@ -21,7 +21,8 @@ import sys
 import threading
 import time
 import urllib.parse
-from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+import loopback
 
 DEMO_PORT = 18081
 STATISTICS_SALT = "5b1f0c9a7e2d43a8b6c0f1e29d7a4c38"
@@ -70,37 +71,13 @@ def check_statistics(target):
     return values.get("sign") == expected
 
 
-class WebService:
+class WebService(loopback.LoopbackServer):
     """A threaded HTTP server on 127.0.0.1:PORT that logs to LOG."""
 
     def __init__(self, log, port=DEMO_PORT):
         self.log = log
         self._lock = threading.Lock()
-        service = self
-
-        class Handler(_Handler):
-            owner = service
-
-        self.server = ThreadingHTTPServer(("127.0.0.1", port), Handler)
-        self.server.daemon_threads = True
-        self.port = self.server.server_address[1]
-        self._thread = None
-
-    def start(self):
-        self._thread = threading.Thread(target=self.server.serve_forever, daemon=True)
-        self._thread.start()
-        return self
-
-    def stop(self):
-        self.server.shutdown()
-        self.server.server_close()
-        self._thread.join()
-
-    def __enter__(self):
-        return self.start()
-
-    def __exit__(self, *exc):
-        self.stop()
+        super().__init__(_Handler, port)
 
     def record(self, raw_line):
         with self._lock, open(self.log, "ab") as f:
@@ -119,13 +96,7 @@ class WebService:
         return [line.decode("gbk", "replace") for line in self.raw_requests()]
 
 
-class _Handler(BaseHTTPRequestHandler):
-    owner = None
-    protocol_version = "HTTP/1.1"
-
-    def log_message(self, *args):
-        pass
-
+class _Handler(loopback.Handler):
     def do_GET(self):
         self.owner.record(self.raw_requestline)
         path = urllib.parse.urlsplit(self.path).path

@@ -4,6 +4,7 @@ mirror on the port the launcher has built in."""
 
 import argparse
 import os
+import shlex
 import shutil
 import subprocess
 import time
@@ -43,6 +44,27 @@ def start_nginx(root, rate="0"):
 def publish(publish_cmd, release, mirror_dir, display="2.5.0", build=None, extra=()):
     subprocess.run(publish_cmd + ["make", release, mirror_dir, "--display-version", display]
                    + signing_args(build) + list(extra), check=True, stdout=subprocess.DEVNULL)
+
+
+class Release:
+    """A release folder under WORK that starts as a copy of the build's
+    programs, and the mirror folder `publish` makes from it with the command
+    of ARGS (--publish), signed when the build has demo keys."""
+
+    def __init__(self, args, work):
+        self.folder = os.path.join(work, "release")
+        self.mirror_dir = os.path.join(work, "mirror")
+        self.command = shlex.split(args.publish)
+        self.build = args.build
+        make_installation(args.build, self.folder)
+
+    def path(self, *names):
+        return os.path.join(self.folder, *names)
+
+    def publish(self, display="2.5.0"):
+        """Makes the mirror from the release as it is now; returns its stamp."""
+        publish(self.command, self.folder, self.mirror_dir, display, build=self.build)
+        return stamp_of(self.mirror_dir)
 
 
 def signing_args(build, key=1):

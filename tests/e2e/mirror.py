@@ -52,7 +52,9 @@ import sys
 import threading
 import time
 import urllib.parse
-from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "standins"))
+import loopback  # noqa: E402
 
 FAULT_KINDS = ("404", "407", "500", "chunked", "truncate", "reset", "stall", "trickle", "corrupt",
                "silent", "drip", "stale")
@@ -69,7 +71,7 @@ class Fault:
         self.rate = int(rate)
 
 
-class Mirror:
+class Mirror(loopback.LoopbackServer):
     """A threaded loopback HTTP server over ROOT, published under PREFIX."""
 
     def __init__(self, root, port=0, prefix="/vedu/", require_via=None):
@@ -80,37 +82,15 @@ class Mirror:
         self._lock = threading.Lock()
         self._stopping = threading.Event()
         self.requests = []
-        mirror = self
-
-        class Handler(_Handler):
-            owner = mirror
-
-        self.server = ThreadingHTTPServer(("127.0.0.1", port), Handler)
-        self.server.daemon_threads = True
-        self.port = self.server.server_address[1]
-        self._thread = None
+        super().__init__(_Handler, port)
 
     @property
     def url(self):
         return "http://127.0.0.1:%d%s" % (self.port, self.prefix)
 
-    def start(self):
-        if self._thread:
-            return self
-        self._thread = threading.Thread(target=self.server.serve_forever, daemon=True)
-        self._thread.start()
-        return self
-
     def stop(self):
         self._stopping.set()
-        self.server.shutdown()
-        self.server.server_close()
-
-    def __enter__(self):
-        return self.start()
-
-    def __exit__(self, *exc):
-        self.stop()
+        super().stop()
 
     def set_fault(self, path, kind, **options):
         """Switch a fault on for PATH (relative to the prefix, e.g. 'ver.html')."""
@@ -191,13 +171,7 @@ class Mirror:
         return path
 
 
-class _Handler(BaseHTTPRequestHandler):
-    owner = None
-    protocol_version = "HTTP/1.1"
-
-    def log_message(self, *args):
-        pass
-
+class _Handler(loopback.Handler):
     def handle(self):
         # A client that gives up mid-body (a cancelled download) is normal.
         try:

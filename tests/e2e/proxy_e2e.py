@@ -15,7 +15,6 @@ Needs a display (DISPLAY), tinyproxy, and the port of the built-in mirror
 """
 
 import os
-import shlex
 import shutil
 import signal
 import socket
@@ -100,20 +99,16 @@ def direct_status(url):
 def run(args):
     work = tempfile.mkdtemp(prefix="launcher-proxy-")
     install = os.path.join(work, "install")
-    release = os.path.join(work, "release")
-    mirror_dir = os.path.join(work, "mirror")
-    publish_cmd = shlex.split(args.publish)
     mirror = proxy = None
     # A time-out ends us with SIGTERM: still take the proxy out of the prefix.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     try:
         li.make_installation(args.build, install)
-        li.make_installation(args.build, release)
-        write(os.path.join(release, "data", "a.bin"), os.urandom(200000))
-        write(os.path.join(release, "data", "sub", "b.txt"), b"new text\r\n")
-        li.publish(publish_cmd, release, mirror_dir, build=args.build)
-        stamp = li.stamp_of(mirror_dir)
-        mirror = li.start_mirror(mirror_dir, require_via=PROXY_NAME)
+        release = li.Release(args, work)
+        write(release.path("data", "a.bin"), os.urandom(200000))
+        write(release.path("data", "sub", "b.txt"), b"new text\r\n")
+        stamp = release.publish()
+        mirror = li.start_mirror(release.mirror_dir, require_via=PROXY_NAME)
         check(direct_status(mirror.url + "ver.html") == 403,
               "the mirror refuses a request that skips the proxy")
         mirror.clear_faults()
@@ -138,8 +133,8 @@ def run(args):
         # The proxy now wants a login the launcher does not have.
         proxy.stop()
         proxy = Tinyproxy(work, port, login="player secret")
-        write(os.path.join(release, "data", "a.bin"), os.urandom(1000))
-        li.publish(publish_cmd, release, mirror_dir, "2.5.1", build=args.build)
+        write(release.path("data", "a.bin"), os.urandom(1000))
+        release.publish("2.5.1")
         mirror.clear_faults()
         launcher_log = os.path.join(install, "Launcher.log")
         if os.path.exists(launcher_log):

@@ -8,7 +8,6 @@ completes the update.
 """
 
 import os
-import shlex
 import shutil
 import subprocess
 import tempfile
@@ -57,20 +56,16 @@ def run(args):
         os.rmdir(work)
         return
     install = os.path.join(disk, "install")
-    release = os.path.join(work, "release")
-    mirror_dir = os.path.join(work, "mirror")
-    publish_cmd = shlex.split(args.publish)
     mirror = None
     try:
         li.make_installation(args.build, install)
-        li.make_installation(args.build, release)
+        release = li.Release(args, work)
         old = b"old game data"
         write(os.path.join(install, "data", "game.bin"), old)
-        write(os.path.join(release, "data", "game.bin"), os.urandom(free_bytes(disk) + MB))
-        write(os.path.join(release, "data", "small.txt"), b"small")
-        li.publish(publish_cmd, release, mirror_dir, build=args.build)
-        stamp = li.stamp_of(mirror_dir)
-        mirror = li.start_mirror(mirror_dir)
+        write(release.path("data", "game.bin"), os.urandom(free_bytes(disk) + MB))
+        write(release.path("data", "small.txt"), b"small")
+        stamp = release.publish()
+        mirror = li.start_mirror(release.mirror_dir)
         log = os.path.join(install, "Launcher.log")
 
         launcher = li.start_launcher(args.wine_run, install)
@@ -88,9 +83,8 @@ def run(args):
               "no temporary file and no new stamp (%s)" % leftovers)
 
         # A release that fits, slowed down; the room goes while it arrives.
-        write(os.path.join(release, "data", "game.bin"), os.urandom(free_bytes(disk) // 2))
-        li.publish(publish_cmd, release, mirror_dir, "2.5.1", build=args.build)
-        stamp = li.stamp_of(mirror_dir)
+        write(release.path("data", "game.bin"), os.urandom(free_bytes(disk) // 2))
+        stamp = release.publish("2.5.1")
         mirror.clear_faults()
         mirror.set_fault("plaza/data/game.bin", "trickle")
         partial = os.path.join(install, "data", "game.bin.tmp")
@@ -109,7 +103,7 @@ def run(args):
         updated = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, 90)
         li.stop_launcher(launcher, install)
         check(updated and li.read(os.path.join(install, "data", "game.bin")) ==
-              li.read(os.path.join(release, "data", "game.bin")),
+              li.read(release.path("data", "game.bin")),
               "with room again, the next start completed the update")
     finally:
         li.stop_programs_in(install)

@@ -17,7 +17,6 @@ Needs a display (DISPLAY) and the port of the built-in mirror (18080).
 """
 
 import os
-import shlex
 import shutil
 import subprocess
 import sys
@@ -46,21 +45,17 @@ def capture(folder):
 def run(args):
     work = tempfile.mkdtemp(prefix="launcher-e2e-")
     install = os.path.join(work, "install")
-    release = os.path.join(work, "release")
-    mirror_dir = os.path.join(work, "mirror")
-    publish_cmd = shlex.split(args.publish)
     mirror = None
     try:
         # The release: the same programs, new game files in sub-folders.
         li.make_installation(args.build, install)
-        li.make_installation(args.build, release)
-        write(os.path.join(release, "data", "a.bin"), os.urandom(300000))
-        write(os.path.join(release, "data", "sub", "b.txt"), b"new text\r\n")
-        write(os.path.join(release, "empty.dat"), b"")
+        release = li.Release(args, work)
+        write(release.path("data", "a.bin"), os.urandom(300000))
+        write(release.path("data", "sub", "b.txt"), b"new text\r\n")
+        write(release.path("empty.dat"), b"")
         write(os.path.join(install, "data", "a.bin"), b"old")
-        li.publish(publish_cmd, release, mirror_dir, build=args.build)
-        stamp = li.stamp_of(mirror_dir)
-        mirror = li.start_mirror(mirror_dir)
+        stamp = release.publish()
+        mirror = li.start_mirror(release.mirror_dir)
 
         if args.shots:
             mirror.set_fault("plaza/data/a.bin", "trickle")
@@ -73,8 +68,8 @@ def run(args):
         mirror.clear_faults()
         li.stop_launcher(launcher, install)
         check(updated, "ver.ini holds the new stamp")
-        verify = subprocess.run(publish_cmd + ["verify-install", install,
-                                               os.path.join(mirror_dir, "file.html")],
+        verify = subprocess.run(release.command + ["verify-install", install,
+                                                   os.path.join(release.mirror_dir, "file.html")],
                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         check(verify.returncode == 0, "publish verify-install agrees with the installation")
         leftovers = [n for _, _, files in os.walk(install) for n in files if n.endswith(".tmp")]
@@ -97,9 +92,8 @@ def run(args):
         # the next start finishes the update from a server that ignores
         # ranges.
         old_a = li.read(os.path.join(install, "data", "a.bin"))
-        write(os.path.join(release, "data", "a.bin"), os.urandom(2000000))
-        li.publish(publish_cmd, release, mirror_dir, "2.5.1", build=args.build)
-        stamp = li.stamp_of(mirror_dir)
+        write(release.path("data", "a.bin"), os.urandom(2000000))
+        stamp = release.publish("2.5.1")
         mirror.clear_faults()
         mirror.set_fault("plaza/data/a.bin", "trickle")
         launcher = li.start_launcher(args.wine_run, install)
@@ -113,7 +107,7 @@ def run(args):
         launcher = li.start_launcher(args.wine_run, install)
         updated = li.wait_for(lambda: li.read(os.path.join(install, "ver.ini")) == stamp, 90)
         li.stop_launcher(launcher, install)
-        check(updated and li.read(os.path.join(release, "data", "a.bin")) ==
+        check(updated and li.read(release.path("data", "a.bin")) ==
               li.read(os.path.join(install, "data", "a.bin")), "the next start completed it")
         # It asked for the rest; this mirror ignores ranges and sent the
         # whole file, which took the partial one's place.
@@ -125,10 +119,9 @@ def run(args):
         # the new launcher waits, nothing hands it over, the old one stays.
         with open(os.path.join(args.build, "Launcher.exe"), "rb") as f:
             new_launcher = f.read() + b"\0" * 4096
-        write(os.path.join(release, "Launcher.exe"), new_launcher)
-        write(os.path.join(release, "zz-late.bin"), b"listed after the launcher")
-        li.publish(publish_cmd, release, mirror_dir, "2.6.0", build=args.build)
-        stamp = li.stamp_of(mirror_dir)
+        write(release.path("Launcher.exe"), new_launcher)
+        write(release.path("zz-late.bin"), b"listed after the launcher")
+        stamp = release.publish("2.6.0")
         mirror.clear_faults()
         mirror.set_fault("plaza/zz-late.bin", "404")
         launcher = li.start_launcher(args.wine_run, install)

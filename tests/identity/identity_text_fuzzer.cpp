@@ -11,7 +11,7 @@
 
 #include "base/GbkText.h"
 #include "identity/IdentityText.h"
-#include "identity/WebRequests.h"
+#include "pages/WebRequests.h"
 
 namespace {
 

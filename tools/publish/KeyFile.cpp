@@ -52,6 +52,17 @@ std::optional<ReleasePublicKey> CreateKeyFile(const std::string& path, std::stri
     return publicKey;
 }
 
+int CreateKeyFileCommand(const std::string& path, const char* program) {
+    std::string error;
+    const auto publicKey = CreateKeyFile(path, error);
+    if (!publicKey) {
+        std::fprintf(stderr, "%s: %s\n", program, error.c_str());
+        return 1;
+    }
+    std::printf("%s\n", ToHex(*publicKey).c_str());
+    return 0;
+}
+
 std::optional<ReleaseSecretKey> ReadKeyFile(const std::string& path, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

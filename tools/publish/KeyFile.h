@@ -13,6 +13,11 @@
 // `error` set.
 std::optional<ReleasePublicKey> CreateKeyFile(const std::string& path, std::string& error);
 
+// The keygen command, for publish and the configure step's demo keys alike:
+// CreateKeyFile, then the public key printed as hex (the value the launcher
+// is built with), or the error printed after `program`. Gives the exit code.
+int CreateKeyFileCommand(const std::string& path, const char* program);
+
 std::optional<ReleaseSecretKey> ReadKeyFile(const std::string& path, std::string& error);
 
 // The public half of a secret key.

@@ -1,6 +1,4 @@
 // publish keygen: the operator's release signing key.
-#include <cstdio>
-
 #include "tools/publish/Commands.h"
 #include "tools/publish/KeyFile.h"
 
@@ -19,12 +17,5 @@ const char kUsage[] =
 int RunKeygen(const Args& args) {
     if (auto exit = UsageExit(args, kUsage, args.size() == 1 && args[0].rfind("--", 0) != 0))
         return *exit;
-    std::string error;
-    const auto publicKey = CreateKeyFile(args[0], error);
-    if (!publicKey) {
-        std::fprintf(stderr, "publish keygen: %s\n", error.c_str());
-        return 1;
-    }
-    std::printf("%s\n", ToHex(*publicKey).c_str());
-    return 0;
+    return CreateKeyFileCommand(args[0], "publish keygen");
 }

@@ -18,7 +18,10 @@ public:
     void* GetInterface(const char* name) override {
         return ListOwnerInterface<CContainerUI>(this, name, "Combo");
     }
-    UINT GetControlFlags() const override { return IsEnabled() ? UIFLAG_TABSTOP : 0u; }
+    // The hand over the box says it opens a list.
+    UINT GetControlFlags() const override {
+        return (IsEnabled() ? static_cast<UINT>(UIFLAG_TABSTOP) : 0u) | UIFLAG_SETCURSOR;
+    }
 
     std::string GetText() const override;
     void SetEnabled(bool enabled = true) override;

@@ -162,7 +162,9 @@ void CComboDropWnd::OnButtonUp(LPARAM lParam) {
         LRESULT ignored = 0;
         m_pm.ProcessMessage(WM_LBUTTONUP, 0, lParam, ignored);
     }
-    PostMessage(WM_CLOSE);
+    // A listener may have closed the list already (this object stays until
+    // the click has returned); Close posts only to a window that is there.
+    Close();
 }
 
 LRESULT CComboDropWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,6 +1,7 @@
 #include "ui/core/AttributeList.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 
@@ -89,6 +90,23 @@ int ParseIntList(const char* text, long* values, int count) {
         ++p;
     }
     return read;
+}
+
+bool ParseInt(const char* text, int& value) {
+    if (!text)
+        return false;
+    const char* first = text;
+    while (*first == ' ')
+        ++first;
+    const char* last = first + std::strlen(first);
+    while (last > first && last[-1] == ' ')
+        --last;
+    int parsed = 0;
+    const std::from_chars_result result = std::from_chars(first, last, parsed);
+    if (result.ec != std::errc() || result.ptr != last)
+        return false;
+    value = parsed;
+    return true;
 }
 
 bool ParseBool(const char* text) {

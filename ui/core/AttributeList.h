@@ -26,6 +26,11 @@ uint32_t ParseColor(const char* text);
 // many numbers were read.
 int ParseIntList(const char* text, long* values, int count);
 
+// A decimal integer in the int range, with blanks around it allowed. False,
+// and value untouched, for anything else: an empty text, a stray character,
+// a number out of range.
+bool ParseInt(const char* text, int& value);
+
 // "true" (any case) is true, everything else false.
 bool ParseBool(const char* text);
 

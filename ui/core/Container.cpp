@@ -1,7 +1,6 @@
 #include "ui/core/Container.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "ui/core/AttributeList.h"
@@ -187,7 +186,13 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC proc, LPVOID data, UINT fl
 void CContainerUI::SetAttribute(const char* name, const char* value) {
     static const AttributeSetter<CContainerUI> kAttributes[] = {
         {"inset", [](CContainerUI& c, const char* v) { c.SetInset(ParseRect(v)); }},
-        {"childpadding", [](CContainerUI& c, const char* v) { c.SetChildPadding(std::atoi(v)); }},
+        {"childpadding",
+         [](CContainerUI& c, const char* v) {
+             // A gap that is not a number, or negative, leaves the one there.
+             int padding = 0;
+             if (ParseInt(v, padding) && padding >= 0)
+                 c.SetChildPadding(padding);
+         }},
         {"vscrollbar",
          [](CContainerUI& c, const char* v) {
              c.EnableScrollBar(ParseBool(v), c.m_pHorizontalScrollBar != nullptr);

@@ -31,6 +31,7 @@ bool Contains(const std::vector<CControlUI*>& list, CControlUI* control) {
 
 void CWindowManagerUI::NeedUpdate() {
     m_bUpdateNeeded = true;
+    ++m_nUpdateRequests;
     if (m_hWndPaint)
         ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
 }
@@ -50,9 +51,12 @@ void CWindowManagerUI::LayoutIfNeeded() {
     if (!::EqualRect(&current, &client))
         m_bUpdateNeeded = true;
     // Laying out may ask for another layout (a control shown or hidden).
+    // The flag clears only once the tree is placed, so a layout that throws
+    // is tried again at the next paint.
     for (int pass = 0; pass < 4 && m_bUpdateNeeded; ++pass) {
-        m_bUpdateNeeded = false;
+        const unsigned requests = m_nUpdateRequests;
         m_pRoot->SetPos(client);
+        m_bUpdateNeeded = m_nUpdateRequests != requests;
     }
     m_bUpdateNeeded = false;
     if (m_bFirstLayout) {
@@ -319,10 +323,11 @@ bool CWindowManagerUI::HandleKeyMessage(UINT msg, WPARAM wParam, LPARAM lParam) 
 }
 
 bool CWindowManagerUI::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    FlushAsyncNotify();
+    result = 0;
+    if (!FlushAsyncNotify())
+        return true;
     if (!m_hWndPaint)
         return false;
-    result = 0;
     switch (msg) {
         case kDelayedCleanupMessage:
             // Inside a listener's own message loop the controls wait.

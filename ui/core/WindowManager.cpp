@@ -272,29 +272,39 @@ void CWindowManagerUI::SendNotify(CControlUI* sender, const char* type, WPARAM w
     DeliverNotify(msg);
 }
 
-void CWindowManagerUI::DeliverNotify(TNotifyMsg& msg) {
+bool CWindowManagerUI::DeliverNotify(TNotifyMsg& msg) {
     // The sender and the toolkit code that sent the notification are still
     // on the stack when a listener removes the sender and then runs a message
     // loop of its own (a message box): removed controls wait until no
     // notification is out any more.
     ++m_nNotifyDepth;
+    const std::weak_ptr<char> alive = m_lifetime;
+    const HWND window = m_hWndPaint && ::IsWindow(m_hWndPaint) ? m_hWndPaint : nullptr;
     // A listener may add or remove listeners; iterate over a snapshot.
     const std::vector<INotifyUI*> listeners = m_aNotifiers;
-    for (INotifyUI* listener : listeners)
+    for (INotifyUI* listener : listeners) {
         listener->Notify(msg);
+        // The listener destroyed the window: the others hear nothing of a
+        // window that is gone, and a manager that went with it is left alone.
+        if (alive.expired())
+            return false;
+        if (window && !::IsWindow(window))
+            break;
+    }
     --m_nNotifyDepth;
     ScheduleCleanup();
+    return !window || ::IsWindow(window);
 }
 
-void CWindowManagerUI::FlushAsyncNotify() {
+bool CWindowManagerUI::FlushAsyncNotify() {
     while (!m_aAsyncNotify.empty()) {
         TNotifyMsg msg = m_aAsyncNotify.front();
         m_aAsyncNotify.pop_front();
         // The sender was destroyed while the notification waited.
-        if (!msg.pSender)
-            continue;
-        DeliverNotify(msg);
+        if (msg.pSender && !DeliverNotify(msg))
+            return false;
     }
+    return true;
 }
 
 bool CWindowManagerUI::AddMessageFilter(IMessageFilterUI* filter) {

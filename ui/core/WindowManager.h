@@ -180,8 +180,11 @@ private:
     bool HandleKeyMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void SendEvent(CControlUI* control, UIEventType type, WPARAM wParam = 0, LPARAM lParam = 0,
                    char key = 0);
-    void FlushAsyncNotify();
-    void DeliverNotify(TNotifyMsg& msg);
+    // Both return false when a listener destroyed the window, after which
+    // nothing more is delivered; if the manager went with it, they touch
+    // nothing of it on the way out.
+    bool FlushAsyncNotify();
+    bool DeliverNotify(TNotifyMsg& msg);
     void ScheduleCleanup();
     void ReapDelayedCleanup();
 
@@ -193,6 +196,8 @@ private:
     CControlUI* m_pEventClick = nullptr;
     POINT m_ptLastMouse = {-1, -1};
     bool m_bUpdateNeeded = false;
+    // Counts NeedUpdate calls, so a layout pass sees whether it asked for another.
+    unsigned m_nUpdateRequests = 0;
     bool m_bFirstLayout = true;
     bool m_bFocusNeeded = false;
     bool m_bNoActivate = false;
@@ -236,6 +241,8 @@ private:
     std::vector<CControlUI*> m_aDelayedCleanup;
     // How many notifications are being delivered, one inside another.
     int m_nNotifyDepth = 0;
+    // Expires with the manager, which a listener may destroy with the window.
+    const std::shared_ptr<char> m_lifetime = std::make_shared<char>();
     std::unordered_map<std::string, CControlUI*> m_mNameHash;
 };
 

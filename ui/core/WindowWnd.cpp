@@ -53,13 +53,24 @@ LRESULT CALLBACK CWindowWnd::WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM 
             const LRESULT result = ::CallWindowProcA(self->m_OldWndProc, hWnd, msg, wParam, lParam);
             ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
             self->m_hWnd = nullptr;
-            self->OnFinalMessage(hWnd);
+            if (self->m_nHandling > 0) {
+                self->m_bFinalPending = true;
+            } else {
+                self->OnFinalMessage(hWnd);
+            }
             return result;
         }
     }
-    if (self)
-        return self->HandleMessage(msg, wParam, lParam);
-    return ::DefWindowProcA(hWnd, msg, wParam, lParam);
+    if (!self)
+        return ::DefWindowProcA(hWnd, msg, wParam, lParam);
+    ++self->m_nHandling;
+    const LRESULT result = self->HandleMessage(msg, wParam, lParam);
+    if (--self->m_nHandling == 0 && self->m_bFinalPending) {
+        // The last handler on the stack has returned: the object may go now.
+        self->m_bFinalPending = false;
+        self->OnFinalMessage(hWnd);
+    }
+    return result;
 }
 
 LRESULT CWindowWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

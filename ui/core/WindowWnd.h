@@ -1,5 +1,11 @@
 // The native window base: registers the class, binds the object to its window
 // at WM_NCCREATE and routes every later message to HandleMessage.
+//
+// OnFinalMessage is where a window object that owns itself deletes itself.
+// A window may be destroyed from inside one of its own handlers (a listener
+// that closes a drop-down list from the list's own click, or runs a message
+// box whose loop closes it), so the final message waits until every handler
+// of the window has returned: the object outlives the code that runs on it.
 #pragma once
 
 #include <windows.h>
@@ -35,6 +41,11 @@ protected:
     WNDPROC m_OldWndProc = ::DefWindowProcA;
 
 private:
+    // Messages of this window being handled, one inside another, and whether
+    // the window was destroyed meanwhile.
+    int m_nHandling = 0;
+    bool m_bFinalPending = false;
+
     bool RegisterWindowClass();
     bool RegisterSuperclass();
     static LRESULT CALLBACK WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);

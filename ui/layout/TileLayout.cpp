@@ -1,8 +1,8 @@
 #include "ui/layout/TileLayout.h"
 
 #include <algorithm>
-#include <cstdlib>
 
+#include "ui/core/AttributeList.h"
 #include "ui/core/AttributeTable.h"
 #include "ui/core/RectAttributes.h"
 
@@ -25,7 +25,13 @@ Arrangement CTileLayoutUI::GetArrangement() const {
 
 void CTileLayoutUI::SetAttribute(const char* name, const char* value) {
     static const AttributeSetter<CTileLayoutUI> kAttributes[] = {
-        {"columns", [](CTileLayoutUI& c, const char* v) { c.SetColumns(std::atoi(v)); }},
+        {"columns",
+         [](CTileLayoutUI& c, const char* v) {
+             // A count that is not a number, or below one, leaves the one there.
+             int columns = 0;
+             if (ParseInt(v, columns) && columns >= 1)
+                 c.SetColumns(columns);
+         }},
         {"itemsize", [](CTileLayoutUI& c, const char* v) { c.SetItemSize(ParseSize(v)); }},
     };
     if (!ApplyAttribute(kAttributes, *this, name, value))

@@ -66,6 +66,17 @@ TEST_F(ComboFixture, SelectItemRangeAndText) {
     EXPECT_FALSE(combo->Remove(&stranger));
 }
 
+TEST_F(ComboFixture, ThePointerOverTheBoxIsTheHand) {
+    // The manager asks the control under the real pointer for its cursor.
+    const POINT at = TestWindow::CenterOf(combo);
+    POINT screen = at;
+    ::ClientToScreen(window.GetHWND(), &screen);
+    ::SetCursorPos(screen.x, screen.y);
+    ::SendMessageA(window.GetHWND(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.GetHWND()),
+                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(::GetCursor(), ::LoadCursor(nullptr, IDC_HAND));
+}
+
 TEST_F(ComboFixture, RemovingTheSelectedRowSelectsItsSuccessor) {
     combo->SelectItem(1);
     ASSERT_TRUE(combo->RemoveAt(1));

@@ -15,6 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             long numbers[4];
             SkinUI::ParseIntList(value.c_str(), numbers, 4);
             SkinUI::ParseColor(value.c_str());
+            int number = 0;
+            SkinUI::ParseInt(value.c_str(), number);
             SkinUI::ParseBool(value.c_str());
         });
     // Names and values are pieces of the text, never more than it.

@@ -60,6 +60,12 @@ TEST(AttributeValueTest, ColoursNumbersAndFlags) {
     EXPECT_EQ(v[2], -3);
     EXPECT_EQ(ParseIntList("7,x", v, 4), 1);
     EXPECT_EQ(v[1], 0);
+    int n = 7;
+    EXPECT_TRUE(ParseInt(" -12 ", n));
+    EXPECT_EQ(n, -12);
+    for (const char* bad : {"", " ", "1 2", "12px", "2147483648", "-2147483649"})
+        EXPECT_FALSE(ParseInt(bad, n)) << bad;
+    EXPECT_EQ(n, -12);
     EXPECT_TRUE(ParseBool("TRUE"));
     EXPECT_FALSE(ParseBool("truex"));
     EXPECT_FALSE(ParseBool("1"));

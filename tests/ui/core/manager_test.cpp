@@ -1,5 +1,5 @@
 // The manager's process-wide settings, notification delivery, the name map,
-// focus, tooltips and the image cache, on a real (hidden) window.
+// focus, layout, tooltips and the image cache, on a real (hidden) window.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,35 @@ TEST_F(Manager, FocusMovesOnlyToVisibleEnabledControlsOfThisManager) {
     ASSERT_EQ(host.Manager().GetFocus(), root);
     root->SetVisible(false);
     EXPECT_EQ(host.Manager().GetFocus(), nullptr) << "hiding the focused control drops the focus";
+}
+
+// A control whose placing fails once, as an allocation in the layout may.
+struct PlacedAfterOneFailure : CControlUI {
+    void SetPos(RECT rc) override {
+        if (!failed) {
+            failed = true;
+            throw std::runtime_error("layout");
+        }
+        CControlUI::SetPos(rc);
+    }
+    bool failed = false;
+};
+
+TEST_F(Manager, ALayoutThatThrowsIsDoneAgainAtTheNextPaint) {
+    auto* root = new SkinUI::CVerticalLayoutUI;
+    auto* child = new PlacedAfterOneFailure;
+    root->Add(child);
+    host.Manager().AttachRoot(root);
+    HDC dc = ::GetDC(host.GetHWND());
+    auto paint = [&] {
+        LRESULT result = 0;
+        host.Manager().ProcessMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), 0, result);
+    };
+    EXPECT_THROW(paint(), std::runtime_error);
+    paint();
+    ::ReleaseDC(host.GetHWND(), dc);
+    const RECT placed = child->GetPos();
+    EXPECT_FALSE(::IsRectEmpty(&placed));
 }
 
 struct TooltipSearch {

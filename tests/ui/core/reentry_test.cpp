@@ -1,18 +1,46 @@
 // Code that runs while the toolkit is still on the stack: listeners that move
-// the focus or remove the control they hear from and then run a message loop
-// of their own (a message box), and windows that go away while they are
-// being created.
+// the focus, remove the control they hear from and then run a message loop
+// of their own (a message box), or destroy the window, and windows that go
+// away while they are being created or are handling a message.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "tests/ui/support/TestWindow.h"
 
 using namespace SkinUI;
 using uitest::TestWindow;
+
+namespace {
+
+// One object of the toolkit that a test watches being freed, where it
+// cannot subclass it (the combo's drop-down list window).
+const void* g_watched = nullptr;
+bool g_watchedFreed = false;
+
+}  // namespace
+
+// The replaced allocation functions are a matched pair over malloc and free.
+void* operator new(std::size_t size) {
+    if (void* p = std::malloc(size != 0 ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept {
+    if (p && p == g_watched)
+        g_watchedFreed = true;
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept {
+    ::operator delete(p);
+}
 
 namespace {
 
@@ -70,6 +98,7 @@ protected:
             box->Remove(msg.pSender);
             TestWindow::Pump();
             goneInHandler = gone;
+            watchedFreedInHandler = g_watchedFreed;
         };
     }
 
@@ -79,6 +108,7 @@ protected:
     CComboUI* combo = nullptr;
     bool handled = false;
     bool goneInHandler = false;
+    bool watchedFreedInHandler = false;
 };
 
 TEST_F(Reentry, ASenderRemovedBeforeAMessageBoxLivesUntilTheToolkitIsDone) {
@@ -99,12 +129,17 @@ TEST_F(Reentry, ASenderRemovedBeforeAMessageBoxLivesUntilTheToolkitIsDone) {
     const HWND drop = combo->GetDropWindow();
     ASSERT_NE(drop, nullptr);
     ::UpdateWindow(drop);
+    // The box's loop also closes the list, under the list's own click.
+    g_watched = reinterpret_cast<const void*>(::GetWindowLongPtrA(drop, GWLP_USERDATA));
     TestWindow::Click(drop, TestWindow::CenterOf(combo->GetItemAt(1)));
     ASSERT_TRUE(handled);
     EXPECT_FALSE(goneInHandler) << "combo select";
+    EXPECT_FALSE(::IsWindow(drop));
+    EXPECT_FALSE(watchedFreedInHandler) << "the list's window object";
     TestWindow::Pump();
     EXPECT_TRUE(controls.comboGone);
-    EXPECT_FALSE(::IsWindow(drop));
+    EXPECT_TRUE(g_watchedFreed);
+    g_watched = nullptr;
 }
 
 TEST_F(Reentry, AComboRemovedAsItsClosingListHandsItTheFocusLivesOn) {
@@ -148,13 +183,10 @@ TEST_F(Reentry, AListenerThatMovesTheFocusOnKillfocusIsHeardOnce) {
     EXPECT_EQ(window.heard[1].sender, "sibling");
 }
 
-// A window object that deletes itself with its window, and whose memory is
-// kept poisoned after the delete, so that a write to it afterwards shows.
-class SelfDeleting : public CWindowWnd {
-public:
-    enum class Failure { ReturnMinusOne, DestroyItself };
-    explicit SelfDeleting(Failure failure) : m_failure(failure) {}
-
+// Keeps the memory of a deleted window object, poisoned, so that a write to
+// it afterwards shows.
+template <typename T>
+struct KeptPoisoned {
     static void* operator new(size_t size) { return ::operator new(size); }
     static void operator delete(void* p, size_t size) {
         std::memset(p, 0xDD, size);
@@ -173,6 +205,15 @@ public:
         ::operator delete(s_freed);
         s_freed = nullptr;
     }
+    static inline void* s_freed = nullptr;
+    static inline size_t s_freedSize = 0;
+};
+
+// A window object that deletes itself with its window.
+class SelfDeleting : public CWindowWnd, public KeptPoisoned<SelfDeleting> {
+public:
+    enum class Failure { ReturnMinusOne, DestroyItself };
+    explicit SelfDeleting(Failure failure) : m_failure(failure) {}
 
 protected:
     const char* GetWindowClassName() const override { return "SkinUISelfDeleting"; }
@@ -189,11 +230,7 @@ protected:
 
 private:
     Failure m_failure;
-    static void* s_freed;
-    static size_t s_freedSize;
 };
-void* SelfDeleting::s_freed = nullptr;
-size_t SelfDeleting::s_freedSize = 0;
 
 TEST(WindowBase, ACreationThatEndsInsideWmCreateLeavesTheDeletedObjectAlone) {
     CWindowManagerUI::SetInstance(::GetModuleHandleA(nullptr));
@@ -203,6 +240,55 @@ TEST(WindowBase, ACreationThatEndsInsideWmCreateLeavesTheDeletedObjectAlone) {
         EXPECT_EQ(window->Create(nullptr, "gone", WS_POPUP, 0, 0, 0, 10, 10), nullptr);
         EXPECT_TRUE(SelfDeleting::FreedMemoryUntouched());
         SelfDeleting::Release();
+    }
+}
+
+// A skinned window that deletes itself with its window, as the launcher's
+// does, and two listeners of it.
+struct SelfDeletingHost : TestWindow, KeptPoisoned<SelfDeletingHost> {
+    using TestWindow::TestWindow;
+    void OnFinalMessage(HWND) override { delete this; }
+};
+
+struct DestroyOnClick : INotifyUI {
+    explicit DestroyOnClick(HWND window) : m_window(window) {}
+    void Notify(TNotifyMsg& msg) override {
+        if (msg.sType == "click")
+            ::DestroyWindow(m_window);
+    }
+    HWND m_window;
+};
+
+struct CountClicks : INotifyUI {
+    void Notify(TNotifyMsg& msg) override { clicks += msg.sType == "click" ? 1 : 0; }
+    int clicks = 0;
+};
+
+// The window object goes with its window at once when the notification
+// comes from outside the window's messages (a button in a combo's list), and
+// after the click when it comes from a click in the window. Either way the
+// later listeners hear nothing, and nothing touches the freed manager.
+TEST(NotifyDelivery, EndsWhenAListenerDestroysTheWindow) {
+    for (const bool byClick : {false, true}) {
+        auto* host = new SelfDeletingHost(
+            "<Window><VerticalLayout><Button name=\"b\" height=\"30\" /></VerticalLayout>"
+            "</Window>");
+        ASSERT_TRUE(host->Open());
+        CControlUI* button = host->Find<CControlUI>("b");
+        const HWND hwnd = host->GetHWND();
+        DestroyOnClick first(hwnd);
+        CountClicks second;
+        host->Manager().AddNotifier(&first);
+        host->Manager().AddNotifier(&second);
+        if (byClick) {
+            TestWindow::Click(hwnd, TestWindow::CenterOf(button));
+        } else {
+            host->Manager().SendNotify(button, "click");
+        }
+        EXPECT_FALSE(::IsWindow(hwnd));
+        EXPECT_EQ(second.clicks, 0) << "by click: " << byClick;
+        EXPECT_TRUE(SelfDeletingHost::FreedMemoryUntouched()) << "by click: " << byClick;
+        SelfDeletingHost::Release();
     }
 }
 

@@ -148,6 +148,13 @@ TEST(TileLayoutTest, ColumnsOrItemSizeMakeTheGrid) {
     EXPECT_EQ(fourth.left, 0);
     EXPECT_EQ(fourth.top, 98 + 6);
     EXPECT_EQ(fourth.right - fourth.left, 98);
+    // Hostile numbers leave the grid as it was.
+    for (const char* hostile : {"-5", "99999999999", "x", "4x", ""}) {
+        cols->SetAttribute("columns", hostile);
+        cols->SetAttribute("childpadding", hostile);
+        EXPECT_EQ(cols->GetColumns(), 3) << hostile;
+        EXPECT_EQ(cols->GetChildPadding(), 6) << hostile;
+    }
 
     // Cells of 90 x 40: three fit in 306, two rows overflow 60 and scroll.
     auto* sized = window.Find<CTileLayoutUI>("sized");

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "identity/AppCommand.h"
+#include "pages/AppCommand.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string url(reinterpret_cast<const char*>(data), size);

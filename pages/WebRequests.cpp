@@ -1,4 +1,4 @@
-#include "identity/WebRequests.h"
+#include "pages/WebRequests.h"
 
 #include <initializer_list>
 #include <string>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "identity/AppCommand.h"
+#include "pages/AppCommand.h"
 
 namespace {
 

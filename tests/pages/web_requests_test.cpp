@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "identity/WebRequests.h"
 #include "launcher_settings.h"
+#include "pages/WebRequests.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "identity/AppCommand.h"
+#include "pages/AppCommand.h"
 
 namespace {
 
