@@ -65,7 +65,7 @@ ZSTD_LEVEL = ["-19", "--long=27"]
 LINK_RATE = "20m"  # nginx's limit_rate per connection
 INCOMPRESSIBLE_MIB = 64
 # The bytes of the patches that publish made for the generated corpus
-# (CORPUS_VERSION 2) before issue 29 (one core, no probe): its patches must
+# (CORPUS_VERSION 2) before publish probed and used every core (one core, no probe): its patches must
 # not change.
 PATCH_BYTES_BEFORE = 2166941
 
@@ -400,8 +400,8 @@ def bench_publish(args, cache, first, second, changed, work):
     index = li.read(os.path.join(patched, "patches.txt")).decode().splitlines()
     patch_bytes = sum(int(line.split()[-1]) for line in index if line.startswith("patch "))
     changed_bytes = sum(os.path.getsize(os.path.join(second, name)) for name in changed)
-    before = ("unchanged from before issue 29" if patch_bytes == PATCH_BYTES_BEFORE else
-              "before issue 29: %s" % PATCH_BYTES_BEFORE)
+    before = ("unchanged from before the probe and the threads" if patch_bytes == PATCH_BYTES_BEFORE else
+              "before the probe and the threads: %s" % PATCH_BYTES_BEFORE)
     print("  patch bytes: %d, %.2f %% of the %d changed files (%s)"
           % (patch_bytes, 100.0 * patch_bytes / changed_bytes, len(changed), before), flush=True)
     return patched

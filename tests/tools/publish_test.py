@@ -555,13 +555,20 @@ int fclose(FILE* file) {
         work = os.path.join(self.root, "nginx")
         os.makedirs(work)
         with open(os.path.join(work, "nginx.conf"), "w") as f:
-            f.write("%sdaemon on;\npid %s/nginx.pid;\nerror_log %s/error.log;\n"
+            f.write("%sdaemon off;\npid %s/nginx.pid;\nerror_log %s/error.log;\n"
                     "events { }\nhttp {\naccess_log off;\nclient_body_temp_path %s;\n%s}\n"
                     % ("user root;\n" if os.geteuid() == 0 else "", work, work, work, site))
-        started = subprocess.run([nginx, "-c", os.path.join(work, "nginx.conf"), "-p", work,
-                                  "-e", os.path.join(work, "error.log")], capture_output=True)
-        self.assertEqual(started.returncode, 0, started.stderr)
+        # In the foreground, so that the test can wait for nginx to end: a daemon
+        # still deleting its pid file races the removal of the folder.
+        server = subprocess.Popen([nginx, "-c", os.path.join(work, "nginx.conf"), "-p", work,
+                                   "-e", os.path.join(work, "error.log")])
         try:
+            for _ in range(200):
+                self.assertIsNone(server.poll(), "nginx ended at start")
+                with socket.socket() as probe:
+                    if probe.connect_ex(("127.0.0.1", port)) == 0:
+                        break
+                time.sleep(0.05)
             for path, header in expected.items():
                 with self.subTest(path=path):
                     connection = http.client.HTTPConnection("127.0.0.1", port, timeout=10)
@@ -572,13 +579,8 @@ int fclose(FILE* file) {
                     self.assertEqual(response.status, 200 if header else 404)
                     self.assertEqual(response.getheader("Cache-Control"), header)
         finally:
-            pidfile = os.path.join(work, "nginx.pid")
-            for _ in range(100):  # written by the daemon once it runs
-                if os.path.getsize(pidfile) if os.path.exists(pidfile) else 0:
-                    break
-                time.sleep(0.05)
-            with open(pidfile) as f:
-                os.kill(int(f.read()), signal.SIGQUIT)
+            server.send_signal(signal.SIGQUIT)
+            server.wait(timeout=30)
 
     def objects(self, mirror):
         """Every object under MIRROR's zst/ and patch/, with its bytes."""

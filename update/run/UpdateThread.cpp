@@ -297,16 +297,17 @@ void RunAttempts(UpdateRun& run) {
 }  // namespace
 
 void RunUpdateThread(const std::shared_ptr<UpdateRun>& run) {
+    std::string why;
     try {
         RunAttempts(*run);
         // The engine keeps what this run learnt for the next one.
         run->PostToEngine(
             [store = run->m_Store](UpdateEngine& engine) { engine.OnRunEnded(store); });
+        return;
     } catch (const std::exception& e) {
-        AppendUpdateLog(std::string("UpdateFailed: ") + e.what());
-        run->PostToEngine([](UpdateEngine& engine) { engine.OnRunFailed(); });
+        why = std::string(": ") + e.what();
     } catch (...) {
-        AppendUpdateLog("UpdateFailed");
-        run->PostToEngine([](UpdateEngine& engine) { engine.OnRunFailed(); });
     }
+    AppendUpdateLog("UpdateFailed" + why);
+    run->PostToEngine([](UpdateEngine& engine) { engine.OnRunFailed(); });
 }
