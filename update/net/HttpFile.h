@@ -49,8 +49,8 @@ public:
 private:
     CHttpFile(HINTERNET url, StopSignal* stop, const NetLimits& limits);
 
-    // Without a run's stop the handle is tracked here, so that a call that
-    // outlives its limit can close it from another thread.
+    // Without a run's stop the handle is tracked here, so that it is closed
+    // once whether a read gave up on it first or its owner did.
     std::unique_ptr<StopSignal> m_pOwnTracker;
     TrackedInternet m_hUrl;
     StopSignal* m_pStop;

@@ -14,7 +14,6 @@
 #include <set>
 
 #include "base/Handles.h"
-#include "update/net/CallWatchdog.h"
 
 class StopSignal {
 public:
@@ -35,16 +34,11 @@ public:
     bool Track(HINTERNET h);
     void Close(HINTERNET h);
 
-    // The run's reads are made one at a time, so one watchdog serves them.
-    CallWatchdog& Watchdog() { return m_watchdog; }
-
 private:
     std::atomic<bool> m_bStopped{false};
     Base::UniqueKernelHandle m_hEvent;
     std::mutex m_mutex;
     std::set<HINTERNET> m_handles;
-    // Last, so it stops before the handles its actions close go away.
-    CallWatchdog m_watchdog;
 };
 
 // Owns one internet handle that a StopSignal may close early. Without a

@@ -109,6 +109,49 @@ TEST_F(UpdateRunTest, AMirrorThatHoldsAnswersOpenEndsEachAttemptWithinTheLimits)
     EXPECT_EQ(LocalText("ver.ini"), kStamp);
 }
 
+// A body whose start comes at full speed, whole blocks of it, and then
+// stops or comes a byte now and then: the transfer ends within the rate
+// window, and what it keeps for the next run is the body's start.
+struct StalledBody {
+    const char* name;
+    const char* fault;
+    int after;  // bytes sent at full speed first
+};
+
+class StalledBodyTest : public UpdateRunTest, public ::testing::WithParamInterface<StalledBody> {};
+
+TEST_P(StalledBodyTest, EndsWithinTheRateWindow) {
+    NetLimits limits;
+    limits.rateWindowMs = 2000;
+    v.engine.Store().UseNetLimits(limits);
+    std::string body(1 << 20, '\0');
+    for (size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>(i * 7 / 5);
+    mirror::PublishFiles({{"\\halted.bin", body}});
+    ::DeleteFileA(Local("halted.bin.tmp").c_str());
+    // The stall holds for a minute, the drip sends a byte every 1.5 s:
+    // each pause is shorter than the window, so only the rate ends it.
+    const bool drip = GetParam().fault == std::string("drip");
+    mirror::SetFault("plaza/halted.bin", GetParam().fault, 1, drip ? 1.5 : 60, 0, GetParam().after);
+    // Ten windows: far beyond the window and its slack, far below the
+    // minute the stall lasts.
+    v.RunUpdate(mirror::Url(), {}, 20000);
+    EXPECT_EQ(v.shown.info, "下载失败：\\halted.bin");
+    const std::string kept = LocalText("halted.bin.tmp");
+    EXPECT_TRUE(kept == body.substr(0, kept.size())) << "what is kept must be the body's start";
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    ExpectReady();
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, StalledBodyTest,
+                         ::testing::Values(StalledBody{"StallAfter16KiB", "stall", 16 << 10},
+                                           StalledBody{"StallAfter256KiB", "stall", 256 << 10},
+                                           StalledBody{"DripAfter16KiB", "drip", 16 << 10},
+                                           StalledBody{"DripAfter256KiB", "drip", 256 << 10}),
+                         [](const ::testing::TestParamInfo<StalledBody>& info) {
+                             return info.param.name;
+                         });
+
 TEST_F(UpdateRunTest, AFileThatStallsAfterQuickOnesShowsItsName) {
     // Quick files go to the display in batches; the file that then hangs
     // must not be held back with them until it moves again.
