@@ -20,23 +20,38 @@ HINTERNET OpenUrl(HINTERNET session, const std::string& url, const std::string& 
                               static_cast<DWORD>(headers.size()), flags, context);
 }
 
+struct Opened {
+    HINTERNET handle = nullptr;
+    bool readyKnown = false;
+    DWORD ready = 0;
+};
+
 // One InternetOpenUrlA call. Name lookup, connect and the wait for the
 // headers block inside it, and neither closing handles nor WinInet's
 // time-outs cut that short on every system, so it runs on the pool while
-// this waits for it, its stop or its deadline. An abandoned call closes
-// what it gets when it finally returns.
-HINTERNET OpenWithin(HINTERNET session, const std::string& url, const std::string& headers,
-                     DWORD flags, DWORD_PTR context, StopSignal* stop, DWORD answerMs) {
-    auto opened = std::make_shared<HINTERNET>(nullptr);
-    PoolCall call;
-    const PoolCall::Wait wait =
-        call.Run([=] { *opened = OpenUrl(session, url, headers, flags, context); }, stop, answerMs,
-                 [opened] {
-                     if (*opened)
-                         ::InternetCloseHandle(*opened);
-                 });
+// this waits for it, its stop or its deadline. The same call then waits
+// for the body's first bytes: a small file's whole body comes with its
+// headers, and its read then needs no second trip to the pool. An
+// abandoned call closes what it gets when it finally returns.
+Opened OpenWithin(HINTERNET session, const std::string& url, const std::string& headers,
+                  DWORD flags, DWORD_PTR context, StopSignal* stop, DWORD answerMs) {
+    auto opened = std::make_shared<Opened>();
+    // Each thread keeps its own: the download pass's workers open one
+    // request after another.
+    static thread_local PoolCall call;
+    const PoolCall::Wait wait = call.Run(
+        [=] {
+            opened->handle = OpenUrl(session, url, headers, flags, context);
+            opened->readyKnown = opened->handle &&
+                                 ::InternetQueryDataAvailable(opened->handle, &opened->ready, 0, 0);
+        },
+        stop, answerMs,
+        [opened] {
+            if (opened->handle)
+                ::InternetCloseHandle(opened->handle);
+        });
     // A handle that came with the stop is closed as the stop tracks it.
-    return wait == PoolCall::Wait::Done ? *opened : nullptr;
+    return wait == PoolCall::Wait::Done ? *opened : Opened();
 }
 
 // What a call on the pool fills in: an abandoned one outlives the loop that
@@ -58,12 +73,14 @@ std::unique_ptr<CHttpFile> CHttpFile::Open(HINTERNET session, const std::string&
                                            const NetLimits& limits) {
     if (!session || (stop && stop->IsStopped()))
         return nullptr;
-    const HINTERNET h = OpenWithin(session, url, headers, flags, context, stop, limits.answerMs);
-    if (!h)
+    const Opened opened = OpenWithin(session, url, headers, flags, context, stop, limits.answerMs);
+    if (!opened.handle)
         return nullptr;
-    std::unique_ptr<CHttpFile> file(new CHttpFile(h, stop, limits));
+    std::unique_ptr<CHttpFile> file(new CHttpFile(opened.handle, stop, limits));
     if (!file->m_hUrl)
         return nullptr;
+    file->m_bReadyKnown = opened.readyKnown;
+    file->m_nReady = opened.ready;
     return file;
 }
 
@@ -121,6 +138,11 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
     const auto failed = [this] {
         return m_pStop && m_pStop->IsStopped() ? ReadResult::Stopped : ReadResult::ReadFailed;
     };
+    // WinInet ends a body at its Content-Length too; stopping there spares
+    // the wait for the end.
+    uint64_t length = 0;
+    const bool hasLength = QueryContentLength(length);
+    uint64_t received = 0;
     std::vector<char> buffer;
     // A read that asks for more than is there waits until all of it came,
     // and a mirror that trickles keeps it waiting far beyond any window. So
@@ -131,6 +153,8 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
     for (;;) {
         if (m_pStop && m_pStop->IsStopped())
             return ReadResult::Stopped;
+        if (hasLength && received >= length)
+            return ReadResult::Complete;
         char* place = sink.BlockBuffer(blockSize);
         if (!place) {
             buffer.resize(blockSize);
@@ -154,14 +178,21 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
             got = pending->got;
             std::memcpy(place, pending->block.get(), got);
         } else {
-            // Nothing at all for a whole window is below any rate.
-            const PoolCall::Wait wait = pool.Run(
-                [p = pending] { p->ok = ::InternetQueryDataAvailable(p->handle, &p->ready, 0, 0); },
-                m_pStop, window);
-            if (wait != PoolCall::Wait::Done)
-                return abandon(wait);
-            if (!pending->ok)
-                return failed();
+            if (m_bReadyKnown) {
+                pending->ready = m_nReady;
+                m_bReadyKnown = false;
+            } else {
+                // Nothing at all for a whole window is below any rate.
+                const PoolCall::Wait wait = pool.Run(
+                    [p = pending] {
+                        p->ok = ::InternetQueryDataAvailable(p->handle, &p->ready, 0, 0);
+                    },
+                    m_pStop, window);
+                if (wait != PoolCall::Wait::Done)
+                    return abandon(wait);
+                if (!pending->ok)
+                    return failed();
+            }
             // At the body's end nothing is ready, and a read of one byte
             // says so at once.
             const DWORD want = std::max<DWORD>(
@@ -171,6 +202,7 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
         }
         if (got == 0)
             return ReadResult::Complete;
+        received += got;
         if (!rate.Count(got))
             return ReadResult::TooSlow;
         if (!sink.Write(place, got))

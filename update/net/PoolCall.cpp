@@ -11,8 +11,8 @@ struct PoolCall::State {
     std::function<void()> late;
     bool finished = false;
     bool abandoned = false;
-    // Set when the call has returned.
-    Base::UniqueKernelHandle done{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    // Set when the call has returned; a wait on it resets it.
+    Base::UniqueKernelHandle done{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
 };
 
 DWORD WINAPI PoolCall::OnPool(void* state) {
@@ -45,7 +45,6 @@ PoolCall::Wait PoolCall::Run(std::function<void()> call, StopSignal* stop, DWORD
     s.call = std::move(call);
     s.late = std::move(late);
     s.finished = false;
-    ::ResetEvent(s.done.get());
     auto* handed = new std::shared_ptr<State>(m_state);
     // A call that may hang on the network is long: the pool adds a thread
     // rather than queue the next call behind it.
@@ -55,11 +54,14 @@ PoolCall::Wait PoolCall::Run(std::function<void()> call, StopSignal* stop, DWORD
         return Wait::Done;
     }
     const HANDLE events[] = {s.done.get(), stop ? stop->Event() : nullptr};
-    ::WaitForMultipleObjects(events[1] ? 2 : 1, events, FALSE, ms);
+    const DWORD woke = ::WaitForMultipleObjects(events[1] ? 2 : 1, events, FALSE, ms);
     std::lock_guard<std::mutex> lock(s.mutex);
     // A call that returned is taken even when the stop came too: what it
     // got is whole, and the caller sees the stop at its next check.
     if (s.finished) {
+        // The event is set, or about to be: the next call must not see it.
+        if (woke != WAIT_OBJECT_0)
+            ::WaitForSingleObject(s.done.get(), INFINITE);
         s.call = nullptr;
         s.late = nullptr;
         return Wait::Done;

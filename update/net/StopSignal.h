@@ -18,11 +18,17 @@
 class StopSignal {
 public:
     StopSignal();
+    // A part of a run that can also be stopped on its own (the download
+    // pass, when one file fails, stops the transfers of the others): it
+    // stops with parent too, which must outlive it.
+    explicit StopSignal(StopSignal& parent);
+    ~StopSignal();
     StopSignal(const StopSignal&) = delete;
     StopSignal& operator=(const StopSignal&) = delete;
 
     bool IsStopped() const { return m_bStopped.load(); }
-    // Sets the token, wakes sleepers and closes every registered handle.
+    // Sets the token, wakes sleepers and closes every registered handle,
+    // its parts' too.
     void Stop();
     // Sleeps for ms milliseconds or until stopped; false when stopped.
     bool Sleep(DWORD ms) const;
@@ -35,10 +41,13 @@ public:
     void Close(HINTERNET h);
 
 private:
+    StopSignal* const m_pParent = nullptr;
     std::atomic<bool> m_bStopped{false};
     Base::UniqueKernelHandle m_hEvent;
+    // Taken before a part's own, never after.
     std::mutex m_mutex;
     std::set<HINTERNET> m_handles;
+    std::set<StopSignal*> m_parts;
 };
 
 // Owns one internet handle that a StopSignal may close early. Without a
