@@ -223,6 +223,11 @@ private:
                 continue;
             }
             const std::string temp = LocalPath(m_store.m_sInstallDir, record.m_sName) + ".tmp";
+            // A new launcher that waits whole is handed over, not fetched.
+            if (IsRunningLauncher(record.m_sName) &&
+                CheckWaitingLauncher(m_store, record, temp) != WaitingLauncher::None) {
+                continue;
+            }
             needed += static_cast<uint64_t>(record.m_nSize) -
                       ResumableLength(temp, record.m_nSize) + kRoomPerFile;
         }

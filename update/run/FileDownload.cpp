@@ -79,7 +79,13 @@ Step FileDownload::Download(const FileRecord& record, StopSignal& stop, FileFetc
         }
     }
     Fetched fetched;
-    Step step = FetchSmaller(record, stop, target, temp, fetched);
+    // The start of the plain file that an earlier run kept is resumed, not
+    // thrown away for an object, which would write the same .tmp: it holds
+    // exactly this file's bytes so far, and a file fetched as itself beside
+    // an object is one whose object failed.
+    Step step = ResumableLength(temp, record.m_nSize) > 0
+                    ? Failed()
+                    : FetchSmaller(record, stop, target, temp, fetched);
     if (step.kind == Step::Kind::Failed)
         step = FetchToTemp(record, stop, url, temp, false, fetched);
     // A stale copy from a cache, or a resumed .tmp that began as another
