@@ -151,10 +151,12 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
     // a body that flows gets them, asked for what it brings in a short span;
     // a read that still takes a whole window means the body fell to a crawl.
     for (;;) {
-        if (m_pStop && m_pStop->IsStopped())
-            return ReadResult::Stopped;
+        // A body that is whole is complete, even when the stop came with
+        // its last block.
         if (hasLength && received >= length)
             return ReadResult::Complete;
+        if (m_pStop && m_pStop->IsStopped())
+            return ReadResult::Stopped;
         char* place = sink.BlockBuffer(blockSize);
         if (!place) {
             buffer.resize(blockSize);

@@ -64,7 +64,10 @@ public:
             while (step.ok() && collected < m_files.size()) {
                 workers.WaitFor(collected);
                 current = m_files[collected];
-                step = Collect(*m_files[collected], m_fetches[collected]);
+                // A stopped run puts nothing more in place, not even the
+                // files fetched before the stop.
+                step = m_stop.IsStopped() ? Stopped()
+                                          : Collect(*m_files[collected], m_fetches[collected]);
                 ++collected;
             }
             // The first failure ends the pass: the transfers still under way
@@ -75,7 +78,7 @@ public:
             }
         }
         if (!step.ok())
-            DiscardFetchedAfter(collected, step.kind == Step::Kind::Refused);
+            DiscardUnplaced(collected - 1, step.kind == Step::Kind::Refused);
         while (step.ok() && !m_pending.empty()) {
             const Pending& pending = m_pending.front();
             current = pending.record;
@@ -249,10 +252,11 @@ private:
         m_pending.clear();
     }
 
-    // The files after the one that ended the pass, which the workers may
-    // have fetched already: they are not put in place, and the same rule
-    // as for the files waiting to be moved holds for their .tmp files.
-    void DiscardFetchedAfter(size_t first, bool refused) {
+    // The file whose turn ended the pass and the files after it, which the
+    // workers may have fetched already: none is put in place, and the rule
+    // for the files waiting to be moved holds for their complete .tmp files.
+    // The start of a file that broke off stays, for the next run to resume.
+    void DiscardUnplaced(size_t first, bool refused) {
         for (size_t i = first; i < m_files.size(); ++i) {
             const FileRecord& record = *m_files[i];
             if (m_fetches[i].done && m_fetches[i].step.ok() &&

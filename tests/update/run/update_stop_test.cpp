@@ -47,6 +47,82 @@ TEST_F(UpdateRunTest, CancelDuringADownloadKeepsTheOldFileAndTheNextRunFinishesI
     ExpectReady();
 }
 
+// Bytes that do not repeat, so that a piece of one file in the wrong place
+// shows.
+std::string Noise(size_t size, uint32_t seed) {
+    std::string bytes(size, '\0');
+    for (char& c : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 24);
+    }
+    return bytes;
+}
+
+TEST_F(UpdateRunTest, ARunCancelledAtAnyMomentKeepsOnlyTheStartsOfFiles) {
+    // Files on their way several at a time, each for a second or two, and
+    // a Cancel at a different moment in each round.
+    std::vector<mirror::File> files;
+    for (int i = 0; i < 10; ++i)
+        files.push_back({"\\cancel\\f" + std::to_string(i) + ".bin", Noise(150000 + i * 999, i)});
+    mirror::PublishFiles(files);
+    uint32_t seed = 25;
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        // The starts kept by the rounds before stay.
+        for (const mirror::File& file : files)
+            mirror::WriteFile(Local(file.name.substr(1)), "old " + file.name);
+        mirror::WriteFile(Local("ver.ini"), kOldStamp);
+        mirror::ClearFaults();
+        for (const mirror::File& file : files)
+            mirror::SetFault("plaza/cancel/" + file.name.substr(8), "trickle", 0, 0, 8 << 10);
+        RecordingView run;
+        run.Start(mirror::Url());
+        const Base::UniqueKernelHandle thread = CopyThreadHandle(*run.engine.CurrentRun());
+        seed = seed * 1103515245u + 12345u;
+        run.Pump((seed >> 16) % 1500);
+        run.engine.Stop();
+        ASSERT_TRUE(run.PumpUntil(
+            [&] { return ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; }, 10000));
+        for (const mirror::File& file : files) {
+            const std::string name = file.name.substr(1);
+            const std::string target = LocalText(name);
+            EXPECT_TRUE(target == file.bytes || target == "old " + file.name) << name;
+            if (!HasTemp(name))
+                continue;
+            const std::string kept = LocalText(name + ".tmp");
+            EXPECT_LT(kept.size(), file.bytes.size()) << name;
+            EXPECT_TRUE(kept == file.bytes.substr(0, kept.size())) << name << " keeps other bytes";
+        }
+        EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    }
+    // What the rounds kept, the next run finishes.
+    mirror::ClearFaults();
+    v.RunUpdate(mirror::Url());
+    for (const mirror::File& file : files)
+        EXPECT_TRUE(LocalText(file.name.substr(1)) == file.bytes) << file.name;
+    EXPECT_EQ(LocalText("ver.ini"), kStamp);
+}
+
+TEST_F(UpdateRunTest, AFailedFileStopsTheTransfersAfterIt) {
+    // The file after the one that fails would take a minute.
+    const std::string after = Noise(1 << 20, 7);
+    mirror::PublishFiles(
+        {{"\\before.bin", Noise(100000, 5)}, {"\\missing.txt", "missing"}, {"\\after.bin", after}});
+    for (const char* name : {"before.bin", "after.bin", "after.bin.tmp"})
+        ::DeleteFileA(Local(name).c_str());
+    mirror::SetFault("plaza/before.bin", "trickle", 0, 0, 8 << 10);
+    mirror::SetFault("plaza/missing.txt", "404");
+    mirror::SetFault("plaza/after.bin", "trickle", 0, 0, 1 << 10);
+    v.RunUpdate(mirror::Url(), {}, 20000);
+    EXPECT_EQ(v.shown.info, "下载失败：\\missing.txt服务器错误404！");
+    EXPECT_EQ(LocalText("before.bin").size(), 100000u);
+    EXPECT_FALSE(mirror::Exists(Local("after.bin")));
+    const std::string kept = LocalText("after.bin.tmp");
+    EXPECT_TRUE(kept == after.substr(0, kept.size()));
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    ExpectReady();
+}
+
 TEST_F(UpdateRunTest, AStartedRunIsVisibleAtOnce) {
     mirror::WriteFile(Local("ver.ini"), kStamp);
     v.RunUpdate(mirror::Url());
