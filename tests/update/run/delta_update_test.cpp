@@ -19,15 +19,6 @@
 
 namespace {
 
-std::string Noise(size_t size, uint32_t seed) {
-    std::string bytes(size, '\0');
-    for (char& c : bytes) {
-        seed = seed * 1103515245u + 12345u;
-        c = static_cast<char>(seed >> 24);
-    }
-    return bytes;
-}
-
 // A game-like file: its bytes do not compress, and the next release
 // overwrites a few of them, inserts some and appends some.
 const std::string& OldData() {

@@ -47,17 +47,6 @@ TEST_F(UpdateRunTest, CancelDuringADownloadKeepsTheOldFileAndTheNextRunFinishesI
     ExpectReady();
 }
 
-// Bytes that do not repeat, so that a piece of one file in the wrong place
-// shows.
-std::string Noise(size_t size, uint32_t seed) {
-    std::string bytes(size, '\0');
-    for (char& c : bytes) {
-        seed = seed * 1103515245u + 12345u;
-        c = static_cast<char>(seed >> 24);
-    }
-    return bytes;
-}
-
 TEST_F(UpdateRunTest, ARunCancelledAtAnyMomentKeepsOnlyTheStartsOfFiles) {
     // Files on their way several at a time, each for a second or two, and
     // a Cancel at a different moment in each round.
