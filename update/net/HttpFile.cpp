@@ -143,6 +143,10 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
     uint64_t length = 0;
     const bool hasLength = QueryContentLength(length);
     uint64_t received = 0;
+    // The bytes known to be there, which a read takes without a wait.
+    DWORD ready = m_nReady;
+    bool known = m_bReadyKnown;
+    m_bReadyKnown = false;
     std::vector<char> buffer;
     // A read that asks for more than is there waits until all of it came,
     // and a mirror that trickles keeps it waiting far beyond any window. So
@@ -163,9 +167,9 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
             place = buffer.data();
         }
         DWORD got = 0;
-        const uint64_t quick = rate.QuickBytes();
-        if (quick > kFlowingBytes) {
-            const DWORD want = static_cast<DWORD>(std::min<uint64_t>(blockSize, quick));
+        const DWORD quick = static_cast<DWORD>(std::min<uint64_t>(blockSize, rate.QuickBytes()));
+        if (quick > std::max(ready, kFlowingBytes)) {
+            const DWORD want = quick;
             if (!pending->block)
                 pending->block.reset(new char[blockSize]);
             const PoolCall::Wait wait = pool.Run(
@@ -179,11 +183,10 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
                 return failed();
             got = pending->got;
             std::memcpy(place, pending->block.get(), got);
+            ready = 0;
+            known = false;
         } else {
-            if (m_bReadyKnown) {
-                pending->ready = m_nReady;
-                m_bReadyKnown = false;
-            } else {
+            if (!known) {
                 // Nothing at all for a whole window is below any rate.
                 const PoolCall::Wait wait = pool.Run(
                     [p = pending] {
@@ -194,13 +197,16 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
                     return abandon(wait);
                 if (!pending->ok)
                     return failed();
+                ready = pending->ready;
             }
             // At the body's end nothing is ready, and a read of one byte
             // says so at once.
-            const DWORD want = std::max<DWORD>(
-                1, static_cast<DWORD>(std::min<uint64_t>(pending->ready, blockSize)));
+            const DWORD want =
+                std::max<DWORD>(1, std::min<DWORD>(ready, static_cast<DWORD>(blockSize)));
             if (!::InternetReadFile(handle, place, want, &got))
                 return failed();
+            ready -= std::min(ready, got);
+            known = ready > 0;
         }
         if (got == 0)
             return ReadResult::Complete;
