@@ -18,12 +18,16 @@ so a busy machine favours none of them.
   4. the file check over 2,000 files of 1 GiB against md5sum over the same
      files plus the 5 ms per entry that the check pauses;
   5. a current installation from the start of the program to the version
-     file answered, against the bare loop fetching the same file.
+     file answered, against the bare loop fetching the same file;
+  6. behind a relay that adds 25 ms each way (a 50 ms round trip, as a home
+     link has): a fresh installation of 300 files of 4 KiB, the download
+     part against curl over one kept-alive connection and curl with 8
+     transfers at a time, and a large file against curl.
 
   bench_update.py --build BUILD_DIR --wine-run scripts/wine-run
                   --publish "PUBLISH COMMAND" [--big-mib 256] [--files 2000]
-                  [--small-files 2000] [--rounds 3]
-                  [--only download|small|check ...]
+                  [--small-files 2000] [--net-files 300] [--net-mib 128]
+                  [--rounds 3] [--only download|small|check|network ...]
 """
 
 import os
@@ -38,6 +42,10 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import launcher_install as li  # noqa: E402
+from latency_relay import LatencyRelay  # noqa: E402
+from nginx_mirror import NginxMirror  # noqa: E402
+
+RELAY_DELAY = 0.025  # seconds each way
 
 
 def write_random(path, size):
@@ -241,6 +249,63 @@ def bench_small(args, work, publish_cmd):
     shutil.rmtree(mirror_dir)
 
 
+def release_of(args, work, publish_cmd, name, files):
+    """A mirror folder under WORK published from the build's programs and
+    FILES ({relative name: size}) of random bytes; returns it and its stamp."""
+    release, mirror_dir = os.path.join(work, name + "-r"), os.path.join(work, name + "-m")
+    li.make_installation(args.build, release)
+    for relative, size in files.items():
+        write_random(os.path.join(release, relative), size)
+    li.publish(publish_cmd, release, mirror_dir, build=args.build)
+    shutil.rmtree(release)
+    return mirror_dir, li.stamp_of(mirror_dir)
+
+
+def launcher_behind_relay(args, install, nginx, stamp, path_part):
+    """A fresh installation through the relay: seconds from the first
+    request for a file whose path holds PATH_PART leaving the launcher (nginx
+    sees it one delay later) to the stamp saved."""
+    shutil.rmtree(install, ignore_errors=True)
+    li.make_installation(args.build, install)
+    nginx.clear_log()
+    done_at, _ = run_until_stamp(args, install, stamp)
+    first = min(r["time"] - r["seconds"] for r in nginx.request_log() if path_part in r["path"])
+    return done_at - (first - RELAY_DELAY)
+
+
+def bench_network(args, work, publish_cmd):
+    """The launcher behind a relay with a 50 ms round trip on the built-in
+    port, nginx behind it; curl goes through the same relay."""
+    names = ["data/n%02d/f%04d.bin" % (i % 20, i) for i in range(args.net_files)]
+    small_dir, small_stamp = release_of(args, work, publish_cmd, "n1", {n: 4096 for n in names})
+    big_dir, big_stamp = release_of(args, work, publish_cmd, "n2", {"big.bin": args.net_mib << 20})
+    install = os.path.join(work, "i4")
+    rounds = Rounds()
+    relay_url = "http://127.0.0.1:%d/vedu/" % li.BUILT_IN_PORT
+    for mirror_dir, stamp, part in ((small_dir, small_stamp, "/data/"),
+                                    (big_dir, big_stamp, "/big.bin")):
+        with NginxMirror(mirror_dir) as nginx, \
+                LatencyRelay(li.BUILT_IN_PORT, nginx.port, RELAY_DELAY):
+            urls = ([relay_url + "plaza/" + n for n in names] if part == "/data/"
+                    else [relay_url + "plaza/big.bin"])
+            curl_urls(urls, False)  # page cache
+            for _ in range(args.rounds):
+                rounds.add(part + "serial", curl_urls(urls, False))
+                if part == "/data/":
+                    rounds.add(part + "parallel", curl_urls(urls, True))
+                rounds.add(part, launcher_behind_relay(args, install, nginx, stamp, part))
+    print("behind a relay with a %d ms round trip, median of %d rounds:"
+          % (2000 * RELAY_DELAY, args.rounds))
+    row("launcher, %d files of 4 KiB, download part" % args.net_files, rounds["/data/"],
+        "curl, 8 at a time", rounds["/data/parallel"], ">= 0.8, i.e. at most 1.25x",
+        ("x curl one after another", rounds["/data/serial"]))
+    row("launcher, %d MiB, request to file in place" % args.net_mib, rounds["/big.bin"],
+        "curl", rounds["/big.binserial"], ">= 0.9")
+    shutil.rmtree(install, ignore_errors=True)
+    shutil.rmtree(small_dir)
+    shutil.rmtree(big_dir)
+
+
 def bench_check(args, work, publish_cmd):
     install, release, mirror_dir = (os.path.join(work, n) for n in ("i2", "r2", "m2"))
     li.make_installation(args.build, release)
@@ -301,8 +366,11 @@ def main():
         parser.add_argument("--big-mib", type=int, default=256)
         parser.add_argument("--files", type=int, default=2000)
         parser.add_argument("--small-files", type=int, default=2000)
+        parser.add_argument("--net-files", type=int, default=300)
+        parser.add_argument("--net-mib", type=int, default=128)
         parser.add_argument("--rounds", type=int, default=3)
-        parser.add_argument("--only", action="append", choices=("download", "small", "check"),
+        parser.add_argument("--only", action="append",
+                            choices=("download", "small", "check", "network"),
                             help="run only this part (may be given more than once)")
     args = li.parse_args(__doc__, extra)
     publish_cmd = shlex.split(args.publish)
@@ -314,6 +382,8 @@ def main():
             bench_small(args, work, publish_cmd)
         if not args.only or "check" in args.only:
             bench_check(args, work, publish_cmd)
+        if not args.only or "network" in args.only:
+            bench_network(args, work, publish_cmd)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return 0

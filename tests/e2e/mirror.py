@@ -10,9 +10,11 @@ file server. The faults play the ways a real mirror or network goes wrong:
   chunked    the body without Content-Length (chunked transfer coding)
   truncate   a full Content-Length, half the body, then the connection closes
   reset      the connection is reset before any answer
-  stall      the headers and a little of the body, then nothing for a while
+  stall      the headers and a little of the body (or `after` bytes of it), then
+             nothing for a while
   trickle    the body in small pieces with pauses between them
-  drip       the headers, then one byte of the body every `seconds`
+  drip       the headers (and `after` bytes of the body at once), then one byte
+             of the body every `seconds`
   corrupt    the body with one byte changed (same length)
   stale      a whole answer of another length: an old copy from a cache
   late       the request is read, then nothing is sent for a while, then the
@@ -34,7 +36,7 @@ Use it as a module (Mirror(root).start()) or from the command line:
 
 Other processes switch faults through the control paths (loopback only):
 
-  GET /__control/fault?path=/vedu/ver.html&kind=404[&times=1][&seconds=5]
+  GET /__control/fault?path=/vedu/ver.html&kind=404[&times=1][&seconds=5][&after=N]
   GET /__control/clear          all faults off, request log emptied
   GET /__control/requests       the request log as JSON lines
   GET /__control/zstd?in=A&out=B[&from=C]
@@ -64,13 +66,14 @@ BLOCK = 1 << 20
 
 
 class Fault:
-    def __init__(self, kind, times=None, seconds=5.0, rate=4096):
+    def __init__(self, kind, times=None, seconds=5.0, rate=4096, after=None):
         if kind not in FAULT_KINDS:
             raise ValueError("unknown fault kind: %s" % kind)
         self.kind = kind
         self.times = times  # None: every request; n: the next n requests only
         self.seconds = float(seconds)
         self.rate = int(rate)
+        self.after = None if after is None else int(after)  # bytes before a stall or drip
 
 
 class Mirror(loopback.LoopbackServer):
@@ -264,7 +267,7 @@ class _Handler(loopback.Handler):
             self.close_connection = True
             self._hard_close()
         elif kind == "stall":
-            self.wfile.write(f.read(min(size // 2, 1024)))
+            self.wfile.write(f.read(min(size // 2, 1024) if fault.after is None else fault.after))
             self.wfile.flush()
             self.owner._stopping.wait(fault.seconds)
             self.close_connection = True
@@ -278,6 +281,9 @@ class _Handler(loopback.Handler):
                 self.wfile.flush()
                 time.sleep(0.05)
         elif kind == "drip":
+            if fault.after:
+                self.wfile.write(f.read(fault.after))
+                self.wfile.flush()
             while not self.owner._stopping.wait(fault.seconds):
                 block = f.read(1)
                 if not block:
@@ -324,6 +330,8 @@ class _Handler(loopback.Handler):
                     options["seconds"] = float(query["seconds"])
                 if "rate" in query:
                     options["rate"] = int(query["rate"])
+                if "after" in query:
+                    options["after"] = int(query["after"])
                 mirror.set_fault(query["path"], query["kind"], **options)
                 body = b"ok"
             elif action == "clear":

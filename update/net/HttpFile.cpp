@@ -1,39 +1,18 @@
 #include "update/net/HttpFile.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <mutex>
+#include <cstring>
 #include <vector>
 
 #include "update/net/BodyRate.h"
+#include "update/net/PoolCall.h"
 
 namespace {
 
-// Bytes already waiting that show a body is flowing, so that a whole block
-// asked for arrives soon. WinInet's own read buffer holds 8 KiB.
+// WinInet's own read buffer holds 8 KiB: a body that brings more than that
+// in a short span flows faster than the buffer shows.
 constexpr DWORD kFlowingBytes = 8192;
-
-// One InternetOpenUrlA call on a thread of the system's pool. Name lookup,
-// connect and the wait for the headers block inside it, and neither closing
-// handles nor WinInet's time-outs cut that short on every system, so the
-// caller waits for it, its stop or its deadline, whichever comes first. An
-// abandoned call closes what it gets when it finally returns. The pool keeps
-// its threads: a thread made for every request costs more than the request
-// itself when the files are small (under Wine several milliseconds, against
-// well under one for a request on a kept-alive connection).
-struct PendingOpen {
-    PendingOpen(HINTERNET s, std::string u, std::string h, DWORD f, DWORD_PTR c)
-        : session(s), url(std::move(u)), headers(std::move(h)), flags(f), context(c) {}
-
-    const HINTERNET session;
-    const std::string url;
-    const std::string headers;
-    const DWORD flags;
-    const DWORD_PTR context;
-    Base::UniqueKernelHandle done{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    std::mutex mutex;
-    HINTERNET result = nullptr;
-    bool abandoned = false;
-};
 
 HINTERNET OpenUrl(HINTERNET session, const std::string& url, const std::string& headers,
                   DWORD flags, DWORD_PTR context) {
@@ -41,46 +20,50 @@ HINTERNET OpenUrl(HINTERNET session, const std::string& url, const std::string& 
                               static_cast<DWORD>(headers.size()), flags, context);
 }
 
-DWORD WINAPI RunPendingOpen(void* parameter) {
-    const std::unique_ptr<std::shared_ptr<PendingOpen>> owned(
-        static_cast<std::shared_ptr<PendingOpen>*>(parameter));
-    PendingOpen& open = **owned;
-    const HINTERNET h = OpenUrl(open.session, open.url, open.headers, open.flags, open.context);
-    std::lock_guard<std::mutex> lock(open.mutex);
-    if (open.abandoned) {
-        if (h)
-            ::InternetCloseHandle(h);
-    } else {
-        open.result = h;
-    }
-    ::SetEvent(open.done.get());
-    return 0;
+struct Opened {
+    HINTERNET handle = nullptr;
+    bool readyKnown = false;
+    DWORD ready = 0;
+};
+
+// One InternetOpenUrlA call. Name lookup, connect and the wait for the
+// headers block inside it, and neither closing handles nor WinInet's
+// time-outs cut that short on every system, so it runs on the pool while
+// this waits for it, its stop or its deadline. The same call then waits
+// for the body's first bytes: a small file's whole body comes with its
+// headers, and its read then needs no second trip to the pool. An
+// abandoned call closes what it gets when it finally returns.
+Opened OpenWithin(HINTERNET session, const std::string& url, const std::string& headers,
+                  DWORD flags, DWORD_PTR context, StopSignal* stop, DWORD answerMs) {
+    auto opened = std::make_shared<Opened>();
+    // Each thread keeps its own: the download pass's workers open one
+    // request after another.
+    static thread_local PoolCall call;
+    const PoolCall::Wait wait = call.Run(
+        [=] {
+            opened->handle = OpenUrl(session, url, headers, flags, context);
+            opened->readyKnown = opened->handle &&
+                                 ::InternetQueryDataAvailable(opened->handle, &opened->ready, 0, 0);
+        },
+        stop, answerMs,
+        [opened] {
+            if (opened->handle)
+                ::InternetCloseHandle(opened->handle);
+        });
+    // A handle that came with the stop is closed as the stop tracks it.
+    return wait == PoolCall::Wait::Done ? *opened : Opened();
 }
 
-HINTERNET OpenWithin(HINTERNET session, const std::string& url, const std::string& headers,
-                     DWORD flags, DWORD_PTR context, StopSignal* stop, DWORD answerMs) {
-    auto open = std::make_shared<PendingOpen>(session, url, headers, flags, context);
-    if (!open->done)
-        return OpenUrl(session, url, headers, flags, context);
-    auto* handed = new std::shared_ptr<PendingOpen>(open);
-    // A call that may hang in a connect is long: the pool adds a thread
-    // rather than queue the next request behind it.
-    if (!::QueueUserWorkItem(RunPendingOpen, handed, WT_EXECUTELONGFUNCTION)) {
-        delete handed;
-        return OpenUrl(session, url, headers, flags, context);
-    }
-    const HANDLE events[] = {open->done.get(), stop ? stop->Event() : nullptr};
-    ::WaitForMultipleObjects(events[1] ? 2 : 1, events, FALSE, answerMs);
-    std::lock_guard<std::mutex> lock(open->mutex);
-    if ((stop && stop->IsStopped()) ||
-        ::WaitForSingleObject(open->done.get(), 0) != WAIT_OBJECT_0) {
-        open->abandoned = true;
-        if (open->result)
-            ::InternetCloseHandle(open->result);
-        return nullptr;
-    }
-    return open->result;
-}
+// What a call on the pool fills in: an abandoned one outlives the loop that
+// made it.
+struct PendingRead {
+    explicit PendingRead(HINTERNET h) : handle(h) {}
+    const HINTERNET handle;
+    std::unique_ptr<char[]> block;
+    DWORD ready = 0;
+    DWORD got = 0;
+    BOOL ok = FALSE;
+};
 
 }  // namespace
 
@@ -90,12 +73,14 @@ std::unique_ptr<CHttpFile> CHttpFile::Open(HINTERNET session, const std::string&
                                            const NetLimits& limits) {
     if (!session || (stop && stop->IsStopped()))
         return nullptr;
-    const HINTERNET h = OpenWithin(session, url, headers, flags, context, stop, limits.answerMs);
-    if (!h)
+    const Opened opened = OpenWithin(session, url, headers, flags, context, stop, limits.answerMs);
+    if (!opened.handle)
         return nullptr;
-    std::unique_ptr<CHttpFile> file(new CHttpFile(h, stop, limits));
+    std::unique_ptr<CHttpFile> file(new CHttpFile(opened.handle, stop, limits));
     if (!file->m_hUrl)
         return nullptr;
+    file->m_bReadyKnown = opened.readyKnown;
+    file->m_nReady = opened.ready;
     return file;
 }
 
@@ -138,26 +123,42 @@ bool CHttpFile::QueryContentLength(uint64_t& length) const {
 
 ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
                                const std::function<void(size_t)>& onBlock) {
-    // Closing the handle ends a call that outlives its limit on Windows; the
-    // handle is tracked, so it is closed once, by whichever side is first.
     const HINTERNET handle = m_hUrl.get();
     StopSignal* tracker = m_pStop ? m_pStop : m_pOwnTracker.get();
-    CallWatchdog& watchdog = tracker->Watchdog();
-    const auto closeHandle = [tracker, handle] { tracker->Close(handle); };
+    const DWORD window = m_limits.rateWindowMs;
     BodyRate rate(m_limits);
-    const auto failed = [&] {
-        if (m_pStop && m_pStop->IsStopped())
-            return ReadResult::Stopped;
-        return watchdog.Expired() ? ReadResult::TooSlow : ReadResult::ReadFailed;
+    PoolCall pool;
+    const auto pending = std::make_shared<PendingRead>(handle);
+    // A call waited for no longer: its handle is closed, which ends it at
+    // once on Windows, and the loop never touches the handle again.
+    const auto abandon = [&](PoolCall::Wait wait) {
+        tracker->Close(handle);
+        return wait == PoolCall::Wait::Stopped ? ReadResult::Stopped : ReadResult::TooSlow;
     };
+    const auto failed = [this] {
+        return m_pStop && m_pStop->IsStopped() ? ReadResult::Stopped : ReadResult::ReadFailed;
+    };
+    // WinInet ends a body at its Content-Length too; stopping there spares
+    // the wait for the end.
+    uint64_t length = 0;
+    const bool hasLength = QueryContentLength(length);
+    uint64_t received = 0;
+    // The bytes known to be there, which a read takes without a wait.
+    DWORD ready = m_nReady;
+    bool known = m_bReadyKnown;
+    m_bReadyKnown = false;
     std::vector<char> buffer;
-    // While whole blocks come back, the body flows and the next block is
-    // asked for at once. Otherwise the loop first waits for data and, while
-    // little is there, reads only that: a body sent a byte at a time then
-    // never holds one read for long, which matters under Wine, where a
-    // blocked read runs on after its handle is closed.
-    bool flowing = false;
+    // A read that asks for more than is there waits until all of it came,
+    // and a mirror that trickles keeps it waiting far beyond any window. So
+    // each read asks for what is ready, and waits only on the pool, where
+    // it can be abandoned. Reads on the pool cost a thread switch, so only
+    // a body that flows gets them, asked for what it brings in a short span;
+    // a read that still takes a whole window means the body fell to a crawl.
     for (;;) {
+        // A body that is whole is complete, even when the stop came with
+        // its last block.
+        if (hasLength && received >= length)
+            return ReadResult::Complete;
         if (m_pStop && m_pStop->IsStopped())
             return ReadResult::Stopped;
         char* place = sink.BlockBuffer(blockSize);
@@ -165,27 +166,51 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
             buffer.resize(blockSize);
             place = buffer.data();
         }
-        DWORD want = static_cast<DWORD>(blockSize);
-        if (!flowing) {
-            // Nothing at all for a whole window is below any rate.
-            DWORD ready = 0;
-            watchdog.Arm(m_limits.rateWindowMs, closeHandle);
-            const bool waited = ::InternetQueryDataAvailable(handle, &ready, 0, 0);
-            watchdog.Disarm();
-            if (!waited)
-                return failed();
-            if (ready > 0 && ready < kFlowingBytes && ready < want)
-                want = ready;
-        }
         DWORD got = 0;
-        watchdog.Arm(rate.LimitFor(want), closeHandle);
-        const bool read = ::InternetReadFile(handle, place, want, &got);
-        watchdog.Disarm();
-        if (!read)
-            return failed();
+        const DWORD quick = static_cast<DWORD>(std::min<uint64_t>(blockSize, rate.QuickBytes()));
+        if (quick > std::max(ready, kFlowingBytes)) {
+            const DWORD want = quick;
+            if (!pending->block)
+                pending->block.reset(new char[blockSize]);
+            const PoolCall::Wait wait = pool.Run(
+                [p = pending, want] {
+                    p->ok = ::InternetReadFile(p->handle, p->block.get(), want, &p->got);
+                },
+                m_pStop, window);
+            if (wait != PoolCall::Wait::Done)
+                return abandon(wait);
+            if (!pending->ok)
+                return failed();
+            got = pending->got;
+            std::memcpy(place, pending->block.get(), got);
+            ready = 0;
+            known = false;
+        } else {
+            if (!known) {
+                // Nothing at all for a whole window is below any rate.
+                const PoolCall::Wait wait = pool.Run(
+                    [p = pending] {
+                        p->ok = ::InternetQueryDataAvailable(p->handle, &p->ready, 0, 0);
+                    },
+                    m_pStop, window);
+                if (wait != PoolCall::Wait::Done)
+                    return abandon(wait);
+                if (!pending->ok)
+                    return failed();
+                ready = pending->ready;
+            }
+            // At the body's end nothing is ready, and a read of one byte
+            // says so at once.
+            const DWORD want =
+                std::max<DWORD>(1, std::min<DWORD>(ready, static_cast<DWORD>(blockSize)));
+            if (!::InternetReadFile(handle, place, want, &got))
+                return failed();
+            ready -= std::min(ready, got);
+            known = ready > 0;
+        }
         if (got == 0)
             return ReadResult::Complete;
-        flowing = got == blockSize;
+        received += got;
         if (!rate.Count(got))
             return ReadResult::TooSlow;
         if (!sink.Write(place, got))

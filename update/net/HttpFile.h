@@ -23,9 +23,9 @@ public:
     // Opens url on session with the extra request headers (each ending in
     // CR LF); null when the request could not be made or stop (when given)
     // was set meanwhile, even while the name lookup or the connect still
-    // hangs, and null when the headers did not come within the limits'
-    // answer time. The handle is registered with stop, so stopping the run
-    // closes it.
+    // hangs, and null when the headers and the body's first bytes (or its
+    // end) did not come within the limits' answer time. The handle is
+    // registered with stop, so stopping the run closes it.
     static std::unique_ptr<CHttpFile> Open(HINTERNET session, const std::string& url,
                                            const std::string& headers, DWORD flags,
                                            DWORD_PTR context, StopSignal* stop,
@@ -49,10 +49,13 @@ public:
 private:
     CHttpFile(HINTERNET url, StopSignal* stop, const NetLimits& limits);
 
-    // Without a run's stop the handle is tracked here, so that a call that
-    // outlives its limit can close it from another thread.
+    // Without a run's stop the handle is tracked here, so that it is closed
+    // once whether a read gave up on it first or its owner did.
     std::unique_ptr<StopSignal> m_pOwnTracker;
     TrackedInternet m_hUrl;
     StopSignal* m_pStop;
     const NetLimits m_limits;
+    // The body's bytes ready when it was opened, until the first read.
+    bool m_bReadyKnown = false;
+    DWORD m_nReady = 0;
 };

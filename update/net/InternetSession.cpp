@@ -1,6 +1,24 @@
 #include "update/net/InternetSession.h"
 
+#include <mutex>
+
+namespace {
+
+void RaiseConnectionLimits() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        DWORD connections = kConnectionsPerServer;
+        ::InternetSetOptionA(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &connections,
+                             sizeof(connections));
+        ::InternetSetOptionA(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &connections,
+                             sizeof(connections));
+    });
+}
+
+}  // namespace
+
 HINTERNET OpenInternetSession(const std::string& agent, const NetLimits& limits) {
+    RaiseConnectionLimits();
     // PRECONFIG, never PRECONFIG_WITH_NO_AUTOPROXY: Wine treats the latter as
     // a direct connection and ignores the configured proxy, and its
     // InternetGetConnectedState never reports INTERNET_CONNECTION_PROXY, so

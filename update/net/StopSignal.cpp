@@ -2,6 +2,22 @@
 
 StopSignal::StopSignal() : m_hEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
+StopSignal::StopSignal(StopSignal& parent)
+    : m_pParent(&parent), m_hEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    std::lock_guard<std::mutex> lock(parent.m_mutex);
+    if (parent.IsStopped())
+        Stop();
+    else
+        parent.m_parts.insert(this);
+}
+
+StopSignal::~StopSignal() {
+    if (m_pParent) {
+        std::lock_guard<std::mutex> lock(m_pParent->m_mutex);
+        m_pParent->m_parts.erase(this);
+    }
+}
+
 void StopSignal::Stop() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_bStopped.store(true);
@@ -10,6 +26,8 @@ void StopSignal::Stop() {
     for (HINTERNET h : m_handles)
         ::InternetCloseHandle(h);
     m_handles.clear();
+    for (StopSignal* part : m_parts)
+        part->Stop();
 }
 
 bool StopSignal::Sleep(DWORD ms) const {

@@ -14,16 +14,21 @@
 #include <set>
 
 #include "base/Handles.h"
-#include "update/net/CallWatchdog.h"
 
 class StopSignal {
 public:
     StopSignal();
+    // A part of a run that can also be stopped on its own (the download
+    // pass, when one file fails, stops the transfers of the others): it
+    // stops with parent too, which must outlive it.
+    explicit StopSignal(StopSignal& parent);
+    ~StopSignal();
     StopSignal(const StopSignal&) = delete;
     StopSignal& operator=(const StopSignal&) = delete;
 
     bool IsStopped() const { return m_bStopped.load(); }
-    // Sets the token, wakes sleepers and closes every registered handle.
+    // Sets the token, wakes sleepers and closes every registered handle,
+    // its parts' too.
     void Stop();
     // Sleeps for ms milliseconds or until stopped; false when stopped.
     bool Sleep(DWORD ms) const;
@@ -35,16 +40,14 @@ public:
     bool Track(HINTERNET h);
     void Close(HINTERNET h);
 
-    // The run's reads are made one at a time, so one watchdog serves them.
-    CallWatchdog& Watchdog() { return m_watchdog; }
-
 private:
+    StopSignal* const m_pParent = nullptr;
     std::atomic<bool> m_bStopped{false};
     Base::UniqueKernelHandle m_hEvent;
+    // Taken before a part's own, never after.
     std::mutex m_mutex;
     std::set<HINTERNET> m_handles;
-    // Last, so it stops before the handles its actions close go away.
-    CallWatchdog m_watchdog;
+    std::set<StopSignal*> m_parts;
 };
 
 // Owns one internet handle that a StopSignal may close early. Without a

@@ -9,6 +9,7 @@
 
 #include "base/Handles.h"
 #include "update/net/DownloadSession.h"
+#include "update/net/StopSignal.h"
 #include "update/sinks/TempFileSink.h"
 #include "update/sinks/MappedFile.h"
 #include "update/format/PatchIndex.h"
@@ -64,9 +65,10 @@ Attempt Failed(std::string why) {
 
 class DeltaFetcher {
 public:
-    DeltaFetcher(const CUpdateStore& store, const FileRecord& record, const std::string& temp,
-                 size_t blockSize, const DeltaProgress& onBlock)
+    DeltaFetcher(const CUpdateStore& store, StopSignal& stop, const FileRecord& record,
+                 const std::string& temp, size_t blockSize, const DeltaProgress& onBlock)
         : m_store(store),
+          m_stop(stop),
           m_record(record),
           m_temp(temp),
           m_blockSize(blockSize),
@@ -74,13 +76,9 @@ public:
           m_digest(DownloadDigest(store)) {}
 
     Attempt Fetch(const Offer& offer, DeltaFetch& result) {
-        m_response = m_store.Session().Open(m_store.m_sMirrorUrl + offer.path, false, 0,
-                                            m_store.GetStopSignal());
+        m_response = m_store.Session().Open(m_store.m_sMirrorUrl + offer.path, false, 0, &m_stop);
         if (!m_response)
-            return {m_store.GetStopSignal() && m_store.GetStopSignal()->IsStopped()
-                        ? Outcome::Stopped
-                        : Outcome::Failed,
-                    "no answer"};
+            return {m_stop.IsStopped() ? Outcome::Stopped : Outcome::Failed, "no answer"};
         const DWORD status = m_response->StatusCode();
         if (status != 200)
             return Failed("status " + std::to_string(status));
@@ -154,6 +152,7 @@ private:
     }
 
     const CUpdateStore& m_store;
+    StopSignal& m_stop;
     const FileRecord& m_record;
     const std::string& m_temp;
     const size_t m_blockSize;
@@ -164,7 +163,7 @@ private:
 
 }  // namespace
 
-DeltaFetch FetchDelta(const CUpdateStore& store, const FileRecord& record,
+DeltaFetch FetchDelta(const CUpdateStore& store, StopSignal& stop, const FileRecord& record,
                       const std::string& target, const std::string& temp, size_t blockSize,
                       const DeltaProgress& onBlock) {
     // An empty file is fetched through its object too: a cache in front of
@@ -176,7 +175,7 @@ DeltaFetch FetchDelta(const CUpdateStore& store, const FileRecord& record,
         return {};
     DeltaFetch result;
     const Attempt attempt =
-        DeltaFetcher(store, record, temp, blockSize, onBlock).Fetch(*offer, result);
+        DeltaFetcher(store, stop, record, temp, blockSize, onBlock).Fetch(*offer, result);
     if (attempt.outcome == Outcome::Fetched)
         return result;
     ::DeleteFileA(temp.c_str());

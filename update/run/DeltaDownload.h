@@ -16,6 +16,7 @@
 #include "update/format/ReleaseSignature.h"
 
 class CUpdateStore;
+class StopSignal;
 struct FileRecord;
 
 struct DeltaFetch {
@@ -33,9 +34,9 @@ struct DeltaFetch {
 // and in all.
 using DeltaProgress = std::function<void(size_t got, uint64_t received, uint64_t objectSize)>;
 
-// target: the local copy (a patch's base); temp: where the new file goes.
-// A patch that breaks off is not resumed: its .tmp goes, and the plain
-// download starts from the beginning.
-DeltaFetch FetchDelta(const CUpdateStore& store, const FileRecord& record,
+// target: the local copy (a patch's base); temp: where the new file goes;
+// stop: the stop of this file's fetch. A patch that breaks off is not
+// resumed: its .tmp goes, and the plain download starts from the beginning.
+DeltaFetch FetchDelta(const CUpdateStore& store, StopSignal& stop, const FileRecord& record,
                       const std::string& target, const std::string& temp, size_t blockSize,
                       const DeltaProgress& onBlock);

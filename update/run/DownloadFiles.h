@@ -1,10 +1,13 @@
 // The download pass: every file of the run's download list is fetched into
 // "<name>.tmp" beside its target (as a patch or a compressed copy when the
 // mirror offers one, see DeltaDownload.h), checked against its length and its
-// listed digest, and only then moved over the target. A new Launcher.exe
-// stays as its .tmp for the lobby to put in place. The first failure ends
-// the pass; no target is ever replaced by a file that failed its checks. A
-// signed release moves only once every file passed, as one transaction.
+// listed digest, and only then moved over the target. Several files are
+// fetched at once (FetchWorkers.h), and their results are taken, and the
+// files moved, in list order. A new Launcher.exe stays as its .tmp for the
+// lobby to put in place. The first failure in list order ends the pass,
+// whichever transfer ended first; no target is ever replaced by a file that
+// failed its checks. A signed release moves only once every file passed, as
+// one transaction.
 #pragma once
 
 #include <memory>

@@ -19,15 +19,6 @@
 
 namespace {
 
-std::string Noise(size_t size, uint32_t seed) {
-    std::string bytes(size, '\0');
-    for (char& c : bytes) {
-        seed = seed * 1103515245u + 12345u;
-        c = static_cast<char>(seed >> 24);
-    }
-    return bytes;
-}
-
 // A game-like file: its bytes do not compress, and the next release
 // overwrites a few of them, inserts some and appends some.
 const std::string& OldData() {
@@ -171,6 +162,26 @@ TEST_F(DeltaUpdateTest, AStopDuringAnObjectEndsTheRunWithoutTheFallback) {
     EXPECT_EQ(mirror::CountRequests("/vedu/plaza/new/fresh.txt"), 0u);
     EXPECT_EQ(CountFallbacks(), 0u) << "a stop is no failed object";
     EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+}
+
+TEST_F(DeltaUpdateTest, APlainDownloadThatBrokeOffIsResumedBesideAnObject) {
+    // The last run fetched new\fresh.txt as itself (its object had failed)
+    // and broke off half way. The object, offered again, breaks off again.
+    Publish(false);
+    const std::string& fresh = m_files[1].bytes;
+    const size_t kept = fresh.size() / 2;
+    mirror::WriteFile(Local("new\\fresh.txt.tmp"), fresh.substr(0, kept));
+    mirror::SetFault(m_zst, "truncate");
+    v.RunUpdate(mirror::Url());
+    ExpectUpdated();
+    // The kept start is resumed: it holds exactly this file's bytes, and an
+    // object that failed once is no better a bet than the rest of them.
+    EXPECT_EQ(mirror::CountRequests("/vedu/" + m_zst), 0u);
+    const std::vector<std::string> plain = mirror::RequestsFor("/vedu/plaza/new/fresh.txt");
+    ASSERT_EQ(plain.size(), 1u);
+    EXPECT_NE(plain[0].find("\"range\": \"bytes=" + std::to_string(kept) + "-\""),
+              std::string::npos)
+        << plain[0];
 }
 
 enum class Fault { WrongBase, OtherFile, CutAtSource, CutInTransit, FlippedBit, Missing, Oversize };

@@ -6,6 +6,7 @@
 
 #include "tests/update/support/UpdateRunFixture.h"
 #include "identity/Md5.h"
+#include "update/place/DiskSpace.h"
 
 namespace {
 
@@ -156,6 +157,28 @@ TEST_F(UpdateRunTest, TooLittleRoomDownloadsNothingAndSaysHowMuchIsNeeded) {
         << LocalText("Launcher.log");
     ExpectReady();
     ::DeleteFileA(Local("huge.bin.tmp").c_str());
+}
+
+TEST_F(UpdateRunTest, TheRoomCheckCountsAWaitingLauncherAsFetched) {
+    // A new launcher of 1 MiB waits whole beside the old one: the pass hands
+    // it over and fetches nothing of it.
+    const int64_t huge = int64_t{2} << 40;
+    const std::string launcher(1 << 20, 'L');
+    mirror::WriteFile(mirror::Path("plaza\\huge.bin"), "huge");
+    mirror::WriteFile(mirror::Path("file.html"),
+                      EncodeFileList({{"\\huge.bin", huge, Md5OfText("huge")},
+                                      {"\\Launcher.exe", 1 << 20, Md5OfText(launcher)}})
+                          .value());
+    mirror::WriteFile(Local("Launcher.exe"), "old launcher");
+    mirror::WriteFile(Local("Launcher.exe.tmp"), launcher);
+    v.RunUpdate(mirror::Url());
+    const std::string log = LocalText("Launcher.log");
+    EXPECT_NE(log.find("DiskSpace: need " + std::to_string(huge + kRoomPerFile) + " bytes"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(LocalText("Launcher.exe.tmp"), launcher);
+    ::DeleteFileA(Local("Launcher.exe.tmp").c_str());
+    ::DeleteFileA(Local("Launcher.exe").c_str());
 }
 
 }  // namespace

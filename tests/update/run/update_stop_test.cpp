@@ -53,6 +53,71 @@ TEST_F(UpdateRunTest, CancelDuringADownloadKeepsTheOldFileAndTheNextRunFinishesI
     ExpectReady();
 }
 
+TEST_F(UpdateRunTest, ARunCancelledAtAnyMomentKeepsOnlyTheStartsOfFiles) {
+    // Files on their way several at a time, each for a second or two, and
+    // a Cancel at a different moment in each round.
+    std::vector<mirror::File> files;
+    for (int i = 0; i < 10; ++i)
+        files.push_back({"\\cancel\\f" + std::to_string(i) + ".bin", Noise(150000 + i * 999, i)});
+    mirror::PublishFiles(files);
+    uint32_t seed = 25;
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        // The starts kept by the rounds before stay.
+        for (const mirror::File& file : files)
+            mirror::WriteFile(Local(file.name.substr(1)), "old " + file.name);
+        mirror::WriteFile(Local("ver.ini"), kOldStamp);
+        mirror::ClearFaults();
+        for (const mirror::File& file : files)
+            mirror::SetFault("plaza/cancel/" + file.name.substr(8), "trickle", 0, 0, 8 << 10);
+        RecordingView run;
+        run.Start(mirror::Url());
+        const Base::UniqueKernelHandle thread = CopyThreadHandle(*run.engine.CurrentRun());
+        seed = seed * 1103515245u + 12345u;
+        run.Pump((seed >> 16) % 1500);
+        run.engine.Stop();
+        ASSERT_TRUE(run.PumpUntil(
+            [&] { return ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; }, 10000));
+        for (const mirror::File& file : files) {
+            const std::string name = file.name.substr(1);
+            const std::string target = LocalText(name);
+            EXPECT_TRUE(target == file.bytes || target == "old " + file.name) << name;
+            if (!HasTemp(name))
+                continue;
+            const std::string kept = LocalText(name + ".tmp");
+            EXPECT_LT(kept.size(), file.bytes.size()) << name;
+            EXPECT_TRUE(kept == file.bytes.substr(0, kept.size())) << name << " keeps other bytes";
+        }
+        EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    }
+    // What the rounds kept, the next run finishes.
+    mirror::ClearFaults();
+    v.RunUpdate(mirror::Url());
+    for (const mirror::File& file : files)
+        EXPECT_TRUE(LocalText(file.name.substr(1)) == file.bytes) << file.name;
+    EXPECT_EQ(LocalText("ver.ini"), kStamp);
+}
+
+TEST_F(UpdateRunTest, AFailedFileStopsTheTransfersAfterIt) {
+    // The file after the one that fails would take a minute.
+    const std::string after = Noise(1 << 20, 7);
+    mirror::PublishFiles(
+        {{"\\before.bin", Noise(100000, 5)}, {"\\missing.txt", "missing"}, {"\\after.bin", after}});
+    for (const char* name : {"before.bin", "after.bin", "after.bin.tmp"})
+        ::DeleteFileA(Local(name).c_str());
+    mirror::SetFault("plaza/before.bin", "trickle", 0, 0, 8 << 10);
+    mirror::SetFault("plaza/missing.txt", "404");
+    mirror::SetFault("plaza/after.bin", "trickle", 0, 0, 1 << 10);
+    v.RunUpdate(mirror::Url(), {}, 20000);
+    EXPECT_EQ(v.shown.info, "下载失败：\\missing.txt服务器错误404！");
+    EXPECT_EQ(LocalText("before.bin").size(), 100000u);
+    EXPECT_FALSE(mirror::Exists(Local("after.bin")));
+    const std::string kept = LocalText("after.bin.tmp");
+    EXPECT_TRUE(kept == after.substr(0, kept.size()));
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    ExpectReady();
+}
+
 TEST_F(UpdateRunTest, AStartedRunIsVisibleAtOnce) {
     mirror::WriteFile(Local("ver.ini"), kStamp);
     v.RunUpdate(mirror::Url());
@@ -111,6 +176,49 @@ TEST_F(UpdateRunTest, AMirrorThatHoldsAnswersOpenEndsEachAttemptWithinTheLimits)
     EXPECT_TRUE(LocalText("drip.bin") == body);
     EXPECT_EQ(LocalText("ver.ini"), kStamp);
 }
+
+// A body whose start comes at full speed, whole blocks of it, and then
+// stops or comes a byte now and then: the transfer ends within the rate
+// window, and what it keeps for the next run is the body's start.
+struct StalledBody {
+    const char* name;
+    const char* fault;
+    int after;  // bytes sent at full speed first
+};
+
+class StalledBodyTest : public UpdateRunTest, public ::testing::WithParamInterface<StalledBody> {};
+
+TEST_P(StalledBodyTest, EndsWithinTheRateWindow) {
+    NetLimits limits;
+    limits.rateWindowMs = 2000;
+    v.engine.Store().UseNetLimits(limits);
+    std::string body(1 << 20, '\0');
+    for (size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>(i * 7 / 5);
+    mirror::PublishFiles({{"\\halted.bin", body}});
+    ::DeleteFileA(Local("halted.bin.tmp").c_str());
+    // The stall holds for a minute, the drip sends a byte every 1.5 s:
+    // each pause is shorter than the window, so only the rate ends it.
+    const bool drip = GetParam().fault == std::string("drip");
+    mirror::SetFault("plaza/halted.bin", GetParam().fault, 1, drip ? 1.5 : 60, 0, GetParam().after);
+    // Ten windows: far beyond the window and its slack, far below the
+    // minute the stall lasts.
+    v.RunUpdate(mirror::Url(), {}, 20000);
+    EXPECT_EQ(v.shown.info, "下载失败：\\halted.bin");
+    const std::string kept = LocalText("halted.bin.tmp");
+    EXPECT_TRUE(kept == body.substr(0, kept.size())) << "what is kept must be the body's start";
+    EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
+    ExpectReady();
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, StalledBodyTest,
+                         ::testing::Values(StalledBody{"StallAfter16KiB", "stall", 16 << 10},
+                                           StalledBody{"StallAfter256KiB", "stall", 256 << 10},
+                                           StalledBody{"DripAfter16KiB", "drip", 16 << 10},
+                                           StalledBody{"DripAfter256KiB", "drip", 256 << 10}),
+                         [](const ::testing::TestParamInfo<StalledBody>& info) {
+                             return info.param.name;
+                         });
 
 TEST_F(UpdateRunTest, AFileThatStallsAfterQuickOnesShowsItsName) {
     // Quick files go to the display in batches; the file that then hangs

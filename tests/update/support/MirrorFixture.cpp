@@ -67,8 +67,8 @@ std::string Path(const std::string& relative) {
     return HostToWindows(Env("MIRROR_ROOT")) + "\\" + rel;
 }
 
-void SetFault(const std::string& path, const std::string& kind, int times, double seconds,
-              int rate) {
+void SetFault(const std::string& path, const std::string& kind, int times, double seconds, int rate,
+              int after) {
     std::string url = Env("MIRROR_CONTROL") + "fault?path=" + path + "&kind=" + kind;
     if (times > 0)
         url += "&times=" + std::to_string(times);
@@ -76,6 +76,8 @@ void SetFault(const std::string& path, const std::string& kind, int times, doubl
         url += "&seconds=" + std::to_string(seconds);
     if (rate > 0)
         url += "&rate=" + std::to_string(rate);
+    if (after > 0)
+        url += "&after=" + std::to_string(after);
     Get(url);
 }
 

@@ -16,10 +16,11 @@ std::string InstallDir();                       // the test program's folder, en
 std::string Path(const std::string& relative);  // a file the mirror serves
 
 // Faults switched on the mirror; times = 0 means every request. seconds
-// (when above 0) sets the fault's pause, and rate the bytes per piece of a
-// trickle (0: the mirror's own).
+// (when above 0) sets the fault's pause, rate the bytes per piece of a
+// trickle (0: the mirror's own), and after (when above 0) the bytes a stall
+// or a drip sends at once first.
 void SetFault(const std::string& path, const std::string& kind, int times = 0, double seconds = 0,
-              int rate = 0);
+              int rate = 0, int after = 0);
 // Switches every fault off and empties the request log.
 void ClearFaults();
 // The request log, one JSON object per line, oldest first.

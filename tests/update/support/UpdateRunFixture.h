@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,17 @@
 #include "update/run/UpdateRun.h"
 
 using Texts = std::vector<std::string>;
+
+// Bytes that neither compress nor repeat, so that a piece of a file in the
+// wrong place shows.
+inline std::string Noise(size_t size, uint32_t seed) {
+    std::string bytes(size, '\0');
+    for (char& c : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 24);
+    }
+    return bytes;
+}
 
 inline const std::string kStamp = "20261207stamp0000001";
 inline const std::string kOldStamp = "20261101stamp0000000";
