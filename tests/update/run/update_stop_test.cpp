@@ -85,7 +85,8 @@ TEST_F(UpdateRunTest, ARunCancelledAtAnyMomentKeepsOnlyTheStartsOfFiles) {
             if (!HasTemp(name))
                 continue;
             const std::string kept = LocalText(name + ".tmp");
-            EXPECT_LT(kept.size(), file.bytes.size()) << name;
+            // A whole one passed its checks; the next run moves it.
+            EXPECT_LE(kept.size(), file.bytes.size()) << name;
             EXPECT_TRUE(kept == file.bytes.substr(0, kept.size())) << name << " keeps other bytes";
         }
         EXPECT_EQ(LocalText("ver.ini"), kOldStamp);
