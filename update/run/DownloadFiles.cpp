@@ -253,7 +253,8 @@ private:
             if (moved != ReplaceResult::Locked)
                 return Failed(kMoveFailed);
             AppendUpdateLog("Locked:" + record->m_sName);
-            return Failed(LockedFileText(InstalledFilePath(m_store.m_sInstallDir, record->m_sName)));
+            return Failed(
+                LockedFileText(InstalledFilePath(m_store.m_sInstallDir, record->m_sName)));
         }
         m_result.installed = std::move(install);
         return {};
@@ -270,7 +271,8 @@ private:
                 record.m_nSize < 0) {
                 continue;
             }
-            const std::string temp = InstalledFilePath(m_store.m_sInstallDir, record.m_sName) + ".tmp";
+            const std::string temp =
+                InstalledFilePath(m_store.m_sInstallDir, record.m_sName) + ".tmp";
             const uint64_t size = static_cast<uint64_t>(record.m_nSize);
             const uint64_t held = FileLength(temp);
             needed += (size > held ? size - held : 0) + kRoomPerFile;
@@ -304,7 +306,8 @@ private:
             if (m_fetches[i].done && m_fetches[i].step.ok() &&
                 m_fetches[i].ready == FileFetch::Ready::Fetched) {
                 ::DeleteFileA(
-                    (InstalledFilePath(m_store.m_sInstallDir, m_files[i]->m_sName) + ".tmp").c_str());
+                    (InstalledFilePath(m_store.m_sInstallDir, m_files[i]->m_sName) + ".tmp")
+                        .c_str());
             }
         }
     }

@@ -48,8 +48,7 @@ struct FileDownload::Response {
     uint64_t length = 0;  // Content-Length: the bytes of this answer
 };
 
-FileDownload::FileDownload(const CUpdateStore& store, DownloadDisplay& display,
-                           bool retryGivenUp)
+FileDownload::FileDownload(const CUpdateStore& store, DownloadDisplay& display, bool retryGivenUp)
     : m_store(store), m_display(display), m_bRetryGivenUp(retryGivenUp) {}
 
 Step FileDownload::Download(const FileRecord& record, StopSignal& stop, FileFetch& out) {
@@ -205,8 +204,8 @@ Step FileDownload::FetchToTemp(const FileRecord& record, StopSignal& stop, const
 
 void FileDownload::MakeFolder(const std::string& name) {
     const size_t slash = FindLastSeparator(name);
-    const std::string folder =
-        InstalledFilePath(m_store.m_sInstallDir, slash == std::string::npos ? "" : name.substr(0, slash));
+    const std::string folder = InstalledFilePath(
+        m_store.m_sInstallDir, slash == std::string::npos ? "" : name.substr(0, slash));
     // DbgHelp's functions may not run on two threads at once; a folder is
     // made once per pass, not once for every file in it.
     std::lock_guard<std::mutex> lock(m_folderMutex);
