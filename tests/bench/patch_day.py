@@ -17,8 +17,10 @@ Figures:
      (-19 --long=27), and its patches (-19 --long=27 --patch-from), per pair;
   2. applying those patches natively (zstd -d --patch-from): speed and peak
      memory;
-  3. the update from the first release to the next through nginx limited to
-     20 MB/s (a cafe's link): the launcher fetching plain files (a mirror
+  3. the update from the first release to the next through a line of
+     20 MiB/s that all the launcher's connections share (the relay of
+     latency_relay.py; nginx's own limit holds per connection, which parallel
+     transfers would multiply): the launcher fetching plain files (a mirror
      without its patch index), compressed copies (publish make's index), and
      patches when the publisher makes them (publish make --patch-from), with
      the bytes that really crossed the link;
@@ -36,6 +38,7 @@ Figures:
                [--only zstd|publish]
 """
 
+import contextlib
 import hashlib
 import io
 import os
@@ -53,6 +56,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 import bench_update as bu  # noqa: E402
 import launcher_install as li  # noqa: E402
+from latency_relay import LatencyRelay  # noqa: E402
+from nginx_mirror import NginxMirror  # noqa: E402
 
 # Bump when the generator changes: the cached corpus is made again.
 CORPUS_VERSION = "2"
@@ -62,7 +67,8 @@ CHANGED_FILES = 20
 CHANGED_SHARE = 0.01
 CHUNK = 64 << 10
 ZSTD_LEVEL = ["-19", "--long=27"]
-LINK_RATE = "20m"  # nginx's limit_rate per connection
+# The player's line: 20 MiB/s shared by every connection the launcher opens.
+LINK_RATE = 20 << 20
 INCOMPRESSIBLE_MIB = 64
 # The bytes of the patches that publish made for the generated corpus
 # (CORPUS_VERSION 2) before publish probed and used every core (one core, no probe): its patches must
@@ -309,15 +315,21 @@ def install_first_release(args, first, changed, install):
 
 
 def timed_update(args, first, changed, mirror_dir, rate, work):
-    """One update of an installation of FIRST from MIRROR_DIR through nginx at
-    RATE: the download part (first request for a file to the stamp saved),
-    the bytes sent for files, patches and compressed copies, and the
-    launcher's peak memory."""
+    """One update of an installation of FIRST from MIRROR_DIR through nginx,
+    behind a line of RATE bytes a second (0: loopback as it is): the
+    download part (first request for a file to the stamp saved), the bytes
+    sent for files, patches and compressed copies, and the launcher's peak
+    memory."""
     install = os.path.join(work, "install")
     shutil.rmtree(install, ignore_errors=True)
     install_first_release(args, first, changed, install)
     stamp = li.stamp_of(mirror_dir)
-    with li.start_nginx(mirror_dir, rate=rate) as mirror:
+    with contextlib.ExitStack() as stack:
+        if rate:
+            mirror = stack.enter_context(NginxMirror(mirror_dir))
+            stack.enter_context(LatencyRelay(li.BUILT_IN_PORT, mirror.port, delay=0, rate=rate))
+        else:
+            mirror = stack.enter_context(li.start_nginx(mirror_dir))
         done_at, peak = bu.run_until_stamp(args, install, stamp, timeout=1800)
         log = [r for r in mirror.request_log()
                if any(p in r["path"] for p in ("/plaza/", "/patch/", "/zst/"))]
@@ -414,7 +426,7 @@ def bench_updates(args, first, second, changed, zstd, work, cache):
     # Made and timed by bench_publish, signed with the build's key.
     has_patches = (os.path.exists(os.path.join(patched_mirror, "patches.txt"))
                    or publish_with_patches(args, second, patched_mirror, old_mirror))
-    print("update of the generated release through nginx at 20 MB/s (download part):")
+    print("update of the generated release through a line of 20 MiB/s (download part):")
     compressed = timed_update(args, first, changed, new_mirror, LINK_RATE, work)
     print_update("launcher, compressed copies", compressed)
     # Without its index the mirror offers the plain files alone.
@@ -435,7 +447,7 @@ def bench_updates(args, first, second, changed, zstd, work, cache):
     print("  bytes moved: %.1f %% of the changed files (goal <= 5 %%), %.2fx the zstd command "
           "line's patches (goal <= 1.1)"
           % (100.0 * patched["bytes"] / zstd["new"], patched["bytes"] / zstd["patch"]))
-    fast = timed_update(args, first, changed, patched_mirror, "0", work)
+    fast = timed_update(args, first, changed, patched_mirror, 0, work)
     speed = zstd["new"] / 1e6 / fast["seconds"]
     print("  launcher, with patches, nginx unlimited: %.0f MB/s of new files against zstd -d "
           "--patch-from %.0f MB/s natively, ratio %.2f (goal >= 0.5), peak %d KiB"

@@ -5,7 +5,10 @@ a link to a distant server does (this kernel has no netem).
 Each connection to the relay gets its own connection to the target. What one
 side sends reaches the other DELAY seconds later, in order; at most WINDOW
 bytes are on their way in each direction, as a link's bandwidth-delay product
-bounds them, so a sender that runs ahead waits as it would for the acks.
+bounds them, so a sender that runs ahead waits as it would for the acks. With
+a RATE, what the target sends also shares that many bytes a second among all
+connections, as the downlink of one line does (nginx's limit_rate holds per
+connection, so parallel transfers would multiply it).
 
   with LatencyRelay(18080, target_port=18090, delay=0.025):
       ...   # 127.0.0.1:18080 reaches 127.0.0.1:18090 with a 50 ms round trip
@@ -23,12 +26,33 @@ import time
 CHUNK = 256 << 10
 
 
+class _Link:
+    """A line's bandwidth, shared by every connection that goes through it."""
+
+    def __init__(self, rate):
+        self.rate = rate
+        self.lock = threading.Lock()
+        self.free_at = 0.0
+
+    def carry(self, size):
+        """Returns once the line has carried SIZE bytes after all it took
+        before them."""
+        with self.lock:
+            self.free_at = max(time.monotonic(), self.free_at) + size / self.rate
+            done = self.free_at
+        wait = done - time.monotonic()
+        if wait > 0:
+            time.sleep(wait)
+
+
 class _Direction:
     """One direction of one connection: a reader that timestamps what it
-    reads, and a writer that sends each piece once its time has come."""
+    reads, and a writer that sends each piece once its time has come (and,
+    with a LINK, once the shared line has carried it)."""
 
-    def __init__(self, source, sink, delay, window):
+    def __init__(self, source, sink, delay, window, link=None):
         self.source, self.sink, self.delay, self.window = source, sink, delay, window
+        self.link = link
         self.pieces = collections.deque()
         self.in_flight = 0
         self.ended = False
@@ -70,6 +94,8 @@ class _Direction:
                 if not data:
                     self.sink.shutdown(socket.SHUT_WR)
                     return
+                if self.link:
+                    self.link.carry(len(data))
                 self.sink.sendall(data)
                 with self.changed:
                     self.pieces.popleft()
@@ -85,9 +111,12 @@ class _Direction:
 
 
 class LatencyRelay:
-    def __init__(self, port, target_port, delay=0.025, window=4 << 20):
+    def __init__(self, port, target_port, delay=0.025, window=4 << 20, rate=0):
+        """RATE: bytes a second from the target, shared by all connections
+        (0: no limit)."""
         self.port, self.target_port = port, target_port
         self.delay, self.window = delay, window
+        self.link = _Link(rate) if rate else None
         self.listener = None
 
     def start(self, attempts=60):
@@ -133,7 +162,7 @@ class LatencyRelay:
             for s in (client, server):
                 s.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
             _Direction(client, server, self.delay, self.window).start()
-            _Direction(server, client, self.delay, self.window).start()
+            _Direction(server, client, self.delay, self.window, self.link).start()
 
 
 def main(argv=None):
