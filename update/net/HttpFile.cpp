@@ -142,6 +142,11 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
     // the wait for the end.
     uint64_t length = 0;
     const bool hasLength = QueryContentLength(length);
+    // A block larger than the body would only cost its allocation, which
+    // for thousands of small files adds up.
+    if (hasLength)
+        blockSize =
+            static_cast<size_t>(std::min<uint64_t>(blockSize, std::max<uint64_t>(length, 1)));
     uint64_t received = 0;
     // The bytes known to be there, which a read takes without a wait.
     DWORD ready = m_nReady;

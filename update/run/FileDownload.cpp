@@ -22,9 +22,11 @@
 namespace {
 
 // Each read is a round trip through the system (under Wine through its
-// server); below 256 KiB the calls, not the wire, set the speed, and above
-// it the gain levels off.
-constexpr size_t kBlockSize = 256 << 10;
+// server), so the calls, not the wire, set the speed of a fast download:
+// 1 MiB reads took a 256 MiB file in two thirds of the time 256 KiB reads
+// did, and 2 MiB reads gained nothing more. A read fills one slab of the
+// sink (FileDigestSink), so the memory stays what it was.
+constexpr size_t kBlockSize = 1 << 20;
 
 constexpr char kNoContentLength[] = "文件不存在！";
 constexpr char kCreateFailed[] = "文件创建失败！";
