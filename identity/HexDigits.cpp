@@ -1,5 +1,8 @@
 #include "identity/HexDigits.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace {
 
 std::optional<uint8_t> HexDigit(char c) {
@@ -34,4 +37,11 @@ std::optional<uint8_t> HexPair(char high, char low) {
     if (!h || !l)
         return std::nullopt;
     return static_cast<uint8_t>((*h << 4) | *l);
+}
+
+bool SameHexText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "identity/HexDigits.h"
 #include "identity/Md5.h"
 #include "update/net/StopSignal.h"
 
@@ -66,8 +67,7 @@ bool PutBack(const std::string& installDir, const JournalEntry& entry) {
 bool HasNewFile(const std::string& installDir, const JournalEntry& entry) {
     const Paths paths(installDir, entry);
     const std::string& file = Exists(paths.temp) ? paths.temp : paths.target;
-    // Hex digits only: a case-blind comparison is exact.
-    return ::lstrcmpiA(Md5OfFile(file).c_str(), entry.md5.c_str()) == 0;
+    return SameHexText(Md5OfFile(file), entry.md5);
 }
 
 }  // namespace

@@ -2,11 +2,10 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <cctype>
 #include <ctime>
 #include <utility>
 
+#include "identity/HexDigits.h"
 #include "update/format/TextCaps.h"
 #include "update/log/UpdateLog.h"
 #include "update/net/DownloadSession.h"
@@ -53,12 +52,7 @@ bool IsDownloadAsListed(const CUpdateStore& store, const FileRecord& record, con
         const Sha256Digest* expected = FindSignedFile(*store.m_pRelease, record.m_sName);
         return expected && *expected == sha256;
     }
-    const std::string& listed = record.m_sMd5;
-    return md5.size() == listed.size() &&
-           std::equal(md5.begin(), md5.end(), listed.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
+    return SameHexText(md5, record.m_sMd5);
 }
 
 bool RecordAcceptedRelease(const CUpdateStore& store) {
