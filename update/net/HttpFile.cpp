@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "update/net/BodyRate.h"
@@ -138,6 +140,16 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
     const auto failed = [this] {
         return m_pStop && m_pStop->IsStopped() ? ReadResult::Stopped : ReadResult::ReadFailed;
     };
+    // Runs call (which sets pending's ok) on the pool within a window; what
+    // the read ends with when it was abandoned or failed.
+    const auto onPool = [&](std::function<void()> call) -> std::optional<ReadResult> {
+        const PoolCall::Wait wait = pool.Run(std::move(call), m_pStop, window);
+        if (wait != PoolCall::Wait::Done)
+            return abandon(wait);
+        if (!pending->ok)
+            return failed();
+        return std::nullopt;
+    };
     // WinInet ends a body at its Content-Length too; stopping there spares
     // the wait for the end.
     uint64_t length = 0;
@@ -177,15 +189,11 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
             const DWORD want = quick;
             if (!pending->block)
                 pending->block.reset(new char[blockSize]);
-            const PoolCall::Wait wait = pool.Run(
-                [p = pending, want] {
+            if (const auto end = onPool([p = pending, want] {
                     p->ok = ::InternetReadFile(p->handle, p->block.get(), want, &p->got);
-                },
-                m_pStop, window);
-            if (wait != PoolCall::Wait::Done)
-                return abandon(wait);
-            if (!pending->ok)
-                return failed();
+                })) {
+                return *end;
+            }
             got = pending->got;
             std::memcpy(place, pending->block.get(), got);
             ready = 0;
@@ -193,15 +201,11 @@ ReadResult CHttpFile::ReadInto(IDownloadSink& sink, size_t blockSize,
         } else {
             if (!known) {
                 // Nothing at all for a whole window is below any rate.
-                const PoolCall::Wait wait = pool.Run(
-                    [p = pending] {
+                if (const auto end = onPool([p = pending] {
                         p->ok = ::InternetQueryDataAvailable(p->handle, &p->ready, 0, 0);
-                    },
-                    m_pStop, window);
-                if (wait != PoolCall::Wait::Done)
-                    return abandon(wait);
-                if (!pending->ok)
-                    return failed();
+                    })) {
+                    return *end;
+                }
                 ready = pending->ready;
             }
             // At the body's end nothing is ready, and a read of one byte
