@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <atomic>
+
+#include "base/ParallelFor.h"
 #include "identity/HexDigits.h"
 #include "identity/Md5.h"
 #include "update/net/StopSignal.h"
@@ -84,8 +87,28 @@ bool InstallTransaction::Begin(const StopSignal* stop) {
     return m_lock.owns_lock() && WriteInstallJournal(m_sInstallDir, m_entries, stop);
 }
 
-ReplaceResult InstallTransaction::MoveNext(const StopSignal* stop) {
-    const JournalEntry& entry = m_entries[m_nMoved];
+InstallTransaction::Placed InstallTransaction::MoveAll(const StopSignal* stop) {
+    m_touched.assign(m_entries.size(), 0);
+    std::mutex mutex;
+    Placed placed;
+    Base::ParallelFor(m_entries.size(), kPlacingThreads, [&](size_t i) {
+        const ReplaceResult result = MoveEntry(i, stop);
+        if (result == ReplaceResult::Moved)
+            return true;
+        // The first entry in list order that did not move is the one named,
+        // whichever thread saw its failure first.
+        std::lock_guard<std::mutex> lock(mutex);
+        if (placed.result == ReplaceResult::Moved || i < placed.failed)
+            placed = {result, i};
+        return false;
+    });
+    return placed;
+}
+
+ReplaceResult InstallTransaction::MoveEntry(size_t i, const StopSignal* stop) {
+    if (stop && stop->IsStopped())
+        return ReplaceResult::Stopped;
+    const JournalEntry& entry = m_entries[i];
     const Paths paths(m_sInstallDir, entry);
     if (entry.replaces) {
         // A target another program holds is waited for here, before
@@ -99,26 +122,32 @@ ReplaceResult InstallTransaction::MoveNext(const StopSignal* stop) {
     }
     // Even when this fails, the old file is now the backup: the roll-back
     // puts it back with the others.
-    ++m_nMoved;
+    m_touched[i] = 1;
     return MoveOverTarget(paths.temp, paths.target, stop);
 }
 
 bool InstallTransaction::RollBack() {
     bool back = true;
-    while (m_nMoved > 0)
-        back = PutBack(m_sInstallDir, m_entries[--m_nMoved]) && back;
+    for (size_t i = m_touched.size(); i-- > 0;) {
+        if (m_touched[i])
+            back = PutBack(m_sInstallDir, m_entries[i]) && back;
+    }
+    m_touched.clear();
     back = back && RemoveInstallJournal(m_sInstallDir);
     m_lock = {};
     return back;
 }
 
 void InstallTransaction::Commit() {
-    bool deleted = true;
-    for (const JournalEntry& entry : m_entries) {
-        if (entry.replaces)
-            deleted =
-                DeleteBackup(BackupPath(InstalledFilePath(m_sInstallDir, entry.name))) && deleted;
-    }
+    std::atomic<bool> deleted{true};
+    Base::ParallelFor(m_entries.size(), kPlacingThreads, [&](size_t i) {
+        const JournalEntry& entry = m_entries[i];
+        if (entry.replaces &&
+            !DeleteBackup(BackupPath(InstalledFilePath(m_sInstallDir, entry.name)))) {
+            deleted = false;
+        }
+        return true;
+    });
     if (deleted)
         RemoveInstallJournal(m_sInstallDir);
     m_lock = {};

@@ -23,6 +23,12 @@ class StopSignal;
 
 std::string BackupPath(const std::string& target);
 
+// Moves and deletes a transaction has in flight at once. Each is a few calls
+// that mostly wait (under Wine on its server): two at a time took 2,000
+// small files in two thirds of the time one at a time did, and four gained
+// nothing more.
+inline constexpr size_t kPlacingThreads = 2;
+
 class InstallTransaction {
 public:
     InstallTransaction(std::string installDir, std::vector<JournalEntry> entries);
@@ -34,9 +40,14 @@ public:
     bool Begin(const StopSignal* stop);
     size_t Size() const { return m_entries.size(); }
     const JournalEntry& Entry(size_t i) const { return m_entries[i]; }
-    // Moves the next entry's .tmp over its target, the old file kept as its
-    // backup. After anything but Moved, RollBack puts every entry back.
-    ReplaceResult MoveNext(const StopSignal* stop);
+    // Moves each entry's .tmp over its target, the old file kept as its
+    // backup, a few entries at a time. After anything but Moved (for the
+    // entry `failed` names), RollBack puts every entry back.
+    struct Placed {
+        ReplaceResult result = ReplaceResult::Moved;
+        size_t failed = 0;
+    };
+    Placed MoveAll(const StopSignal* stop);
     // Puts back every file moved so far and removes the journal; false when
     // a file could not be put back (the journal then stays for the next
     // start).
@@ -46,10 +57,14 @@ public:
     void Commit();
 
 private:
+    ReplaceResult MoveEntry(size_t i, const StopSignal* stop);
+
     const std::string m_sInstallDir;
     const std::vector<JournalEntry> m_entries;
     std::unique_lock<std::mutex> m_lock;
-    size_t m_nMoved = 0;
+    // Per entry: its old file has become the backup, or its new file has
+    // moved in; either way the roll-back has something to put back.
+    std::vector<char> m_touched;
 };
 
 // What a start did with a journal a pass left.

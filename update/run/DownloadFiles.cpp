@@ -237,25 +237,22 @@ private:
         current = records.front();
         if (!install->Begin(m_store.GetStopSignal()))
             return m_stop.IsStopped() ? Stopped() : Failed(kJournalFailed);
-        for (FileRecord* record : records) {
-            current = record;
-            const ReplaceResult moved = m_stop.IsStopped()
-                                            ? ReplaceResult::Stopped
-                                            : install->MoveNext(m_store.GetStopSignal());
-            if (moved == ReplaceResult::Moved) {
-                record->m_bNeedDownload = false;
-                continue;
-            }
+        // The pass's stop covers the run's.
+        const InstallTransaction::Placed placed = install->MoveAll(&m_stop);
+        if (placed.result != ReplaceResult::Moved) {
+            current = records[placed.failed];
             if (!install->RollBack())
-                AppendUpdateLog("InstallRollBackFailed:" + record->m_sName);
-            if (moved == ReplaceResult::Stopped)
+                AppendUpdateLog("InstallRollBackFailed:" + current->m_sName);
+            if (placed.result == ReplaceResult::Stopped)
                 return Stopped();
-            if (moved != ReplaceResult::Locked)
+            if (placed.result != ReplaceResult::Locked)
                 return Failed(kMoveFailed);
-            AppendUpdateLog("Locked:" + record->m_sName);
+            AppendUpdateLog("Locked:" + current->m_sName);
             return Failed(
-                LockedFileText(InstalledFilePath(m_store.m_sInstallDir, record->m_sName)));
+                LockedFileText(InstalledFilePath(m_store.m_sInstallDir, current->m_sName)));
         }
+        for (FileRecord* record : records)
+            record->m_bNeedDownload = false;
         m_result.installed = std::move(install);
         return {};
     }

@@ -43,6 +43,15 @@ Base::UniqueKernelHandle HoldOpen(const std::string& path) {
                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// The pass moves a few files at a time: holding every file from `first` on
+// makes all of its movers wait, with exactly the files before it moved.
+std::vector<Base::UniqueKernelHandle> HoldFrom(int first) {
+    std::vector<Base::UniqueKernelHandle> held;
+    for (int i = first; i < kFiles; ++i)
+        held.push_back(HoldOpen(Local(Name(i))));
+    return held;
+}
+
 template <typename F>
 bool WaitFor(F done, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
@@ -171,11 +180,11 @@ TEST(SignedInstallChild, DISABLED_Update) {
 }
 
 TEST_F(SignedInstallTest, KilledBeforeTheFirstMoveTheNextStartFinishesThePass) {
-    // The first file is held, so the pass waits there with its journal
-    // written and nothing moved.
-    Base::UniqueKernelHandle held = HoldOpen(Local(Name(0)));
+    // Every file is held, so the pass waits with its journal written and
+    // nothing moved.
+    std::vector<Base::UniqueKernelHandle> held = HoldFrom(0);
     KillUpdateWhen([] { return mirror::Exists(Local("install.journal")); });
-    held.reset();
+    held.clear();
     EXPECT_EQ(InstalledRelease(), "old");
     ExpectOneReleaseThenTheNew("InstallFinished: 6 files");
 }
@@ -184,9 +193,9 @@ TEST_F(SignedInstallTest, KilledAfterOneMoveOrHalfOfThemTheNextStartFinishesTheP
     for (const int moved : {1, kFiles / 2}) {
         SCOPED_TRACE(moved);
         SetUp();
-        Base::UniqueKernelHandle held = HoldOpen(Local(Name(moved)));
+        std::vector<Base::UniqueKernelHandle> held = HoldFrom(moved);
         KillUpdateWhen([moved] { return Moved(moved - 1); });
-        held.reset();
+        held.clear();
         EXPECT_NE(InstalledRelease().find("new: " + Name(0)), std::string::npos)
             << "the kill came in the middle of the moves";
         ExpectOneReleaseThenTheNew("InstallFinished: 6 files");
@@ -212,9 +221,9 @@ TEST_F(SignedInstallTest, KilledAfterEveryMoveBeforeOrAfterTheStampTheNextStartF
 }
 
 TEST_F(SignedInstallTest, KilledWithANewFileDamagedTheNextStartPutsTheOldReleaseBack) {
-    Base::UniqueKernelHandle held = HoldOpen(Local(Name(kFiles / 2)));
+    std::vector<Base::UniqueKernelHandle> held = HoldFrom(kFiles / 2);
     KillUpdateWhen([] { return Moved(kFiles / 2 - 1); });
-    held.reset();
+    held.clear();
     // A power cut that lost the last bytes of a checked file.
     mirror::WriteFile(Local(Name(kFiles - 1) + ".tmp"), "torn");
     ExpectOneReleaseThenTheNew("InstallRolledBack: 6 files");
