@@ -138,9 +138,11 @@ bool InstallTransaction::RollBack() {
     return back;
 }
 
-void InstallTransaction::Commit() {
+void InstallTransaction::Commit(const StopSignal* stop) {
     std::atomic<bool> deleted{true};
-    Base::ParallelFor(m_entries.size(), kPlacingThreads, [&](size_t i) {
+    const bool whole = Base::ParallelFor(m_entries.size(), kPlacingThreads, [&](size_t i) {
+        if (stop && stop->IsStopped())
+            return false;
         const JournalEntry& entry = m_entries[i];
         if (entry.replaces &&
             !DeleteBackup(BackupPath(InstalledFilePath(m_sInstallDir, entry.name)))) {
@@ -148,7 +150,7 @@ void InstallTransaction::Commit() {
         }
         return true;
     });
-    if (deleted)
+    if (whole && deleted)
         RemoveInstallJournal(m_sInstallDir);
     m_lock = {};
 }

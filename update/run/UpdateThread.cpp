@@ -113,10 +113,12 @@ CheckResult RecordRelease(const CUpdateStore& store) {
 }
 
 // After a pass that placed every file: the stamp, or the hand-over. A
-// signed release's backups and journal go once the stamp is saved (or
-// failed to save: the files are all in place either way), or before the
-// hand-over, after which this launcher quits.
-CheckResult SaveStamp(UpdateRun& run, const PassResult& pass, CheckResult recorded) {
+// signed release's backups and journal go before the hand-over, after which
+// this launcher quits; otherwise `installed` takes the transaction, whose
+// backups go once the stamp is saved (or failed to save: the files are all
+// in place either way) and the player has been let in.
+CheckResult SaveStamp(UpdateRun& run, const PassResult& pass, CheckResult recorded,
+                      std::shared_ptr<InstallTransaction>& installed) {
     CUpdateStore& store = run.m_Store;
     // The stamp waits until the new launcher is in place: the launcher the
     // lobby starts after the move finds every file current and saves it.
@@ -124,7 +126,7 @@ CheckResult SaveStamp(UpdateRun& run, const PassResult& pass, CheckResult record
     // never be applied.
     if (pass.launcherWaiting) {
         if (pass.installed)
-            pass.installed->Commit();
+            pass.installed->Commit(run.m_pStop.get());
         return HandOverToLobby(run) ? CheckResult::Ended : recorded;
     }
     if (pass.handOverAbandoned)
@@ -133,16 +135,18 @@ CheckResult SaveStamp(UpdateRun& run, const PassResult& pass, CheckResult record
         ForgetHandOvers(store.m_sInstallDir);
     const bool saved =
         store.IsLocalVersionCurrent() || store.SaveLocalVersion() || store.SaveLocalVersion();
-    if (pass.installed)
-        pass.installed->Commit();
+    installed = pass.installed;
     if (saved)
         return recorded;
     PostState(run, kStateSaveFailed);
     return CheckResult::Ended;
 }
 
-// Fetches the file list, downloads what differs and saves the stamp.
-CheckResult CheckAndDownload(UpdateRun& run, const std::string& mirror) {
+// Fetches the file list, downloads what differs and saves the stamp;
+// `installed` takes a signed release's transaction that waits for its
+// commit.
+CheckResult CheckAndDownload(UpdateRun& run, const std::string& mirror,
+                             std::shared_ptr<InstallTransaction>& installed) {
     CUpdateStore& store = run.m_Store;
     if (!ShowState(run, kStateChecking))
         return CheckResult::Ended;
@@ -194,7 +198,7 @@ CheckResult CheckAndDownload(UpdateRun& run, const std::string& mirror) {
     // finds every new file in place and finishes it.
     if (!ShowState(run, kStateDownloading))
         return CheckResult::Ended;
-    return SaveStamp(run, pass, RecordRelease(store));
+    return SaveStamp(run, pass, RecordRelease(store), installed);
 }
 
 // A signed release's pass that the last launcher did not end (it was
@@ -280,8 +284,9 @@ void RunAttempts(UpdateRun& run) {
         if (!ShowState(run, kStateChecking))
             return;
 
+        std::shared_ptr<InstallTransaction> installed;
         const CheckResult result = run.m_bForceCheck || !store.IsLocalVersionCurrent()
-                                       ? CheckAndDownload(run, mirror)
+                                       ? CheckAndDownload(run, mirror, installed)
                                        : RecordRelease(store);
         // The files are in place either way: a release number that could
         // not be saved only weakens the rollback check, so the player may
@@ -290,6 +295,12 @@ void RunAttempts(UpdateRun& run) {
         if (result != CheckResult::Ended)
             EnterReadyState(run, result == CheckResult::ReleaseNotSaved ? kStateReleaseSaveFailed
                                                                         : kStateReady);
+        // Removing thousands of backups takes longer than the rest of the
+        // install did, and the installation is the new release already, so
+        // the player does not wait for it. A stop (the login quits the
+        // launcher) leaves the rest to the next start.
+        if (installed)
+            installed->Commit(run.m_pStop.get());
         return;
     }
 }
