@@ -330,7 +330,7 @@ def timed_update(args, first, changed, mirror_dir, rate, work):
             stack.enter_context(LatencyRelay(li.BUILT_IN_PORT, mirror.port, delay=0, rate=rate))
         else:
             mirror = stack.enter_context(li.start_nginx(mirror_dir))
-        done_at, peak = bu.run_until_stamp(args, install, stamp, timeout=1800)
+        done_at, peak, _ = bu.run_until_stamp(args, install, stamp, timeout=1800)
         log = [r for r in mirror.request_log()
                if any(p in r["path"] for p in ("/plaza/", "/patch/", "/zst/"))]
     shutil.rmtree(install)

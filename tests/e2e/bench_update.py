@@ -30,6 +30,7 @@ so a busy machine favours none of them.
                   [--rounds 3] [--only download|small|check|network ...]
 """
 
+import collections
 import os
 import re
 import shlex
@@ -101,11 +102,15 @@ class Rounds:
         return statistics.median(self.seconds[key])
 
 
+# When the stamp was seen, the launcher's peak memory, and when the file
+# asked about appeared in place (None when none was).
+LauncherRun = collections.namedtuple("LauncherRun", "done peak placed")
+
+
 def run_until_stamp(args, install, stamp, timeout=900, placed=None):
-    """Runs the launcher in INSTALL until it saved STAMP: when that was seen
-    and the launcher's peak memory. PLACED, a file the launcher moves into
-    place, adds when it appeared (watched closely: it comes tens of
-    milliseconds before the stamp)."""
+    """Runs the launcher in INSTALL until it saved STAMP. PLACED, a file the
+    launcher moves into place, is watched closely: it comes tens of
+    milliseconds before the stamp."""
     launcher = li.start_launcher(args.wine_run, install)
     placed_at = None
     if placed and li.wait_for(lambda: os.path.exists(placed), timeout, 0.001):
@@ -116,7 +121,7 @@ def run_until_stamp(args, install, stamp, timeout=900, placed=None):
     li.stop_launcher(launcher, install)
     if not ok:
         raise RuntimeError("the launcher did not finish")
-    return (done, peak) if placed is None else (done, peak, placed_at)
+    return LauncherRun(done, peak, placed_at)
 
 
 def loop_seconds(args, url, out, block=16384):
@@ -171,14 +176,14 @@ def bench_download(args, work, publish_cmd):
             shutil.rmtree(install, ignore_errors=True)
             li.make_installation(args.build, install)
             mirror.clear_log()
-            done_at, peak, placed_at = run_until_stamp(
-                args, install, stamp, placed=os.path.join(install, "big.bin"))
+            run = run_until_stamp(args, install, stamp, placed=os.path.join(install, "big.bin"))
+            peak = run.peak
             # The file comes as its compressed copy (stored: random bytes).
             entry = [r for r in mirror.request_log() if "/zst/" in r["path"]][0]
             requested = entry["time"] - entry["seconds"]
             rounds.add("transfer", entry["seconds"])
-            rounds.add("launcher", placed_at - requested)
-            rounds.add("stamp", done_at - requested)
+            rounds.add("launcher", run.placed - requested)
+            rounds.add("stamp", run.done - requested)
             for kind in ("md5", "sha256"):
                 code, seconds = digest_seconds(args, os.path.join(mirror_dir, "plaza", "big.bin"),
                                                kind)
@@ -244,7 +249,7 @@ def bench_small(args, work, publish_cmd):
             shutil.rmtree(install, ignore_errors=True)
             li.make_installation(args.build, install)
             mirror.clear_log()
-            done_at, _ = run_until_stamp(args, install, stamp)
+            done_at = run_until_stamp(args, install, stamp).done
             log = mirror.request_log()
             objects = [r for r in log if "/zst/" in r["path"]]
             first = min(r["time"] - r["seconds"] for r in objects)
@@ -284,7 +289,7 @@ def launcher_behind_relay(args, install, nginx, stamp):
     shutil.rmtree(install, ignore_errors=True)
     li.make_installation(args.build, install)
     nginx.clear_log()
-    done_at, _ = run_until_stamp(args, install, stamp)
+    done_at = run_until_stamp(args, install, stamp).done
     first = min(r["time"] - r["seconds"] for r in nginx.request_log() if "/zst/" in r["path"])
     return done_at - (first - RELAY_DELAY)
 
@@ -344,7 +349,7 @@ def bench_check(args, work, publish_cmd):
     pauses_s = 0.005 * (args.files + 4)  # the listed files and the programs
 
     with li.start_nginx(mirror_dir) as mirror:
-        done, _ = run_until_stamp(args, install, stamp)
+        done = run_until_stamp(args, install, stamp).done
         check_s = done - request_start(mirror, "/vedu/file.html")
         downloads = [r["path"] for r in mirror.request_log()
                      if "/plaza/" in r["path"] or "/zst/" in r["path"]]
